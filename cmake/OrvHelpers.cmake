@@ -1,0 +1,63 @@
+# Helpers shared by every folder of the project.
+include(GoogleTest)
+
+set_property(GLOBAL PROPERTY ORV_THREADING_TEST_TARGETS "")
+
+# orv_add_library(<name> SOURCES ... [PUBLIC_INCLUDES ...] [LIBS ...])
+# A static library for one subsystem or platform family.
+function(orv_add_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_INCLUDES;LIBS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    if(ARG_PUBLIC_INCLUDES)
+        target_include_directories(${name} PUBLIC ${ARG_PUBLIC_INCLUDES})
+    endif()
+    if(ARG_LIBS)
+        target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+    endif()
+endfunction()
+
+# orv_add_test(<name> SOURCES ... [LIBS ...] [THREADING] [LABELS ...] [TIMEOUT s])
+# One GoogleTest program; each of its tests becomes a ctest test named <name>.<Suite>.<Test>.
+# THREADING marks programs whose tests run threads: the ThreadSanitizer build runs them.
+function(orv_add_test name)
+    cmake_parse_arguments(ARG "THREADING" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+    if(ORV_TSAN AND NOT ARG_THREADING)
+        return()
+    endif()
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main
+                                          GTest::gmock Threads::Threads)
+    set(labels ${ARG_LABELS})
+    if(ARG_THREADING)
+        list(APPEND labels threading)
+        set_property(GLOBAL APPEND PROPERTY ORV_THREADING_TEST_TARGETS ${name})
+    endif()
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 120)
+    endif()
+    gtest_discover_tests(${name}
+        TEST_PREFIX "${name}."
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES LABELS "${labels}" TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# orv_add_benchmark(<name> SOURCES ... [LIBS ...]): a Google Benchmark program (not run by ctest).
+function(orv_add_benchmark name)
+    if(NOT ORV_BUILD_BENCHMARKS OR ORV_SANITIZE OR ORV_TSAN)
+        return()
+    endif()
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    find_package(benchmark REQUIRED)
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark Threads::Threads)
+endfunction()
+
+function(orv_finish_threading_tests)
+    get_property(targets GLOBAL PROPERTY ORV_THREADING_TEST_TARGETS)
+    if(targets)
+        add_custom_target(threading_tests DEPENDS ${targets})
+    else()
+        add_custom_target(threading_tests)
+    endif()
+endfunction()

@@ -1,0 +1,23 @@
+// A reference-counted box for one plain value, so that a value can travel where a shared
+// object is expected.
+#pragma once
+
+#include "ObjectBase/RefCountedObject.h"
+
+#include <memory>
+
+namespace Orv
+{
+template <class T>
+class LHolder : public virtual LRefCountedObject
+{
+public:
+    explicit LHolder(const T& value) : mValue(std::make_unique<T>(value)) {}
+
+    const T& GetValue() const { return *mValue; }
+    T& GetValue() { return *mValue; }
+
+private:
+    std::unique_ptr<T> mValue;
+};
+} // namespace Orv

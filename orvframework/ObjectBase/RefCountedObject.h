@@ -1,0 +1,74 @@
+// The base of every shared object: a reference count, a count of the references that the
+// object's own parts hold back to it (internal references), and copy-on-write support.
+#pragma once
+
+#include "ObjectBase/Exception.h"
+#include "platform/Types.h"
+
+namespace Orv
+{
+template <class C, class O>
+class StringT;
+using WString = StringT<wchar_t, char>;
+
+template <class T, class P>
+class ConstRCPtr;
+class LRefCountedObject;
+
+class IStringable
+{
+public:
+    virtual ~IStringable() = default;
+    virtual WString ToString() const = 0;
+};
+
+class IUndoable : public IStringable
+{
+public:
+    virtual void Undo() = 0;
+};
+
+class LRefCountedObject : public IUndoable
+{
+public:
+    LRefCountedObject() = default;
+    // A copy is a new object: it starts with no references, shareable.
+    LRefCountedObject(const LRefCountedObject&) : IUndoable() {}
+    LRefCountedObject& operator=(const LRefCountedObject&) { return *this; }
+
+    // "LRefCountedObject::ToString() not overridden. Returning TypeName: " and the class name.
+    WString ToString() const override;
+    // Throws: no shared object can undo.
+    void Undo() override;
+    // Returns the count after the increment.
+    virtual LONG AddRef();
+    // Returns the count after the decrement; the object is gone when that is 0. When the caller
+    // holds the last outside reference, the object first drops its internal references.
+    virtual LONG Release();
+    // Drops the references that the object's own parts hold to it; the base only reports
+    // S_OK when no internal reference remains and one reference is left, else E_FAIL.
+    virtual ORVRESULT ReleaseInternalReferences();
+    // A new object with the same content (count taken by the returned pointer). Only copyable
+    // classes override it; the base throws.
+    virtual ConstRCPtr<LRefCountedObject, LRefCountedObject*> CreateCopy() const;
+    ~LRefCountedObject() override = default;
+
+    // true: every new pointer to the object takes its own copy. Throws when the object already
+    // has more than one reference.
+    void SetUnshareable(bool unshareable);
+    bool IsShareable() const { return mShareable; }
+
+    LONG GetRefCount() const;
+    LONG GetInternalRefCount() const;
+    // Called by the operation that stores (or drops) a counted reference to this object in an
+    // object that this object owns.
+    LONG AddInternalReference();
+    LONG ReleaseInternalReference();
+
+private:
+    LONG mRefCount = 0;
+    LONG mInternalRefCount = 0;
+    LONG mReleaseGuard = 0;
+    bool mShareable = true;
+};
+} // namespace Orv
