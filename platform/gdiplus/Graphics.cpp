@@ -648,8 +648,10 @@ GpStatus GdipDrawImageRectRect(GpGraphics* graphics, GpImage* image, REAL dstx, 
     double kx = static_cast<double>(dstwidth) / srcwidth;
     double ky = static_cast<double>(dstheight) / srcheight;
     RectArgs dest{dstx, dsty, dstwidth, dstheight};
+    // A part of whole pixels that fits one image surface is drawn on its own.
     bool whole = srcx == std::floor(srcx) && srcy == std::floor(srcy) &&
-                 srcwidth == std::floor(srcwidth) && srcheight == std::floor(srcheight);
+                 srcwidth == std::floor(srcwidth) && srcheight == std::floor(srcheight) &&
+                 std::fabs(srcwidth) <= 32767 && std::fabs(srcheight) <= 32767;
     if (kx == 1.0 && ky == 1.0)
     {
         // Unscaled: a copy of the rectangle, nothing around it.

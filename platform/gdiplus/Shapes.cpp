@@ -155,7 +155,8 @@ GpStatus GdipCreateTextureIA(GpImage* image, GpImageAttributes* attributes, REAL
         return GdiplusNotInitialized;
     }
     if (image == nullptr || texture == nullptr || !std::isfinite(x) || !std::isfinite(y) ||
-        !std::isfinite(width) || !std::isfinite(height))
+        !std::isfinite(width) || !std::isfinite(height) || std::fabs(x) > 32767 ||
+        std::fabs(y) > 32767 || std::fabs(width) > 32767 || std::fabs(height) > 32767)
     {
         return InvalidParameter;
     }
