@@ -55,6 +55,11 @@ PointT<LONG> RoundDoublePointToLong(const PointT<double>& point)
     return PointT<LONG>(RoundDoubleToLong(point.x), RoundDoubleToLong(point.y));
 }
 
+PointT<LONG> RoundFloatPointToLong(const PointT<float>& point)
+{
+    return PointT<LONG>(RoundDoubleToLong(point.x), RoundDoubleToLong(point.y));
+}
+
 void LongPairToDouble(LONG first, LONG second, double& outFirst, double& outSecond)
 {
     outFirst = LongToDouble(first);
