@@ -301,7 +301,7 @@ unsigned int LRegion::GetRectCount() const
     return count;
 }
 
-void LRegion::GetRects(Array<RectT<LONG>>& rects) const
+void LRegion::GetRects(IArray<RectT<LONG>>& rects) const
 {
     rects.RemoveAll();
     for (const RegionNode* node = mFirst; node != nullptr; node = node->next)

@@ -44,7 +44,7 @@ public:
     bool GetBounds(RECT& bounds) const;
     unsigned int GetRectCount() const;
     // Empties the array and appends every rectangle as x, y, width, height, in list order.
-    void GetRects(Array<RectT<LONG>>& rects) const;
+    void GetRects(IArray<RectT<LONG>>& rects) const;
     // True when some rectangle overlaps the rectangle (touching is not overlapping; an empty
     // rectangle overlaps nothing).
     bool Intersects(const RECT& rect) const;

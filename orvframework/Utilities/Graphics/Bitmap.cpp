@@ -405,6 +405,7 @@ RCPtr<LBitmap> LBitmap::CreateFilledBitmap(const SizeT<LONG>& size, const ColorR
         size.width, size.height, size.width * 4, Gdiplus::PixelFormat32bppARGB, nullptr, &image);
     if (status != Gdiplus::Ok)
     {
+        bitmap->RecordStatus(status);
         return bitmap;
     }
     const ARGB fill = ColorFromFloatRGBA(color);
