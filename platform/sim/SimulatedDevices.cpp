@@ -79,6 +79,14 @@ void SimulatedDevices::Activate()
     world.active = true;
 }
 
+void SimulatedDevices::Deactivate()
+{
+    auto& world = SimulatedWorld::Get();
+    std::lock_guard lock(world.mutex);
+    world.environmentChecked = true;
+    world.active = false;
+}
+
 bool SimulatedDevices::IsActive()
 {
     auto& world = SimulatedWorld::Get();

@@ -39,12 +39,10 @@ constexpr DWORD DIGCF_ALLCLASSES = 0x00000004;
 constexpr DWORD DIGCF_PROFILE = 0x00000008;
 constexpr DWORD DIGCF_DEVICEINTERFACE = 0x00000010;
 
-// Registry properties of SetupDiGetDeviceRegistryPropertyW.
-constexpr DWORD SPDRP_DEVICEDESC = 0x00000000;
+// Registry properties of SetupDiGetDeviceRegistryPropertyW (only the hardware ids are kept).
 constexpr DWORD SPDRP_HARDWAREID = 0x00000001;
 
 // Registry value types.
-constexpr DWORD REG_SZ = 1;
 constexpr DWORD REG_MULTI_SZ = 7;
 
 // Flags of SP_DEVICE_INTERFACE_DATA.
@@ -86,8 +84,8 @@ HDEVINFO SetupDiGetClassDevsW(const GUID* ClassGuid, PCWSTR Enumerator, HWND hwn
 // Frees a set opened by SetupDiGetClassDevsW.
 BOOL SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet);
 
-// Fills DeviceInterfaceData with the interface at MemberIndex (0 on) of the class. DeviceInfoData
-// must be null (all devices of the set). FALSE with ERROR_NO_MORE_ITEMS past the last one.
+// Fills DeviceInterfaceData with the interface at MemberIndex (0 on) of the class, among all
+// devices of the set (DeviceInfoData null) or of one device (its only interface is index 0). FALSE with ERROR_NO_MORE_ITEMS past the last one.
 BOOL SetupDiEnumDeviceInterfaces(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
                                  const GUID* InterfaceClassGuid, DWORD MemberIndex,
                                  PSP_DEVICE_INTERFACE_DATA DeviceInterfaceData);
@@ -101,8 +99,8 @@ BOOL SetupDiGetDeviceInterfaceDetailW(HDEVINFO DeviceInfoSet,
                                       DWORD DeviceInterfaceDetailDataSize, PDWORD RequiredSize,
                                       PSP_DEVINFO_DATA DeviceInfoData);
 
-// A registry property of a device (SPDRP_HARDWAREID as REG_MULTI_SZ, SPDRP_DEVICEDESC as
-// REG_SZ). A buffer too small (or null with size 0) fails with ERROR_INSUFFICIENT_BUFFER and
+// A registry property of a device: SPDRP_HARDWAREID, as REG_MULTI_SZ (another property fails
+// with ERROR_INVALID_DATA). A buffer too small (or null with size 0) fails with ERROR_INSUFFICIENT_BUFFER and
 // reports the size in RequiredSize.
 BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
                                        DWORD Property, PDWORD PropertyRegDataType,

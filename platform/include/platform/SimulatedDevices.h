@@ -268,6 +268,8 @@ public:
 
     // Makes the USB and MIDI families use the simulated devices in this process.
     static void Activate();
+    // Makes them use the real bus and sequencer again (the units stay, unused).
+    static void Deactivate();
     // Whether they do. The first call (of this or of the USB and MIDI families) reads
     // ORV_SIMULATED_DEVICES when it is set; a bad file is reported on the standard error stream
     // and leaves the simulated bus empty (the real devices are not used then either).
