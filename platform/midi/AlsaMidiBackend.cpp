@@ -237,8 +237,7 @@ private:
             mInput = nullptr;
             return false;
         }
-        if (pipe2(mWake, O_CLOEXEC | O_NONBLOCK) < 0 ||
-            snd_midi_event_new(256, &mDecoder) < 0)
+        if (pipe2(mWake, O_CLOEXEC | O_NONBLOCK) < 0 || snd_midi_event_new(256, &mDecoder) < 0)
         {
             snd_seq_close(mInput);
             mInput = nullptr;
@@ -292,8 +291,8 @@ private:
                     else
                     {
                         std::uint8_t buffer[16];
-                        const long n = snd_midi_event_decode(mDecoder, buffer, sizeof buffer,
-                                                             event);
+                        const long n =
+                            snd_midi_event_decode(mDecoder, buffer, sizeof buffer, event);
                         if (n > 0)
                         {
                             bytes.assign(buffer, buffer + n);
@@ -434,14 +433,8 @@ std::vector<std::wstring> Names(const std::vector<AlsaPort>& ports)
 class AlsaMidiBackend : public MidiBackend
 {
 public:
-    std::vector<std::wstring> OutputNames() override
-    {
-        return Names(Sequencer::Get().List(true));
-    }
-    std::vector<std::wstring> InputNames() override
-    {
-        return Names(Sequencer::Get().List(false));
-    }
+    std::vector<std::wstring> OutputNames() override { return Names(Sequencer::Get().List(true)); }
+    std::vector<std::wstring> InputNames() override { return Names(Sequencer::Get().List(false)); }
     std::unique_ptr<MidiOutputLink> OpenOutput(UINT id, MMRESULT& error) override
     {
         const auto ports = Sequencer::Get().List(true);

@@ -48,8 +48,7 @@ public:
     virtual std::vector<std::wstring> InputNames() = 0;
     // Opens the port with that device id; null and the error when it cannot.
     virtual std::unique_ptr<MidiOutputLink> OpenOutput(UINT id, MMRESULT& error) = 0;
-    virtual std::unique_ptr<MidiInputLink> OpenInput(UINT id,
-                                                     std::shared_ptr<MidiInputSink> sink,
+    virtual std::unique_ptr<MidiInputLink> OpenInput(UINT id, std::shared_ptr<MidiInputSink> sink,
                                                      MMRESULT& error) = 0;
 
     // The simulated ports when the simulated devices are active, else the sequencer.

@@ -94,9 +94,8 @@ public:
             {
                 return;
             }
-            device->pending.push_back(
-                {std::vector<std::uint8_t>(data, data + length),
-                 MidiMilliseconds() - device->startTime});
+            device->pending.push_back({std::vector<std::uint8_t>(data, data + length),
+                                       MidiMilliseconds() - device->startTime});
         }
         device->changed.notify_all();
     }
@@ -107,8 +106,8 @@ private:
 
 void Call(MidiInDevice& device, UINT message, DWORD_PTR param1, DWORD_PTR param2)
 {
-    CallMidiCallback(device.flags, device.callback, device.handle, message, device.instance,
-                     param1, param2);
+    CallMidiCallback(device.flags, device.callback, device.handle, message, device.instance, param1,
+                     param2);
 }
 
 void ReturnBuffer(MidiInDevice& device, MIDIHDR* header, UINT message, std::uint32_t time)
@@ -253,9 +252,11 @@ void Worker(MidiInDevice* device)
     std::unique_lock lock(device->mutex);
     for (;;)
     {
-        device->changed.wait(lock, [&] {
-            return device->quit || device->command != Command::None || !device->pending.empty();
-        });
+        device->changed.wait(lock,
+                             [&] {
+                                 return device->quit || device->command != Command::None ||
+                                        !device->pending.empty();
+                             });
         if (device->command != Command::None)
         {
             const Command command = device->command;

@@ -26,7 +26,8 @@ struct MidiOutDevice
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<MIDIHDR*> queue;  // blocks waiting to be sent
-    MIDIHDR* current = nullptr;  // the block being sent or returned
+    MIDIHDR* current = nullptr;  // the block being sent
+    unsigned returning = 0;      // MOM_DONE callbacks running
     unsigned cancelledCount = 0; // blocks at the head of the queue to return unsent
     bool shortMessage = false;   // a short message is being sent
     bool quit = false;
@@ -54,9 +55,9 @@ void Worker(MidiOutDevice* device)
     std::unique_lock lock(device->mutex);
     for (;;)
     {
-        device->changed.wait(lock, [&] {
-            return device->quit || (!device->queue.empty() && !device->shortMessage);
-        });
+        device->changed.wait(
+            lock,
+            [&] { return device->quit || (!device->queue.empty() && !device->shortMessage); });
         if (device->queue.empty())
         {
             return; // quit
@@ -78,16 +79,18 @@ void Worker(MidiOutDevice* device)
             lock.lock();
         }
         header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+        device->current = nullptr;
+        ++device->returning;
         lock.unlock();
         CallMidiCallback(device->flags, device->callback, device, MOM_DONE, device->instance,
                          reinterpret_cast<DWORD_PTR>(header), 0);
         lock.lock();
-        device->current = nullptr;
+        --device->returning;
         device->changed.notify_all();
     }
 }
 
-// A block is waiting, being sent or being returned.
+// A block is waiting or being sent.
 bool InFlight(const MidiOutDevice& device)
 {
     return !device.queue.empty() || device.current != nullptr;
@@ -349,6 +352,6 @@ MMRESULT midiOutReset(HMIDIOUT hmo)
     device->cancel = true;
     device->runningStatus = 0;
     device->changed.notify_all();
-    device->changed.wait(lock, [&] { return !InFlight(*device); });
+    device->changed.wait(lock, [&] { return !InFlight(*device) && device->returning == 0; });
     return MMSYSERR_NOERROR;
 }

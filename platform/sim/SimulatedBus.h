@@ -53,8 +53,7 @@ public:
     static std::vector<SimulatedUsbDeviceInfo> ListUsbDevices();
     // Opens the device with that path (compared without regard to case); null and the error
     // code (ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED) when it cannot.
-    static std::shared_ptr<SimulatedUsbLink> OpenUsbDevice(const std::wstring& path,
-                                                           DWORD& error);
+    static std::shared_ptr<SimulatedUsbLink> OpenUsbDevice(const std::wstring& path, DWORD& error);
     // The MIDI ports present now that the host can send to (hostOutput) or receive from.
     static std::vector<std::shared_ptr<SimulatedMidiPort>> ListMidiPorts(bool hostOutput);
 };

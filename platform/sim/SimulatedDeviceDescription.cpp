@@ -118,14 +118,14 @@ SimulatedUnitConfig ParseLine(const std::string& line)
             }
             else
             {
-                throw LineError{"unknown device '" + value +
-                                "' (controller or wheel-display)"};
+                throw LineError{"unknown device '" + value + "' (controller or wheel-display)"};
             }
             first = false;
             continue;
         }
         unsigned long number = 0;
-        auto time = [&](Milliseconds& target) {
+        auto time = [&](Milliseconds& target)
+        {
             if (!ParseNumber(value, 60000, number))
             {
                 throw LineError{"bad value '" + value + "' for " + key +
@@ -214,8 +214,7 @@ SimulatedUnitConfig ParseLine(const std::string& line)
 } // namespace
 
 bool SimulatedDeviceDescription::Parse(const std::string& text, const std::string& source,
-                                       std::vector<SimulatedUnitConfig>& units,
-                                       std::string& error)
+                                       std::vector<SimulatedUnitConfig>& units, std::string& error)
 {
     std::vector<SimulatedUnitConfig> parsed;
     std::istringstream lines(text);

@@ -14,7 +14,8 @@ namespace OrvPlatform
 {
 SimulatedWorld& SimulatedWorld::Get()
 {
-    static SimulatedWorld* world = [] {
+    static SimulatedWorld* world = []
+    {
         auto* w = new SimulatedWorld;
         w->controlTimeout = Milliseconds(WINUSB_CONTROL_TRANSFER_TIMEOUT_MS);
         return w;

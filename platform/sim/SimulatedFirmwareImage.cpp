@@ -8,7 +8,8 @@ namespace
 {
 const std::array<std::uint32_t, 256>& CrcTable()
 {
-    static const std::array<std::uint32_t, 256> table = [] {
+    static const std::array<std::uint32_t, 256> table = []
+    {
         std::array<std::uint32_t, 256> t{};
         for (std::uint32_t i = 0; i < 256; ++i)
         {

@@ -90,7 +90,8 @@ Milliseconds Remaining(SimulatedUnitImpl::Clock::time_point end,
 
 const std::vector<FlashSector>& SimulatedFlashSectors()
 {
-    static const std::vector<FlashSector> sectors = [] {
+    static const std::vector<FlashSector> sectors = []
+    {
         std::vector<FlashSector> s;
         std::uint32_t address = kSimulatedFlashBase;
         for (std::uint32_t size : {0x4000u, 0x4000u, 0x4000u, 0x4000u, 0x10000u})
@@ -137,7 +138,7 @@ SimulatedUnitImpl::SimulatedUnitImpl(const SimulatedUnitConfig& config, unsigned
     : mConfig(config)
     , mSlot(slot)
     , mMode(config.initialMode == SimulatedMode::Bootloader ? SimulatedMode::Bootloader
-                                                             : SimulatedMode::Normal)
+                                                            : SimulatedMode::Normal)
     , mVersion(config.firmwareVersion)
     , mFlash(kSimulatedFlashSize, 0xFF)
 {
@@ -309,7 +310,8 @@ SimulatedUsbDeviceInfo SimulatedUnitImpl::UsbInfoLocked() const
     info.productId = boot ? mConfig.bootloaderProductId : mConfig.productId;
     info.bcdDevice = boot ? mConfig.bootloaderVersion : mVersion;
     wchar_t path[128];
-    std::swprintf(path, 128, L"\\\\?\\usb#vid_%04x&pid_%04x#sim%u#{a5dcbf10-6530-11d2-901f-00c04fb951ed}",
+    std::swprintf(path, 128,
+                  L"\\\\?\\usb#vid_%04x&pid_%04x#sim%u#{a5dcbf10-6530-11d2-901f-00c04fb951ed}",
                   unsigned(info.vendorId), unsigned(info.productId), mSlot);
     info.path = path;
     return info;
@@ -411,9 +413,8 @@ void SimulatedUnitImpl::OnMidiFromHostLocked(const std::vector<std::uint8_t>& me
         mAttachAt.reset();
         return;
     }
-    const Milliseconds delay = fault && fault->fault == SimulatedFault::Slow
-                                   ? fault->delay
-                                   : mConfig.updateModeDelay;
+    const Milliseconds delay =
+        fault && fault->fault == SimulatedFault::Slow ? fault->delay : mConfig.updateModeDelay;
     mAttachAt = Clock::now() + delay;
     mAttachMode = SimulatedMode::Bootloader;
 }
@@ -592,7 +593,8 @@ DWORD SimulatedUnitImpl::ControlTransfer(unsigned generation, const SimulatedSet
                     LeaveBusLocked();
                     mAttachAt.reset();
                     return ERROR_DEVICE_NOT_CONNECTED;
-                case SimulatedFault::Stall: {
+                case SimulatedFault::Stall:
+                {
                     const DWORD result = StallLocked(entry);
                     mLog.push_back(std::move(entry));
                     return result;
@@ -682,11 +684,11 @@ void SimulatedUnitImpl::ReplyStatusLocked(std::uint8_t* buffer, std::uint16_t le
                                           DfuState state, Milliseconds pollTimeout,
                                           std::uint32_t& transferred)
 {
-    const auto poll = static_cast<std::uint32_t>(
-        std::min<std::int64_t>(pollTimeout.count(), 0xFFFFFF));
-    const std::uint8_t answer[6] = {std::uint8_t(mStatus),     std::uint8_t(poll),
-                                    std::uint8_t(poll >> 8),   std::uint8_t(poll >> 16),
-                                    std::uint8_t(state),       0};
+    const auto poll =
+        static_cast<std::uint32_t>(std::min<std::int64_t>(pollTimeout.count(), 0xFFFFFF));
+    const std::uint8_t answer[6] = {std::uint8_t(mStatus),   std::uint8_t(poll),
+                                    std::uint8_t(poll >> 8), std::uint8_t(poll >> 16),
+                                    std::uint8_t(state),     0};
     const std::uint32_t n = std::min<std::uint32_t>(length, 6);
     std::copy(answer, answer + n, buffer);
     transferred = n;
@@ -703,7 +705,8 @@ DWORD SimulatedUnitImpl::DfuRequestLocked(const SimulatedSetup& setup, std::uint
     {
         return StallLocked(entry);
     }
-    auto answered = [&] {
+    auto answered = [&]
+    {
         if (input)
         {
             entry.data.assign(buffer, buffer + transferred);
@@ -713,7 +716,8 @@ DWORD SimulatedUnitImpl::DfuRequestLocked(const SimulatedSetup& setup, std::uint
 
     switch (setup.request)
     {
-        case DFU_DNLOAD: {
+        case DFU_DNLOAD:
+        {
             if (input || setup.length > kTransferSize)
             {
                 return StallLocked(entry);
@@ -769,7 +773,8 @@ DWORD SimulatedUnitImpl::DfuRequestLocked(const SimulatedSetup& setup, std::uint
             return ERROR_SUCCESS;
         }
 
-        case DFU_GETSTATUS: {
+        case DFU_GETSTATUS:
+        {
             if (!input || setup.length == 0)
             {
                 return StallLocked(entry);
@@ -806,7 +811,8 @@ DWORD SimulatedUnitImpl::DfuRequestLocked(const SimulatedSetup& setup, std::uint
                     ReplyStatusLocked(buffer, setup.length, mState, Remaining(mOperationEnd, now),
                                       transferred);
                     return answered();
-                case DfuState::dfuMANIFEST_SYNC: {
+                case DfuState::dfuMANIFEST_SYNC:
+                {
                     Milliseconds duration = mConfig.timings.manifestTime;
                     mManifestFails = false;
                     if (const auto fault = TakeFaultLocked(SimulatedStep::ManifestOperation))
@@ -837,8 +843,7 @@ DWORD SimulatedUnitImpl::DfuRequestLocked(const SimulatedSetup& setup, std::uint
                     return answered();
                 }
                 default:
-                    ReplyStatusLocked(buffer, setup.length, mState, Milliseconds(0),
-                                      transferred);
+                    ReplyStatusLocked(buffer, setup.length, mState, Milliseconds(0), transferred);
                     return answered();
             }
         }
@@ -863,10 +868,10 @@ DWORD SimulatedUnitImpl::DfuRequestLocked(const SimulatedSetup& setup, std::uint
             return answered();
 
         case DFU_ABORT:
-            if (input || !(mState == DfuState::dfuIDLE || mState == DfuState::dfuDNLOAD_SYNC ||
-                           mState == DfuState::dfuDNLOAD_IDLE ||
-                           mState == DfuState::dfuMANIFEST_SYNC ||
-                           mState == DfuState::dfuUPLOAD_IDLE))
+            if (input ||
+                !(mState == DfuState::dfuIDLE || mState == DfuState::dfuDNLOAD_SYNC ||
+                  mState == DfuState::dfuDNLOAD_IDLE || mState == DfuState::dfuMANIFEST_SYNC ||
+                  mState == DfuState::dfuUPLOAD_IDLE))
             {
                 return StallLocked(entry);
             }
@@ -874,7 +879,8 @@ DWORD SimulatedUnitImpl::DfuRequestLocked(const SimulatedSetup& setup, std::uint
             mState = DfuState::dfuIDLE;
             return ERROR_SUCCESS;
 
-        case DFU_UPLOAD: {
+        case DFU_UPLOAD:
+        {
             if (!input || setup.length == 0 || setup.length > kTransferSize ||
                 !(mState == DfuState::dfuIDLE || mState == DfuState::dfuUPLOAD_IDLE) ||
                 setup.value == 1)
@@ -932,17 +938,17 @@ DfuStatus SimulatedUnitImpl::ValidateLocked(const PendingBlock& block) const
             {
                 return DfuStatus::errADDRESS;
             }
-            return block.address < kSimulatedApplicationStart ? DfuStatus::errERASE
-                                                              : DfuStatus::OK;
+            return block.address < kSimulatedApplicationStart ? DfuStatus::errERASE : DfuStatus::OK;
         case Operation::MassErase:
             return DfuStatus::OK;
-        case Operation::Data: {
+        case Operation::Data:
+        {
             if (!mPointer)
             {
                 return DfuStatus::errADDRESS;
             }
-            const std::uint64_t address = std::uint64_t(*mPointer) +
-                                          std::uint64_t(block.blockNumber - 2) * block.data.size();
+            const std::uint64_t address =
+                std::uint64_t(*mPointer) + std::uint64_t(block.blockNumber - 2) * block.data.size();
             if (!InFlash(address, block.data.size()))
             {
                 return DfuStatus::errADDRESS;
@@ -952,8 +958,8 @@ DfuStatus SimulatedUnitImpl::ValidateLocked(const PendingBlock& block) const
                 return DfuStatus::errWRITE;
             }
             const auto from = mFlash.begin() + (address - kSimulatedFlashBase);
-            const bool erased =
-                std::all_of(from, from + block.data.size(), [](std::uint8_t b) { return b == 0xFF; });
+            const bool erased = std::all_of(from, from + block.data.size(),
+                                            [](std::uint8_t b) { return b == 0xFF; });
             return erased ? DfuStatus::OK : DfuStatus::errCHECK_ERASED;
         }
         case Operation::None:
@@ -1051,7 +1057,8 @@ void SimulatedUnitImpl::CompleteOperationLocked()
             std::fill(mFlash.begin() + (kSimulatedApplicationStart - kSimulatedFlashBase),
                       mFlash.end(), 0xFF);
             break;
-        case Operation::Data: {
+        case Operation::Data:
+        {
             const std::uint64_t address =
                 std::uint64_t(*mPointer) +
                 std::uint64_t(mPending.blockNumber - 2) * mPending.data.size();

@@ -31,8 +31,7 @@ public:
     std::uint16_t FirmwareVersion() const override;
     DfuState State() const override;
     DfuStatus Status() const override;
-    std::vector<std::uint8_t> ReadFlash(std::uint32_t address,
-                                        std::uint32_t length) const override;
+    std::vector<std::uint8_t> ReadFlash(std::uint32_t address, std::uint32_t length) const override;
     std::vector<SimulatedControlRequest> RequestLog() const override;
     void ClearRequestLog() override;
     std::shared_ptr<SimulatedMidiPort> MidiPort() const override;

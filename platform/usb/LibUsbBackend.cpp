@@ -15,7 +15,8 @@ namespace
 // The library context, made at the first use; null when libusb cannot start.
 libusb_context* Context()
 {
-    static libusb_context* context = [] {
+    static libusb_context* context = []
+    {
         libusb_context* c = nullptr;
         return libusb_init(&c) == 0 ? c : nullptr;
     }();
@@ -150,10 +151,9 @@ public:
                           std::uint32_t& transferred) override
     {
         transferred = 0;
-        const int result =
-            libusb_control_transfer(mHandle, setup.RequestType, setup.Request, setup.Value,
-                                    setup.Index, buffer, setup.Length,
-                                    WINUSB_CONTROL_TRANSFER_TIMEOUT_MS);
+        const int result = libusb_control_transfer(mHandle, setup.RequestType, setup.Request,
+                                                   setup.Value, setup.Index, buffer, setup.Length,
+                                                   WINUSB_CONTROL_TRANSFER_TIMEOUT_MS);
         if (result < 0)
         {
             return WinErrorFromLibUsb(result);

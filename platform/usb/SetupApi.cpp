@@ -14,8 +14,8 @@ namespace
 using OrvPlatform::UsbDeviceRecord;
 
 // {36FC9E60-C465-11CF-8056-444553540000}: the setup class of USB devices.
-constexpr GUID kUsbDeviceClass = {0x36FC9E60u, 0xC465u, 0x11CFu,
-                                  {0x80u, 0x56u, 0x44u, 0x45u, 0x53u, 0x54u, 0x00u, 0x00u}};
+constexpr GUID kUsbDeviceClass = {
+    0x36FC9E60u, 0xC465u, 0x11CFu, {0x80u, 0x56u, 0x44u, 0x45u, 0x53u, 0x54u, 0x00u, 0x00u}};
 
 struct DeviceInfoSet
 {
@@ -157,9 +157,9 @@ BOOL SetupDiGetDeviceInterfaceDetailW(HDEVINFO DeviceInfoSet,
     {
         return Fail(ERROR_INVALID_USER_BUFFER);
     }
-    const DWORD required = static_cast<DWORD>(
-        offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath) +
-        (device->path.size() + 1) * sizeof(WCHAR));
+    const DWORD required =
+        static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath) +
+                           (device->path.size() + 1) * sizeof(WCHAR));
     if (RequiredSize != nullptr)
     {
         *RequiredSize = required;

@@ -27,8 +27,7 @@ std::wstring MakeUsbHardwareIds(std::uint16_t vendorId, std::uint16_t productId,
     wchar_t second[64];
     std::swprintf(first, 64, L"USB\\VID_%04X&PID_%04X&REV_%04X", unsigned(vendorId),
                   unsigned(productId), unsigned(bcdDevice));
-    std::swprintf(second, 64, L"USB\\VID_%04X&PID_%04X", unsigned(vendorId),
-                  unsigned(productId));
+    std::swprintf(second, 64, L"USB\\VID_%04X&PID_%04X", unsigned(vendorId), unsigned(productId));
     std::wstring ids = first;
     ids.push_back(L'\0');
     ids += second;

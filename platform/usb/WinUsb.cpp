@@ -59,8 +59,7 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     (void)dwShareMode;
     (void)lpSecurityAttributes;
     (void)dwFlagsAndAttributes;
-    if (lpFileName == nullptr || dwCreationDisposition != OPEN_EXISTING ||
-        hTemplateFile != nullptr)
+    if (lpFileName == nullptr || dwCreationDisposition != OPEN_EXISTING || hTemplateFile != nullptr)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;

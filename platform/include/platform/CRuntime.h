@@ -35,8 +35,7 @@ int _vsnprintf_s(char* buffer, std::size_t sizeOfBuffer, std::size_t count, cons
                  va_list args);
 int _snwprintf_s(wchar_t* buffer, std::size_t sizeOfBuffer, std::size_t count,
                  const wchar_t* format, ...);
-int _snprintf_s(char* buffer, std::size_t sizeOfBuffer, std::size_t count, const char* format,
-                ...);
+int _snprintf_s(char* buffer, std::size_t sizeOfBuffer, std::size_t count, const char* format, ...);
 
 // Number of characters the formatted output needs, without the terminator; -1 on failure.
 int _vscwprintf(const wchar_t* format, va_list args);
@@ -46,4 +45,3 @@ int _vscprintf(const char* format, va_list args);
 // to INT_MIN/INT_MAX on overflow) and to double.
 int _wtoi(const wchar_t* text);
 double _wtof(const wchar_t* text);
-

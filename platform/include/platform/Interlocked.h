@@ -42,6 +42,7 @@ inline void* InterlockedExchangePointer(void* volatile* target, void* value)
 inline void* InterlockedCompareExchangePointer(void* volatile* target, void* exchange,
                                                void* comparand)
 {
-    std::atomic_ref<void*>(*const_cast<void**>(target)).compare_exchange_strong(comparand, exchange);
+    std::atomic_ref<void*>(*const_cast<void**>(target))
+        .compare_exchange_strong(comparand, exchange);
     return comparand;
 }

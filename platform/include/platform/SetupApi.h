@@ -85,7 +85,8 @@ HDEVINFO SetupDiGetClassDevsW(const GUID* ClassGuid, PCWSTR Enumerator, HWND hwn
 BOOL SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet);
 
 // Fills DeviceInterfaceData with the interface at MemberIndex (0 on) of the class, among all
-// devices of the set (DeviceInfoData null) or of one device (its only interface is index 0). FALSE with ERROR_NO_MORE_ITEMS past the last one.
+// devices of the set (DeviceInfoData null) or of one device (its only interface is index 0). FALSE
+// with ERROR_NO_MORE_ITEMS past the last one.
 BOOL SetupDiEnumDeviceInterfaces(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
                                  const GUID* InterfaceClassGuid, DWORD MemberIndex,
                                  PSP_DEVICE_INTERFACE_DATA DeviceInterfaceData);
@@ -100,8 +101,8 @@ BOOL SetupDiGetDeviceInterfaceDetailW(HDEVINFO DeviceInfoSet,
                                       PSP_DEVINFO_DATA DeviceInfoData);
 
 // A registry property of a device: SPDRP_HARDWAREID, as REG_MULTI_SZ (another property fails
-// with ERROR_INVALID_DATA). A buffer too small (or null with size 0) fails with ERROR_INSUFFICIENT_BUFFER and
-// reports the size in RequiredSize.
+// with ERROR_INVALID_DATA). A buffer too small (or null with size 0) fails with
+// ERROR_INSUFFICIENT_BUFFER and reports the size in RequiredSize.
 BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
                                        DWORD Property, PDWORD PropertyRegDataType,
                                        PBYTE PropertyBuffer, DWORD PropertyBufferSize,

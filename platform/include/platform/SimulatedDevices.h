@@ -285,8 +285,8 @@ public:
     // Removes every unit and port (the simulated devices stay active).
     static void Reset();
     static std::shared_ptr<SimulatedUnit> AddUnit(const SimulatedUnitConfig& config);
-    static std::shared_ptr<SimulatedMidiPort> AddMidiPort(const std::wstring& name,
-                                                          bool hostOutput, bool hostInput);
+    static std::shared_ptr<SimulatedMidiPort> AddMidiPort(const std::wstring& name, bool hostOutput,
+                                                          bool hostInput);
     static void Remove(const std::shared_ptr<SimulatedUnit>& unit);
     static void Remove(const std::shared_ptr<SimulatedMidiPort>& port);
     static std::vector<std::shared_ptr<SimulatedUnit>> Units();

@@ -41,7 +41,6 @@ public:
     static std::vector<std::uint8_t> Make(std::uint16_t version, std::size_t size);
 
     // CRC-32 as used by the record.
-    static std::uint32_t Crc32(const std::uint8_t* data, std::size_t length,
-                               std::uint32_t crc = 0);
+    static std::uint32_t Crc32(const std::uint8_t* data, std::size_t length, std::uint32_t crc = 0);
 };
 } // namespace OrvPlatform

@@ -1,5 +1,5 @@
-#include "MidiCommon.h"
 #include "platform/Midi.h"
+#include "MidiCommon.h"
 #include "platform/SimulatedDevices.h"
 
 #include <gtest/gtest.h>
@@ -48,14 +48,16 @@ public:
     std::vector<Call> WaitFor(UINT message, std::size_t count = 1)
     {
         std::unique_lock lock(mMutex);
-        mChanged.wait_for(lock, std::chrono::seconds(5), [&] {
-            std::size_t n = 0;
-            for (const auto& c : mCalls)
-            {
-                n += c.message == message;
-            }
-            return n >= count;
-        });
+        mChanged.wait_for(lock, std::chrono::seconds(5),
+                          [&]
+                          {
+                              std::size_t n = 0;
+                              for (const auto& c : mCalls)
+                              {
+                                  n += c.message == message;
+                              }
+                              return n >= count;
+                          });
         return mCalls;
     }
     std::vector<Call> Of(UINT message)
@@ -107,8 +109,7 @@ protected:
 std::wstring OutName(UINT id)
 {
     MIDIOUTCAPSW caps{};
-    return midiOutGetDevCapsW(id, &caps, sizeof(caps)) == MMSYSERR_NOERROR ? caps.szPname
-                                                                          : L"?";
+    return midiOutGetDevCapsW(id, &caps, sizeof(caps)) == MMSYSERR_NOERROR ? caps.szPname : L"?";
 }
 
 struct InputBuffer
@@ -209,9 +210,9 @@ TEST_F(SimulatedMidi, SystemExclusiveIsReturnedWithMomDoneAndSwitchesTheUnit)
     auto unit = SimulatedDevices::AddUnit(config);
     Calls calls;
     HMIDIOUT out = nullptr;
-    ASSERT_EQ(midiOutOpen(&out, 0, ProcAddress(), reinterpret_cast<DWORD_PTR>(&calls),
-                          CALLBACK_FUNCTION),
-              MMSYSERR_NOERROR);
+    ASSERT_EQ(
+        midiOutOpen(&out, 0, ProcAddress(), reinterpret_cast<DWORD_PTR>(&calls), CALLBACK_FUNCTION),
+        MMSYSERR_NOERROR);
     ASSERT_EQ(calls.Of(MOM_OPEN).size(), 1u);
     EXPECT_EQ(calls.Of(MOM_OPEN)[0].thread, std::this_thread::get_id());
 
@@ -245,9 +246,9 @@ TEST_F(SimulatedMidi, QueuedBlocksHoldTheHandleUntilDoneOrReset)
     port->SetHold(true);
     Calls calls;
     HMIDIOUT out = nullptr;
-    ASSERT_EQ(midiOutOpen(&out, 0, ProcAddress(), reinterpret_cast<DWORD_PTR>(&calls),
-                          CALLBACK_FUNCTION),
-              MMSYSERR_NOERROR);
+    ASSERT_EQ(
+        midiOutOpen(&out, 0, ProcAddress(), reinterpret_cast<DWORD_PTR>(&calls), CALLBACK_FUNCTION),
+        MMSYSERR_NOERROR);
     std::vector<std::uint8_t> first = {0xF0, 0x01, 0xF7};
     std::vector<std::uint8_t> second = {0xF0, 0x02, 0xF7};
     MIDIHDR a{};
@@ -291,18 +292,18 @@ TEST_F(SimulatedMidi, InputDeliversShortMessagesAfterStart)
     auto port = unit->MidiPort();
     Calls calls;
     HMIDIIN in = nullptr;
-    ASSERT_EQ(midiInOpen(&in, 0, ProcAddress(), reinterpret_cast<DWORD_PTR>(&calls),
-                         CALLBACK_FUNCTION),
-              MMSYSERR_NOERROR);
+    ASSERT_EQ(
+        midiInOpen(&in, 0, ProcAddress(), reinterpret_cast<DWORD_PTR>(&calls), CALLBACK_FUNCTION),
+        MMSYSERR_NOERROR);
     EXPECT_EQ(calls.Of(MIM_OPEN).size(), 1u);
     ASSERT_TRUE(port->SendToHost({0x90, 0x3C, 0x7F})); // before the start: dropped
     ASSERT_EQ(midiInStart(in), MMSYSERR_NOERROR);
     ASSERT_TRUE(port->SendToHost({0x90, 0x3C, 0x7F}));
-    ASSERT_TRUE(port->SendToHost({0x3E, 0x00}));       // running status
-    ASSERT_TRUE(port->SendToHost({0xB0, 0x07}));       // split over two deliveries
+    ASSERT_TRUE(port->SendToHost({0x3E, 0x00})); // running status
+    ASSERT_TRUE(port->SendToHost({0xB0, 0x07})); // split over two deliveries
     ASSERT_TRUE(port->SendToHost({0x64}));
-    ASSERT_TRUE(port->SendToHost({0x22, 0x64}));       // running status again
-    ASSERT_TRUE(port->SendToHost({0xF8}));             // clock
+    ASSERT_TRUE(port->SendToHost({0x22, 0x64})); // running status again
+    ASSERT_TRUE(port->SendToHost({0xF8}));       // clock
     const auto all = calls.WaitFor(MIM_DATA, 5);
     const auto data = calls.Of(MIM_DATA);
     ASSERT_EQ(data.size(), 5u);
@@ -327,7 +328,7 @@ TEST_F(SimulatedMidi, InputErrorsAndMoreData)
                          CALLBACK_FUNCTION | MIDI_IO_STATUS),
               MMSYSERR_NOERROR);
     ASSERT_EQ(midiInStart(in), MMSYSERR_NOERROR);
-    ASSERT_TRUE(port->SendToHost({0x22}));                         // no status yet
+    ASSERT_TRUE(port->SendToHost({0x22}));                               // no status yet
     ASSERT_TRUE(port->SendToHost({0x90, 0x3C, 0x7F, 0x80, 0x3C, 0x00})); // two at once
     calls.WaitFor(MIM_DATA);
     const auto all = calls.All();
@@ -351,9 +352,9 @@ TEST_F(SimulatedMidi, SystemExclusiveInputFillsTheAddedBuffers)
     auto port = SimulatedDevices::AddMidiPort(L"Keys", false, true);
     Calls calls;
     HMIDIIN in = nullptr;
-    ASSERT_EQ(midiInOpen(&in, 0, ProcAddress(), reinterpret_cast<DWORD_PTR>(&calls),
-                         CALLBACK_FUNCTION),
-              MMSYSERR_NOERROR);
+    ASSERT_EQ(
+        midiInOpen(&in, 0, ProcAddress(), reinterpret_cast<DWORD_PTR>(&calls), CALLBACK_FUNCTION),
+        MMSYSERR_NOERROR);
     InputBuffer buffers[4];
     EXPECT_EQ(midiInAddBuffer(in, &buffers[0].header, sizeof(MIDIHDR)), MIDIERR_UNPREPARED);
     for (auto& buffer : buffers)
@@ -362,8 +363,7 @@ TEST_F(SimulatedMidi, SystemExclusiveInputFillsTheAddedBuffers)
         ASSERT_EQ(midiInAddBuffer(in, &buffer.header, sizeof(MIDIHDR)), MMSYSERR_NOERROR);
     }
     EXPECT_EQ(midiInAddBuffer(in, &buffers[0].header, sizeof(MIDIHDR)), MIDIERR_STILLPLAYING);
-    EXPECT_EQ(midiInUnprepareHeader(in, &buffers[0].header, sizeof(MIDIHDR)),
-              MIDIERR_STILLPLAYING);
+    EXPECT_EQ(midiInUnprepareHeader(in, &buffers[0].header, sizeof(MIDIHDR)), MIDIERR_STILLPLAYING);
     ASSERT_EQ(midiInStart(in), MMSYSERR_NOERROR);
 
     // 600 bytes in three buffers (256, 256, 88), with a clock byte in the middle.

@@ -46,10 +46,7 @@ public:
     {
         return Out(1, block, data);
     }
-    DWORD SetAddress(std::uint32_t address)
-    {
-        return Download(0, Command(0x21, address));
-    }
+    DWORD SetAddress(std::uint32_t address) { return Download(0, Command(0x21, address)); }
     DWORD Erase(std::uint32_t address) { return Download(0, Command(0x41, address)); }
     DWORD Leave() { return Out(1, 0); }
     DWORD ClearStatus() { return Out(4, 0); }

@@ -75,9 +75,8 @@ protected:
             }
         }
         StatusAnswer s = host->Run(host->SetAddress(address));
-        for (std::size_t offset = 0, block = 2; offset < data.size() &&
-                                               s.state == DfuState::dfuDNLOAD_IDLE;
-             offset += 2048, ++block)
+        for (std::size_t offset = 0, block = 2;
+             offset < data.size() && s.state == DfuState::dfuDNLOAD_IDLE; offset += 2048, ++block)
         {
             const std::size_t n = std::min<std::size_t>(2048, data.size() - offset);
             if (n < 2048 && block > 2)
@@ -86,9 +85,9 @@ protected:
                 s = host->Run(host->SetAddress(address + static_cast<std::uint32_t>(offset)));
                 block = 2;
             }
-            s = host->Run(host->Download(static_cast<std::uint16_t>(block),
-                                         std::vector<std::uint8_t>(data.begin() + offset,
-                                                                   data.begin() + offset + n)));
+            s = host->Run(host->Download(
+                static_cast<std::uint16_t>(block),
+                std::vector<std::uint8_t>(data.begin() + offset, data.begin() + offset + n)));
         }
         return s;
     }
@@ -183,16 +182,17 @@ TEST_F(SimulatedBootloader, RejectsWhatTheRealBootloaderRejects)
         {"data before a set-address", [&](DfuHost& h) { return h.Run(h.Download(2, block)); },
          DfuStatus::errADDRESS, false},
         {"writing flash that is not erased (the unit's own image)",
-         [&](DfuHost& h) {
+         [&](DfuHost& h)
+         {
              h.Run(h.SetAddress(kApp));
              return h.Run(h.Download(2, block));
          },
          DfuStatus::errCHECK_ERASED, false},
         {"set-address outside the flash",
-         [&](DfuHost& h) { return h.Run(h.SetAddress(0x20000000)); }, DfuStatus::errADDRESS,
-         false},
+         [&](DfuHost& h) { return h.Run(h.SetAddress(0x20000000)); }, DfuStatus::errADDRESS, false},
         {"data running past the end of the flash",
-         [&](DfuHost& h) {
+         [&](DfuHost& h)
+         {
              h.Run(h.SetAddress(kSimulatedFlashBase + kSimulatedFlashSize - 1024));
              return h.Run(h.Download(2, block));
          },
@@ -201,7 +201,8 @@ TEST_F(SimulatedBootloader, RejectsWhatTheRealBootloaderRejects)
          [&](DfuHost& h) { return h.Run(h.Erase(kSimulatedFlashBase)); }, DfuStatus::errERASE,
          false},
         {"writing the bootloader's sector",
-         [&](DfuHost& h) {
+         [&](DfuHost& h)
+         {
              h.Run(h.SetAddress(kSimulatedFlashBase));
              return h.Run(h.Download(2, block));
          },
@@ -218,7 +219,8 @@ TEST_F(SimulatedBootloader, RejectsWhatTheRealBootloaderRejects)
         {"CLRSTATUS in dfuIDLE", [&](DfuHost& h) { return h.Run(h.ClearStatus()); },
          DfuStatus::errSTALLEDPKT, true},
         {"a download in dfuDNLOAD-SYNC",
-         [&](DfuHost& h) {
+         [&](DfuHost& h)
+         {
              h.SetAddress(kApp);
              return h.Run(h.SetAddress(kApp));
          },

@@ -35,8 +35,7 @@ std::vector<FoundDevice> ListDevices()
     {
         SP_DEVICE_INTERFACE_DATA data{};
         data.cbSize = sizeof(data);
-        if (!SetupDiEnumDeviceInterfaces(set, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, index,
-                                         &data))
+        if (!SetupDiEnumDeviceInterfaces(set, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, index, &data))
         {
             EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
             break;
@@ -152,8 +151,7 @@ TEST_F(SimulatedUsb, EnumeratesEachDeviceWithItsPathAndHardwareIds)
     for (const auto& device : devices)
     {
         EXPECT_EQ(device.path.rfind(L"\\\\?\\usb#vid_", 0), 0u);
-        EXPECT_NE(device.path.find(L"#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"),
-                  std::wstring::npos);
+        EXPECT_NE(device.path.find(L"#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"), std::wstring::npos);
     }
     EXPECT_NE(devices[0].path, devices[1].path);
 }
@@ -169,11 +167,13 @@ TEST_F(SimulatedUsb, ASetIsASnapshotAndChecksItsArguments)
 
     SP_DEVICE_INTERFACE_DATA data{};
     data.cbSize = sizeof(data) - 1;
-    EXPECT_FALSE(SetupDiEnumDeviceInterfaces(set, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 0, &data));
+    EXPECT_FALSE(
+        SetupDiEnumDeviceInterfaces(set, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 0, &data));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_USER_BUFFER);
     data.cbSize = sizeof(data);
     EXPECT_TRUE(SetupDiEnumDeviceInterfaces(set, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 0, &data));
-    EXPECT_FALSE(SetupDiEnumDeviceInterfaces(set, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 1, &data));
+    EXPECT_FALSE(
+        SetupDiEnumDeviceInterfaces(set, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 1, &data));
     EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
 
     // The detail's cbSize is the fixed part's size; a buffer one character short is refused.
@@ -185,8 +185,8 @@ TEST_F(SimulatedUsb, ASetIsASnapshotAndChecksItsArguments)
     EXPECT_FALSE(SetupDiGetDeviceInterfaceDetailW(set, &data, detail, required, nullptr, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_USER_BUFFER);
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-    EXPECT_FALSE(SetupDiGetDeviceInterfaceDetailW(set, &data, detail,
-                                                  required - sizeof(wchar_t), nullptr, nullptr));
+    EXPECT_FALSE(SetupDiGetDeviceInterfaceDetailW(set, &data, detail, required - sizeof(wchar_t),
+                                                  nullptr, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
 
     SP_DEVINFO_DATA info{};
@@ -204,7 +204,8 @@ TEST_F(SimulatedUsb, ASetIsASnapshotAndChecksItsArguments)
     EXPECT_TRUE(SetupDiDestroyDeviceInfoList(set));
     EXPECT_FALSE(SetupDiDestroyDeviceInfoList(set));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-    EXPECT_FALSE(SetupDiEnumDeviceInterfaces(set, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 0, &data));
+    EXPECT_FALSE(
+        SetupDiEnumDeviceInterfaces(set, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 0, &data));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 
     EXPECT_EQ(SetupDiGetClassDevsW(&GUID_DEVINTERFACE_USB_DEVICE, nullptr, nullptr, DIGCF_PRESENT),
@@ -322,8 +323,8 @@ TEST(RealUsb, WithoutDevicesTheListIsEmptyAndOpeningFails)
     }
     const std::wstring absent =
         L"\\\\?\\usb#vid_7a5e&pid_8010#99-9#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-    EXPECT_EQ(CreateFileW(absent.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                          OPEN_EXISTING, 0, nullptr),
+    EXPECT_EQ(CreateFileW(absent.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          0, nullptr),
               INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
