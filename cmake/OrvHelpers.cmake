@@ -16,17 +16,20 @@ function(orv_add_library name)
     endif()
 endfunction()
 
-# orv_add_test(<name> SOURCES ... [LIBS ...] [THREADING] [LABELS ...] [TIMEOUT s])
+# orv_add_test(<name> SOURCES ... [LIBS ...] [INCLUDES ...] [THREADING] [LABELS ...] [TIMEOUT s])
 # One GoogleTest program; each of its tests becomes a ctest test named <name>.<Suite>.<Test>.
 # THREADING marks programs whose tests run threads: the ThreadSanitizer build runs them.
 function(orv_add_test name)
-    cmake_parse_arguments(ARG "THREADING" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "THREADING" "TIMEOUT" "SOURCES;LIBS;INCLUDES;LABELS" ${ARGN})
     if(ORV_TSAN AND NOT ARG_THREADING)
         return()
     endif()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main
                                           GTest::gmock Threads::Threads)
+    if(ARG_INCLUDES)
+        target_include_directories(${name} PRIVATE ${ARG_INCLUDES})
+    endif()
     set(labels ${ARG_LABELS})
     if(ARG_THREADING)
         list(APPEND labels threading)
@@ -35,11 +38,15 @@ function(orv_add_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)
     endif()
+    set(properties TIMEOUT ${ARG_TIMEOUT})
+    if(labels)
+        list(APPEND properties LABELS "${labels}")
+    endif()
     gtest_discover_tests(${name}
         TEST_PREFIX "${name}."
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES LABELS "${labels}" TIMEOUT ${ARG_TIMEOUT})
+        PROPERTIES ${properties})
 endfunction()
 
 # orv_add_benchmark(<name> SOURCES ... [LIBS ...]): a Google Benchmark program (not run by ctest).

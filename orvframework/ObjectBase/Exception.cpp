@@ -39,8 +39,8 @@ std::string ComposeExceptionText(std::string_view kind,
 void ThrowFailedResult(ORVRESULT code, std::string_view function, std::string_view sourcePath,
                        int line)
 {
-    throw Exception<FailedResultException>(ComposeExceptionText(
-        ExceptionKind<FailedResultException>::kWord, {FormatResult(code)}, function, sourcePath,
-        line));
+    throw Exception<FailedResultException>(
+        ComposeExceptionText(ExceptionKind<FailedResultException>::kWord, {FormatResult(code)},
+                             function, sourcePath, line));
 }
 } // namespace Orv

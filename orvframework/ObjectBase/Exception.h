@@ -30,7 +30,10 @@ class FailedResultException : public std::exception
 {
 public:
     FailedResultException() = default;
-    explicit FailedResultException(std::string message) : mMessage(std::move(message)) {}
+    explicit FailedResultException(std::string message)
+        : mMessage(std::move(message))
+    {
+    }
 
     const char* what() const noexcept override { return mMessage.c_str(); }
 
@@ -42,8 +45,14 @@ template <class E>
 class Exception : public E, public ExceptionBase
 {
 public:
-    explicit Exception(const char* message) : E(message) {}
-    explicit Exception(const std::string& message) : E(message) {}
+    explicit Exception(const char* message)
+        : E(message)
+    {
+    }
+    explicit Exception(const std::string& message)
+        : E(message)
+    {
+    }
     Exception(const Exception&) = default;
 };
 
@@ -51,7 +60,10 @@ template <>
 class Exception<FailedResultException> : public FailedResultException, public ExceptionBase
 {
 public:
-    explicit Exception(const std::string& message) : FailedResultException(message) {}
+    explicit Exception(const std::string& message)
+        : FailedResultException(message)
+    {
+    }
     Exception(const Exception&) = default;
 };
 

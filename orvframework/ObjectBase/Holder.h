@@ -12,7 +12,10 @@ template <class T>
 class LHolder : public virtual LRefCountedObject
 {
 public:
-    explicit LHolder(const T& value) : mValue(std::make_unique<T>(value)) {}
+    explicit LHolder(const T& value)
+        : mValue(std::make_unique<T>(value))
+    {
+    }
 
     const T& GetValue() const { return *mValue; }
     T& GetValue() { return *mValue; }

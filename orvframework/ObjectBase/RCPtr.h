@@ -22,13 +22,24 @@ public:
 
     ConstRCPtr() noexcept = default;
     ConstRCPtr(std::nullptr_t) noexcept {}
-    ConstRCPtr(T* object) : mPointer(object) { AcquireOnConstruction(); }
-    ConstRCPtr(const ConstRCPtr& other) : mPointer(other.mPointer) { AcquireOnConstruction(); }
-    ConstRCPtr(ConstRCPtr&& other) noexcept : mPointer(std::exchange(other.mPointer, nullptr)) {}
+    ConstRCPtr(T* object)
+        : mPointer(object)
+    {
+        AcquireOnConstruction();
+    }
+    ConstRCPtr(const ConstRCPtr& other)
+        : mPointer(other.mPointer)
+    {
+        AcquireOnConstruction();
+    }
+    ConstRCPtr(ConstRCPtr&& other) noexcept
+        : mPointer(std::exchange(other.mPointer, nullptr))
+    {
+    }
     // From a pointer to a derived class: a base-class conversion.
     template <class U, class Q>
-        requires std::is_convertible_v<U*, T*>
-    ConstRCPtr(const ConstRCPtr<U, Q>& other) : mPointer(other.GetMutable())
+    requires std::is_convertible_v<U*, T*> ConstRCPtr(const ConstRCPtr<U, Q>& other)
+        : mPointer(other.GetMutable())
     {
         AcquireOnConstruction();
     }
@@ -96,8 +107,8 @@ protected:
         }
         catch (...)
         {
-            // The copy could not be made: this pointer keeps the shared object.
-            ReleaseObject(old);
+            // The copy could not be made: the pointer keeps what it held before.
+            ReleaseObject(std::exchange(mPointer, old));
             throw;
         }
         ReleaseObject(old);
@@ -153,17 +164,27 @@ class RCPtr : public ConstRCPtr<T, P>
 public:
     RCPtr() noexcept = default;
     RCPtr(std::nullptr_t) noexcept {}
-    RCPtr(T* object) : Base(object) {}
-    RCPtr(const RCPtr& other) : Base(other) {}
-    RCPtr(RCPtr&& other) noexcept : Base(std::move(other)) {}
+    RCPtr(T* object)
+        : Base(object)
+    {
+    }
+    RCPtr(const RCPtr& other)
+        : Base(other)
+    {
+    }
+    RCPtr(RCPtr&& other) noexcept
+        : Base(std::move(other))
+    {
+    }
     template <class U, class Q>
-        requires std::is_convertible_v<U*, T*>
-    RCPtr(const RCPtr<U, Q>& other) : Base(other.GetMutable())
+    requires std::is_convertible_v<U*, T*> RCPtr(const RCPtr<U, Q>& other)
+        : Base(other.GetMutable())
     {
     }
     // From a const pointer to another class: a dynamic cast, null when the object is not a T.
     template <class U, class Q>
-    explicit RCPtr(const ConstRCPtr<U, Q>& other) : Base(dynamic_cast<T*>(other.GetMutable()))
+    explicit RCPtr(const ConstRCPtr<U, Q>& other)
+        : Base(dynamic_cast<T*>(other.GetMutable()))
     {
     }
 

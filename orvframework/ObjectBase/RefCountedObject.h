@@ -33,7 +33,10 @@ class LRefCountedObject : public IUndoable
 public:
     LRefCountedObject() = default;
     // A copy is a new object: it starts with no references, shareable.
-    LRefCountedObject(const LRefCountedObject&) : IUndoable() {}
+    LRefCountedObject(const LRefCountedObject&)
+        : IUndoable()
+    {
+    }
     LRefCountedObject& operator=(const LRefCountedObject&) { return *this; }
 
     // "LRefCountedObject::ToString() not overridden. Returning TypeName: " and the class name.

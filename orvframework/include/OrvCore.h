@@ -7,6 +7,7 @@
 #include "ObjectBase/RCPtr.h"
 #include "ObjectBase/RefCountedObject.h"
 #include "ObjectBase/TypeName.h"
+#include "Utilities/Geometry/Geometry.h"
 #include "Utilities/Storage/Allocator.h"
 #include "Utilities/Storage/Buffer.h"
 #include "Utilities/Storage/StringT.h"

@@ -156,8 +156,8 @@ int FormatSecure(CharT* buffer, std::size_t sizeOfBuffer, std::size_t count, con
         errno = EINVAL;
         return -1;
     }
-    const std::size_t limit = count == _TRUNCATE ? sizeOfBuffer - 1
-                                                 : (count < sizeOfBuffer ? count : sizeOfBuffer - 1);
+    const std::size_t limit =
+        count == _TRUNCATE ? sizeOfBuffer - 1 : (count < sizeOfBuffer ? count : sizeOfBuffer - 1);
     if (text.size() <= limit)
     {
         std::memcpy(buffer, text.data(), text.size() * sizeof(CharT));
@@ -210,8 +210,7 @@ int _snwprintf_s(wchar_t* buffer, std::size_t sizeOfBuffer, std::size_t count,
     return n;
 }
 
-int _snprintf_s(char* buffer, std::size_t sizeOfBuffer, std::size_t count, const char* format,
-                ...)
+int _snprintf_s(char* buffer, std::size_t sizeOfBuffer, std::size_t count, const char* format, ...)
 {
     va_list args;
     va_start(args, format);

@@ -55,7 +55,8 @@ public:
         }
     }
 
-    BufferT(const BufferT& other) : BufferT(other.mSize, 0, false)
+    BufferT(const BufferT& other)
+        : BufferT(other.mSize, 0, false)
     {
         if (mSize != 0)
         {
@@ -107,8 +108,9 @@ public:
         }
         if (Round(size) != mCapacity)
         {
-            FreeBlock();
+            // Allocate first: a failure leaves the buffer as it was.
             void* block = AllocateChecked(Round(size));
+            FreeBlock();
             mCapacity = Round(size);
             mBlock = mData = static_cast<T>(block);
         }

@@ -58,7 +58,10 @@ struct Chars<char>
         return static_cast<unsigned int>(strnlen(text, limit));
     }
     static int Compare(const char* a, const char* b) { return std::strcmp(a, b); }
-    static const char* Search(const char* text, const char* part) { return std::strstr(text, part); }
+    static const char* Search(const char* text, const char* part)
+    {
+        return std::strstr(text, part);
+    }
     static std::size_t Span(const char* text, const char* set) { return std::strspn(text, set); }
     static bool Contains(const char* set, char c) { return std::strchr(set, c) != nullptr; }
     static char Upper(char c)
@@ -119,24 +122,28 @@ RCPtr<LIBuffer> StringT<C, O>::NewBuffer(unsigned long long chars)
 }
 
 template <class C, class O>
-StringT<C, O>::StringT() : mBuffer(EmptyString().mBuffer)
+StringT<C, O>::StringT()
+    : mBuffer(EmptyString().mBuffer)
 {
 }
 
 template <class C, class O>
-StringT<C, O>::StringT(C character) : mBuffer(NewBuffer(character == 0 ? 1 : 2))
+StringT<C, O>::StringT(C character)
+    : mBuffer(NewBuffer(character == 0 ? 1 : 2))
 {
     Data()[0] = character;
 }
 
 template <class C, class O>
-StringT<C, O>::StringT(const C* text) : StringT()
+StringT<C, O>::StringT(const C* text)
+    : StringT()
 {
     Assign(text, kWholeText);
 }
 
 template <class C, class O>
-StringT<C, O>::StringT(const O* text) : StringT()
+StringT<C, O>::StringT(const O* text)
+    : StringT()
 {
     if constexpr (kIsWide)
     {
@@ -149,7 +156,8 @@ StringT<C, O>::StringT(const O* text) : StringT()
 }
 
 template <class C, class O>
-StringT<C, O>::StringT(const StringT<O, C>& other) : StringT()
+StringT<C, O>::StringT(const StringT<O, C>& other)
+    : StringT()
 {
     if constexpr (kIsWide)
     {
@@ -176,7 +184,8 @@ StringT<C, O>::StringT(const StringT& other)
 }
 
 template <class C, class O>
-StringT<C, O>::StringT(StringT&& other) noexcept : mBuffer(std::move(other.mBuffer))
+StringT<C, O>::StringT(StringT&& other) noexcept
+    : mBuffer(std::move(other.mBuffer))
 {
     other.mBuffer = EmptyString().mBuffer;
 }
@@ -268,8 +277,7 @@ void StringT<C, O>::Assign(const O* text, unsigned int n)
 }
 
 template <class C, class O>
-void StringT<C, O>::AssignUtf8(const char* text, int n)
-    requires kIsWide
+void StringT<C, O>::AssignUtf8(const char* text, int n) requires kIsWide
 {
     if (text == nullptr || text[0] == 0 || n == 0)
     {
@@ -280,8 +288,8 @@ void StringT<C, O>::AssignUtf8(const char* text, int n)
     RCPtr<LIBuffer> fresh = NewBuffer(count + 1ull);
     auto* source = reinterpret_cast<const unsigned char*>(text);
     wchar_t* target = static_cast<wchar_t*>(fresh->GetData());
-    const int result = ConvertUtf8ToWide(&source, source + count, &target,
-                                         target + count, kConversionLenient);
+    const int result =
+        ConvertUtf8ToWide(&source, source + count, &target, target + count, kConversionLenient);
     if (result == kConversionSourceExhausted)
     {
         // The text ends inside a sequence: that cut sequence is illegal input too.
@@ -293,8 +301,7 @@ void StringT<C, O>::AssignUtf8(const char* text, int n)
 }
 
 template <class C, class O>
-void StringT<C, O>::AssignUtf16(const wchar_t* text, int n)
-    requires(!kIsWide)
+void StringT<C, O>::AssignUtf16(const wchar_t* text, int n) requires(!kIsWide)
 {
     if (text == nullptr || text[0] == 0 || n == 0)
     {
@@ -312,8 +319,7 @@ void StringT<C, O>::AssignUtf16(const wchar_t* text, int n)
 }
 
 template <class C, class O>
-StringT<char, wchar_t> StringT<C, O>::ToNarrow() const
-    requires kIsWide
+StringT<char, wchar_t> StringT<C, O>::ToNarrow() const requires kIsWide
 {
     return StringT<char, wchar_t>(*this);
 }
@@ -511,8 +517,7 @@ bool StringT<C, O>::operator<(const StringT& other) const
 }
 
 template <class C, class O>
-bool StringT<C, O>::operator==(const wchar_t* text) const
-    requires(!kIsWide)
+bool StringT<C, O>::operator==(const wchar_t* text) const requires(!kIsWide)
 {
     return *this == StringT<char, wchar_t>(text).GetBuffer();
 }
@@ -720,7 +725,8 @@ StringT<C, O> StringT<C, O>::FromInt(int value, int decimals)
     // The magnitude gets the decimal point; the sign goes in front of it all.
     const long long wide = value;
     const unsigned long magnitude = static_cast<unsigned long>(wide < 0 ? -wide : wide);
-    StringT text = PlaceDecimalPoint(CreateFormatted(Chars<C>::kUnsignedFormat, magnitude), decimals);
+    StringT text =
+        PlaceDecimalPoint(CreateFormatted(Chars<C>::kUnsignedFormat, magnitude), decimals);
     if (value < 0)
     {
         text.Insert(0, StringT(C('-')));

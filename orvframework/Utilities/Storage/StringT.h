@@ -47,13 +47,10 @@ public:
     // At most n units of text in the other encoding, converted.
     void Assign(const O* text, unsigned int n);
     // n < 0: the whole text. Illegal sequences become U+FFFD.
-    void AssignUtf8(const char* text, int n = -1)
-        requires kIsWide;
+    void AssignUtf8(const char* text, int n = -1) requires kIsWide;
     // n < 0: the whole text and its terminator. Illegal code points become U+FFFD.
-    void AssignUtf16(const wchar_t* text, int n = -1)
-        requires(!kIsWide);
-    StringT<char, wchar_t> ToNarrow() const
-        requires kIsWide;
+    void AssignUtf16(const wchar_t* text, int n = -1) requires(!kIsWide);
+    StringT<char, wchar_t> ToNarrow() const requires kIsWide;
 
     void Clear();
     unsigned int GetLength() const;
@@ -85,8 +82,7 @@ public:
     // Ordinal comparison by code unit.
     bool operator<(const StringT& other) const;
     // The other encoding's text, converted to UTF-8 first.
-    bool operator==(const wchar_t* text) const
-        requires(!kIsWide);
+    bool operator==(const wchar_t* text) const requires(!kIsWide);
 
     StringT ToUpper() const;
     StringT ToLower() const;

@@ -272,7 +272,8 @@ int ConvertUtf8ToUtf16(const unsigned char** sourceStart, const unsigned char* s
                        char16_t** targetStart, char16_t* targetEnd, int flags)
 {
     return DecodeLoop(sourceStart, sourceEnd, targetStart, targetEnd, flags,
-                      [](char32_t ch, char16_t*& target, char16_t* end, int mode) {
+                      [](char32_t ch, char16_t*& target, char16_t* end, int mode)
+                      {
                           if (ch <= kMaxBmp)
                           {
                               if (ch >= kSurrogateHighStart && ch <= kSurrogateLowEnd)
@@ -308,7 +309,8 @@ int ConvertUtf8ToUtf16(const unsigned char** sourceStart, const unsigned char* s
                               return int(kConversionTargetExhausted);
                           }
                           ch -= kHalfBase;
-                          *target++ = static_cast<char16_t>((ch >> kHalfShift) + kSurrogateHighStart);
+                          *target++ =
+                              static_cast<char16_t>((ch >> kHalfShift) + kSurrogateHighStart);
                           *target++ = static_cast<char16_t>((ch & kHalfMask) + kSurrogateLowStart);
                           return int(kConversionOK);
                       });
@@ -349,8 +351,10 @@ int ConvertUtf8ToUtf32(const unsigned char** sourceStart, const unsigned char* s
                        char32_t** targetStart, char32_t* targetEnd, int flags)
 {
     return DecodeLoop(sourceStart, sourceEnd, targetStart, targetEnd, flags,
-                      [](char32_t ch, char32_t*& target, char32_t* end, int mode) {
-                          const bool surrogate = ch >= kSurrogateHighStart && ch <= kSurrogateLowEnd;
+                      [](char32_t ch, char32_t*& target, char32_t* end, int mode)
+                      {
+                          const bool surrogate =
+                              ch >= kSurrogateHighStart && ch <= kSurrogateLowEnd;
                           if (surrogate || ch > kMaxLegalUtf32)
                           {
                               if (mode == kConversionStrict)

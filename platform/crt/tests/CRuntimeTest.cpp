@@ -1,5 +1,5 @@
-#include "FormatTranslation.h"
 #include "platform/CRuntime.h"
+#include "FormatTranslation.h"
 
 #include <gtest/gtest.h>
 
@@ -49,15 +49,24 @@ TEST(FormatTranslation, RewritesTextConversionsByTheWindowsRules)
         const wchar_t* translated;
     };
     const Row rows[] = {
-        {L"%s", true, L"%ls"},          {L"%S", true, L"%s"},
-        {L"%hs", true, L"%s"},          {L"%ls", true, L"%ls"},
-        {L"%ws", true, L"%ls"},         {L"%c", true, L"%lc"},
-        {L"%C", true, L"%c"},           {L"%s", false, L"%s"},
-        {L"%S", false, L"%ls"},         {L"%hs", false, L"%s"},
-        {L"%-10.3s|", true, L"%-10.3ls|"}, {L"%I64d", true, L"%lld"},
-        {L"%I64X", false, L"%llX"},     {L"%I32u", true, L"%u"},
-        {L"%Iu", true, L"%zu"},         {L"100%%", true, L"100%%"},
-        {L"%5.2lf %d %lu", true, L"%5.2lf %d %lu"}, {L"%*d", true, L"%*d"},
+        {L"%s", true, L"%ls"},
+        {L"%S", true, L"%s"},
+        {L"%hs", true, L"%s"},
+        {L"%ls", true, L"%ls"},
+        {L"%ws", true, L"%ls"},
+        {L"%c", true, L"%lc"},
+        {L"%C", true, L"%c"},
+        {L"%s", false, L"%s"},
+        {L"%S", false, L"%ls"},
+        {L"%hs", false, L"%s"},
+        {L"%-10.3s|", true, L"%-10.3ls|"},
+        {L"%I64d", true, L"%lld"},
+        {L"%I64X", false, L"%llX"},
+        {L"%I32u", true, L"%u"},
+        {L"%Iu", true, L"%zu"},
+        {L"100%%", true, L"100%%"},
+        {L"%5.2lf %d %lu", true, L"%5.2lf %d %lu"},
+        {L"%*d", true, L"%*d"},
         {L"end%", true, L"end%"},
     };
     for (const Row& row : rows)
@@ -70,8 +79,9 @@ TEST(FormatTranslation, RewritesTextConversionsByTheWindowsRules)
 TEST(WideFormat, PercentSTakesWideTextAndCapitalSNarrowUtf8)
 {
     int n = 0;
-    EXPECT_EQ(FormatWide(64, _TRUNCATE, &n, L"%s-%S-%c-%d", L"w\u00e9de", "n\xc3\xa9rrow", L'x', 42),
-              L"w\u00e9de-n\u00e9rrow-x-42");
+    EXPECT_EQ(
+        FormatWide(64, _TRUNCATE, &n, L"%s-%S-%c-%d", L"w\u00e9de", "n\xc3\xa9rrow", L'x', 42),
+        L"w\u00e9de-n\u00e9rrow-x-42");
     EXPECT_EQ(n, 16);
 }
 
@@ -149,9 +159,15 @@ TEST(TextToNumber, WtoiAndWtof)
         int value;
     };
     const Row rows[] = {
-        {L"42", 42},          {L"  -17abc", -17},       {L"+8", 8},
-        {L"abc", 0},          {L"", 0},                 {L"2147483647", INT_MAX},
-        {L"2147483648", INT_MAX}, {L"-2147483648", INT_MIN}, {L"-99999999999999", INT_MIN},
+        {L"42", 42},
+        {L"  -17abc", -17},
+        {L"+8", 8},
+        {L"abc", 0},
+        {L"", 0},
+        {L"2147483647", INT_MAX},
+        {L"2147483648", INT_MAX},
+        {L"-2147483648", INT_MIN},
+        {L"-99999999999999", INT_MIN},
     };
     for (const Row& row : rows)
     {

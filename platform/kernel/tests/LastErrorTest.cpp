@@ -10,10 +10,12 @@ TEST(LastError, IsKeptPerThread)
 {
     SetLastError(ERROR_ACCESS_DENIED);
     DWORD seenByOther = 12345;
-    std::thread other([&] {
-        seenByOther = GetLastError();
-        SetLastError(ERROR_FILE_NOT_FOUND);
-    });
+    std::thread other(
+        [&]
+        {
+            seenByOther = GetLastError();
+            SetLastError(ERROR_FILE_NOT_FOUND);
+        });
     other.join();
     EXPECT_EQ(seenByOther, ERROR_SUCCESS);
     EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
@@ -42,14 +44,16 @@ TEST(Interlocked, ConcurrentIncrementsAreNotLost)
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
     {
-        threads.emplace_back([&] {
-            for (int i = 0; i < 20000; ++i)
+        threads.emplace_back(
+            [&]
             {
-                InterlockedIncrement(&counter);
-                InterlockedDecrement(&counter);
-                InterlockedIncrement(&counter);
-            }
-        });
+                for (int i = 0; i < 20000; ++i)
+                {
+                    InterlockedIncrement(&counter);
+                    InterlockedDecrement(&counter);
+                    InterlockedIncrement(&counter);
+                }
+            });
     }
     for (auto& t : threads)
     {
