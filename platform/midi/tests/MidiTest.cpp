@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -417,18 +418,19 @@ namespace
 // Requeues each returned buffer from inside the callback, as a capture port does.
 struct Requeuer
 {
-    HMIDIIN handle = nullptr;
+    std::atomic<HMIDIIN> handle{nullptr};
     Calls calls;
     static void CALLBACK Proc(HANDLE h, UINT message, DWORD_PTR instance, DWORD_PTR p1,
                               DWORD_PTR p2)
     {
         auto* self = reinterpret_cast<Requeuer*>(instance);
         Calls::Proc(h, message, reinterpret_cast<DWORD_PTR>(&self->calls), p1, p2);
-        if (message == MIM_LONGDATA && self->handle != nullptr)
+        const HMIDIIN handle = self->handle.load();
+        if (message == MIM_LONGDATA && handle != nullptr)
         {
             auto* header = reinterpret_cast<MIDIHDR*>(p1);
-            midiInPrepareHeader(self->handle, header, sizeof(MIDIHDR));
-            midiInAddBuffer(self->handle, header, sizeof(MIDIHDR));
+            midiInPrepareHeader(handle, header, sizeof(MIDIHDR));
+            midiInAddBuffer(handle, header, sizeof(MIDIHDR));
         }
     }
 };
