@@ -447,6 +447,7 @@ DWORD SimulatedUnitImpl::Open(unsigned& generation)
         {
             case SimulatedFault::Fail:
             case SimulatedFault::Stall:
+            case SimulatedFault::ShortAnswer:
                 return ERROR_ACCESS_DENIED;
             case SimulatedFault::Vanish:
                 LeaveBusLocked();
@@ -480,6 +481,7 @@ DWORD SimulatedUnitImpl::Claim(unsigned generation)
         {
             case SimulatedFault::Fail:
             case SimulatedFault::Stall:
+            case SimulatedFault::ShortAnswer:
                 return ERROR_ACCESS_DENIED;
             case SimulatedFault::Vanish:
                 LeaveBusLocked();
@@ -578,6 +580,7 @@ DWORD SimulatedUnitImpl::ControlTransfer(unsigned generation, const SimulatedSet
     }
 
     Milliseconds extra{0};
+    std::optional<std::uint16_t> shortAnswer;
     const bool knownRequest = setup.request <= DFU_ABORT && setup.request != DFU_DETACH;
     if (knownRequest)
     {
@@ -601,6 +604,9 @@ DWORD SimulatedUnitImpl::ControlTransfer(unsigned generation, const SimulatedSet
                 }
                 case SimulatedFault::Slow:
                     extra = fault->delay;
+                    break;
+                case SimulatedFault::ShortAnswer:
+                    shortAnswer = fault->answerLength;
                     break;
             }
         }
@@ -636,6 +642,11 @@ DWORD SimulatedUnitImpl::ControlTransfer(unsigned generation, const SimulatedSet
     if (vanished)
     {
         return ERROR_DEVICE_NOT_CONNECTED;
+    }
+    if (shortAnswer && input && result == ERROR_SUCCESS && transferred > *shortAnswer)
+    {
+        transferred = *shortAnswer;
+        entry.data.resize(transferred);
     }
     mLog.push_back(std::move(entry));
     return result;
@@ -835,6 +846,8 @@ DWORD SimulatedUnitImpl::DfuRequestLocked(const SimulatedSetup& setup, std::uint
                                 return ERROR_DEVICE_NOT_CONNECTED;
                             case SimulatedFault::Stall:
                                 return StallLocked(entry);
+                            case SimulatedFault::ShortAnswer:
+                                break; // only requests answer
                         }
                     }
                     mState = DfuState::dfuMANIFEST;
@@ -1023,6 +1036,8 @@ bool SimulatedUnitImpl::StartOperationLocked(Clock::time_point now, Milliseconds
                 case SimulatedFault::Stall:
                     mState = DfuState::dfuERROR;
                     return true;
+                case SimulatedFault::ShortAnswer:
+                    break; // only requests answer
             }
         }
     }
@@ -1107,6 +1122,8 @@ void SimulatedUnitImpl::CompleteManifestationLocked()
                 break;
             case SimulatedFault::Vanish:
                 mAttachAt.reset();
+                break;
+            case SimulatedFault::ShortAnswer:
                 break;
         }
     }

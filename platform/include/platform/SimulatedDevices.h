@@ -136,13 +136,16 @@ enum class SimulatedStep
 // UpdateMessage: Fail = the message is ignored; Slow = the bootloader appears after `delay`;
 // Vanish = the unit leaves the bus and does not come back. For ReturnToNormal: Fail = the unit
 // comes back as the bootloader; Slow = it comes back after `delay`; Vanish = it does not come
-// back. For Open and ClaimInterface: Fail = ERROR_ACCESS_DENIED; Slow; Vanish.
+// back. For Open and ClaimInterface: Fail = ERROR_ACCESS_DENIED; Slow; Vanish. ShortAnswer
+// (GETSTATUS, GETSTATE, UPLOAD): the device does what the request asks but answers only
+// `answerLength` bytes of it.
 enum class SimulatedFault
 {
     Fail,
     Stall,
     Slow,
     Vanish,
+    ShortAnswer,
 };
 
 struct SimulatedFaultRule
@@ -153,6 +156,7 @@ struct SimulatedFaultRule
     unsigned occurrence = 1;
     Milliseconds delay{0};
     DfuStatus status = DfuStatus::OK;
+    std::uint16_t answerLength = 0;
 };
 
 // What a new unit is.

@@ -343,9 +343,18 @@ TEST_F(SimulatedBootloader, StepsCanBeToldToFailStallBeSlowOrVanish)
     std::vector<std::uint8_t> state;
     EXPECT_EQ(host->In(5, 0, 1, state), ERROR_SEM_TIMEOUT);
 
+    // A short answer: the request is carried out, fewer bytes come back.
+    unit->AddFault({SimulatedStep::GetStatusRequest, SimulatedFault::ShortAnswer, 1,
+                    Milliseconds(0), DfuStatus::OK, 4});
+    ASSERT_EQ(host->Download(3, {7, 8, 9}), 0u);
+    std::vector<std::uint8_t> answer;
+    EXPECT_EQ(host->In(3, 0, 6, answer), 0u);
+    EXPECT_EQ(answer.size(), 4u);
+    EXPECT_EQ(host->Settle().state, DfuState::dfuDNLOAD_IDLE);
+
     // Vanishing takes the unit off the bus for good.
     unit->AddFault({SimulatedStep::DataRequest, SimulatedFault::Vanish});
-    EXPECT_EQ(host->Download(3, {4, 5, 6}), ERROR_DEVICE_NOT_CONNECTED);
+    EXPECT_EQ(host->Download(4, {4, 5, 6}), ERROR_DEVICE_NOT_CONNECTED);
     EXPECT_EQ(unit->Mode(), SimulatedMode::OffBus);
     EXPECT_TRUE(SimulatedBus::ListUsbDevices().empty());
     std::this_thread::sleep_for(Milliseconds(20));
