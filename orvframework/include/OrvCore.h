@@ -1,5 +1,5 @@
 // The framework core: reference-counted objects and pointers, exceptions and result codes,
-// buffers and strings.
+// buffers, strings and arrays, events, locks, threads, object pools and the thread pool.
 #pragma once
 
 #include "ObjectBase/Exception.h"
@@ -9,6 +9,26 @@
 #include "ObjectBase/TypeName.h"
 #include "Utilities/Geometry/Geometry.h"
 #include "Utilities/Storage/Allocator.h"
+#include "Utilities/Storage/Array.h"
+#include "Utilities/Storage/ArrayBuffer.h"
+#include "Utilities/Storage/ArrayUtils.h"
 #include "Utilities/Storage/Buffer.h"
+#include "Utilities/Storage/ConstRCPtrArray.h"
+#include "Utilities/Storage/Iterable.h"
+#include "Utilities/Storage/RCPtrArray.h"
+#include "Utilities/Storage/StringArrayT.h"
 #include "Utilities/Storage/StringT.h"
 #include "Utilities/Storage/UtfConversion.h"
+#include "Utilities/Threading/Event.h"
+#include "Utilities/Threading/EventPool.h"
+#include "Utilities/Threading/LEvent.h"
+#include "Utilities/Threading/Mutex.h"
+#include "Utilities/Threading/RetriggerableThreader.h"
+#include "Utilities/Threading/ReuseAllocator.h"
+#include "Utilities/Threading/ScopedLock.h"
+#include "Utilities/Threading/SpinEventLock.h"
+#include "Utilities/Threading/Thread.h"
+#include "Utilities/Threading/ThreadPool.h"
+#include "Utilities/Threading/ThreadWorker.h"
+#include "Utilities/Threading/TrafficLight.h"
+#include "Utilities/Threading/Wrapper.h"
