@@ -1,5 +1,6 @@
 #include "platform/WinUsb.h"
 
+#include "KernelObjects.h"
 #include "UsbBackend.h"
 #include "platform/Kernel.h"
 
@@ -12,36 +13,50 @@ namespace
 {
 using OrvPlatform::UsbDeviceLink;
 
-// A device opened by CreateFileW. Closing it stops its interface handles.
-struct DeviceFile
+// A device opened by CreateFileW: an object of the kernel's handle table, so that CloseHandle
+// closes it. Its interface handles hold it weakly: closing the file stops them.
+class DeviceFile : public orv_kernel::Object
 {
-    std::shared_ptr<UsbDeviceLink> link;
-    std::atomic<bool> closed{false};
+public:
+    explicit DeviceFile(std::unique_ptr<UsbDeviceLink> link)
+        : Object(Kind::DeviceFile, true, true)
+        , mLink(std::move(link))
+    {
+    }
+    UsbDeviceLink& Link() { return *mLink; }
+
+private:
+    std::unique_ptr<UsbDeviceLink> mLink;
 };
 
 struct UsbInterface
 {
-    std::shared_ptr<DeviceFile> file;
+    std::weak_ptr<DeviceFile> file;
 };
 
-std::mutex gHandlesMutex;
-std::map<void*, std::shared_ptr<DeviceFile>>& Files()
-{
-    static auto* files = new std::map<void*, std::shared_ptr<DeviceFile>>;
-    return *files;
-}
+std::mutex gInterfacesMutex;
 std::map<void*, std::shared_ptr<UsbInterface>>& Interfaces()
 {
     static auto* interfaces = new std::map<void*, std::shared_ptr<UsbInterface>>;
     return *interfaces;
 }
 
-template <class T>
-std::shared_ptr<T> Find(std::map<void*, std::shared_ptr<T>>& table, void* handle)
+std::shared_ptr<UsbInterface> FindInterface(void* handle)
 {
-    std::lock_guard lock(gHandlesMutex);
-    const auto it = table.find(handle);
-    return it == table.end() ? nullptr : it->second;
+    std::lock_guard lock(gInterfacesMutex);
+    const auto it = Interfaces().find(handle);
+    return it == Interfaces().end() ? nullptr : it->second;
+}
+
+std::shared_ptr<DeviceFile> FindFile(HANDLE handle)
+{
+    orv_kernel::KernelLock lock;
+    const auto object = orv_kernel::FindObject(handle);
+    if (!object || object->GetKind() != orv_kernel::Object::Kind::DeviceFile)
+    {
+        return nullptr;
+    }
+    return std::static_pointer_cast<DeviceFile>(object);
 }
 
 BOOL Fail(DWORD error)
@@ -72,29 +87,7 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         SetLastError(error);
         return INVALID_HANDLE_VALUE;
     }
-    auto file = std::make_shared<DeviceFile>();
-    file->link = std::move(link);
-    std::lock_guard lock(gHandlesMutex);
-    void* handle = file.get();
-    Files().emplace(handle, std::move(file));
-    return handle;
-}
-
-BOOL CloseHandle(HANDLE hObject)
-{
-    std::shared_ptr<DeviceFile> file;
-    {
-        std::lock_guard lock(gHandlesMutex);
-        const auto it = Files().find(hObject);
-        if (it == Files().end())
-        {
-            return Fail(ERROR_INVALID_HANDLE);
-        }
-        file = std::move(it->second);
-        Files().erase(it);
-    }
-    file->closed = true;
-    return TRUE;
+    return orv_kernel::InsertObject(std::make_shared<DeviceFile>(std::move(link)));
 }
 
 BOOL WinUsb_Initialize(HANDLE DeviceHandle, PWINUSB_INTERFACE_HANDLE InterfaceHandle)
@@ -103,19 +96,19 @@ BOOL WinUsb_Initialize(HANDLE DeviceHandle, PWINUSB_INTERFACE_HANDLE InterfaceHa
     {
         return Fail(ERROR_INVALID_PARAMETER);
     }
-    const auto file = Find(Files(), DeviceHandle);
+    const auto file = FindFile(DeviceHandle);
     if (!file)
     {
         return Fail(ERROR_INVALID_HANDLE);
     }
-    const DWORD error = file->link->ClaimInterface();
+    const DWORD error = file->Link().ClaimInterface();
     if (error != ERROR_SUCCESS)
     {
         return Fail(error);
     }
     auto handle = std::make_shared<UsbInterface>();
     handle->file = file;
-    std::lock_guard lock(gHandlesMutex);
+    std::lock_guard lock(gInterfacesMutex);
     *InterfaceHandle = handle.get();
     Interfaces().emplace(handle.get(), std::move(handle));
     return TRUE;
@@ -125,7 +118,7 @@ BOOL WinUsb_Free(WINUSB_INTERFACE_HANDLE InterfaceHandle)
 {
     std::shared_ptr<UsbInterface> handle;
     {
-        std::lock_guard lock(gHandlesMutex);
+        std::lock_guard lock(gInterfacesMutex);
         const auto it = Interfaces().find(InterfaceHandle);
         if (it == Interfaces().end())
         {
@@ -134,7 +127,10 @@ BOOL WinUsb_Free(WINUSB_INTERFACE_HANDLE InterfaceHandle)
         handle = std::move(it->second);
         Interfaces().erase(it);
     }
-    handle->file->link->ReleaseInterface();
+    if (const auto file = handle->file.lock())
+    {
+        file->Link().ReleaseInterface();
+    }
     return TRUE;
 }
 
@@ -146,8 +142,9 @@ BOOL WinUsb_ControlTransfer(WINUSB_INTERFACE_HANDLE InterfaceHandle,
     {
         *LengthTransferred = 0;
     }
-    const auto handle = Find(Interfaces(), InterfaceHandle);
-    if (!handle || handle->file->closed)
+    const auto handle = FindInterface(InterfaceHandle);
+    const auto file = handle ? handle->file.lock() : nullptr;
+    if (!file)
     {
         return Fail(ERROR_INVALID_HANDLE);
     }
@@ -157,7 +154,7 @@ BOOL WinUsb_ControlTransfer(WINUSB_INTERFACE_HANDLE InterfaceHandle,
         return Fail(ERROR_INVALID_PARAMETER);
     }
     std::uint32_t transferred = 0;
-    const DWORD error = handle->file->link->ControlTransfer(SetupPacket, Buffer, transferred);
+    const DWORD error = file->Link().ControlTransfer(SetupPacket, Buffer, transferred);
     if (error != ERROR_SUCCESS)
     {
         return Fail(error);

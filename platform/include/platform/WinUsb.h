@@ -22,10 +22,9 @@
 //   ERROR_NOT_ENOUGH_MEMORY
 #pragma once
 
+#include "platform/Kernel.h"
 #include "platform/Types.h"
 
-struct SECURITY_ATTRIBUTES;
-using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 struct OVERLAPPED;
 using LPOVERLAPPED = OVERLAPPED*;
 
@@ -62,13 +61,11 @@ using PWINUSB_SETUP_PACKET = WINUSB_SETUP_PACKET*;
 
 // Opens the device with the given interface path. dwCreationDisposition must be OPEN_EXISTING;
 // the access, sharing and attribute flags are accepted as given. Returns INVALID_HANDLE_VALUE on
-// failure.
+// failure. The handle is a kernel handle (Kernel.h): CloseHandle closes it, and an interface
+// handle still initialised on it stops working then (ERROR_INVALID_HANDLE).
 HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
-
-// Closes a handle from CreateFileW. An interface handle still initialised on it stops working.
-BOOL CloseHandle(HANDLE hObject);
 
 // Claims the device's interface 0 and gives its interface handle.
 BOOL WinUsb_Initialize(HANDLE DeviceHandle, PWINUSB_INTERFACE_HANDLE InterfaceHandle);

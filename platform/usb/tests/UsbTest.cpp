@@ -244,8 +244,11 @@ TEST_F(SimulatedUsb, ControlTransfersInAndOut)
     ASSERT_EQ(log.size(), 4u);
     EXPECT_EQ(log[0].data, command);
 
+    // The file is a kernel handle: waitable (no I/O pending: signalled), closed by CloseHandle.
+    EXPECT_EQ(WaitForSingleObject(file, 0), WAIT_OBJECT_0);
     EXPECT_TRUE(WinUsb_Free(usb));
     EXPECT_TRUE(CloseHandle(file));
+    EXPECT_EQ(WaitForSingleObject(file, 0), WAIT_FAILED);
 }
 
 TEST_F(SimulatedUsb, FailuresReportTheirErrorCodes)
