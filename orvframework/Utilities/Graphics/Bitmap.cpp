@@ -1,5 +1,6 @@
 #include "Utilities/Graphics/Bitmap.h"
 
+#include "Utilities/Storage/OrvFile.h"
 #include "platform/Resources.h"
 
 #include <cstring>
@@ -48,12 +49,6 @@ bool IsResourceName(const WString& name)
 {
     const wchar_t* text = name.GetBuffer();
     return text[0] == L':' && text[1] == L':';
-}
-
-// The long form of a path. This platform has no short file names: a path is its own long form.
-WString LongPath(const WString& path)
-{
-    return path;
 }
 
 LONG Clamp(long long value, LONG low, LONG high)
@@ -130,7 +125,7 @@ void LBitmap::Adopt(GpBitmap* image)
 
 ConstRCPtr<LBitmap> LBitmap::GetBitmap(const WString& name)
 {
-    const WString key = IsResourceName(name) ? name.ToUpper() : LongPath(name).ToUpper();
+    const WString key = IsResourceName(name) ? name.ToUpper() : GetLongPath(name).ToUpper();
     BitmapCache& cache = Cache();
     if (auto found = cache.find(key); found != cache.end())
     {
