@@ -125,7 +125,9 @@ void LBitmap::Adopt(GpBitmap* image)
 
 ConstRCPtr<LBitmap> LBitmap::GetBitmap(const WString& name)
 {
-    const WString key = IsResourceName(name) ? name.ToUpper() : GetLongPath(name).ToUpper();
+    // Resource names are found in any letter case; file names are not, on this file system:
+    // two files whose names differ only in case are two images.
+    const WString key = IsResourceName(name) ? name.ToUpper() : GetLongPath(name);
     BitmapCache& cache = Cache();
     if (auto found = cache.find(key); found != cache.end())
     {

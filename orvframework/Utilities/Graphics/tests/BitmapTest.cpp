@@ -168,12 +168,15 @@ TEST(Bitmap, OtherNamesAreFilePaths)
     const WString path = DataFile("pattern.png");
     ConstRCPtr<LBitmap> bitmap = LBitmap::GetBitmap(path);
     ASSERT_NE(bitmap->GetGdiplusBitmap(), nullptr);
-    EXPECT_EQ(bitmap->GetKey(), GetLongPath(path).ToUpper());
+    EXPECT_EQ(bitmap->GetKey(), GetLongPath(path));
     EXPECT_EQ(bitmap->GetWidth(), 4);
     // Another spelling of the same file is the same bitmap: the key is the file's long form.
     EXPECT_EQ(LBitmap::GetBitmap(DataFile("../data/./pattern.png")), bitmap);
     EXPECT_EQ(Stored(*bitmap, 2, 1), PatternArgb(2, 1));
     EXPECT_EQ(Stored(*bitmap, 3, 1), PatternArgb(3, 1));
+    // File names are case-sensitive here: another case names another (missing) file.
+    ConstRCPtr<LBitmap> other = LBitmap::GetBitmap(DataFile("PATTERN.png"));
+    EXPECT_NE(other, bitmap);
 }
 
 TEST(Bitmap, SubBitmapsAddOffsetsPointAtTheOwnerAndAreClipped)
