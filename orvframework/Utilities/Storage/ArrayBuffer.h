@@ -3,8 +3,8 @@
 //
 // The buffer's grain and slack are the element grain and slack times the element size, so
 // ArrayBuffer<unsigned int,1,1600> grows one element (4 bytes) at a time and keeps up to 1600
-// spare elements before it shrinks. Flags is handed to the buffer's sizing untouched (always 1)
-// and Align is the buffer's alignment argument.
+// spare elements before it shrinks. Align is the buffer's alignment argument. Flags (always 1)
+// only tells instances apart: no sizing depends on it.
 #pragma once
 
 #include "Utilities/Storage/Buffer.h"
@@ -173,8 +173,8 @@ private:
     T* Items() const { return reinterpret_cast<T*>(Storage::GetTypedData()); }
 };
 
-// The byte array of captured MIDI data: an ArrayBuffer whose leading argument (4) names the
-// variant; sizing and behaviour are those of ArrayBuffer<T,Grain,Slack,Flags,Align>.
+// The byte array of captured MIDI data. Variant (4) only tells the type apart from a plain
+// ArrayBuffer; sizing and behaviour are those of ArrayBuffer<T,Grain,Slack,Flags,Align>.
 template <class T, unsigned int Variant, unsigned int Grain, unsigned int Slack,
           unsigned int Flags = 1, unsigned int Align = 8,
           IAllocator& (*GetAllocator)() = &GetSystemAllocator>

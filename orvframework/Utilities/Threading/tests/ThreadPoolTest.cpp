@@ -37,10 +37,8 @@ TEST(EventPool, WaitForAnyGivesTheLowestSignalledEventOnce)
 TEST(ThreadPool, FreeWorkersTakeJobsAtOnceWorkerZeroFirst)
 {
     RCPtr<LThreadPool> pool(new LThreadPool(2, THREAD_PRIORITY_HIGHEST));
-    RCPtr<LEvent> release = LEvent::Create();
     RCPtr<RecordingTask> first(new RecordingTask(1)), second(new RecordingTask(2)),
         third(new RecordingTask(3));
-    first->release = second->release = RCPtr<LEvent>();
     first->release = LEvent::Create();
     second->release = LEvent::Create();
     RCPtr<LHolder<int>> parameter(new LHolder<int>(5));
