@@ -16,6 +16,7 @@
 #include "Utilities/Storage/ConstRCPtrArray.h"
 #include "Utilities/Storage/Iterable.h"
 #include "Utilities/Storage/RCPtrArray.h"
+#include "Utilities/Storage/RCPtrQueue.h"
 #include "Utilities/Storage/StringArrayT.h"
 #include "Utilities/Storage/StringT.h"
 #include "Utilities/Storage/UtfConversion.h"
