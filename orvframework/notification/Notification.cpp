@@ -96,36 +96,37 @@ unsigned int LNotification::GetRecycledCount()
 
 LONG LNotification::Release()
 {
-    if (!releasing && GetRefCount() == 1)
+    if (releasing || GetRefCount() != 1)
     {
-        releasing = true;
-        Recycle();
-        releasing = false;
+        return LRefCountedObject::Release();
     }
-    return LRefCountedObject::Release();
-}
-
-void LNotification::Recycle()
-{
+    // The last reference: the recycle step.
+    releasing = true;
     if (posted.load())
     {
         // Released while a queue still counts it as queued (its queue was destroyed without
         // being cleared): it dies with its parameter rather than being handed out again.
-        return;
+        releasing = false;
+        return LRefCountedObject::Release();
     }
     if (param)
     {
         RCPtr<LRefCountedObject> old = std::move(param);
     }
-    if (!gRecycling.load())
-    {
-        return;
-    }
-    ScopedLock<Mutex> lock(GetNotificationLock());
-    // Checked again under the lock, so that nothing joins a list that SetRecycling has emptied.
     if (gRecycling.load())
     {
-        GetFreeList().AddItem(RCPtr<LNotification>(this));
+        ScopedLock<Mutex> lock(GetNotificationLock());
+        // Checked again under the lock, so that nothing joins a list that SetRecycling has
+        // emptied. The list's reference keeps the object alive, and no other thread can take
+        // it out before this one has finished with it and left the lock.
+        if (gRecycling.load())
+        {
+            GetFreeList().AddItem(RCPtr<LNotification>(this));
+            releasing = false;
+            return LRefCountedObject::Release();
+        }
     }
+    releasing = false;
+    return LRefCountedObject::Release();
 }
 } // namespace Orv

@@ -40,6 +40,5 @@ public:
 
 private:
     LNotification() = default;
-    void Recycle();
 };
 } // namespace Orv
