@@ -24,7 +24,8 @@ public:
     enum class Kind
     {
         Event,
-        Thread
+        Thread,
+        DeviceFile // a USB device opened by CreateFileW (platform/usb); always signalled
     };
 
     Object(Kind kind, bool manualReset, bool signalled)

@@ -15,6 +15,8 @@ namespace Orv
 LONG RoundDoubleToLong(double value);
 // An integer as a double, clamped to +-2^52.
 double LongToDouble(LONG value);
+// a + b, held to the 32-bit range.
+LONG AddSaturated(LONG a, LONG b);
 
 template <class T>
 struct PointT
@@ -31,10 +33,12 @@ struct PointT
 
     bool operator==(const PointT&) const = default;
 
-    // This integer point plus offset, each component rounded by the rule.
+    // This integer point plus offset, each component rounded by the rule; a sum beyond the
+    // 32-bit range saturates.
     PointT Offset(const PointT<double>& offset) const requires std::is_same_v<T, LONG>
     {
-        return PointT(x + RoundDoubleToLong(offset.x), y + RoundDoubleToLong(offset.y));
+        return PointT(AddSaturated(x, RoundDoubleToLong(offset.x)),
+                      AddSaturated(y, RoundDoubleToLong(offset.y)));
     }
 };
 

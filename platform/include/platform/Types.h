@@ -38,6 +38,37 @@ using PUCHAR = UCHAR*;
 using PULONG = ULONG*;
 using LPDWORD = DWORD*;
 using HANDLE = void*;
+using PBYTE = BYTE*;
+using PDWORD = DWORD*;
+using PCWSTR = const wchar_t*;
+
+// A window handle (an opaque pointer; no window object lives behind it in this header).
+struct HWND__;
+using HWND = HWND__*;
+
+// A globally unique identifier, laid out as the 16 bytes of its documented form.
+struct GUID
+{
+    DWORD Data1;
+    WORD Data2;
+    WORD Data3;
+    BYTE Data4[8];
+};
+inline bool operator==(const GUID& a, const GUID& b)
+{
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3)
+    {
+        return false;
+    }
+    for (int i = 0; i < 8; ++i)
+    {
+        if (a.Data4[i] != b.Data4[i])
+        {
+            return false;
+        }
+    }
+    return true;
+}
 
 #ifndef TRUE
 #define TRUE 1
@@ -79,6 +110,7 @@ constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
 constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_HANDLE = 6;
 constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr DWORD ERROR_INVALID_DATA = 13;
 constexpr DWORD ERROR_BAD_COMMAND = 22;
 constexpr DWORD ERROR_GEN_FAILURE = 31;
 constexpr DWORD ERROR_NOT_SUPPORTED = 50;

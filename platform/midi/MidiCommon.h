@@ -1,0 +1,30 @@
+// Helpers shared by the MIDI input and output stand-ins.
+#pragma once
+
+#include "platform/Midi.h"
+
+#include <cstdint>
+#include <string>
+
+namespace OrvPlatform
+{
+// Bytes of a message by its status byte (0 for 0xF0 and 0xF7, which start and end a
+// system-exclusive block; 1 for a data byte).
+unsigned MidiMessageLength(std::uint8_t status);
+
+// Copies a name into szPname, cut to MAXPNAMELEN - 1 characters.
+void CopyPortName(const std::wstring& name, WCHAR (&target)[MAXPNAMELEN]);
+
+// Calls the open's callback, if it has one.
+void CallMidiCallback(DWORD flags, DWORD_PTR callback, HANDLE handle, UINT message,
+                      DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR param2);
+
+// Checks the flags and callback of an open: 0 or an MMRESULT.
+MMRESULT CheckOpenFlags(DWORD flags, DWORD_PTR callback);
+
+// Checks a header passed with its size: 0 or MMSYSERR_INVALPARAM.
+MMRESULT CheckHeader(const MIDIHDR* header, UINT size);
+
+// Milliseconds of the steady clock.
+std::uint32_t MidiMilliseconds();
+} // namespace OrvPlatform

@@ -1,0 +1,132 @@
+// A simulated unit: the normal-mode device and its DfuSe bootloader (see SimulatedDevices.h).
+// Every member is guarded by the world's lock; the *Locked functions expect it held.
+#pragma once
+
+#include "SimulatedBus.h"
+#include "platform/SimulatedDevices.h"
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace OrvPlatform
+{
+class SimulatedMidiPortImpl;
+
+class SimulatedUnitImpl : public SimulatedUnit,
+                          public std::enable_shared_from_this<SimulatedUnitImpl>
+{
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // Use Create: the unit's port points back to it.
+    SimulatedUnitImpl(const SimulatedUnitConfig& config, unsigned slot);
+    static std::shared_ptr<SimulatedUnitImpl> Create(const SimulatedUnitConfig& config,
+                                                     unsigned slot);
+
+    SimulatedUnitConfig Config() const override;
+    SimulatedMode Mode() const override;
+    std::uint16_t FirmwareVersion() const override;
+    DfuState State() const override;
+    DfuStatus Status() const override;
+    std::vector<std::uint8_t> ReadFlash(std::uint32_t address, std::uint32_t length) const override;
+    std::vector<SimulatedControlRequest> RequestLog() const override;
+    void ClearRequestLog() override;
+    std::shared_ptr<SimulatedMidiPort> MidiPort() const override;
+    void AddFault(const SimulatedFaultRule& rule) override;
+    void ClearFaults() override;
+    void SetTimings(const DfuTimings& timings) override;
+    void SetBusyAnswer(BusyAnswer answer) override;
+    void SetDelays(Milliseconds updateModeDelay, Milliseconds resetDelay) override;
+    void Unplug() override;
+    void Plug(SimulatedMode mode) override;
+    bool WaitForMode(SimulatedMode mode, Milliseconds timeout) const override;
+
+    // Bus side.
+    void AdvanceLocked(Clock::time_point now);
+    SimulatedMode ModeLocked() const { return mMode; }
+    SimulatedUsbDeviceInfo UsbInfoLocked() const;
+    unsigned GenerationLocked() const { return mGeneration; }
+    std::shared_ptr<SimulatedMidiPortImpl> PortLocked() const { return mPort; }
+    void RemovedLocked();
+    void OnMidiFromHostLocked(const std::vector<std::uint8_t>& message);
+
+    // USB layer (take the lock themselves; may wait). Error codes of WinUsb.h.
+    DWORD Open(unsigned& generation);
+    DWORD Claim(unsigned generation);
+    DWORD ControlTransfer(unsigned generation, const SimulatedSetup& setup, std::uint8_t* buffer,
+                          std::uint32_t& transferred);
+
+private:
+    enum class Operation
+    {
+        None,
+        SetAddress,
+        Erase,
+        MassErase,
+        Data,
+    };
+    struct PendingBlock
+    {
+        Operation operation = Operation::None;
+        std::uint16_t blockNumber = 0;
+        std::uint32_t address = 0; // command argument
+        std::vector<std::uint8_t> data;
+        bool complete = false; // the operation has ended well
+        DfuStatus outcome = DfuStatus::OK;
+    };
+    struct FaultEntry
+    {
+        SimulatedFaultRule rule;
+        unsigned remaining;
+    };
+
+    std::optional<SimulatedFaultRule> TakeFaultLocked(SimulatedStep step);
+    bool ConnectedLocked(unsigned generation) const;
+    void LeaveBusLocked();
+    void AttachLocked(SimulatedMode mode);
+    void ResetDfuLocked();
+    DWORD StallLocked(SimulatedControlRequest& entry);
+    // Unlocks, sleeps until `until`, locks again and advances. False (after sleeping to the
+    // limit) when `until` lies past `limit`.
+    bool WaitLocked(std::unique_lock<std::mutex>& lock, Clock::time_point until,
+                    Clock::time_point limit);
+    SimulatedStep ClassifyLocked(const SimulatedSetup& setup, const std::uint8_t* buffer) const;
+    DWORD StandardRequestLocked(const SimulatedSetup& setup, std::uint8_t* buffer,
+                                std::uint32_t& transferred, SimulatedControlRequest& entry);
+    DWORD DfuRequestLocked(const SimulatedSetup& setup, std::uint8_t* buffer,
+                           std::uint32_t& transferred, SimulatedControlRequest& entry,
+                           bool& vanished);
+    void ReplyStatusLocked(std::uint8_t* buffer, std::uint16_t length, DfuState state,
+                           Milliseconds pollTimeout, std::uint32_t& transferred);
+    // Starts the operation of the pending block at a GETSTATUS; false when the unit vanished.
+    bool StartOperationLocked(Clock::time_point now, Milliseconds& pollTimeout);
+    DfuStatus ValidateLocked(const PendingBlock& block) const;
+    void CompleteOperationLocked();
+    void CompleteManifestationLocked();
+    Milliseconds EraseTimeLocked(std::uint32_t sectorSize) const;
+
+    SimulatedUnitConfig mConfig;
+    const unsigned mSlot;
+    std::shared_ptr<SimulatedMidiPortImpl> mPort;
+    SimulatedMode mMode;
+    unsigned mGeneration = 1;
+    std::optional<Clock::time_point> mAttachAt;
+    SimulatedMode mAttachMode = SimulatedMode::Normal;
+    std::uint16_t mVersion;
+    std::vector<std::uint8_t> mFlash;
+    std::vector<FaultEntry> mFaults;
+    std::vector<SimulatedControlRequest> mLog;
+
+    // Bootloader.
+    DfuState mState = DfuState::dfuIDLE;
+    DfuStatus mStatus = DfuStatus::OK;
+    std::optional<std::uint32_t> mPointer;
+    PendingBlock mPending;
+    Clock::time_point mOperationEnd{};
+    bool mManifestFails = false;
+    DfuStatus mManifestStatus = DfuStatus::errFIRMWARE;
+};
+} // namespace OrvPlatform
