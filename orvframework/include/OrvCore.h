@@ -1,5 +1,6 @@
 // The framework core: reference-counted objects and pointers, exceptions and result codes,
-// buffers, strings and arrays, events, locks, threads, object pools and the thread pool.
+// buffers, strings and arrays, files and paths, events, locks, threads, object pools and the
+// thread pool, debug output and the program's global objects.
 #pragma once
 
 #include "ObjectBase/Exception.h"
@@ -7,7 +8,10 @@
 #include "ObjectBase/RCPtr.h"
 #include "ObjectBase/RefCountedObject.h"
 #include "ObjectBase/TypeName.h"
+#include "Utilities/Debug/DebugOutput.h"
+#include "Utilities/Debug/DebugStreams.h"
 #include "Utilities/Geometry/Geometry.h"
+#include "Utilities/Globals.h"
 #include "Utilities/Storage/Allocator.h"
 #include "Utilities/Storage/Array.h"
 #include "Utilities/Storage/ArrayBuffer.h"
@@ -15,6 +19,8 @@
 #include "Utilities/Storage/Buffer.h"
 #include "Utilities/Storage/ConstRCPtrArray.h"
 #include "Utilities/Storage/Iterable.h"
+#include "Utilities/Storage/OrvFile.h"
+#include "Utilities/Storage/PathSeparator.h"
 #include "Utilities/Storage/RCPtrArray.h"
 #include "Utilities/Storage/StringArrayT.h"
 #include "Utilities/Storage/StringT.h"

@@ -1,5 +1,6 @@
 #include "Utilities/Threading/ThreadPool.h"
 
+#include "Utilities/Globals.h"
 #include "Utilities/Threading/ReuseAllocator.h"
 #include "Utilities/Threading/ScopedLock.h"
 #include "platform/Interlocked.h"
@@ -10,14 +11,6 @@ namespace Orv
 {
 namespace
 {
-using WorkerParamsPool = ReuseAllocator<LThreadPool::LWorkerParams, 1>;
-
-WorkerParamsPool& GetWorkerParamsPool()
-{
-    static WorkerParamsPool pool(true);
-    return pool;
-}
-
 unsigned int CheckedWorkerCount(unsigned int count)
 {
     if (count > MAXIMUM_WAIT_OBJECTS)
