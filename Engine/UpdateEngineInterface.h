@@ -157,8 +157,8 @@ protected:
 
 private:
     ORVRESULT DoWork(const Orv::ConstRCPtr<Orv::LRefCountedObject>& parameter) override;
-    void PostNotification(const wchar_t* name,
-                          const Orv::ConstRCPtr<Orv::LRefCountedObject>& payload);
+    // Posts a notification of the name with the payload to the "application" center.
+    void PostNotification(const wchar_t* name, const Orv::RCPtr<Orv::LRefCountedObject>& payload);
 
     std::atomic<bool> mNotificationsOn{true};
     Orv::RetriggerableThreader mWorker;

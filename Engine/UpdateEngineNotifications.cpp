@@ -3,6 +3,8 @@
 #include "UpdateEngineInterface.h"
 
 #include "UpdateNotificationData.h"
+#include "notification/Notification.h"
+#include "notification/NotificationCenterManager.h"
 
 const wchar_t* const LUpdateEngineInterface::kDeviceStateChange = L"NID_DEVICE_STATE_CHANGE";
 const wchar_t* const LUpdateEngineInterface::kFirmwareFileStateChange =
@@ -56,8 +58,13 @@ void LUpdateEngineInterface::PostUpdateCompleted(bool success)
     }
 }
 
-void LUpdateEngineInterface::PostNotification(const wchar_t*,
-                                              const Orv::ConstRCPtr<Orv::LRefCountedObject>&)
+void LUpdateEngineInterface::PostNotification(const wchar_t* name,
+                                              const Orv::RCPtr<Orv::LRefCountedObject>& payload)
 {
-    // Wired to the application's notification center with the notification system.
+    const Orv::RCPtr<Orv::LNotificationCenter> center = Orv::GetApplicationNotificationCenter();
+    const Orv::RCPtr<Orv::LNotification> notification = Orv::LNotification::Create(name, payload);
+    if (center && notification)
+    {
+        center->PostNotification(notification);
+    }
 }
