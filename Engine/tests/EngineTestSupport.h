@@ -16,6 +16,7 @@
 #include <fstream>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -128,6 +129,37 @@ inline void RefreshCrc(std::vector<std::uint8_t>& bytes)
 class RecordingEngine : public LUpdateEngine
 {
 public:
+    // Tells when the engine is gone, on whichever thread it dies.
+    struct Lifetime
+    {
+        std::mutex mutex;
+        std::condition_variable ended;
+        bool destroyed = false;
+        std::thread::id thread;
+
+        bool WaitForDestruction(std::chrono::milliseconds timeout)
+        {
+            std::unique_lock lock(mutex);
+            return ended.wait_for(lock, timeout, [&] { return destroyed; });
+        }
+    };
+
+    RecordingEngine() = default;
+    explicit RecordingEngine(std::shared_ptr<Lifetime> lifetime)
+        : mLifetime(std::move(lifetime))
+    {
+    }
+    ~RecordingEngine() override
+    {
+        if (mLifetime)
+        {
+            std::lock_guard lock(mLifetime->mutex);
+            mLifetime->destroyed = true;
+            mLifetime->thread = std::this_thread::get_id();
+            mLifetime->ended.notify_all();
+        }
+    }
+
     struct Progress
     {
         unsigned int index;
@@ -217,6 +249,7 @@ private:
     std::vector<std::pair<int, int>> mDeviceStates;
     std::vector<std::pair<int, int>> mFileStates;
     std::vector<bool> mCompletions;
+    std::shared_ptr<Lifetime> mLifetime;
 };
 
 // The simulated bus, empty at the start and at the end of each test.
