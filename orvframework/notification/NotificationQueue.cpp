@@ -49,13 +49,6 @@ private:
 };
 } // namespace
 
-// Made on first use and never destroyed, like the other notification globals.
-Mutex& GetNotificationQueueLock()
-{
-    static Mutex* lock = new Mutex();
-    return *lock;
-}
-
 LNotificationQueue::LPostingReceiver::LPostingReceiver(LNotificationQueue* queue)
     : mQueue(queue)
 {

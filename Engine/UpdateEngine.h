@@ -1,0 +1,107 @@
+// The update engine: finds the devices of its definitions on USB (UpdateEngineDiscovery.cpp),
+// and writes a DfuSe image to the selected device in its DFU bootloader
+// (UpdateEngineDownload.cpp) with the DFU requests of the transfer record (DfuTransferRecord.h).
+//
+// The found-device list is guarded by the device lock: the worker rewrites the selected record
+// after a download while the user-interface thread reads the list.
+#pragma once
+
+#include "UpdateEngineInterface.h"
+#include "platform/SetupApi.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class DfuTransferRecord;
+class LDfuSeFirmwareFile;
+
+class LUpdateEngine : public LUpdateEngineInterface
+{
+public:
+    // The engine's record of one found device.
+    struct DeviceDefinitionEx
+    {
+        DeviceDefinitionEx() = default;
+        explicit DeviceDefinitionEx(const DeviceDefinition& from)
+            : definition(from)
+        {
+        }
+        DeviceDefinitionEx(const DeviceDefinitionEx&) = default;
+        DeviceDefinitionEx& operator=(const DeviceDefinitionEx&) = default;
+        virtual ~DeviceDefinitionEx() = default;
+
+        DeviceDefinition definition;
+        VersionInfo firmwareVersion;
+        // 1 when the device is known to be present in DFU mode.
+        std::uint8_t bootloaderFound = 0;
+        // kNoFailure, kFailureFile or kFailureDevice.
+        std::uint32_t failureReason = kNoFailure;
+        Orv::WString textA;
+        Orv::WString textB;
+        // The device interface paths in normal mode and in DFU mode.
+        Orv::WString devicePath;
+        Orv::WString bootloaderPath;
+    };
+
+    // The download's block size.
+    static constexpr std::uint16_t kBlockSize = 2048;
+
+    static Orv::RCPtr<LUpdateEngine> Create();
+
+    LUpdateEngine();
+    ~LUpdateEngine() override;
+
+    ORVRESULT Initialize(const Orv::WString& commandLine) override;
+    ORVRESULT SetDeviceDefinitions(const Orv::Array<DeviceDefinition>& definitions) override;
+    ORVRESULT ScanDevices() override;
+    ORVRESULT GetFoundDevices(Orv::Array<DeviceDefinition>& devices) const override;
+    unsigned int GetDeviceCount() const override;
+    ORVRESULT GetDeviceFirmwareVersion(unsigned int index, VersionInfo& version) const override;
+    ORVRESULT RescanSelectedDevice() override;
+    // Switching into update mode by MIDI comes with the MIDI port layer; until then E_NOTIMPL.
+    ORVRESULT EnterUpdateMode() override;
+    ORVRESULT Abort() override;
+    bool IsBootloader(unsigned int index) const override;
+    ORVRESULT GetFailureReason(unsigned int index, unsigned int& reason) const override;
+    ORVRESULT Download() override;
+
+    // A copy of the found device at the index; false beyond the count.
+    bool GetFoundDevice(unsigned int index, DeviceDefinitionEx& record) const;
+    // Looks for the bootloader of a device that has just been sent into update mode: 1 when the
+    // record already holds a bootloader path, 0 when one was found now (it is stored in the
+    // record), E_FAIL otherwise.
+    ORVRESULT FindBootloader(DeviceDefinitionEx& record);
+
+    // The firmware version of a device from its first hardware id: the four hexadecimal digits
+    // after "REV_" (any case), one part per digit; 0.0.0.0 with an empty text for a device found
+    // in DFU mode or without a revision.
+    static void ReadVersionFromHardwareId(const Orv::WString& hardwareId,
+                                          DeviceDefinitionEx& record);
+    // The vendor and product ids from the four hexadecimal digits after "VID_" and "PID_" (any
+    // case). false when either field is missing or not four hexadecimal digits.
+    static bool ParseUsbIds(const Orv::WString& hardwareId, std::uint32_t& vendorId,
+                            std::uint32_t& productId);
+
+    Orv::WString ToString() const override;
+
+private:
+    // Searches the present USB devices for the record (in the given set, or in a set of its
+    // own when that is null): 0 and the record updated when found, E_FAIL otherwise.
+    ORVRESULT SearchDevice(DeviceDefinitionEx& record, HDEVINFO set);
+    void SetFoundDeviceFailure(int index, std::uint32_t reason);
+
+    // The download's steps (UpdateEngineDownload.cpp).
+    ORVRESULT RunDownload(int selected, const Orv::WString& path);
+    ORVRESULT FailDownload(int selected, std::uint32_t reason);
+    ORVRESULT RefuseFile(int selected, const Orv::WString& path, const std::string& reason);
+    ORVRESULT AbortDownload(int selected);
+    bool BringToIdle();
+    bool AwaitDownloadIdle();
+    bool SendCommand(std::uint8_t* command, std::uint16_t length);
+    bool CheckSectorCoverage(const LDfuSeFirmwareFile& file, std::string& reason);
+
+    mutable Orv::Mutex mDeviceLock;
+    Orv::Array<DeviceDefinitionEx> mFoundDevices;
+    std::unique_ptr<DfuTransferRecord> mTransfer;
+};

@@ -1,0 +1,177 @@
+// The update engine as the rest of the program sees it: the device, file and update states, the
+// device definitions, the two long operations (entering update mode, downloading) on one worker
+// thread, and the notifications that tell the user interface about every change.
+//
+// Two threads use an engine: the user-interface thread (every operation) and the engine's worker
+// (the download, and entering update mode when started asynchronously). The states, the update
+// result and the abort flag are atomics; the definitions, the firmware path and its version are
+// guarded by the engine's data lock. Everything the worker reports travels as notifications
+// posted to the "application" center, delivered later on the user-interface thread.
+#pragma once
+
+#include "OrvCore.h"
+
+#include <atomic>
+#include <cstdint>
+
+// The application's classes live outside the framework's namespace.
+using ORVRESULT = Orv::ORVRESULT;
+
+class LUpdateEngineInterface : private virtual Orv::LThreadWorker,
+                               public virtual Orv::LRefCountedObject
+{
+public:
+    // What to look for: the ids of a device in normal (MIDI) mode and in its DFU bootloader, and
+    // five texts of which text 2 names the device's MIDI port.
+    struct DeviceDefinition
+    {
+        static constexpr unsigned int kTextCount = 5;
+        // The MIDI port name part.
+        static constexpr unsigned int kDeviceNameText = 2;
+
+        std::uint32_t vendorId = 0;
+        std::uint32_t productId = 0;
+        std::uint32_t bootloaderVendorId = 0;
+        std::uint32_t bootloaderProductId = 0;
+        Orv::WString texts[kTextCount];
+    };
+
+    // A firmware version: four parts, most significant first, and the text that shows it.
+    struct VersionInfo
+    {
+        std::uint32_t parts[4] = {0, 0, 0, 0};
+        Orv::WString text;
+    };
+
+    // The worker's tasks, handed over in an Orv::LHolder<ThreadWorkerTask>.
+    enum ThreadWorkerTask : int
+    {
+        kTaskEnterUpdateMode = 0,
+        kTaskDownload = 1,
+    };
+
+    // Device states.
+    static constexpr int kDeviceNotDefined = 0;
+    static constexpr int kDeviceNotFound = 1;
+    static constexpr int kDeviceBusy = 2;
+    static constexpr int kDevicesFound = 3;
+    static constexpr int kDeviceFailed = 4;
+    static constexpr int kDeviceNormalMode = 5;
+    static constexpr int kDeviceSwitching = 6;
+    static constexpr int kDeviceUpdateMode = 7;
+    static constexpr int kDeviceUpdating = 8;
+
+    // File states.
+    static constexpr int kFileNone = 0;
+    static constexpr int kFileMissing = 1;
+    static constexpr int kFilePresent = 2;
+    static constexpr int kFileVersionKnown = 3;
+
+    // Update results.
+    static constexpr int kUpdateReady = 0;
+    static constexpr int kUpdateInProgress = 1;
+    static constexpr int kUpdateFailed = 2;
+    static constexpr int kUpdateAborted = 3;
+    static constexpr int kUpdateCompleted = 4;
+
+    // Failure reasons of a found device.
+    static constexpr unsigned int kNoFailure = 0;
+    static constexpr unsigned int kFailureNoDevice = 1;
+    static constexpr unsigned int kFailureFile = 3;
+    static constexpr unsigned int kFailureDevice = 4;
+
+    // Notification names.
+    static const wchar_t* const kDeviceStateChange;
+    static const wchar_t* const kFirmwareFileStateChange;
+    static const wchar_t* const kFirmwareUpdateCompleted;
+    static const wchar_t* const kFirmwareUpdateProgress;
+    static const wchar_t* const kFoundDeviceListChange;
+
+    // true when a is strictly greater than b, part by part; the texts take no part.
+    static bool CompareVersions(const VersionInfo& a, const VersionInfo& b);
+
+    LUpdateEngineInterface();
+    ~LUpdateEngineInterface() override;
+
+    // The operations, in slot order.
+    virtual ORVRESULT Initialize(const Orv::WString& commandLine);
+    virtual int GetDeviceState() const;
+    virtual ORVRESULT ReservedHook(unsigned int argument);
+    virtual ORVRESULT SetDeviceDefinitions(const Orv::Array<DeviceDefinition>& definitions);
+    virtual ORVRESULT Rescan();
+    virtual ORVRESULT ScanDevices() = 0;
+    virtual ORVRESULT GetFoundDevices(Orv::Array<DeviceDefinition>& devices) const = 0;
+    virtual unsigned int GetDeviceCount() const = 0;
+    virtual ORVRESULT GetDeviceFirmwareVersion(unsigned int index, VersionInfo& version) const = 0;
+    virtual ORVRESULT SelectDevice(unsigned int index);
+    virtual int GetSelectedIndex() const;
+    virtual ORVRESULT GetSelectedFailureReason(unsigned int& reason) const;
+    virtual ORVRESULT GetDeviceFirmwareVersionText(Orv::WString& text) const;
+    virtual ORVRESULT RescanSelectedDevice() = 0;
+    virtual int GetUpdateModeSwitchMethod() const;
+    virtual ORVRESULT EnterUpdateMode() = 0;
+    virtual ORVRESULT StartEnterUpdateMode();
+    virtual bool IsFileNewer() const;
+    virtual ORVRESULT ReservedQuery() const;
+    virtual ORVRESULT StartDownload();
+    virtual ORVRESULT WaitForTask(DWORD milliseconds);
+    virtual ORVRESULT Abort() = 0;
+    virtual int GetUpdateResult(bool clear);
+    virtual int GetFileState() const;
+    virtual ORVRESULT SetFirmwareFile(const Orv::WString& path, const VersionInfo& version);
+    virtual ORVRESULT SetFirmwarePath(const Orv::WString& path);
+    virtual void SetFileVersion(const VersionInfo& version);
+    virtual ORVRESULT GetFirmwarePath(Orv::WString& path) const;
+    virtual ORVRESULT GetFileVersionText(Orv::WString& text) const;
+    virtual ORVRESULT GetFileVersion(VersionInfo& version) const;
+    virtual bool VersionFromFileName();
+    virtual void SetDeviceState(int state);
+    virtual bool IsAsynchronous() const;
+    virtual void PostProgress(unsigned int imageIndex, double fraction, bool flagA, int value,
+                              bool flagB, const Orv::WString& text);
+    virtual void PostDeviceStateChange(int newState, int oldState);
+    virtual void PostFileStateChange(int newState, int oldState);
+    virtual void PostDeviceListChange();
+    virtual void PostUpdateCompleted(bool success);
+    virtual void SetFileState(int state);
+    virtual bool IsBootloader(unsigned int index) const = 0;
+    virtual ORVRESULT GetFailureReason(unsigned int index, unsigned int& reason) const = 0;
+    virtual ORVRESULT Download() = 0;
+
+    // The worker's task: runs the task its parameter names.
+    ORVRESULT RunWorkerTask(const Orv::ConstRCPtr<Orv::LRefCountedObject>& parameter);
+
+    Orv::WString ToString() const override;
+
+protected:
+    // Triggers the worker with the task.
+    ORVRESULT TriggerWorker(ThreadWorkerTask task);
+    bool IsAbortRequested() const { return mAbort.load(); }
+    void SetAbortFlag(bool abort) { mAbort.store(abort); }
+    void SetUpdateResult(int result) { mUpdateResult.store(result); }
+    // Stores the state without a notification.
+    void StoreDeviceState(int state) { mDeviceState.store(state); }
+    void SetSelectedIndex(int index) { mSelectedIndex.store(index); }
+    // A copy of the definitions.
+    Orv::Array<DeviceDefinition> GetDefinitions() const;
+
+private:
+    ORVRESULT DoWork(const Orv::ConstRCPtr<Orv::LRefCountedObject>& parameter) override;
+    // Posts a notification of the name with the payload to the "application" center.
+    void PostNotification(const wchar_t* name, const Orv::RCPtr<Orv::LRefCountedObject>& payload);
+
+    std::atomic<bool> mNotificationsOn{true};
+    Orv::RetriggerableThreader mWorker;
+    Orv::RCPtr<Orv::LEvent> mTaskDone;
+    std::atomic<int> mDeviceState{kDeviceNotDefined};
+    Orv::Array<DeviceDefinition> mDefinitions;
+    std::atomic<int> mSelectedIndex{-1};
+    std::atomic<int> mUpdateResult{kUpdateReady};
+    std::atomic<bool> mAbort{false};
+    bool mAsynchronous = false;
+    std::atomic<int> mFileState{kFileNone};
+    Orv::WString mFirmwarePath;
+    VersionInfo mFileVersion;
+    // Guards the definitions, the firmware path and the file version.
+    mutable Orv::Mutex mDataLock;
+};

@@ -1,0 +1,119 @@
+#include "WinUsbConnection.h"
+
+#include <cstring>
+
+namespace
+{
+constexpr std::uint8_t kHostToInterface = 0x21;
+constexpr std::uint8_t kInterfaceToHost = 0xA1;
+constexpr std::uint8_t kDfuDnload = 1;
+constexpr std::uint8_t kDfuGetStatus = 3;
+constexpr std::uint8_t kDfuClrStatus = 4;
+constexpr std::uint8_t kDfuAbort = 6;
+} // namespace
+
+WinUsbConnection::~WinUsbConnection()
+{
+    Close();
+}
+
+int WinUsbConnection::Open(const Orv::WString& path)
+{
+    if (mOpen != 0)
+    {
+        Close();
+    }
+    mFile = CreateFileW(path.GetBuffer(), GENERIC_READ | GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+    if (mFile == INVALID_HANDLE_VALUE)
+    {
+        mLastError = static_cast<std::int32_t>(::GetLastError());
+        return 0;
+    }
+    if (!WinUsb_Initialize(mFile, &mInterface))
+    {
+        mInterface = INVALID_HANDLE_VALUE;
+        mLastError = static_cast<std::int32_t>(::GetLastError());
+        Close();
+        return 0;
+    }
+    mOpen = 1;
+    return 1;
+}
+
+void WinUsbConnection::Close()
+{
+    if (mFile != INVALID_HANDLE_VALUE)
+    {
+        if (mInterface != INVALID_HANDLE_VALUE)
+        {
+            WinUsb_Free(mInterface);
+        }
+        CloseHandle(mFile);
+    }
+    mInterface = INVALID_HANDLE_VALUE;
+    mFile = INVALID_HANDLE_VALUE;
+    mOpen = 0;
+}
+
+int WinUsbConnection::Transfer(std::uint8_t requestType, std::uint8_t request, std::uint16_t value,
+                               std::uint8_t* buffer, std::uint16_t length, ULONG& transferred)
+{
+    transferred = 0;
+    if (mOpen == 0)
+    {
+        mLastError = kNotOpenError;
+        return kRequestFailed;
+    }
+    WINUSB_SETUP_PACKET setup{requestType, request, value, 0, length};
+    if (!WinUsb_ControlTransfer(mInterface, setup, length > 0 ? buffer : nullptr, length,
+                                &transferred, nullptr))
+    {
+        mLastError = static_cast<std::int32_t>(::GetLastError());
+        return kRequestFailed;
+    }
+    return 0;
+}
+
+int WinUsbConnection::Download(std::uint8_t* buffer, std::uint16_t length,
+                               std::uint16_t blockNumber)
+{
+    ULONG transferred = 0;
+    return Transfer(kHostToInterface, kDfuDnload, blockNumber, buffer, length, transferred);
+}
+
+int WinUsbConnection::GetStatus(DfuStatus& status)
+{
+    std::uint8_t answer[kStatusLength];
+    std::memset(answer, 0xFF, sizeof(answer));
+    ULONG transferred = 0;
+    if (Transfer(kInterfaceToHost, kDfuGetStatus, 0, answer, kStatusLength, transferred) != 0)
+    {
+        return kRequestFailed;
+    }
+    if (transferred != kStatusLength)
+    {
+        mLastError = static_cast<std::int32_t>(ERROR_INVALID_DATA);
+        return kRequestFailed;
+    }
+    const std::uint32_t poll =
+        std::uint32_t(answer[1]) | std::uint32_t(answer[2]) << 8 | std::uint32_t(answer[3]) << 16;
+    status.bStatus = answer[0];
+    status.pollTimeout = static_cast<std::int32_t>(poll * 1.2 + 0.5);
+    status.bState = answer[4];
+    status.bwPollTimeout = poll;
+    return 0;
+}
+
+int WinUsbConnection::ClearStatus()
+{
+    ULONG transferred = 0;
+    return Transfer(kHostToInterface, kDfuClrStatus, 0, nullptr, 0, transferred);
+}
+
+int WinUsbConnection::AbortRequest()
+{
+    ULONG transferred = 0;
+    return Transfer(kHostToInterface, kDfuAbort, 0, nullptr, 0, transferred);
+}
