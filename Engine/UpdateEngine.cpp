@@ -81,9 +81,13 @@ void LUpdateEngine::SetFoundDeviceFailure(int index, std::uint32_t reason)
     }
 }
 
-ORVRESULT LUpdateEngine::EnterUpdateMode()
+void LUpdateEngine::StoreFoundDevice(int index, const DeviceDefinitionEx& record)
 {
-    return E_NOTIMPL;
+    ScopedLock<Orv::Mutex> guard(mDeviceLock);
+    if (index >= 0 && static_cast<unsigned int>(index) < mFoundDevices.GetCount())
+    {
+        mFoundDevices.GetElementPointer(static_cast<unsigned int>(index)) = record;
+    }
 }
 
 ORVRESULT LUpdateEngine::Abort()

@@ -47,6 +47,23 @@ public:
     // The download's block size.
     static constexpr std::uint16_t kBlockSize = 2048;
 
+    // Entering update mode: the pause after the message, then a bootloader search every interval
+    // while less than the search period has passed since the pause.
+    struct UpdateModeTimings
+    {
+        DWORD settle = 1000;
+        DWORD searchInterval = 500;
+        DWORD searchPeriod = 10000;
+    };
+    // The update-mode message: F0, the manufacturer id 7D 00 00, 01 10 72 00 00, F7.
+    static const std::uint8_t kUpdateModeMessage[10];
+
+    // The timings of every engine (tests shorten them).
+    static void SetUpdateModeTimings(const UpdateModeTimings& timings);
+    static UpdateModeTimings GetUpdateModeTimings();
+    // The number of present USB devices with these ids (ids of 0 match nothing).
+    static unsigned int CountPresentDevices(std::uint32_t vendorId, std::uint32_t productId);
+
     static Orv::RCPtr<LUpdateEngine> Create();
 
     LUpdateEngine();
@@ -59,7 +76,9 @@ public:
     unsigned int GetDeviceCount() const override;
     ORVRESULT GetDeviceFirmwareVersion(unsigned int index, VersionInfo& version) const override;
     ORVRESULT RescanSelectedDevice() override;
-    // Switching into update mode by MIDI comes with the MIDI port layer; until then E_NOTIMPL.
+    // Switches the selected device from normal mode into its bootloader: sends the update-mode
+    // message on the device's MIDI output port, then looks for the bootloader on USB
+    // (UpdateEngineUpdateMode.cpp).
     ORVRESULT EnterUpdateMode() override;
     ORVRESULT Abort() override;
     bool IsBootloader(unsigned int index) const override;
@@ -90,6 +109,10 @@ private:
     // own when that is null): 0 and the record updated when found, E_FAIL otherwise.
     ORVRESULT SearchDevice(DeviceDefinitionEx& record, HDEVINFO set);
     void SetFoundDeviceFailure(int index, std::uint32_t reason);
+    // Puts the record back into the found-device list at the index.
+    void StoreFoundDevice(int index, const DeviceDefinitionEx& record);
+    // The end of entering update mode without the bootloader: aborted, or failed.
+    ORVRESULT EndUpdateModeWithoutBootloader(int selected);
 
     // The download's steps (UpdateEngineDownload.cpp).
     ORVRESULT RunDownload(int selected, const Orv::WString& path);

@@ -317,3 +317,26 @@ ORVRESULT LUpdateEngine::RescanSelectedDevice()
     }
     return S_OK;
 }
+
+unsigned int LUpdateEngine::CountPresentDevices(std::uint32_t vendorId, std::uint32_t productId)
+{
+    DeviceInfoSet set;
+    if (!set.IsOpen())
+    {
+        return 0;
+    }
+    unsigned int count = 0;
+    ForEachDevice(set.Get(),
+                  [&](const WString&, const WString& hardwareId)
+                  {
+                      std::uint32_t foundVendorId = 0;
+                      std::uint32_t foundProductId = 0;
+                      if (ParseUsbIds(hardwareId, foundVendorId, foundProductId) &&
+                          IdsMatch(foundVendorId, foundProductId, vendorId, productId))
+                      {
+                          ++count;
+                      }
+                      return false;
+                  });
+    return count;
+}

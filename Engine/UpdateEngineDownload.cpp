@@ -129,6 +129,17 @@ ORVRESULT LUpdateEngine::RunDownload(int selected, const WString& path)
         return RefuseFile(selected, path, outside);
     }
 
+    // With the bootloader's ids on more than one device, the one to write cannot be told.
+    const DeviceDefinition& definition = mTransfer->device.definition;
+    if (CountPresentDevices(definition.bootloaderVendorId, definition.bootloaderProductId) > 1)
+    {
+        Orv::GetDebugOutput().Narrow()
+            << "LUpdateEngine::Download: more than one device in DFU mode is present; nothing is "
+               "written"
+            << std::endl;
+        return FailDownload(selected, kFailureDevice);
+    }
+
     WinUsbConnection& connection = mTransfer->connection;
     connection.Open(mTransfer->device.bootloaderPath);
     if (!BringToIdle())

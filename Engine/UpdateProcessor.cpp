@@ -1,0 +1,424 @@
+#include "UpdateProcessor.h"
+
+#include "DualUpdater.h"
+#include "UpdateCompletion.h"
+#include "UpdaterHost.h"
+
+#include <atomic>
+#include <utility>
+
+using Orv::WString;
+
+namespace
+{
+const wchar_t* const kAlwaysUpdate = L"-ALWAYS_UPDATE";
+const wchar_t* const kReturnUpdateModeStatus = L"-RETURN_UPDATE_MODE_STATUS";
+const wchar_t* const kSilentIfUpdateNotNeeded = L"-SILENT_IF_UPDATE_NOT_NEEDED";
+const wchar_t* const kSilent = L"-SILENT";
+const wchar_t* const kStartUpdateAutomatically = L"-START_UPDATE_AUTOMATICALLY";
+const wchar_t* const kAbsoluteFirmwareFilePath = L"-ABSOLUTE_FIRMWARE_FILE_PATH=";
+const wchar_t* const kFirmwareImageName = L"-FIRMWARE_IMAGE_NAME=";
+const wchar_t* const kDeviceVid = L"-DEVICE_VID=";
+const wchar_t* const kDevicePid = L"-DEVICE_PID=";
+const wchar_t* const kDeviceBootloaderPid = L"-DEVICE_BOOTLOADER_PID=";
+
+// How long a -SILENT run without a wanted update waits for a task (none runs).
+constexpr DWORD kIdleTaskWait = 600000;
+
+std::atomic<int> gExitStatus{0};
+
+bool IsBlank(wchar_t c)
+{
+    return c == L' ' || c == L'\t';
+}
+
+// Makes the processor's StartUpdate the way updates start while it lives.
+class StartUpdateScope
+{
+public:
+    explicit StartUpdateScope(LUpdateProcessor* processor)
+    {
+        UpdaterHost::SetStartUpdate([processor] { processor->StartUpdate(); });
+    }
+    ~StartUpdateScope() { UpdaterHost::SetStartUpdate(nullptr); }
+    StartUpdateScope(const StartUpdateScope&) = delete;
+    StartUpdateScope& operator=(const StartUpdateScope&) = delete;
+};
+} // namespace
+
+LUpdateProcessor::LUpdateProcessor(const Orv::RCPtr<LUpdateEngineInterface>& engine)
+    : mEngine(engine)
+{
+}
+
+LUpdateProcessor::~LUpdateProcessor() = default;
+
+WString LUpdateProcessor::ToString() const
+{
+    return WString(L"LUpdateProcessor");
+}
+
+int LUpdateProcessor::GetExitStatus()
+{
+    return gExitStatus.load();
+}
+
+void LUpdateProcessor::SetExitStatus(int status)
+{
+    gExitStatus.store(status);
+}
+
+bool LUpdateProcessor::FindOption(const WString& commandLine, const WString& option, WString& value)
+{
+    value.Clear();
+    if (option.GetLength() < 2 || option.GetBuffer()[0] != L'-')
+    {
+        return false;
+    }
+    const WString upper = commandLine.ToUpper();
+    const WString wanted = option.ToUpper();
+    const wchar_t* line = commandLine.GetBuffer();
+    const int length = static_cast<int>(commandLine.GetLength());
+    const bool takesValue = wanted.GetBuffer()[wanted.GetLength() - 1] == L'=';
+    int from = 0;
+    for (;;)
+    {
+        const int found = upper.Mid(from).Find(wanted);
+        if (found < 0)
+        {
+            return false;
+        }
+        const int at = from + found;
+        from = at + 1;
+        // Only at the start of a word: the line's start, after a blank, or after a double quote
+        // that opens a word (an argument put in quotes as a whole).
+        bool quotedWord = false;
+        if (at > 0 && !IsBlank(line[at - 1]))
+        {
+            if (line[at - 1] != L'"' || (at > 1 && !IsBlank(line[at - 2])))
+            {
+                continue;
+            }
+            quotedWord = true;
+        }
+        const int end = at + static_cast<int>(wanted.GetLength());
+        if (!takesValue)
+        {
+            if (end == length || IsBlank(line[end]) || (quotedWord && line[end] == L'"'))
+            {
+                return true;
+            }
+            continue;
+        }
+        if (end < length && IsBlank(line[end]))
+        {
+            continue;
+        }
+        int first = end;
+        int last = length;
+        if (quotedWord || (end < length && line[end] == L'"'))
+        {
+            // Up to the closing quote (or the end of the line), without the quotes.
+            if (!quotedWord)
+            {
+                ++first;
+            }
+            for (int i = first; i < length; ++i)
+            {
+                if (line[i] == L'"')
+                {
+                    last = i;
+                    break;
+                }
+            }
+        }
+        else
+        {
+            for (int i = first; i < length; ++i)
+            {
+                if (IsBlank(line[i]))
+                {
+                    last = i;
+                    break;
+                }
+            }
+        }
+        value = commandLine.Mid(first, last - first);
+        return true;
+    }
+}
+
+bool LUpdateProcessor::HasOption(const wchar_t* option) const
+{
+    WString value;
+    return FindOption(mCurrentCommandLine, WString(option), value);
+}
+
+bool LUpdateProcessor::GetOption(const wchar_t* option, WString& value) const
+{
+    return FindOption(mCurrentCommandLine, WString(option), value);
+}
+
+bool LUpdateProcessor::NamesFileOrDevice() const
+{
+    for (const wchar_t* option : {kAbsoluteFirmwareFilePath, kFirmwareImageName, kDeviceVid,
+                                  kDevicePid, kDeviceBootloaderPid})
+    {
+        if (HasOption(option))
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
+ORVRESULT LUpdateProcessor::Initialize(const WString& commandLine)
+{
+    if (mCommandLine.IsEmpty())
+    {
+        mCommandLine = commandLine;
+        WString value;
+        mAlwaysUpdate = FindOption(commandLine, WString(kAlwaysUpdate), value);
+    }
+    mCurrentCommandLine = commandLine;
+
+    // The sequencer answers the engine's questions from the first Rescan on; a command line that
+    // names the file or the device fixes the image for the run.
+    LDualUpdater::CreateInstance();
+    if (NamesFileOrDevice())
+    {
+        WString productId;
+        const bool givenProductId = GetOption(kDevicePid, productId);
+        LDualUpdater::UseFixedImage(givenProductId ? static_cast<std::uint32_t>(productId.ToInt())
+                                                   : 0);
+    }
+
+    const ORVRESULT initialized =
+        ORV_REQUIRE_SUCCESS(mEngine->Initialize(commandLine), "LUpdateProcessor::Initialize");
+    mEngine->GetUpdateResult(true);
+    const bool returnStatus = HasOption(kReturnUpdateModeStatus);
+    if (mEngine->GetDeviceState() == LUpdateEngineInterface::kDeviceFailed)
+    {
+        if (returnStatus)
+        {
+            SetExitStatus(kStatusNotFoundOrFailed);
+            return kQuietStop;
+        }
+        return initialized;
+    }
+
+    ProcessFirmwareFileOptions();
+    if (mEngine->GetDeviceState() == LUpdateEngineInterface::kDeviceNotDefined)
+    {
+        ProcessDeviceOptions();
+    }
+    if (mEngine->GetDeviceState() == LUpdateEngineInterface::kDeviceNotFound)
+    {
+        mEngine->Rescan();
+    }
+
+    const int state = mEngine->GetDeviceState();
+    if (returnStatus)
+    {
+        const bool newer = mEngine->IsFileNewer();
+        switch (state)
+        {
+            case LUpdateEngineInterface::kDeviceUpdateMode:
+                SetExitStatus(newer ? kStatusUpdateModeNewer : kStatusUpdateModeNotNewer);
+                break;
+            case LUpdateEngineInterface::kDeviceNormalMode:
+                SetExitStatus(newer ? kStatusNormalModeNewer : kStatusNormalModeNotNewer);
+                break;
+            default:
+                // Not found, failed, or in no state a caller could act on.
+                SetExitStatus(kStatusNotFoundOrFailed);
+                break;
+        }
+        return kQuietStop;
+    }
+    if (state <= LUpdateEngineInterface::kDeviceFailed ||
+        mEngine->GetFileState() != LUpdateEngineInterface::kFileVersionKnown)
+    {
+        return S_OK;
+    }
+
+    const bool silent = HasOption(kSilent);
+    const bool wanted = mEngine->IsFileNewer() || mAlwaysUpdate;
+    if (!wanted)
+    {
+        if (HasOption(kSilentIfUpdateNotNeeded))
+        {
+            return kQuietStop;
+        }
+        if (silent)
+        {
+            mEngine->WaitForTask(kIdleTaskWait);
+            return kQuietStop;
+        }
+        return S_OK;
+    }
+    if (silent)
+    {
+        RunSilentUpdate();
+        return kQuietStop;
+    }
+    if (HasOption(kStartUpdateAutomatically))
+    {
+        StartUpdate();
+    }
+    return S_OK;
+}
+
+ORVRESULT LUpdateProcessor::Reinitialize()
+{
+    return Initialize(mCommandLine);
+}
+
+void LUpdateProcessor::ProcessFirmwareFileOptions()
+{
+    WString path;
+    WString name;
+    if (GetOption(kAbsoluteFirmwareFilePath, path) || GetOption(kFirmwareImageName, name))
+    {
+        if (path.IsEmpty() && !name.IsEmpty())
+        {
+            UpdaterHost::GetDefaultFolder(path);
+            path.Append(Orv::kPathSeparator);
+            path.Append(name);
+        }
+        if (!path.IsEmpty())
+        {
+            mEngine->SetFirmwarePath(path);
+        }
+        return;
+    }
+    const Orv::RCPtr<LDualUpdater> sequencer = LDualUpdater::GetInstance();
+    if (sequencer && sequencer->IsSequenceOn())
+    {
+        // The sequencer gives the engine the current image's file with the device.
+        return;
+    }
+    // The built-in file of the image that the device options fix, with its known version.
+    const LDualUpdater::ImageInfo& image = LDualUpdater::GetImageInfo(
+        sequencer ? sequencer->GetCurrentImage() : LDualUpdater::kController);
+    UpdaterHost::GetDefaultFolder(path);
+    path.Append(Orv::kPathSeparator);
+    path.Append(WString(image.defaultFileName));
+    mEngine->SetFirmwareFile(path, image.targetVersion);
+}
+
+void LUpdateProcessor::ProcessDeviceOptions()
+{
+    LUpdateEngineInterface::DeviceDefinition definition;
+    WString value;
+    const bool givenProductId = GetOption(kDevicePid, value);
+    if (givenProductId)
+    {
+        definition.productId = static_cast<std::uint32_t>(value.ToInt());
+        const std::uint32_t vendorId = GetOption(kDeviceVid, value)
+                                           ? static_cast<std::uint32_t>(value.ToInt())
+                                           : LDualUpdater::kDefaultVendorId;
+        definition.vendorId = vendorId;
+        // In DFU mode the device has the bootloader's vendor id, whatever its own.
+        definition.bootloaderVendorId = LDualUpdater::kBootloaderVendorId;
+    }
+    if (GetOption(kDeviceBootloaderPid, value))
+    {
+        definition.bootloaderProductId = static_cast<std::uint32_t>(value.ToInt());
+    }
+    else
+    {
+        if (!givenProductId)
+        {
+            definition.vendorId = LDualUpdater::kDefaultVendorId;
+            definition.productId = LDualUpdater::GetDeviceProductId(0);
+            definition.bootloaderVendorId = LDualUpdater::kBootloaderVendorId;
+        }
+        definition.bootloaderProductId = LDualUpdater::kBootloaderProductId;
+    }
+    Orv::Array<LUpdateEngineInterface::DeviceDefinition> definitions;
+    definitions.AddItem(definition);
+    mEngine->SetDeviceDefinitions(definitions);
+}
+
+ORVRESULT LUpdateProcessor::StartUpdate()
+{
+    ORVRESULT result = E_FAIL;
+    if (mEngine->GetDeviceState() == LUpdateEngineInterface::kDeviceNormalMode)
+    {
+        mEngine->StartEnterUpdateMode();
+        if (mEngine->GetDeviceState() == LUpdateEngineInterface::kDeviceUpdateMode)
+        {
+            result = mEngine->StartDownload();
+        }
+    }
+    else
+    {
+        result = mEngine->StartDownload();
+    }
+    if (SUCCEEDED(result))
+    {
+        ++mDownloadsStarted;
+    }
+    else
+    {
+        ++mFailedStarts;
+    }
+    return result;
+}
+
+void LUpdateProcessor::RunSilentUpdate()
+{
+    const StartUpdateScope scope(this);
+    const unsigned int startedBefore = mDownloadsStarted;
+    const unsigned int failedBefore = mFailedStarts;
+    bool failed = false;
+    StartUpdate();
+    unsigned int seen = startedBefore;
+    while (mDownloadsStarted != seen)
+    {
+        seen = mDownloadsStarted;
+        // No end in the middle of a write: the download is waited for, however long it takes.
+        mEngine->WaitForTask(INFINITE);
+        const bool succeeded =
+            mEngine->GetUpdateResult(false) == LUpdateEngineInterface::kUpdateCompleted;
+        // The sequencer may start the update of the other image from here.
+        if (FAILED(UpdateCompletion::Complete(mEngine, succeeded)))
+        {
+            failed = true;
+        }
+    }
+    if (mDownloadsStarted == startedBefore || mFailedStarts != failedBefore)
+    {
+        failed = true;
+    }
+    if (failed)
+    {
+        SetExitStatus(kStatusSilentUpdateFailed);
+    }
+}
+
+bool LUpdateProcessor::IsIdle() const
+{
+    return mEngine->GetDeviceState() != LUpdateEngineInterface::kDeviceUpdating;
+}
+
+bool LUpdateProcessor::GetAlwaysUpdate() const
+{
+    return mAlwaysUpdate;
+}
+
+int LUpdateProcessor::SetAlwaysUpdate(bool alwaysUpdate)
+{
+    if (mAlwaysUpdate == alwaysUpdate)
+    {
+        return 1;
+    }
+    mAlwaysUpdate = alwaysUpdate;
+    return 0;
+}
+
+Orv::RCPtr<LUpdateEngineInterface> LUpdateProcessor::GetEngine() const
+{
+    return mEngine;
+}

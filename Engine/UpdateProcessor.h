@@ -1,0 +1,93 @@
+// Applies the program's command line to the application's update engine when the application
+// starts: chooses the firmware file and the device, scans, and either lets the main window
+// appear or runs the update without a window and has the program end quietly, optionally leaving
+// an exit status that tells a calling installer in which mode the device is.
+//
+// Options (found without regard to case, at the start of a blank-separated word; a later
+// occurrence counts as well as the first; a value may be put in double quotes, which it loses):
+//   -ALWAYS_UPDATE                  update even when the file is not newer
+//   -RETURN_UPDATE_MODE_STATUS      set the exit status (see below) and end quietly
+//   -SILENT_IF_UPDATE_NOT_NEEDED    end quietly when no update is wanted
+//   -SILENT                         run a wanted update (both images) without a window, wait
+//                                   for it to end, and end quietly
+//   -START_UPDATE_AUTOMATICALLY     start a wanted update at once; the window is shown
+//   -ABSOLUTE_FIRMWARE_FILE_PATH=   the firmware file
+//   -FIRMWARE_IMAGE_NAME=           a firmware file name in the default folder
+//   -DEVICE_VID=, -DEVICE_PID=, -DEVICE_BOOTLOADER_PID=   the device's ids (decimal)
+// A command line that names a file or device ids switches the two-image sequence off for the
+// run: the named file and device are used.
+//
+// Exit status (0 unless one of these is set):
+//   with -RETURN_UPDATE_MODE_STATUS: 1 device not found or failed (any state other than those
+//   below); 2 / 3 device in update mode, file not newer / newer; 4 / 5 device in normal mode,
+//   file not newer / newer;
+//   with -SILENT: 1 when the update failed.
+#pragma once
+
+#include "UpdateEngineInterface.h"
+
+class LUpdateProcessor : public Orv::LRefCountedObject
+{
+public:
+    // The result of Initialize that tells the application to end without its window.
+    static constexpr ORVRESULT kQuietStop = static_cast<ORVRESULT>(0x8000A020);
+
+    // The exit statuses.
+    static constexpr int kStatusNotFoundOrFailed = 1;
+    static constexpr int kStatusUpdateModeNotNewer = 2;
+    static constexpr int kStatusUpdateModeNewer = 3;
+    static constexpr int kStatusNormalModeNotNewer = 4;
+    static constexpr int kStatusNormalModeNewer = 5;
+    static constexpr int kStatusSilentUpdateFailed = 1;
+
+    // Holds the application's engine.
+    explicit LUpdateProcessor(const Orv::RCPtr<LUpdateEngineInterface>& engine);
+    ~LUpdateProcessor() override;
+
+    // Applies the command line: S_OK (show the window), kQuietStop, or the engine's
+    // non-negative Initialize result when the device had failed. Throws a "Failed Result" when
+    // the engine's Initialize fails.
+    ORVRESULT Initialize(const Orv::WString& commandLine);
+    // Initialize with the command line stored by the first Initialize.
+    ORVRESULT Reinitialize();
+    // No update is being written.
+    bool IsIdle() const;
+    bool GetAlwaysUpdate() const;
+    // 1 when the flag already had that value, else 0.
+    int SetAlwaysUpdate(bool alwaysUpdate);
+    Orv::RCPtr<LUpdateEngineInterface> GetEngine() const;
+
+    // Starts the update of the engine's device without a window: in normal mode it enters
+    // update mode first, then the download is started. S_OK when a download runs.
+    ORVRESULT StartUpdate();
+
+    // Whether the option is in the command line, and its value (for an option ending in "=").
+    static bool FindOption(const Orv::WString& commandLine, const Orv::WString& option,
+                           Orv::WString& value);
+
+    // The program's exit status.
+    static int GetExitStatus();
+    static void SetExitStatus(int status);
+
+    Orv::WString ToString() const override;
+
+private:
+    bool HasOption(const wchar_t* option) const;
+    bool GetOption(const wchar_t* option, Orv::WString& value) const;
+    // A file or device option is given.
+    bool NamesFileOrDevice() const;
+    void ProcessFirmwareFileOptions();
+    void ProcessDeviceOptions();
+    // Runs the wanted update, and the update of the other image that it leads to, to the end.
+    void RunSilentUpdate();
+
+    Orv::WString mCommandLine;
+    bool mCommandLineStored = false;
+    Orv::RCPtr<LUpdateEngineInterface> mEngine;
+    bool mAlwaysUpdate = false;
+    // The command line of the Initialize that runs.
+    Orv::WString mCurrentCommandLine;
+    // Downloads started and starts that failed, by StartUpdate.
+    unsigned int mDownloadsStarted = 0;
+    unsigned int mFailedStarts = 0;
+};

@@ -1,0 +1,141 @@
+// What the tests of entering update mode, the two-image sequencer and the update processor share:
+// the simulated controller and wheel display with fast timings, the two built-in image files in
+// a temporary default folder, and the application's engine and processor.
+#pragma once
+
+#include "DualUpdater.h"
+#include "EngineTestSupport.h"
+#include "Midi/MidiRenderPort.h"
+#include "UpdateCompletion.h"
+#include "UpdateProcessor.h"
+#include "UpdaterHost.h"
+#include "notification/NotificationCenterManager.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace OrvTest
+{
+using OrvPlatform::SimulatedMode;
+using OrvPlatform::SimulatedStep;
+
+constexpr std::uint16_t kControllerTarget = 0x0031;
+constexpr std::uint16_t kWheelDisplayTarget = 0x0050;
+
+// A temporary folder, removed with its files.
+class TempFolder
+{
+public:
+    TempFolder()
+    {
+        std::string pattern = ::testing::TempDir() + "orv_updater_XXXXXX";
+        mPath = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+    }
+    ~TempFolder()
+    {
+        std::error_code error;
+        std::filesystem::remove_all(mPath, error);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return mPath; }
+    std::string File(const std::string& name) const { return mPath + "/" + name; }
+    // Writes a DfuSe file with the element at the application start.
+    void WriteImage(const std::string& name, const std::vector<std::uint8_t>& data) const
+    {
+        std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
+        const auto bytes = DfuSeFile(kApplicationStart, data);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    }
+
+private:
+    std::string mPath;
+};
+
+// The simulated bus, the two built-in images in the default folder, and the application's
+// engine and processor; short update-mode and reset waits.
+class UpdaterTest : public SimulatedBusTest
+{
+protected:
+    void SetUp() override
+    {
+        SimulatedBusTest::SetUp();
+        LUpdateEngine::UpdateModeTimings modeTimings;
+        modeTimings.settle = 20;
+        modeTimings.searchInterval = 10;
+        modeTimings.searchPeriod = 1500;
+        LUpdateEngine::SetUpdateModeTimings(modeTimings);
+        UpdateCompletion::Timings completion;
+        completion.pause = 10;
+        completion.rounds = 150;
+        UpdateCompletion::SetTimings(completion);
+        Orv::LMidiRenderPort::SetSendTimeout(500);
+
+        controllerImage = OrvPlatform::SimulatedFirmwareImage::Make(kControllerTarget, 20 * 1024);
+        wheelDisplayImage =
+            OrvPlatform::SimulatedFirmwareImage::Make(kWheelDisplayTarget, 150 * 1024);
+        folder.WriteImage("zk71_tp_update_00_31_120936.dfu", controllerImage);
+        folder.WriteImage("zk71_wd_update_00_50_3A7CE2CA.dfu", wheelDisplayImage);
+        UpdaterHost::SetDefaultFolder(Orv::WString(folder.Path().c_str()));
+
+        engine = new RecordingEngine();
+        processor = new LUpdateProcessor(Orv::RCPtr<LUpdateEngineInterface>(engine.Get()));
+        UpdaterHost::SetUpdateProcessor(processor);
+        LUpdateProcessor::SetExitStatus(0);
+    }
+
+    void TearDown() override
+    {
+        if (engine)
+        {
+            engine->Abort();
+            engine->WaitForTask(INFINITE);
+        }
+        UpdaterHost::SetUpdateProcessor(nullptr);
+        UpdaterHost::SetStartUpdate(nullptr);
+        UpdaterHost::SetDefaultFolder(Orv::WString());
+        LDualUpdater::ReleaseInstance();
+        processor = nullptr;
+        engine = nullptr;
+        LUpdateProcessor::SetExitStatus(0);
+        // What the engines posted and nobody pumped does not reach the next test.
+        Orv::GetApplicationNotificationCenter()->Clear();
+        LUpdateEngine::SetUpdateModeTimings(LUpdateEngine::UpdateModeTimings());
+        UpdateCompletion::SetTimings(UpdateCompletion::Timings());
+        Orv::LMidiRenderPort::SetSendTimeout(Orv::LMidiRenderPort::kDefaultSendTimeout);
+        SimulatedBusTest::TearDown();
+    }
+
+    static std::shared_ptr<SimulatedUnit> AddController(std::uint16_t version,
+                                                        SimulatedMode mode = SimulatedMode::Normal)
+    {
+        return SimulatedDevices::AddUnit(FastUnit(SimulatedUnitConfig::Controller(version), mode));
+    }
+    static std::shared_ptr<SimulatedUnit>
+    AddWheelDisplay(std::uint16_t version, SimulatedMode mode = SimulatedMode::Normal)
+    {
+        return SimulatedDevices::AddUnit(
+            FastUnit(SimulatedUnitConfig::WheelDisplay(version), mode));
+    }
+
+    // Whether the unit's flash holds the image at the application start, byte for byte.
+    static bool FlashHolds(const SimulatedUnit& unit, const std::vector<std::uint8_t>& image)
+    {
+        return unit.ReadFlash(kApplicationStart, static_cast<std::uint32_t>(image.size())) == image;
+    }
+
+    // Whether the unit received anything: the update-mode message or a DFU request.
+    static bool WasTouched(const SimulatedUnit& unit)
+    {
+        return !unit.RequestLog().empty() || !unit.MidiPort()->Received().empty();
+    }
+
+    TempFolder folder;
+    std::vector<std::uint8_t> controllerImage;
+    std::vector<std::uint8_t> wheelDisplayImage;
+    Orv::RCPtr<RecordingEngine> engine;
+    Orv::RCPtr<LUpdateProcessor> processor;
+};
+} // namespace OrvTest
