@@ -73,9 +73,6 @@ TEST_F(EngineStatesTest, RefusedOperationsChangeNothing)
     EXPECT_EQ(engine->Download(), E_FAIL);
     EXPECT_EQ(engine->GetUpdateResult(false), Engine::kUpdateReady);
 
-    // Update mode is entered by the MIDI message, which comes with the MIDI port layer.
-    EXPECT_EQ(engine->StartEnterUpdateMode(), E_NOTIMPL);
-
     // The worker's task must be named by a task holder.
     EXPECT_EQ(engine->RunWorkerTask(nullptr), E_FAIL);
     EXPECT_EQ(engine->RunWorkerTask(new Orv::LHolder<int>(1)), E_FAIL);
