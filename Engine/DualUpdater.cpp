@@ -142,6 +142,12 @@ void LDualUpdater::UseFixedImage(std::uint32_t productId)
     instance->mControllerSelected.store(productId != GetImageInfo(kWheelDisplay).productId);
 }
 
+void LDualUpdater::UseImageSequence()
+{
+    CreateInstance();
+    GetInstance()->mFixedImage.store(false);
+}
+
 LDualUpdater::Image LDualUpdater::GetCurrentImage() const
 {
     return mControllerSelected.load() ? kController : kWheelDisplay;

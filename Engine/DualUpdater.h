@@ -88,6 +88,8 @@ public:
     // Switches the sequence off for the run, with the image fixed by the product id (the wheel
     // display's id fixes the wheel-display image; any other the controller image).
     static void UseFixedImage(std::uint32_t productId);
+    // Switches the sequence on (the default); the next Rescan chooses the image.
+    static void UseImageSequence();
 
     // The image sequence the engines ask. OnRescan runs first in every Rescan of an engine: on a
     // Rescan that is not part of an automatic restart it probes and chooses the image to start

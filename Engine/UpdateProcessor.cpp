@@ -184,13 +184,16 @@ ORVRESULT LUpdateProcessor::Initialize(const WString& commandLine)
 
     // The sequencer answers the engine's questions from the first Rescan on; a command line that
     // names the file or the device fixes the image for the run.
-    LDualUpdater::CreateInstance();
     if (NamesFileOrDevice())
     {
         WString productId;
         const bool givenProductId = GetOption(kDevicePid, productId);
         LDualUpdater::UseFixedImage(givenProductId ? static_cast<std::uint32_t>(productId.ToInt())
                                                    : 0);
+    }
+    else
+    {
+        LDualUpdater::UseImageSequence();
     }
 
     const ORVRESULT initialized =

@@ -282,6 +282,33 @@ TEST_F(UpdateProcessorTest, AnUpdateStartedWithTheWindowRunsOnTheWorker)
     EXPECT_FALSE(WasTouched(*wheel));
 }
 
+TEST_F(UpdateProcessorTest, SeveralDevicesInDfuModeAreNeverWritten)
+{
+    // The command line names the controller: no sequencer asks the bus, the engine finds the
+    // first device in DFU mode as the controller's bootloader, and the download refuses.
+    controller = AddController(0x0030, SimulatedMode::Bootloader);
+    wheel = AddWheelDisplay(0x0040, SimulatedMode::Bootloader);
+    EXPECT_EQ(processor->Initialize(WString(L"-SILENT -DEVICE_PID=32784")),
+              LUpdateProcessor::kQuietStop);
+    EXPECT_EQ(LUpdateProcessor::GetExitStatus(), LUpdateProcessor::kStatusSilentUpdateFailed);
+    EXPECT_EQ(engine->GetCompletions(), std::vector<bool>{false});
+    for (const auto& unit : {controller, wheel})
+    {
+        EXPECT_EQ(CountPrefix(Requests(*unit), 'D'), 0u);
+        EXPECT_EQ(CountPrefix(Requests(*unit), 'E'), 0u);
+        EXPECT_EQ(unit->Mode(), SimulatedMode::Bootloader);
+    }
+}
+
+TEST_F(UpdateProcessorTest, TheSequenceIsOffOnlyForACommandLineThatNamesFileOrDevice)
+{
+    Place(Units::BothOld);
+    EXPECT_EQ(processor->Initialize(WString(L"-FIRMWARE_IMAGE_NAME=x.dfu")), S_OK);
+    EXPECT_FALSE(LDualUpdater::GetInstance()->IsSequenceOn());
+    EXPECT_EQ(processor->Initialize(WString(L"-SILENT_IF_UPDATE_NOT_NEEDED")), S_OK);
+    EXPECT_TRUE(LDualUpdater::GetInstance()->IsSequenceOn());
+}
+
 TEST_F(UpdateProcessorTest, AFailingEngineInitializeThrows)
 {
     class FailingEngine : public LUpdateEngine
