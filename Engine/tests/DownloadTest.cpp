@@ -616,3 +616,60 @@ TEST_F(DownloadTest, ReleasingTheEngineLetsTheDownloadFinish)
     EXPECT_EQ(unit->FirmwareVersion(), 0x0050);
     EXPECT_EQ(unit->ReadFlash(kApplicationStart, 0x20000), data);
 }
+
+// The device is reported in update mode after an abort only when it still answers as a DFU
+// device; one that is gone by then is reported gone.
+TEST_F(DownloadTest, AnAbortedDeviceThatIsGoneIsReportedGone)
+{
+    auto unit = AddBootloader(kWheelDisplayPid);
+    unit->SetTimings({Milliseconds(1), Milliseconds(5), Milliseconds(0), Milliseconds(1)});
+    SimulatedFaultRule vanish;
+    vanish.step = SimulatedStep::AbortRequest;
+    vanish.fault = SimulatedFault::Vanish;
+    unit->AddFault(vanish);
+    TempFile file("gone.dfu");
+    file.Write(DfuSeFile(kApplicationStart, ImageData(0x0050, 480 * 1024)));
+    auto engine = Ready(kWheelDisplayPid, file);
+
+    ASSERT_EQ(engine->StartDownload(), S_OK);
+    ASSERT_TRUE(engine->WaitForProgress(0.6, std::chrono::seconds(20)));
+    EXPECT_EQ(engine->Abort(), S_OK);
+    ASSERT_EQ(engine->WaitForTask(30000), S_OK);
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kUpdateAborted);
+    EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceFailed);
+    EXPECT_EQ(FailureReason(*engine), Engine::kFailureDevice);
+    EXPECT_EQ(unit->Mode(), SimulatedMode::OffBus);
+}
+
+// An exception on the worker ends the download as a failure; the worker lives on.
+TEST_F(DownloadTest, AnExceptionOnTheWorkerIsAFailure)
+{
+    class ThrowingSequence : public TestSequence
+    {
+    public:
+        bool LookupSector(unsigned int, std::uint32_t&) const override
+        {
+            throw std::runtime_error("the sector table cannot be read");
+        }
+    };
+    ThrowingSequence sequence;
+    sequence.sectors = {0x08008000};
+    IUpdateImageSequence::Install(&sequence);
+    auto unit = AddBootloader(kControllerPid);
+    TempFile file("throw.dfu");
+    const auto data = ImageData(0x0031, 4096);
+    file.Write(DfuSeFile(kApplicationStart, data));
+    auto engine = Ready(kControllerPid, file);
+
+    EXPECT_EQ(Run(*engine), Engine::kUpdateFailed);
+    EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceFailed);
+    EXPECT_EQ(FailureReason(*engine), Engine::kFailureDevice);
+    EXPECT_EQ(engine->GetCompletions(), std::vector<bool>{false});
+    EXPECT_TRUE(unit->RequestLog().empty());
+
+    // The same engine and worker write the image once the table can be read.
+    IUpdateImageSequence::Install(nullptr);
+    ASSERT_EQ(engine->Rescan(), S_OK);
+    EXPECT_EQ(Run(*engine), Engine::kUpdateCompleted);
+    EXPECT_EQ(unit->ReadFlash(kApplicationStart, 4096), data);
+}
