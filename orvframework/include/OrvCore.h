@@ -11,6 +11,7 @@
 #include "Utilities/Debug/DebugOutput.h"
 #include "Utilities/Debug/DebugStreams.h"
 #include "Utilities/Geometry/Geometry.h"
+#include "Utilities/Geometry/RectOperations.h"
 #include "Utilities/Globals.h"
 #include "Utilities/Storage/Allocator.h"
 #include "Utilities/Storage/Array.h"

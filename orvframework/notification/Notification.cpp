@@ -28,14 +28,16 @@ RCPtr<LNotification> LNotification::Create(const wchar_t* name,
     {
         return Allocate(name, param);
     }
-    const wchar_t* identity = InternNotificationName(name);
-    if (identity == nullptr)
-    {
-        return nullptr;
-    }
+    const wchar_t* identity = nullptr;
     RCPtr<LNotification> recycled;
     {
+        // Interning takes the same lock: one pass through it for both.
         ScopedLock<Mutex> lock(GetNotificationLock());
+        identity = InternNotificationName(name);
+        if (identity == nullptr)
+        {
+            return nullptr;
+        }
         RCPtrArray<LNotification, 1, 0>& list = GetFreeList();
         if (list.GetCount() != 0)
         {

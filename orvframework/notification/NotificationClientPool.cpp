@@ -28,18 +28,10 @@ public:
     }
     ~ActiveCursor()
     {
-        if (!mLinked)
+        if (mLinked)
         {
-            return;
-        }
-        ScopedLock<Mutex> lock(mPool.mLock);
-        for (DeliveryCursor** link = &mPool.mCursors; *link != nullptr; link = &(*link)->next)
-        {
-            if (*link == &cursor)
-            {
-                *link = cursor.next;
-                break;
-            }
+            ScopedLock<Mutex> lock(mPool.mLock);
+            UnlinkLocked();
         }
     }
     ActiveCursor(const ActiveCursor&) = delete;
@@ -52,6 +44,20 @@ public:
         cursor.next = mPool.mCursors;
         mPool.mCursors = &cursor;
         mLinked = true;
+    }
+
+    // With the pool's lock held.
+    void UnlinkLocked()
+    {
+        for (DeliveryCursor** link = &mPool.mCursors; *link != nullptr; link = &(*link)->next)
+        {
+            if (*link == &cursor)
+            {
+                *link = cursor.next;
+                break;
+            }
+        }
+        mLinked = false;
     }
 
     DeliveryCursor cursor;
@@ -88,25 +94,25 @@ ORVRESULT LNotificationDistributor::LNotificationClientPool::Deliver(
     const RCPtr<LNotificationDistributor>& source, const RCPtr<LNotification>& notification)
 {
     ActiveCursor active(*this);
-    {
-        ScopedLock<Mutex> lock(mLock);
-        const LONG count = static_cast<LONG>(mRegistrations.GetCount());
-        if (count == 0)
-        {
-            return S_FALSE;
-        }
-        active.Link(count);
-    }
-    for (;;)
+    for (bool first = true;; first = false)
     {
         RCPtr<Info> info;
         RCPtr<LNotification> delivered;
         {
             ScopedLock<Mutex> lock(mLock);
             const LONG count = static_cast<LONG>(mRegistrations.GetCount());
+            if (first)
+            {
+                if (count == 0)
+                {
+                    return S_FALSE;
+                }
+                active.Link(count);
+            }
             const LONG index = std::min(active.cursor.index, count) - 1;
             if (index < 0)
             {
+                active.UnlinkLocked();
                 break;
             }
             info = TakeForDelivery(index, notification, active.cursor, delivered);
@@ -143,6 +149,7 @@ LONG LNotificationDistributor::LNotificationClientPool::DeliverToClient(
         client->ReceiveNotification(source, notification);
     }
     ScopedLock<Mutex> lock(mLock);
+    active.UnlinkLocked();
     return active.cursor.index;
 }
 

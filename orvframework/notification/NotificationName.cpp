@@ -2,11 +2,35 @@
 
 #include "Utilities/Threading/ScopedLock.h"
 
+#include <algorithm>
+#include <cwchar>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
 namespace Orv
 {
-// The table is made on first use and never destroyed, so that interned pointers stay valid for
-// the whole process, also for notifications released by other globals at exit. The notification
-// lock is one of the program's globals (Utilities/Globals.cpp).
+namespace
+{
+// An index over the table, so that interning costs no scan of every name: the pointers the
+// table gave out, and the table's texts (views of the table's own buffers, which never move or
+// change). Guarded by the notification lock.
+struct NameIndex
+{
+    std::unordered_set<const wchar_t*> pointers;
+    std::unordered_map<std::wstring_view, const wchar_t*> texts;
+};
+
+NameIndex& GetNameIndex()
+{
+    static auto* index = new NameIndex();
+    return *index;
+}
+} // namespace
+
+// The table and its index are made on first use and never destroyed, so that interned
+// pointers stay valid for the whole process, also for notifications released by other globals
+// at exit. The notification lock is one of the program's globals (Utilities/Globals.cpp).
 WStringArray& GetNotificationNameTable()
 {
     static WStringArray* table = new WStringArray();
@@ -20,27 +44,27 @@ const wchar_t* InternNotificationName(const wchar_t* name)
         return nullptr;
     }
     ScopedLock<Mutex> lock(GetNotificationLock());
+    NameIndex& index = GetNameIndex();
+    // An interned pointer is known without comparing text.
+    if (index.pointers.count(name) != 0)
+    {
+        return name;
+    }
+    const std::wstring_view text(name, std::min<std::size_t>(std::wcslen(name), kMaxNameLength));
+    const auto found = index.texts.find(text);
+    if (found != index.texts.end())
+    {
+        return found->second;
+    }
     WStringArray& table = GetNotificationNameTable();
-    const unsigned int count = table.GetCount();
-    // An interned pointer is found without comparing text; recent names are the likely match.
-    for (unsigned int i = count; i-- > 0;)
-    {
-        if (table.GetConstElementPointer(i).GetBuffer() == name)
-        {
-            return name;
-        }
-    }
-    const WString text(name);
-    for (unsigned int i = 0; i < count; ++i)
-    {
-        if (table.GetConstElementPointer(i) == text)
-        {
-            return table.GetConstElementPointer(i).GetBuffer();
-        }
-    }
-    table.AddItem(text);
-    // The entry shares text's buffer, which no one writes to: the pointer stays valid when the
-    // table grows.
-    return table.GetConstElementPointer(count).GetBuffer();
+    WString entry;
+    entry.Assign(text.data(), static_cast<unsigned int>(text.size()));
+    table.AddItem(entry);
+    // The entry shares the buffer of entry, which no one writes to: its text stays where it is
+    // when the table grows.
+    const wchar_t* interned = table.GetConstElementPointer(table.GetCount() - 1).GetBuffer();
+    index.pointers.insert(interned);
+    index.texts.emplace(std::wstring_view(interned, text.size()), interned);
+    return interned;
 }
 } // namespace Orv

@@ -72,9 +72,10 @@ public:
     Writer<char> Narrow() { return Writer<char>(*this); }
     Writer<wchar_t> Wide() { return Writer<wchar_t>(*this); }
 
-    // Keeps the host when it is not null; port 1 to 65535 sends the messages as UDP datagrams
-    // (to this computer when there is no host, or when it cannot be found), a port below 1 sends
-    // them to the debugger output again.
+    // Keeps the host when it is not null and stores the port: from 1 on, messages go out as UDP
+    // datagrams to the host (to this computer when there is none, or when it cannot be found);
+    // below 1 they go to the debugger output again. A port above 65535 names no port: the UDP
+    // log then sends nothing.
     void SetUdpTarget(const char* host, int port);
     // The first call sets the UDP log up: it finds the address, makes the socket and sends the
     // three opening datagrams "*** APPLICATION Launched on ", the address text and "***\n".

@@ -44,6 +44,20 @@ double LongToDouble(LONG value)
     return converted;
 }
 
+LONG AddSaturated(LONG a, LONG b)
+{
+    const long long sum = static_cast<long long>(a) + b;
+    if (sum > 0x7FFFFFFF)
+    {
+        return 0x7FFFFFFF;
+    }
+    if (sum < -0x7FFFFFFFLL - 1)
+    {
+        return static_cast<LONG>(0x80000000u);
+    }
+    return static_cast<LONG>(sum);
+}
+
 void RoundDoublePairToLong(double first, double second, LONG& outFirst, LONG& outSecond)
 {
     outFirst = RoundDoubleToLong(first);
@@ -51,6 +65,11 @@ void RoundDoublePairToLong(double first, double second, LONG& outFirst, LONG& ou
 }
 
 PointT<LONG> RoundDoublePointToLong(const PointT<double>& point)
+{
+    return PointT<LONG>(RoundDoubleToLong(point.x), RoundDoubleToLong(point.y));
+}
+
+PointT<LONG> RoundFloatPointToLong(const PointT<float>& point)
 {
     return PointT<LONG>(RoundDoubleToLong(point.x), RoundDoubleToLong(point.y));
 }

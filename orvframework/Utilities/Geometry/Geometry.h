@@ -15,6 +15,8 @@ namespace Orv
 LONG RoundDoubleToLong(double value);
 // An integer as a double, clamped to +-2^52.
 double LongToDouble(LONG value);
+// a + b, held to the 32-bit range.
+LONG AddSaturated(LONG a, LONG b);
 
 template <class T>
 struct PointT
@@ -31,10 +33,12 @@ struct PointT
 
     bool operator==(const PointT&) const = default;
 
-    // This integer point plus offset, each component rounded by the rule.
+    // This integer point plus offset, each component rounded by the rule; a sum beyond the
+    // 32-bit range saturates.
     PointT Offset(const PointT<double>& offset) const requires std::is_same_v<T, LONG>
     {
-        return PointT(x + RoundDoubleToLong(offset.x), y + RoundDoubleToLong(offset.y));
+        return PointT(AddSaturated(x, RoundDoubleToLong(offset.x)),
+                      AddSaturated(y, RoundDoubleToLong(offset.y)));
     }
 };
 
@@ -66,10 +70,41 @@ struct RectT
         return RectT<LONG>(RoundDoubleToLong(x), RoundDoubleToLong(y), RoundDoubleToLong(width),
                            RoundDoubleToLong(height));
     }
+
+    // out := the bounding rectangle of a and b (the smaller left and top, the larger right and
+    // bottom); out may be a or b. True when both sides exceed the float epsilon 1.1920929e-7.
+    static bool Union(RectT& out, const RectT& a, const RectT& b) requires std::is_same_v<T, float>
+    {
+        const float left = a.x < b.x ? a.x : b.x;
+        const float top = a.y < b.y ? a.y : b.y;
+        const float right = a.Right() > b.Right() ? a.Right() : b.Right();
+        const float bottom = a.Bottom() > b.Bottom() ? a.Bottom() : b.Bottom();
+        out = RectT(left, top, right - left, bottom - top);
+        return out.width > 1.1920929e-7f && out.height > 1.1920929e-7f;
+    }
+};
+
+// Width and height.
+template <class T>
+struct SizeT
+{
+    T width{};
+    T height{};
+
+    SizeT() = default;
+    SizeT(T w, T h)
+        : width(w)
+        , height(h)
+    {
+    }
+
+    bool operator==(const SizeT&) const = default;
 };
 
 void RoundDoublePairToLong(double first, double second, LONG& outFirst, LONG& outSecond);
 PointT<LONG> RoundDoublePointToLong(const PointT<double>& point);
+// Each coordinate by the rule (values beyond the 32-bit range saturate).
+PointT<LONG> RoundFloatPointToLong(const PointT<float>& point);
 void LongPairToDouble(LONG first, LONG second, double& outFirst, double& outSecond);
 RectT<double> LongRectToDouble(const RectT<LONG>& rect);
 } // namespace Orv

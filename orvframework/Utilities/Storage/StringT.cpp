@@ -477,6 +477,20 @@ int StringT<C, O>::Find(const StringT& text) const
 }
 
 template <class C, class O>
+int StringT<C, O>::ReverseFind(C character) const
+{
+    const C* data = Data();
+    for (int i = static_cast<int>(GetLength()) - 1; i >= 0; --i)
+    {
+        if (data[i] == character)
+        {
+            return i;
+        }
+    }
+    return -1;
+}
+
+template <class C, class O>
 bool StringT<C, O>::operator==(const C* text) const
 {
     if (text == nullptr || text[0] == 0)

@@ -75,6 +75,8 @@ public:
     StringT Right(int count) const;
     // Index of the first occurrence, -1 when there is none; an empty text is found at 0.
     int Find(const StringT& text) const;
+    // Index of the last occurrence of the character, -1 when there is none.
+    int ReverseFind(C character) const;
 
     bool operator==(const C* text) const;
     bool operator==(const StringT& other) const;

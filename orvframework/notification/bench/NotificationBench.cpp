@@ -7,6 +7,7 @@
 #include "notification/NotificationCenter.h"
 #include "notification/NotificationCenterManager.h"
 #include "notification/NotificationClient.h"
+#include "notification/NotificationName.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,6 +22,77 @@ using namespace Orv;
 namespace
 {
 const wchar_t* const kName = L"NID_VALUE_CHANGE";
+
+// The names the system uses, interned first so that the name table has its working size.
+const wchar_t* const kSystemNames[] = {
+    L"NID_APP_EXIT_REQ",
+    L"NID_BUTTON_AUTOREPEAT",
+    L"NID_CAPTURE_CONDITION_CHANGE",
+    L"NID_CLIENT_EXTENT_CHANGE",
+    L"NID_CLIPLIGHT_UNLATCHED",
+    L"NID_CONDITION_CHANGE",
+    L"NID_CONTAINS_FOCUS_CONDITION_CHANGE",
+    L"NID_DEVICE_STATE_CHANGE",
+    L"NID_DIALOG_CLOSED",
+    L"NID_DIALOG_CLOSING",
+    L"NID_DROPDOWN_OPENING",
+    L"NID_EDIT_COPY_REQ",
+    L"NID_EDIT_CUT_REQ",
+    L"NID_EDIT_DELETE_REQ",
+    L"NID_EDIT_PASTE_REQ",
+    L"NID_ENABLED_CONDITION_CHANGE",
+    L"NID_FIRMWARE_FILE_STATE_CHANGE",
+    L"NID_FIRMWARE_UPDATE_COMPLETED",
+    L"NID_FIRMWARE_UPDATE_PROGRESS",
+    L"NID_FOUND_DEVICE_LIST_CHANGE",
+    L"NID_HAS_FOCUS_CONDITION_CHANGE",
+    L"NID_HOVER_CONDITION_CHANGE",
+    L"NID_IDLE",
+    L"NID_ITEM_ACTIVATED",
+    L"NID_ITEM_CHECKBOX_CLICKED",
+    L"NID_ITEM_CHECK_CHANGE",
+    L"NID_ITEM_DOUBLE_CLICKED",
+    L"NID_ITEM_HOVER_CONDITION_CHANGE",
+    L"NID_ITEM_LEFT_DRAG_CONDITION_CHANGE",
+    L"NID_ITEM_RIGHT_CLICK",
+    L"NID_LEFT_CLICK",
+    L"NID_LEFT_DRAG_CONDITION_CHANGE",
+    L"NID_MENU_FILE_EXIT_REQ",
+    L"NID_MENU_FILE_SELECT",
+    L"NID_MENU_OPTIONS_ALLOW_DOWNGRADE",
+    L"NID_MIDDLE_CLICK",
+    L"NID_MIDDLE_DRAG_CONDITION_CHANGE",
+    L"NID_MIDI_DATA_CAPTURED",
+    L"NID_MOUSE_DOWN",
+    L"NID_MOUSE_MOVE",
+    L"NID_MOUSE_UP",
+    L"NID_RIGHT_CLICK",
+    L"NID_RIGHT_DRAG_CONDITION_CHANGE",
+    L"NID_SCROLL_OFFSET_CHANGE",
+    L"NID_SELECTION_CHANGE",
+    L"NID_SET_STATUS_TEXT",
+    L"NID_SIBLING_KEY",
+    L"NID_SIMULATE_CLICK",
+    L"NID_TAB_BECOMING_UNSELECTED",
+    L"NID_TAB_BUTTON_CLICKED",
+    L"NID_TAB_SELECTED",
+    L"NID_TEXTBOX_TEXT_CHANGE",
+    L"NID_TEXTBOX_VALIDATED",
+    L"NID_TEXTBOX_VALIDATING",
+    L"NID_VALUE_CHANGE",
+    L"NID_VALUE_CHANGE_CAPTURE",
+    L"NID_VALUE_CHANGE_KEY_DOWN",
+    L"NID_VALUE_CHANGE_KEY_UP",
+    L"NID_VISIBLITY_CONDITION_CHANGE",
+};
+
+void InternSystemNames()
+{
+    for (const wchar_t* name : kSystemNames)
+    {
+        InternNotificationName(name);
+    }
+}
 
 class CountingClient : public LNotificationClient
 {
@@ -89,6 +161,7 @@ std::vector<RCPtr<CountingClient>> Register(const RCPtr<LNotificationDistributor
 
 void BM_Send(benchmark::State& state)
 {
+    InternSystemNames();
     LNotification::SetRecycling(true);
     RCPtr<LNotificationDistributor> distributor(new LNotificationDistributor());
     const auto clients = Register(distributor, static_cast<int>(state.range(0)));
@@ -120,6 +193,7 @@ void BM_FunctionListCall(benchmark::State& state)
 
 void BM_PostThenDeliver(benchmark::State& state)
 {
+    InternSystemNames();
     LNotification::SetRecycling(true);
     const RCPtr<LNotificationCenter> center = GetApplicationNotificationCenter();
     const auto clients = Register(center, static_cast<int>(state.range(0)));

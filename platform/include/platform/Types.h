@@ -80,6 +80,15 @@ inline bool operator==(const GUID& a, const GUID& b)
 #define WINAPI
 #define CALLBACK
 
+// A rectangle by its edges; right and bottom are exclusive.
+struct RECT
+{
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+
 inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
 
 // Result codes (HRESULT). Negative values are failures.

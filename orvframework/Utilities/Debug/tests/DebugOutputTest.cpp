@@ -14,7 +14,6 @@
 #include <fcntl.h>
 #include <functional>
 #include <map>
-#include <regex>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
@@ -301,14 +300,17 @@ TEST(DebugOutput, MessagesFromSeveralThreadsStayWhole)
     ASSERT_EQ(received.size(), 3u + kThreads * kMessages);
     EXPECT_EQ(std::vector<std::string>(received.begin(), received.begin() + 3),
               Opening("127.0.0.1"));
-    const std::regex message("thread ([0-9]) message ([0-9]+) end\n");
     std::map<int, int> next;
     for (std::size_t i = 3; i < received.size(); ++i)
     {
-        std::smatch match;
-        ASSERT_TRUE(std::regex_match(received[i], match, message)) << received[i];
-        const int thread = std::stoi(match[1]);
-        EXPECT_EQ(std::stoi(match[2]), next[thread]++) << received[i];
+        int thread = -1;
+        int index = -1;
+        const int fields =
+            std::sscanf(received[i].c_str(), "thread %d message %d", &thread, &index);
+        ASSERT_EQ(fields, 2) << received[i];
+        ASSERT_EQ(received[i], "thread " + std::to_string(thread) + " message " +
+                                   std::to_string(index) + " end\n");
+        EXPECT_EQ(index, next[thread]++) << received[i];
     }
     for (int t = 0; t < kThreads; ++t)
     {

@@ -40,6 +40,8 @@ TEST(RoundDoubleToLong, HalfAwayFromZeroAndSaturation)
 TEST(GeometryConversions, PointsAndRectangles)
 {
     EXPECT_EQ(PointT<LONG>(10, 20).Offset(PointT<double>(0.5, -0.5)), PointT<LONG>(11, 19));
+    EXPECT_EQ(PointT<LONG>(2147483000, -2147483000).Offset(PointT<double>(1e6, -1e6)),
+              PointT<LONG>(2147483647, -2147483647 - 1));
     EXPECT_EQ(RoundDoublePointToLong(PointT<double>(-1.5, 1.49)), PointT<LONG>(-2, 1));
     EXPECT_EQ(RectT<double>(0.5, 1.5, -2.5, 1e12).ToInt(), RectT<LONG>(1, 2, -3, 2147483647));
 

@@ -104,6 +104,11 @@ TEST(StringT, FindInsertAppend)
     EXPECT_EQ(text.Find(WString(L"cd")), 2);
     EXPECT_EQ(text.Find(WString(L"xy")), -1);
     EXPECT_EQ(text.Find(WString()), 0);
+    EXPECT_EQ(WString(L"a-b-c").ReverseFind(L'-'), 3);
+    EXPECT_EQ(WString(L"-abc").ReverseFind(L'-'), 0);
+    EXPECT_EQ(WString(L"abc").ReverseFind(L'-'), -1);
+    EXPECT_EQ(WString().ReverseFind(L'-'), -1);
+    EXPECT_EQ(NString("x.y.z").ReverseFind('.'), 3);
 
     WString s(L"ace");
     EXPECT_EQ(s.Insert(1, WString(L"b")), S_OK);

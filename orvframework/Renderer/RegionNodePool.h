@@ -1,0 +1,65 @@
+// The process-wide pool of region nodes: one block of 512 fixed-size cells handed out through a
+// ring of free cell indices, so that regions built and cleared many times per frame need no heap
+// call. When every cell is in use, further nodes come from the heap and go back there.
+#pragma once
+
+#include "Utilities/Threading/Mutex.h"
+#include "platform/Types.h"
+
+#include <cstdint>
+
+namespace Orv
+{
+// One rectangle of a region and the link to the next.
+struct RegionNode
+{
+    RECT rect;
+    RegionNode* next;
+};
+
+class RegionNodePool
+{
+public:
+    static constexpr unsigned int kCapacity = 512;
+
+    // The pool of the process. It is never destroyed: regions that outlive the other globals
+    // still give their nodes back to it at exit.
+    static RegionNodePool& Instance();
+
+    RegionNodePool(const RegionNodePool&) = delete;
+    RegionNodePool& operator=(const RegionNodePool&) = delete;
+
+    // A zeroed node. The first call sets the pool up.
+    RegionNode* Allocate();
+    // Gives a node of Allocate back (null does nothing).
+    void Free(RegionNode* node);
+
+    // The counters, read under the lock. Capacity is 0 until the first allocation.
+    unsigned int GetCapacity();
+    unsigned int GetFreeCount();
+    unsigned int GetLiveCount();
+    unsigned int GetPeakCount();
+
+private:
+    RegionNodePool() = default;
+    ~RegionNodePool() = default;
+
+    // A node and, directly behind it, its word of the ring of free indices.
+    struct Cell
+    {
+        RegionNode node;
+        std::uint32_t ring;
+    };
+
+    void SetUp();
+
+    Cell* mStorage = nullptr;
+    unsigned int mFreeCount = 0;
+    unsigned int mHead = 0;
+    unsigned int mCapacity = 0;
+    std::size_t mNodeSize = sizeof(Cell);
+    Mutex mLock;
+    unsigned int mLiveCount = 0;
+    unsigned int mPeakCount = 0;
+};
+} // namespace Orv

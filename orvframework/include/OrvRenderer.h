@@ -1,0 +1,26 @@
+// The rendering core: the renderer interface and its factory, render contexts and state, regions,
+// fonts, text layout and bitmaps.
+#pragma once
+
+#include "ControlBase/Colorizer.h"
+#include "ControlBase/FontText.h"
+#include "OrvCore.h"
+#include "Renderer/AutoClip.h"
+#include "Renderer/ColorRGBA.h"
+#include "Renderer/ColorRectList.h"
+#include "Renderer/D3D9RenderContextInfo.h"
+#include "Renderer/D3D9Renderer.h"
+#include "Renderer/Font.h"
+#include "Renderer/MeasurementRenderer.h"
+#include "Renderer/Milliseconds.h"
+#include "Renderer/Polyline.h"
+#include "Renderer/ProcessMeasurementRenderer.h"
+#include "Renderer/Region.h"
+#include "Renderer/RegionNodePool.h"
+#include "Renderer/RenderContextInfo.h"
+#include "Renderer/RenderState.h"
+#include "Renderer/Renderer.h"
+#include "Renderer/Stencil.h"
+#include "Utilities/Graphics/Bitmap.h"
+#include "Utilities/Graphics/BitmapData.h"
+#include "Utilities/Graphics/PixelBuffer.h"
