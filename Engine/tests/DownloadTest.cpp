@@ -252,7 +252,9 @@ TEST_F(DownloadTest, ProgressRunsInOrderWhileTheStateIsRead)
         engine->IsFileNewer();
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     } while (engine->GetUpdateResult(false) == Engine::kUpdateInProgress);
+    // The result is in before the completion is posted; WaitForTask waits for that too.
     ASSERT_EQ(engine->WaitForTask(30000), S_OK);
+    EXPECT_EQ(engine->GetCompletions(), std::vector<bool>{true});
     ASSERT_EQ(engine->GetUpdateResult(false), Engine::kUpdateCompleted);
 
     const auto progress = engine->GetProgress();
