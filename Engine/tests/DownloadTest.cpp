@@ -675,3 +675,24 @@ TEST_F(DownloadTest, AnExceptionOnTheWorkerIsAFailure)
     EXPECT_EQ(Run(*engine), Engine::kUpdateCompleted);
     EXPECT_EQ(unit->ReadFlash(kApplicationStart, 4096), data);
 }
+
+// A file cut short while the device is erased is a file failure when its block cannot be read.
+TEST_F(DownloadTest, AFileCutShortDuringTheDownloadIsAFileFailure)
+{
+    auto unit = AddBootloader(kWheelDisplayPid);
+    unit->SetTimings({Milliseconds(30), Milliseconds(0), Milliseconds(0), Milliseconds(1)});
+    TempFile file("cut.dfu");
+    file.Write(DfuSeFile(kApplicationStart, ImageData(0x0050, 0x20000)));
+    auto engine = Ready(kWheelDisplayPid, file);
+
+    ASSERT_EQ(engine->StartDownload(), S_OK);
+    ASSERT_TRUE(engine->WaitForProgress(0.0, std::chrono::seconds(20)));
+    ASSERT_EQ(truncate(file.Path().c_str(), 293 + 4096), 0);
+    EXPECT_EQ(engine->WaitForTask(30000), S_OK);
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kUpdateFailed);
+    EXPECT_EQ(FailureReason(*engine), Engine::kFailureFile);
+    EXPECT_EQ(engine->GetFileState(), Engine::kFileMissing);
+    const auto requests = Requests(*unit);
+    EXPECT_EQ(CountPrefix(requests, 'D'), 2u);
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), "L"), 0);
+}
