@@ -197,10 +197,9 @@ ORVRESULT LUpdateEngine::RunDownload(int selected, const WString& path)
         std::uint16_t length = kBlockSize;
         if (FAILED(file->ReadBlock(i, buffer, length)))
         {
-            Orv::GetDebugOutput().Narrow() << "LUpdateEngine::Download: block " << i
-                                           << " of the firmware file cannot be read" << std::endl;
-            failed = true;
-            break;
+            // The file changed since it was checked.
+            return RefuseFile(selected, path,
+                              "block " + std::to_string(i) + " of its image cannot be read");
         }
         const auto blockNumber = static_cast<std::uint16_t>(i - anchor + 2);
         if (connection.Download(buffer, length, blockNumber) != 0 || !AwaitDownloadIdle())

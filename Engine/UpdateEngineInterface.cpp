@@ -223,7 +223,9 @@ ORVRESULT LUpdateEngineInterface::TriggerWorker(ThreadWorkerTask task)
 
 ORVRESULT LUpdateEngineInterface::WaitForTask(DWORD milliseconds)
 {
-    if (mUpdateResult.load() != kUpdateInProgress)
+    // The result is set before the task has posted its completion: a task that still runs is
+    // waited for too.
+    if (mUpdateResult.load() != kUpdateInProgress && !mWorker.IsBusy())
     {
         return S_OK;
     }

@@ -252,7 +252,9 @@ TEST_F(DownloadTest, ProgressRunsInOrderWhileTheStateIsRead)
         engine->IsFileNewer();
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     } while (engine->GetUpdateResult(false) == Engine::kUpdateInProgress);
+    // The result is in before the completion is posted; WaitForTask waits for that too.
     ASSERT_EQ(engine->WaitForTask(30000), S_OK);
+    EXPECT_EQ(engine->GetCompletions(), std::vector<bool>{true});
     ASSERT_EQ(engine->GetUpdateResult(false), Engine::kUpdateCompleted);
 
     const auto progress = engine->GetProgress();
@@ -615,4 +617,82 @@ TEST_F(DownloadTest, ReleasingTheEngineLetsTheDownloadFinish)
     ASSERT_TRUE(unit->WaitForMode(SimulatedMode::Normal, Milliseconds(20000)));
     EXPECT_EQ(unit->FirmwareVersion(), 0x0050);
     EXPECT_EQ(unit->ReadFlash(kApplicationStart, 0x20000), data);
+}
+
+// The device is reported in update mode after an abort only when it still answers as a DFU
+// device; one that is gone by then is reported gone.
+TEST_F(DownloadTest, AnAbortedDeviceThatIsGoneIsReportedGone)
+{
+    auto unit = AddBootloader(kWheelDisplayPid);
+    unit->SetTimings({Milliseconds(1), Milliseconds(5), Milliseconds(0), Milliseconds(1)});
+    SimulatedFaultRule vanish;
+    vanish.step = SimulatedStep::AbortRequest;
+    vanish.fault = SimulatedFault::Vanish;
+    unit->AddFault(vanish);
+    TempFile file("gone.dfu");
+    file.Write(DfuSeFile(kApplicationStart, ImageData(0x0050, 480 * 1024)));
+    auto engine = Ready(kWheelDisplayPid, file);
+
+    ASSERT_EQ(engine->StartDownload(), S_OK);
+    ASSERT_TRUE(engine->WaitForProgress(0.6, std::chrono::seconds(20)));
+    EXPECT_EQ(engine->Abort(), S_OK);
+    ASSERT_EQ(engine->WaitForTask(30000), S_OK);
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kUpdateAborted);
+    EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceFailed);
+    EXPECT_EQ(FailureReason(*engine), Engine::kFailureDevice);
+    EXPECT_EQ(unit->Mode(), SimulatedMode::OffBus);
+}
+
+// An exception on the worker ends the download as a failure; the worker lives on.
+TEST_F(DownloadTest, AnExceptionOnTheWorkerIsAFailure)
+{
+    class ThrowingSequence : public TestSequence
+    {
+    public:
+        bool LookupSector(unsigned int, std::uint32_t&) const override
+        {
+            throw std::runtime_error("the sector table cannot be read");
+        }
+    };
+    ThrowingSequence sequence;
+    sequence.sectors = {0x08008000};
+    IUpdateImageSequence::Install(&sequence);
+    auto unit = AddBootloader(kControllerPid);
+    TempFile file("throw.dfu");
+    const auto data = ImageData(0x0031, 4096);
+    file.Write(DfuSeFile(kApplicationStart, data));
+    auto engine = Ready(kControllerPid, file);
+
+    EXPECT_EQ(Run(*engine), Engine::kUpdateFailed);
+    EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceFailed);
+    EXPECT_EQ(FailureReason(*engine), Engine::kFailureDevice);
+    EXPECT_EQ(engine->GetCompletions(), std::vector<bool>{false});
+    EXPECT_TRUE(unit->RequestLog().empty());
+
+    // The same engine and worker write the image once the table can be read.
+    IUpdateImageSequence::Install(nullptr);
+    ASSERT_EQ(engine->Rescan(), S_OK);
+    EXPECT_EQ(Run(*engine), Engine::kUpdateCompleted);
+    EXPECT_EQ(unit->ReadFlash(kApplicationStart, 4096), data);
+}
+
+// A file cut short while the device is erased is a file failure when its block cannot be read.
+TEST_F(DownloadTest, AFileCutShortDuringTheDownloadIsAFileFailure)
+{
+    auto unit = AddBootloader(kWheelDisplayPid);
+    unit->SetTimings({Milliseconds(30), Milliseconds(0), Milliseconds(0), Milliseconds(1)});
+    TempFile file("cut.dfu");
+    file.Write(DfuSeFile(kApplicationStart, ImageData(0x0050, 0x20000)));
+    auto engine = Ready(kWheelDisplayPid, file);
+
+    ASSERT_EQ(engine->StartDownload(), S_OK);
+    ASSERT_TRUE(engine->WaitForProgress(0.0, std::chrono::seconds(20)));
+    ASSERT_EQ(truncate(file.Path().c_str(), 293 + 4096), 0);
+    EXPECT_EQ(engine->WaitForTask(30000), S_OK);
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kUpdateFailed);
+    EXPECT_EQ(FailureReason(*engine), Engine::kFailureFile);
+    EXPECT_EQ(engine->GetFileState(), Engine::kFileMissing);
+    const auto requests = Requests(*unit);
+    EXPECT_EQ(CountPrefix(requests, 'D'), 2u);
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), "L"), 0);
 }

@@ -28,9 +28,9 @@ NameIndex& GetNameIndex()
 }
 } // namespace
 
-// The table and its index are made on first use and never destroyed, so that interned pointers
-// stay valid for the whole process, also for notifications released by other globals at exit.
-// The notification lock is one of the program's globals (Utilities/Globals.cpp).
+// The table and its index are made on first use and never destroyed, so that interned
+// pointers stay valid for the whole process, also for notifications released by other globals
+// at exit. The notification lock is one of the program's globals (Utilities/Globals.cpp).
 WStringArray& GetNotificationNameTable()
 {
     static WStringArray* table = new WStringArray();
