@@ -1,5 +1,6 @@
 #include "Renderer/RegionNodePool.h"
 
+#include "Utilities/Globals.h"
 #include "Utilities/Threading/ScopedLock.h"
 
 #include <cstring>
@@ -29,7 +30,7 @@ RegionNode* RegionNodePool::Allocate()
 {
     RegionNode* node = nullptr;
     {
-        ScopedLock<Mutex> lock(mLock);
+        ScopedLock<Mutex> lock(GetRegionLock());
         if (mPeakCount == 0)
         {
             SetUp();
@@ -61,7 +62,7 @@ void RegionNodePool::Free(RegionNode* node)
     {
         return;
     }
-    ScopedLock<Mutex> lock(mLock);
+    ScopedLock<Mutex> lock(GetRegionLock());
     // The cell index, as an unsigned number: a node outside the block gives a value beyond the
     // capacity whichever side of the block it lies on.
     const std::uintptr_t offset =
@@ -81,25 +82,25 @@ void RegionNodePool::Free(RegionNode* node)
 
 unsigned int RegionNodePool::GetCapacity()
 {
-    ScopedLock<Mutex> lock(mLock);
+    ScopedLock<Mutex> lock(GetRegionLock());
     return mCapacity;
 }
 
 unsigned int RegionNodePool::GetFreeCount()
 {
-    ScopedLock<Mutex> lock(mLock);
+    ScopedLock<Mutex> lock(GetRegionLock());
     return mFreeCount;
 }
 
 unsigned int RegionNodePool::GetLiveCount()
 {
-    ScopedLock<Mutex> lock(mLock);
+    ScopedLock<Mutex> lock(GetRegionLock());
     return mLiveCount;
 }
 
 unsigned int RegionNodePool::GetPeakCount()
 {
-    ScopedLock<Mutex> lock(mLock);
+    ScopedLock<Mutex> lock(GetRegionLock());
     return mPeakCount;
 }
 } // namespace Orv

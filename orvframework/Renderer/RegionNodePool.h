@@ -3,7 +3,6 @@
 // call. When every cell is in use, further nodes come from the heap and go back there.
 #pragma once
 
-#include "Utilities/Threading/Mutex.h"
 #include "platform/Types.h"
 
 #include <cstdint>
@@ -58,7 +57,6 @@ private:
     unsigned int mHead = 0;
     unsigned int mCapacity = 0;
     std::size_t mNodeSize = sizeof(Cell);
-    Mutex mLock;
     unsigned int mLiveCount = 0;
     unsigned int mPeakCount = 0;
 };

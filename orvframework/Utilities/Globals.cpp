@@ -42,20 +42,26 @@ ReuseAllocator<LThreadPool::LWorkerParams, 1>& GetWorkerParamsPool()
 
 Mutex& GetNotificationLock()
 {
-    static Mutex lock;
-    return lock;
+    // Never destroyed: a thread still posting or drawing while the process exits must not
+    // find it gone.
+    static Mutex* lock = new Mutex();
+    return *lock;
 }
 
 Mutex& GetNotificationQueueLock()
 {
-    static Mutex lock;
-    return lock;
+    // Never destroyed: a thread still posting or drawing while the process exits must not
+    // find it gone.
+    static Mutex* lock = new Mutex();
+    return *lock;
 }
 
 Mutex& GetRegionLock()
 {
-    static Mutex lock;
-    return lock;
+    // Never destroyed: a thread still posting or drawing while the process exits must not
+    // find it gone.
+    static Mutex* lock = new Mutex();
+    return *lock;
 }
 
 DebugOutput& GetDebugOutput()
