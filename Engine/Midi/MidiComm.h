@@ -12,7 +12,10 @@
 // remain, so it closes when its last user lets go. Each port holds its communicator.
 //
 // Captured input is queued on the communicator's thread pool (one worker) and handed to the
-// receivers there, one message at a time in the order it came.
+// receivers there, one message at a time in the order it came. Each queued message holds the
+// communicator until it has been handed over; its users release it after their capture ports,
+// and best once no input is in flight: a communicator whose last reference goes on a thread of
+// its own pool cannot wait for that thread, which then ends by itself.
 #pragma once
 
 #include "Midi/MidiCommInterface.h"

@@ -50,6 +50,15 @@ protected:
     void TearDown() override
     {
         mPort = nullptr;
+        // Captured data still in flight holds the communicator: it goes when the worker is done
+        // with it, so that the last reference is this one and the pool's threads can be waited
+        // for when it goes.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (mComm && mComm->GetRefCount() > 1 && std::chrono::steady_clock::now() < end)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_EQ(mComm->GetRefCount(), 1);
         mComm = nullptr;
         SimulatedMidiTest::TearDown();
     }
