@@ -8,6 +8,7 @@
 // caller stores a new object there when it is null.
 #pragma once
 
+#include "Utilities/Storage/HashBits.h"
 #include "Utilities/Storage/HashedList.h"
 #include "Utilities/Storage/PurgableCacheEntry.h"
 
