@@ -767,8 +767,7 @@ GpStatus GdipCreateCachedBitmap(GpBitmap* bitmapHandle, GpGraphics* graphics,
     // An opaque picture is kept without alpha, so that drawing it is a plain copy.
     cairo_surface_t* source = bitmap->Surface();
     cached->surface = cairo_image_surface_create(
-        IsOpaque(source) ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, bitmap->width,
-        bitmap->height);
+        IsOpaque(source) ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, bitmap->width, bitmap->height);
     if (cairo_surface_status(cached->surface) != CAIRO_STATUS_SUCCESS)
     {
         delete cached;

@@ -4,8 +4,7 @@
 
 namespace Orv
 {
-LGDIRenderContextInfo::LGDIRenderContextInfo(const RectT<LONG>& bounds, HWND window,
-                                             bool offscreen)
+LGDIRenderContextInfo::LGDIRenderContextInfo(const RectT<LONG>& bounds, HWND window, bool offscreen)
     : LRenderContextInfo(bounds, window, offscreen)
 {
     mFront = new LGDIRendererOffscreenSurface(GetSurfaceSize(), window);

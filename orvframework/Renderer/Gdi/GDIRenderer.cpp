@@ -18,8 +18,8 @@ LGDIRenderer::LGDIRenderer(MillisecondClock clock)
     , mClock(clock != nullptr ? clock : &GetMilliseconds)
 {
     GpBitmap* measuring = nullptr;
-    if (mMeasuringBitmap.Record(GdipCreateBitmapFromScan0(
-            1, 1, 0, Gdiplus::PixelFormat32bppARGB, nullptr, &measuring)) == Gdiplus::Ok)
+    if (mMeasuringBitmap.Record(GdipCreateBitmapFromScan0(1, 1, 0, Gdiplus::PixelFormat32bppARGB,
+                                                          nullptr, &measuring)) == Gdiplus::Ok)
     {
         mMeasuringBitmap.Reset(measuring);
     }
@@ -126,7 +126,8 @@ ORVRESULT LGDIRenderer::RenderFinish(const ConstRCPtr<LRenderContextInfo>& conte
 void LGDIRenderer::PurgeWhenDue()
 {
     const DWORD now = mClock();
-    if (static_cast<std::int32_t>(now - mLastPurgeTime) <= static_cast<std::int32_t>(kPurgeInterval))
+    if (static_cast<std::int32_t>(now - mLastPurgeTime) <=
+        static_cast<std::int32_t>(kPurgeInterval))
     {
         return;
     }

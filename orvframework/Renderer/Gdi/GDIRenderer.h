@@ -27,8 +27,8 @@ public:
     class LGraphicsPath;
 
     using BitmapKey = CashableBitmapDescriptor<8>;
-    using BitmapCache = PurgableObjectCache<LCachedBitmap, BitmapKey, BitmapKey, &GetSelf<BitmapKey>,
-                                            8, &BitmapKey::GetHashBits>;
+    using BitmapCache = PurgableObjectCache<LCachedBitmap, BitmapKey, BitmapKey,
+                                            &GetSelf<BitmapKey>, 8, &BitmapKey::GetHashBits>;
     using PathCache = PurgableObjectCache<LGraphicsPath, PolylineT<float>, int,
                                           &PolylineT<float>::GetHandle, 8, &GetBits<8, 4, int>>;
     // The millisecond clock the purge reads.

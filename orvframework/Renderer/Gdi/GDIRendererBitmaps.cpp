@@ -39,10 +39,10 @@ ORVRESULT LGDIRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap,
         return S_OK;
     }
     // A bitmap of the destination's size is copied as it is, whatever the resize type.
-    const int mode = bitmap->GetWidth() == destination.width &&
-                             bitmap->GetHeight() == destination.height
-                         ? kResizeStretch
-                         : resizeType;
+    const int mode =
+        bitmap->GetWidth() == destination.width && bitmap->GetHeight() == destination.height
+            ? kResizeStretch
+            : resizeType;
     const BitmapKey key(bitmap, destination.width, destination.height, mode);
     RCPtr<LCachedBitmap>& entry = mBitmapCache.GetEntry(key, false);
     if (entry == nullptr)
@@ -191,10 +191,9 @@ ORVRESULT LGDIRenderer::ScrollRenderContext(const ConstRCPtr<LRenderContextInfo>
     UINT height = 0;
     old->GetBitmap().Record(GdipGetImageHeight(oldBitmap, &height));
     old->GetBitmap().Record(GdipGetImageWidth(oldBitmap, &width));
-    const Gdiplus::Status status = front.Record(
-        GdipDrawImagePointRectI(front.Get(), oldBitmap, offset.x, offset.y, 0, 0,
-                                static_cast<INT>(width), static_cast<INT>(height),
-                                Gdiplus::UnitPixel));
+    const Gdiplus::Status status = front.Record(GdipDrawImagePointRectI(
+        front.Get(), oldBitmap, offset.x, offset.y, 0, 0, static_cast<INT>(width),
+        static_cast<INT>(height), Gdiplus::UnitPixel));
     return status == Gdiplus::Ok ? S_OK : E_FAIL;
 }
 } // namespace Orv

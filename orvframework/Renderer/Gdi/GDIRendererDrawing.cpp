@@ -40,10 +40,10 @@ ORVRESULT LGDIRenderer::FillRect(const RectT<LONG>& rect, const ColorRGBA& color
         const SizeT<LONG> size = current.GetFrontSurface().GetSize();
         const long long left = std::max<long long>(rect.x, 0);
         const long long top = std::max<long long>(rect.y, 0);
-        const long long right = std::min<long long>(static_cast<long long>(rect.x) + rect.width,
-                                                    size.width);
-        const long long bottom = std::min<long long>(static_cast<long long>(rect.y) + rect.height,
-                                                     size.height);
+        const long long right =
+            std::min<long long>(static_cast<long long>(rect.x) + rect.width, size.width);
+        const long long bottom =
+            std::min<long long>(static_cast<long long>(rect.y) + rect.height, size.height);
         for (long long y = top; y < bottom; ++y)
         {
             for (long long x = left; x < right; ++x)
@@ -92,11 +92,10 @@ ORVRESULT LGDIRenderer::DrawColorRectList(const ColorRectListT<float>& list,
     for (int i = static_cast<int>(list.GetCount()) - 1; i >= 0; --i)
     {
         const RectT<float>& r = list.GetRect(static_cast<unsigned int>(i));
-        const RectT<LONG> rect(
-            RoundDoubleToLong(static_cast<double>(r.x) * scale.x),
-            RoundDoubleToLong(static_cast<double>(r.y) * scale.y),
-            RoundDoubleToLong(static_cast<double>(r.width) * scale.x),
-            RoundDoubleToLong(static_cast<double>(r.height) * scale.y));
+        const RectT<LONG> rect(RoundDoubleToLong(static_cast<double>(r.x) * scale.x),
+                               RoundDoubleToLong(static_cast<double>(r.y) * scale.y),
+                               RoundDoubleToLong(static_cast<double>(r.width) * scale.x),
+                               RoundDoubleToLong(static_cast<double>(r.height) * scale.y));
         FillRect(rect, ColorRGBA::FromPacked(list.GetColor(static_cast<unsigned int>(i))), true);
     }
     Translate(PointT<double>(-origin.x, -origin.y));
@@ -134,8 +133,8 @@ ORVRESULT LGDIRenderer::SetClipRect(const RectT<double>& clip)
     const RectT<double>& state = current.GetState().clip;
     GdiplusGraphics& g = current.GetGraphics();
     return g.Record(GdipSetClipRect(g.Get(), static_cast<REAL>(state.x), static_cast<REAL>(state.y),
-                                    static_cast<REAL>(state.width),
-                                    static_cast<REAL>(state.height), Gdiplus::CombineModeReplace));
+                                    static_cast<REAL>(state.width), static_cast<REAL>(state.height),
+                                    Gdiplus::CombineModeReplace));
 }
 
 ORVRESULT LGDIRenderer::Translate(const PointT<double>& offset)

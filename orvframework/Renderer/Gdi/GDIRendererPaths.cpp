@@ -82,8 +82,8 @@ ORVRESULT LGDIRenderer::DrawCachedPath(PathKind kind, PolylineT<float>& points,
     else
     {
         GpPen* created = nullptr;
-        if (pen.Record(GdipCreatePen1(argb, points.GetLineWidth(), Gdiplus::UnitWorld,
-                                      &created)) == Gdiplus::Ok)
+        if (pen.Record(GdipCreatePen1(argb, points.GetLineWidth(), Gdiplus::UnitWorld, &created)) ==
+            Gdiplus::Ok)
         {
             pen.Reset(created);
         }

@@ -1,7 +1,7 @@
 // The GDI+ renderer's text: font metrics, string measurement and drawing. Font sizes are points;
 // results are pixels at 96 DPI.
-#include "Renderer/Gdi/GDIRenderer.h"
 #include "Renderer/Font.h"
+#include "Renderer/Gdi/GDIRenderer.h"
 #include "Renderer/Gdi/GdiplusFont.h"
 
 #include <cmath>
@@ -201,10 +201,10 @@ ORVRESULT LGDIRenderer::DrawString(const WString& text, const ConstRCPtr<LFont>&
     brush.Reset(created);
     GdiplusGraphics& g = mCurrent.GetMutable()->GetGraphics();
     // The layout box starts one pixel above the given point.
-    const Gdiplus::RectF layout{static_cast<REAL>(position.x), static_cast<REAL>(position.y - 1),
-                                0, 0};
-    g.Record(GdipDrawString(g.Get(), text.GetBuffer(), -1, gfont.Get(), &layout, nullptr,
-                            brush.Get()));
+    const Gdiplus::RectF layout{static_cast<REAL>(position.x), static_cast<REAL>(position.y - 1), 0,
+                                0};
+    g.Record(
+        GdipDrawString(g.Get(), text.GetBuffer(), -1, gfont.Get(), &layout, nullptr, brush.Get()));
     return S_OK;
 }
 } // namespace Orv

@@ -26,7 +26,8 @@ public:
     {
         const Bucket& bucket = BucketOf(handle);
         const int at = IndexIn(bucket, handle);
-        return at < 0 ? Item() : bucket.GetConstElementPointer(static_cast<unsigned int>(at))->second;
+        return at < 0 ? Item()
+                      : bucket.GetConstElementPointer(static_cast<unsigned int>(at))->second;
     }
 
     // Holds the item under its handle: true when a new pair was added, false when the pair

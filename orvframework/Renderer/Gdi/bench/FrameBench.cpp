@@ -58,7 +58,7 @@ const wchar_t* const kTexts[] = {
     L"Exit",
 };
 const float kTextSizes[] = {14, 10, 9, 9, 9, 10, 9, 10, 10, 10};
-const PointT<LONG> kTextAt[] = {{70, 24},  {40, 70},   {40, 90},   {360, 90},  {40, 260},
+const PointT<LONG> kTextAt[] = {{70, 24},  {40, 70},   {40, 90},  {360, 90},  {40, 260},
                                 {40, 340}, {360, 340}, {66, 408}, {172, 408}, {534, 408}};
 
 const RectT<LONG> kProgress(40, 370, 560, 16);
@@ -192,9 +192,9 @@ LONG ProgressWidth(long long frame)
 void DrawProgressWithRenderer(LGDIRenderer& renderer, long long frame)
 {
     renderer.FillRect(kProgress, ColorRGBA{0.1f, 0.1f, 0.12f, 1}, true);
-    renderer.FillRect(RectT<LONG>(kProgress.x + 2, kProgress.y + 2, ProgressWidth(frame),
-                                  kProgress.height - 4),
-                      ColorRGBA{0.2f, 0.6f, 0.9f, 1}, true);
+    renderer.FillRect(
+        RectT<LONG>(kProgress.x + 2, kProgress.y + 2, ProgressWidth(frame), kProgress.height - 4),
+        ColorRGBA{0.2f, 0.6f, 0.9f, 1}, true);
     renderer.DrawRect(kProgress, ColorRGBA{0.5f, 0.5f, 0.55f, 1}, 1);
 }
 
@@ -203,8 +203,7 @@ void DrawFrameWithRenderer(LGDIRenderer& renderer, Scene& scene, long long frame
     renderer.DrawBitmap(scene.background, RectT<LONG>(0, 0, kWidth, kHeight), 0);
     for (size_t i = 0; i < scene.parts.size(); ++i)
     {
-        renderer.DrawBitmap(scene.parts[i], kPlacements[i].destination,
-                            kPlacements[i].resizeType);
+        renderer.DrawBitmap(scene.parts[i], kPlacements[i].destination, kPlacements[i].resizeType);
     }
     for (size_t i = 0; i < std::size(kTexts); ++i)
     {
@@ -232,8 +231,8 @@ void RendererFrames(benchmark::State& state, bool wholeWindow)
         }
         else
         {
-            dirty.AddRect(RECT{kProgress.x, kProgress.y, kProgress.Right() + 1,
-                               kProgress.Bottom() + 1});
+            dirty.AddRect(
+                RECT{kProgress.x, kProgress.y, kProgress.Right() + 1, kProgress.Bottom() + 1});
         }
         renderer->RenderStart(context);
         if (wholeWindow || frame == 0)
@@ -243,10 +242,10 @@ void RendererFrames(benchmark::State& state, bool wholeWindow)
         else
         {
             // The window draws what meets the update region: the background and the bar.
-            renderer->PushClip(RectT<double>(0, 0, kWidth, kHeight),
-                               RectT<double>(kProgress.x, kProgress.y, kProgress.width + 1,
-                                             kProgress.height + 1),
-                               ConstRCPtr<LStencil>(), true);
+            renderer->PushClip(
+                RectT<double>(0, 0, kWidth, kHeight),
+                RectT<double>(kProgress.x, kProgress.y, kProgress.width + 1, kProgress.height + 1),
+                ConstRCPtr<LStencil>(), true);
             renderer->DrawBitmap(scene.background, RectT<LONG>(0, 0, kWidth, kHeight), 0);
             DrawProgressWithRenderer(*renderer, frame);
             renderer->PopState();
@@ -401,12 +400,16 @@ double Fastest(const std::vector<double>& times)
 {
     return times.empty() ? 0.0 : *std::min_element(times.begin(), times.end());
 }
-BENCHMARK(BM_WholeWindow_Renderer)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Fastest);
+BENCHMARK(BM_WholeWindow_Renderer)
+    ->Unit(benchmark::kMicrosecond)
+    ->ComputeStatistics("min", Fastest);
 BENCHMARK(BM_WholeWindow_Cairo)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Fastest);
 BENCHMARK(BM_ProgressRegion_Renderer)
     ->Unit(benchmark::kMicrosecond)
     ->ComputeStatistics("min", Fastest);
-BENCHMARK(BM_ProgressRegion_Cairo)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Fastest);
+BENCHMARK(BM_ProgressRegion_Cairo)
+    ->Unit(benchmark::kMicrosecond)
+    ->ComputeStatistics("min", Fastest);
 
 // The console report, and at the end the renderer's time per frame over cairo's.
 class RatioReporter : public benchmark::ConsoleReporter

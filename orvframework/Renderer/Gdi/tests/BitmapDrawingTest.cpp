@@ -65,9 +65,9 @@ TEST(GdiBitmaps, StretchedOverTheWholeDestination)
     f.renderer->DrawBitmap(MakeBitmap(1, 1, [](LONG, LONG) { return kRedArgb; }),
                            RectT<LONG>(0, 0, 5, 2), LRenderer::kResizeStretch);
     // and two colours side by side run from the one to the other, left to right.
-    f.renderer->DrawBitmap(MakeBitmap(2, 1, [](LONG x, LONG) { return x == 0 ? kRedArgb
-                                                                              : kGreenArgb; }),
-                           RectT<LONG>(0, 2, 8, 2), LRenderer::kResizeStretch);
+    f.renderer->DrawBitmap(
+        MakeBitmap(2, 1, [](LONG x, LONG) { return x == 0 ? kRedArgb : kGreenArgb; }),
+        RectT<LONG>(0, 2, 8, 2), LRenderer::kResizeStretch);
     f.Finish();
     EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb).substr(0, 18), Rows({"#####...", "#####..."}));
     EXPECT_EQ(SurfacePixel(*f.gdi, 0, 2), kRedArgb);
@@ -94,9 +94,8 @@ TEST(GdiBitmaps, TiledFewTimesOrThroughATexture)
         f.Start();
         f.renderer->DrawBitmap(bitmap, RectT<LONG>(0, 0, 7, 3), LRenderer::kResizeTile);
         f.Finish();
-        EXPECT_EQ(Sources(*f.gdi, 7, 3), Rows({"00 10 20 00 10 20 00",
-                                               "01 11 21 01 11 21 01",
-                                               "00 10 20 00 10 20 00"}));
+        EXPECT_EQ(Sources(*f.gdi, 7, 3),
+                  Rows({"00 10 20 00 10 20 00", "01 11 21 01 11 21 01", "00 10 20 00 10 20 00"}));
     }
     {
         // 9 / 3 is 3: one fill with the bitmap as a texture, the same picture.
@@ -104,8 +103,8 @@ TEST(GdiBitmaps, TiledFewTimesOrThroughATexture)
         f.Start();
         f.renderer->DrawBitmap(bitmap, RectT<LONG>(0, 0, 9, 2), LRenderer::kResizeTile);
         f.Finish();
-        EXPECT_EQ(Sources(*f.gdi, 9, 2), Rows({"00 10 20 00 10 20 00 10 20",
-                                               "01 11 21 01 11 21 01 11 21"}));
+        EXPECT_EQ(Sources(*f.gdi, 9, 2),
+                  Rows({"00 10 20 00 10 20 00 10 20", "01 11 21 01 11 21 01 11 21"}));
     }
 }
 
@@ -117,10 +116,8 @@ TEST(GdiBitmaps, CentredUnscaledAndCut)
     f.renderer->DrawBitmap(Coded(3, 3), RectT<LONG>(0, 0, 1, 1), LRenderer::kResizeCentre);
     f.renderer->DrawBitmap(Coded(3, 2), RectT<LONG>(0, 0, 5, 4), LRenderer::kResizeCentre);
     f.Finish();
-    EXPECT_EQ(Sources(*f.gdi, 5, 4), Rows({"11 .. .. .. ..",
-                                           ".. 00 10 20 ..",
-                                           ".. 01 11 21 ..",
-                                           ".. .. .. .. .."}));
+    EXPECT_EQ(Sources(*f.gdi, 5, 4),
+              Rows({"11 .. .. .. ..", ".. 00 10 20 ..", ".. 01 11 21 ..", ".. .. .. .. .."}));
 }
 
 TEST(GdiBitmaps, PartsOfAnImageClippedAndTranslated)
@@ -137,11 +134,9 @@ TEST(GdiBitmaps, PartsOfAnImageClippedAndTranslated)
         f.renderer->DrawBitmap(part, RectT<LONG>(0, 2, 2, 2), LRenderer::kResizeCentre);
     }
     f.Finish();
-    EXPECT_EQ(Sources(*f.gdi, 6, 5), Rows({".. .. .. .. .. ..",
-                                           ".. .. 11 21 11 ..",
-                                           ".. .. 12 22 12 ..",
-                                           ".. .. 11 21 .. ..",
-                                           ".. .. 12 22 .. .."}));
+    EXPECT_EQ(Sources(*f.gdi, 6, 5),
+              Rows({".. .. .. .. .. ..", ".. .. 11 21 11 ..", ".. .. 12 22 12 ..",
+                    ".. .. 11 21 .. ..", ".. .. 12 22 .. .."}));
 }
 
 TEST(GdiBitmaps, TheCacheKeepsOnePicturePerBitmapSizeAndResizeType)
@@ -214,9 +209,9 @@ TEST(GdiBitmaps, OffscreenContextsAreDrawnAndScrolled)
     EXPECT_EQ(Sources(*sourceGdi, 3, 2), Rows({".. .. ..", ".. 00 10"}));
 
     target.Start();
-    EXPECT_EQ(target.renderer->DrawRenderContext(source, PointT<LONG>(2, 1),
-                                                 RectT<LONG>(1, 1, 2, 1)),
-              S_OK);
+    EXPECT_EQ(
+        target.renderer->DrawRenderContext(source, PointT<LONG>(2, 1), RectT<LONG>(1, 1, 2, 1)),
+        S_OK);
     // Only off-screen contexts of this back-end are sources.
     EXPECT_EQ(target.renderer->DrawRenderContext(target.context, PointT<LONG>(0, 0),
                                                  RectT<LONG>(0, 0, 1, 1)),
@@ -226,11 +221,10 @@ TEST(GdiBitmaps, OffscreenContextsAreDrawnAndScrolled)
     ConstRCPtr<LRenderer> d3d = LRenderer::Create(LRenderer::kDirect3D9, RectT<LONG>(), nullptr);
     ConstRCPtr<LRenderContextInfo> foreign;
     d3d.GetMutable()->InitRenderContextInfo(RectT<LONG>(0, 0, 4, 4), nullptr, true, foreign);
-    EXPECT_EQ(target.renderer->DrawRenderContext(foreign, PointT<LONG>(0, 0),
-                                                 RectT<LONG>(0, 0, 1, 1)),
-              E_INVALIDARG);
+    EXPECT_EQ(
+        target.renderer->DrawRenderContext(foreign, PointT<LONG>(0, 0), RectT<LONG>(0, 0, 1, 1)),
+        E_INVALIDARG);
     target.Finish();
-    EXPECT_EQ(Sources(*target.gdi, 5, 3), Rows({".. .. .. .. ..",
-                                                ".. .. 00 10 ..",
-                                                ".. .. .. .. .."}));
+    EXPECT_EQ(Sources(*target.gdi, 5, 3),
+              Rows({".. .. .. .. ..", ".. .. 00 10 ..", ".. .. .. .. .."}));
 }

@@ -17,13 +17,8 @@ TEST(GdiDrawing, FilledAndOutlinedRectangles)
     f.renderer->DrawRect(RectT<LONG>(4, 3, 3, 3), kGreen, 1.0f);
     f.Finish();
     // An outline covers its right and bottom edges too: width + 1 pixels across.
-    EXPECT_EQ(f.window.Picture(kRedArgb), Rows({"........",
-                                                ".###....",
-                                                ".###....",
-                                                "....????",
-                                                "....?..?",
-                                                "....?..?",
-                                                "....????"}));
+    EXPECT_EQ(f.window.Picture(kRedArgb), Rows({"........", ".###....", ".###....", "....????",
+                                                "....?..?", "....?..?", "....????"}));
     EXPECT_EQ(f.window.At(4, 3), kGreenArgb);
     EXPECT_EQ(f.window.At(7, 6), kGreenArgb);
 }
@@ -54,8 +49,7 @@ TEST(GdiDrawing, ReplacingFillIgnoresOriginAndClipAndStaysOnTheSurface)
     // Surface coordinates, reaching past every edge of the surface: only its pixels are set.
     f.renderer->FillRect(RectT<LONG>(-2, -1, 4, 3), kRed, false);
     f.renderer->FillRect(RectT<LONG>(4, 3, 100, 100), kRed, false);
-    f.renderer->FillRect(RectT<LONG>(std::numeric_limits<LONG>::max() - 1, 0, 10, 1), kRed,
-                         false);
+    f.renderer->FillRect(RectT<LONG>(std::numeric_limits<LONG>::max() - 1, 0, 10, 1), kRed, false);
     EXPECT_EQ(f.gdi->GetFrontSurface().GetBitmap().GetLastStatus(), Gdiplus::Ok);
     EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb), Rows({"##...", "##...", ".....", "....#"}));
 }
@@ -69,12 +63,8 @@ TEST(GdiDrawing, FilledRectangleWithOutlineDrawsWhatHasAlpha)
     f.renderer->DrawFilledRect(RectT<LONG>(3, 3, 2, 2), none, kGreen, 1);
     f.renderer->DrawFilledRect(RectT<LONG>(0, 3, 2, 2), kRed, none, 1);
     f.Finish();
-    EXPECT_EQ(SurfacePicture(*f.gdi, kGreenArgb), Rows({"......",
-                                                        "......",
-                                                        "......",
-                                                        "??.###",
-                                                        "??.#.#",
-                                                        "...###"}));
+    EXPECT_EQ(SurfacePicture(*f.gdi, kGreenArgb),
+              Rows({"......", "......", "......", "??.###", "??.#.#", "...###"}));
     EXPECT_EQ(SurfacePixel(*f.gdi, 0, 3), kRedArgb);
 }
 
@@ -107,12 +97,8 @@ TEST(GdiDrawing, ClipAndOriginOfTheStateMoveAndCutDrawing)
     // After the states are popped the whole window can be drawn on again.
     f.renderer->FillRect(RectT<LONG>(7, 5, 1, 1), kRed, true);
     f.Finish();
-    EXPECT_EQ(f.window.Picture(kRedArgb), Rows({"........",
-                                                "..###...",
-                                                "..#??...",
-                                                "........",
-                                                "........",
-                                                ".......#"}));
+    EXPECT_EQ(f.window.Picture(kRedArgb),
+              Rows({"........", "..###...", "..#??...", "........", "........", ".......#"}));
 }
 
 namespace
@@ -132,20 +118,14 @@ TEST(GdiDrawing, PolygonsFillEvenOdd)
 {
     RendererFixture f(9, 9, true);
     // A square drawn twice around: the overlap of the two passes is outside (even-odd).
-    PolylineT<float> twice = Points({{1, 1}, {8, 1}, {8, 8}, {1, 8}, {1, 1}, {3, 3}, {6, 3},
-                                     {6, 6}, {3, 6}, {3, 3}});
+    PolylineT<float> twice =
+        Points({{1, 1}, {8, 1}, {8, 8}, {1, 8}, {1, 1}, {3, 3}, {6, 3}, {6, 6}, {3, 6}, {3, 3}});
     f.Start();
     f.renderer->FillPolygon(twice, kRed, PointT<float>(), PointT<float>(1, 1), true);
     f.Finish();
-    EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb), Rows({".........",
-                                                      ".#######.",
-                                                      ".#######.",
-                                                      ".##...##.",
-                                                      ".##...##.",
-                                                      ".##...##.",
-                                                      ".#######.",
-                                                      ".#######.",
-                                                      "........."}));
+    EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb),
+              Rows({".........", ".#######.", ".#######.", ".##...##.", ".##...##.", ".##...##.",
+                    ".#######.", ".#######.", "........."}));
 }
 
 TEST(GdiDrawing, SegmentsPolylinesAndPolygonOutlines)
@@ -160,13 +140,8 @@ TEST(GdiDrawing, SegmentsPolylinesAndPolygonOutlines)
     f.renderer->DrawPolyline(open, kRed, PointT<float>(), PointT<float>(1, 1), true);
     f.renderer->DrawPolygon(closed, kRed, PointT<float>(), PointT<float>(1, 1), true);
     f.Finish();
-    EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb), Rows({"##..##.",
-                                                      ".......",
-                                                      "#######",
-                                                      "...##.#",
-                                                      "....###",
-                                                      ".......",
-                                                      "......."}));
+    EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb),
+              Rows({"##..##.", ".......", "#######", "...##.#", "....###", ".......", "......."}));
 }
 
 TEST(GdiDrawing, PathsAreOffsetAndScaledAboutTheOrigin)
@@ -181,14 +156,9 @@ TEST(GdiDrawing, PathsAreOffsetAndScaledAboutTheOrigin)
     // The cached path itself was not scaled.
     f.renderer->FillPolygon(square, kGreen, PointT<float>(), PointT<float>(1, 1), true);
     f.Finish();
-    EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb), Rows({"??........",
-                                                      "??........",
-                                                      "..######..",
-                                                      "..######..",
-                                                      "..######..",
-                                                      "..######..",
-                                                      "..........",
-                                                      ".........."}));
+    EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb),
+              Rows({"??........", "??........", "..######..", "..######..", "..######..",
+                    "..######..", "..........", ".........."}));
     EXPECT_EQ(SurfacePixel(*f.gdi, 0, 0), kGreenArgb);
     EXPECT_EQ(f.gdi->GetState().origin, PointT<double>(0, 0));
 }
@@ -232,10 +202,8 @@ TEST(GdiDrawing, ColorRectListsAreFilledScaledAtTheirOriginLastFirst)
     f.Start();
     f.renderer->DrawColorRectList(list, PointT<double>(1, 1), false);
     f.Finish();
-    EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb), Rows({"........",
-                                                      ".####...",
-                                                      ".####...",
-                                                      "........"}));
+    EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb),
+              Rows({"........", ".####...", ".####...", "........"}));
     EXPECT_EQ(f.gdi->GetState().origin, PointT<double>(0, 0));
 }
 

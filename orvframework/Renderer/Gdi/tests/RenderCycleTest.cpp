@@ -33,12 +33,8 @@ TEST(GdiRenderCycle, OnlyTheDirtyRectanglesReachTheWindow)
     f.Start({RECT{1, 1, 3, 2}, RECT{5, 3, 8, 6}});
     f.renderer->FillRect(RectT<LONG>(0, 0, 8, 6), kRed, true);
     f.Finish();
-    EXPECT_EQ(f.window.Picture(kRedArgb), Rows({"........",
-                                                ".##.....",
-                                                "........",
-                                                ".....###",
-                                                ".....###",
-                                                ".....###"}));
+    EXPECT_EQ(f.window.Picture(kRedArgb),
+              Rows({"........", ".##.....", "........", ".....###", ".....###", ".....###"}));
     // The region is the window's to clear.
     EXPECT_EQ(f.context->GetDirtyRegion().GetRectCount(), 2u);
 }
@@ -105,10 +101,7 @@ TEST(GdiRenderCycle, NestedFramesDrawOnTheTopContextWithoutTheOuterOrigin)
     EXPECT_EQ(outer.renderer->GetCurrentContext(), nullptr);
 
     EXPECT_EQ(SurfacePicture(*innerGdi, kGreenArgb), Rows({"#..", "...", "..."}));
-    EXPECT_EQ(outer.window.Picture(kRedArgb), Rows({"......",
-                                                     "..#...",
-                                                     "...?..",
-                                                     "......"}));
+    EXPECT_EQ(outer.window.Picture(kRedArgb), Rows({"......", "..#...", "...?..", "......"}));
     EXPECT_EQ(outer.window.At(3, 2), kGreenArgb);
 
     // The next frame of the same context draws at the same origin, not at twice it.

@@ -49,7 +49,8 @@ TEST(GdiText, AFamilyThatIsNotInstalledIsTheGenericSansSerif)
 {
     RCPtr<LGDIRenderer> renderer(new LGDIRenderer());
     // The generic sans-serif family is DejaVu Sans here.
-    EXPECT_EQ(MetricsOf(*renderer, L"No Such Family 7", 10), MetricsOf(*renderer, L"DejaVu Sans", 10));
+    EXPECT_EQ(MetricsOf(*renderer, L"No Such Family 7", 10),
+              MetricsOf(*renderer, L"DejaVu Sans", 10));
     const WString text(L"Firmware 00.31");
     const RectT<float> missing =
         renderer->MeasureString(text, LFont::GetFont(WString(L"No Such Family 7"), 10, 0));
@@ -76,8 +77,9 @@ TEST(GdiText, StringsMeasureTheirAdvanceRoundedUpWithSlack)
     const RectT<float> blanks = renderer->MeasureString(WString(L"  "), font);
     EXPECT_GT(blanks.width, 3);
     // Bold is wider; a larger size is wider and taller.
-    EXPECT_GT(renderer->MeasureString(WString(L"Update"), LFont::GetFont(WString(L"DejaVu Sans"),
-                                                                         10, LFont::kBold))
+    EXPECT_GT(renderer
+                  ->MeasureString(WString(L"Update"),
+                                  LFont::GetFont(WString(L"DejaVu Sans"), 10, LFont::kBold))
                   .width,
               word.width);
     const RectT<float> large =
