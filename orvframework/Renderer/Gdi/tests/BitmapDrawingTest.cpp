@@ -69,7 +69,8 @@ TEST(GdiBitmaps, StretchedOverTheWholeDestination)
         MakeBitmap(2, 1, [](LONG x, LONG) { return x == 0 ? kRedArgb : kGreenArgb; }),
         RectT<LONG>(0, 2, 8, 2), LRenderer::kResizeStretch);
     f.Finish();
-    EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb).substr(0, 18), Rows({"#####...", "#####..."}));
+    EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb).substr(0, 18), Rows({"#####...", //
+                                                                    "#####..."}));
     EXPECT_EQ(SurfacePixel(*f.gdi, 0, 2), kRedArgb);
     int lastRed = 256;
     for (int x = 0; x < 8; ++x)
@@ -95,7 +96,9 @@ TEST(GdiBitmaps, TiledFewTimesOrThroughATexture)
         f.renderer->DrawBitmap(bitmap, RectT<LONG>(0, 0, 7, 3), LRenderer::kResizeTile);
         f.Finish();
         EXPECT_EQ(Sources(*f.gdi, 7, 3),
-                  Rows({"00 10 20 00 10 20 00", "01 11 21 01 11 21 01", "00 10 20 00 10 20 00"}));
+                  Rows({"00 10 20 00 10 20 00", //
+                        "01 11 21 01 11 21 01", //
+                        "00 10 20 00 10 20 00"}));
     }
     {
         // 9 / 3 is 3: one fill with the bitmap as a texture, the same picture.
@@ -104,7 +107,8 @@ TEST(GdiBitmaps, TiledFewTimesOrThroughATexture)
         f.renderer->DrawBitmap(bitmap, RectT<LONG>(0, 0, 9, 2), LRenderer::kResizeTile);
         f.Finish();
         EXPECT_EQ(Sources(*f.gdi, 9, 2),
-                  Rows({"00 10 20 00 10 20 00 10 20", "01 11 21 01 11 21 01 11 21"}));
+                  Rows({"00 10 20 00 10 20 00 10 20", //
+                        "01 11 21 01 11 21 01 11 21"}));
     }
 }
 
@@ -117,7 +121,10 @@ TEST(GdiBitmaps, CentredUnscaledAndCut)
     f.renderer->DrawBitmap(Coded(3, 2), RectT<LONG>(0, 0, 5, 4), LRenderer::kResizeCentre);
     f.Finish();
     EXPECT_EQ(Sources(*f.gdi, 5, 4),
-              Rows({"11 .. .. .. ..", ".. 00 10 20 ..", ".. 01 11 21 ..", ".. .. .. .. .."}));
+              Rows({"11 .. .. .. ..", //
+                    ".. 00 10 20 ..", //
+                    ".. 01 11 21 ..", //
+                    ".. .. .. .. .."}));
 }
 
 TEST(GdiBitmaps, PartsOfAnImageClippedAndTranslated)
@@ -135,8 +142,11 @@ TEST(GdiBitmaps, PartsOfAnImageClippedAndTranslated)
     }
     f.Finish();
     EXPECT_EQ(Sources(*f.gdi, 6, 5),
-              Rows({".. .. .. .. .. ..", ".. .. 11 21 11 ..", ".. .. 12 22 12 ..",
-                    ".. .. 11 21 .. ..", ".. .. 12 22 .. .."}));
+              Rows({".. .. .. .. .. ..", //
+                    ".. .. 11 21 11 ..", //
+                    ".. .. 12 22 12 ..", //
+                    ".. .. 11 21 .. ..", //
+                    ".. .. 12 22 .. .."}));
 }
 
 TEST(GdiBitmaps, TheCacheKeepsOnePicturePerBitmapSizeAndResizeType)
@@ -153,7 +163,8 @@ TEST(GdiBitmaps, TheCacheKeepsOnePicturePerBitmapSizeAndResizeType)
     // The same size tiled is a picture of its own and shows the tiles.
     f.renderer->DrawBitmap(bitmap, RectT<LONG>(0, 0, 6, 2), LRenderer::kResizeTile);
     EXPECT_EQ(cache.GetCount(), 2);
-    EXPECT_EQ(Sources(*f.gdi, 6, 2), Rows({"00 10 20 00 10 20", "01 11 21 01 11 21"}));
+    EXPECT_EQ(Sources(*f.gdi, 6, 2), Rows({"00 10 20 00 10 20", //
+                                           "01 11 21 01 11 21"}));
     // At its own size every resize type is the plain copy: one picture.
     f.renderer->DrawBitmap(bitmap, RectT<LONG>(0, 0, 3, 2), LRenderer::kResizeTile);
     f.renderer->DrawBitmap(bitmap, RectT<LONG>(3, 0, 3, 2), LRenderer::kResizeCentre);
@@ -190,7 +201,8 @@ TEST(GdiBitmaps, BadResizeTypesThrowAndDrawNothing)
     f.renderer->DrawBitmap(ConstRCPtr<LBitmap>(), RectT<LONG>(0, 0, 3, 2), 0);
     f.renderer->DrawBitmap(bitmap, RectT<LONG>(0, 0, 0, 2), 0);
     f.Finish();
-    EXPECT_EQ(Sources(*f.gdi, 3, 2), Rows({".. .. ..", ".. .. .."}));
+    EXPECT_EQ(Sources(*f.gdi, 3, 2), Rows({".. .. ..", //
+                                           ".. .. .."}));
 }
 
 TEST(GdiBitmaps, OffscreenContextsAreDrawnAndScrolled)
@@ -206,7 +218,8 @@ TEST(GdiBitmaps, OffscreenContextsAreDrawnAndScrolled)
     target.renderer->RenderFinish(source);
     // Moved by (1, 1): uncovered pixels transparent, the rest cut.
     EXPECT_EQ(target.renderer->ScrollRenderContext(source, PointT<LONG>(1, 1)), S_OK);
-    EXPECT_EQ(Sources(*sourceGdi, 3, 2), Rows({".. .. ..", ".. 00 10"}));
+    EXPECT_EQ(Sources(*sourceGdi, 3, 2), Rows({".. .. ..", //
+                                               ".. 00 10"}));
 
     target.Start();
     EXPECT_EQ(
@@ -226,5 +239,7 @@ TEST(GdiBitmaps, OffscreenContextsAreDrawnAndScrolled)
         E_INVALIDARG);
     target.Finish();
     EXPECT_EQ(Sources(*target.gdi, 5, 3),
-              Rows({".. .. .. .. ..", ".. .. 00 10 ..", ".. .. .. .. .."}));
+              Rows({".. .. .. .. ..", //
+                    ".. .. 00 10 ..", //
+                    ".. .. .. .. .."}));
 }

@@ -17,8 +17,13 @@ TEST(GdiDrawing, FilledAndOutlinedRectangles)
     f.renderer->DrawRect(RectT<LONG>(4, 3, 3, 3), kGreen, 1.0f);
     f.Finish();
     // An outline covers its right and bottom edges too: width + 1 pixels across.
-    EXPECT_EQ(f.window.Picture(kRedArgb), Rows({"........", ".###....", ".###....", "....????",
-                                                "....?..?", "....?..?", "....????"}));
+    EXPECT_EQ(f.window.Picture(kRedArgb), Rows({"........", //
+                                                ".###....", //
+                                                ".###....", //
+                                                "....????", //
+                                                "....?..?", //
+                                                "....?..?", //
+                                                "....????"}));
     EXPECT_EQ(f.window.At(4, 3), kGreenArgb);
     EXPECT_EQ(f.window.At(7, 6), kGreenArgb);
 }
@@ -51,7 +56,10 @@ TEST(GdiDrawing, ReplacingFillIgnoresOriginAndClipAndStaysOnTheSurface)
     f.renderer->FillRect(RectT<LONG>(4, 3, 100, 100), kRed, false);
     f.renderer->FillRect(RectT<LONG>(std::numeric_limits<LONG>::max() - 1, 0, 10, 1), kRed, false);
     EXPECT_EQ(f.gdi->GetFrontSurface().GetBitmap().GetLastStatus(), Gdiplus::Ok);
-    EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb), Rows({"##...", "##...", ".....", "....#"}));
+    EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb), Rows({"##...", //
+                                                      "##...", //
+                                                      ".....", //
+                                                      "....#"}));
 }
 
 TEST(GdiDrawing, FilledRectangleWithOutlineDrawsWhatHasAlpha)
@@ -64,7 +72,12 @@ TEST(GdiDrawing, FilledRectangleWithOutlineDrawsWhatHasAlpha)
     f.renderer->DrawFilledRect(RectT<LONG>(0, 3, 2, 2), kRed, none, 1);
     f.Finish();
     EXPECT_EQ(SurfacePicture(*f.gdi, kGreenArgb),
-              Rows({"......", "......", "......", "??.###", "??.#.#", "...###"}));
+              Rows({"......", //
+                    "......", //
+                    "......", //
+                    "??.###", //
+                    "??.#.#", //
+                    "...###"}));
     EXPECT_EQ(SurfacePixel(*f.gdi, 0, 3), kRedArgb);
 }
 
@@ -76,7 +89,11 @@ TEST(GdiDrawing, LinesAreOnePixelWideOnWholeCoordinates)
     f.renderer->DrawLine(PointT<float>(0, 3), PointT<float>(5, 3), kRed, 1);
     f.Finish();
     EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb),
-              Rows({"......", ".###..", "......", "#####.", "......"}));
+              Rows({"......", //
+                    ".###..", //
+                    "......", //
+                    "#####.", //
+                    "......"}));
 }
 
 TEST(GdiDrawing, ClipAndOriginOfTheStateMoveAndCutDrawing)
@@ -98,7 +115,12 @@ TEST(GdiDrawing, ClipAndOriginOfTheStateMoveAndCutDrawing)
     f.renderer->FillRect(RectT<LONG>(7, 5, 1, 1), kRed, true);
     f.Finish();
     EXPECT_EQ(f.window.Picture(kRedArgb),
-              Rows({"........", "..###...", "..#??...", "........", "........", ".......#"}));
+              Rows({"........", //
+                    "..###...", //
+                    "..#??...", //
+                    "........", //
+                    "........", //
+                    ".......#"}));
 }
 
 namespace
@@ -124,8 +146,15 @@ TEST(GdiDrawing, PolygonsFillEvenOdd)
     f.renderer->FillPolygon(twice, kRed, PointT<float>(), PointT<float>(1, 1), true);
     f.Finish();
     EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb),
-              Rows({".........", ".#######.", ".#######.", ".##...##.", ".##...##.", ".##...##.",
-                    ".#######.", ".#######.", "........."}));
+              Rows({".........", //
+                    ".#######.", //
+                    ".#######.", //
+                    ".##...##.", //
+                    ".##...##.", //
+                    ".##...##.", //
+                    ".#######.", //
+                    ".#######.", //
+                    "........."}));
 }
 
 TEST(GdiDrawing, SegmentsPolylinesAndPolygonOutlines)
@@ -141,7 +170,13 @@ TEST(GdiDrawing, SegmentsPolylinesAndPolygonOutlines)
     f.renderer->DrawPolygon(closed, kRed, PointT<float>(), PointT<float>(1, 1), true);
     f.Finish();
     EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb),
-              Rows({"##..##.", ".......", "#######", "...##.#", "....###", ".......", "......."}));
+              Rows({"##..##.", //
+                    ".......", //
+                    "#######", //
+                    "...##.#", //
+                    "....###", //
+                    ".......", //
+                    "......."}));
 }
 
 TEST(GdiDrawing, PathsAreOffsetAndScaledAboutTheOrigin)
@@ -157,8 +192,14 @@ TEST(GdiDrawing, PathsAreOffsetAndScaledAboutTheOrigin)
     f.renderer->FillPolygon(square, kGreen, PointT<float>(), PointT<float>(1, 1), true);
     f.Finish();
     EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb),
-              Rows({"??........", "??........", "..######..", "..######..", "..######..",
-                    "..######..", "..........", ".........."}));
+              Rows({"??........", //
+                    "??........", //
+                    "..######..", //
+                    "..######..", //
+                    "..######..", //
+                    "..######..", //
+                    "..........", //
+                    ".........."}));
     EXPECT_EQ(SurfacePixel(*f.gdi, 0, 0), kGreenArgb);
     EXPECT_EQ(f.gdi->GetState().origin, PointT<double>(0, 0));
 }
@@ -203,7 +244,10 @@ TEST(GdiDrawing, ColorRectListsAreFilledScaledAtTheirOriginLastFirst)
     f.renderer->DrawColorRectList(list, PointT<double>(1, 1), false);
     f.Finish();
     EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb),
-              Rows({"........", ".####...", ".####...", "........"}));
+              Rows({"........", //
+                    ".####...", //
+                    ".####...", //
+                    "........"}));
     EXPECT_EQ(f.gdi->GetState().origin, PointT<double>(0, 0));
 }
 

@@ -34,7 +34,12 @@ TEST(GdiRenderCycle, OnlyTheDirtyRectanglesReachTheWindow)
     f.renderer->FillRect(RectT<LONG>(0, 0, 8, 6), kRed, true);
     f.Finish();
     EXPECT_EQ(f.window.Picture(kRedArgb),
-              Rows({"........", ".##.....", "........", ".....###", ".....###", ".....###"}));
+              Rows({"........", //
+                    ".##.....", //
+                    "........", //
+                    ".....###", //
+                    ".....###", //
+                    ".....###"}));
     // The region is the window's to clear.
     EXPECT_EQ(f.context->GetDirtyRegion().GetRectCount(), 2u);
 }
@@ -55,7 +60,9 @@ TEST(GdiRenderCycle, PartialFramesKeepEarlierPixelsAndWholeFramesStartCleared)
 
     // A frame that redraws exactly the bounds starts on transparent surfaces.
     f.Start({RECT{0, 0, 4, 3}});
-    EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb), Rows({"....", "....", "...."}));
+    EXPECT_EQ(SurfacePicture(*f.gdi, kRedArgb), Rows({"....", //
+                                                      "....", //
+                                                      "...."}));
     f.Finish();
     // So does a frame after the bounds changed, at the new size.
     f.Start({RECT{0, 0, 1, 1}});
@@ -76,7 +83,8 @@ TEST(GdiRenderCycle, AnOffscreenContextIsNeverCopiedToItsWindow)
     f.renderer->FillRect(RectT<LONG>(0, 0, 3, 2), kRed, true);
     f.Finish();
     EXPECT_EQ(SurfacePixel(*f.gdi, 2, 1), kRedArgb);
-    EXPECT_EQ(f.window.Picture(kRedArgb), Rows({"...", "..."}));
+    EXPECT_EQ(f.window.Picture(kRedArgb), Rows({"...", //
+                                                "..."}));
 }
 
 TEST(GdiRenderCycle, NestedFramesDrawOnTheTopContextWithoutTheOuterOrigin)
@@ -100,8 +108,13 @@ TEST(GdiRenderCycle, NestedFramesDrawOnTheTopContextWithoutTheOuterOrigin)
     outer.Finish();
     EXPECT_EQ(outer.renderer->GetCurrentContext(), nullptr);
 
-    EXPECT_EQ(SurfacePicture(*innerGdi, kGreenArgb), Rows({"#..", "...", "..."}));
-    EXPECT_EQ(outer.window.Picture(kRedArgb), Rows({"......", "..#...", "...?..", "......"}));
+    EXPECT_EQ(SurfacePicture(*innerGdi, kGreenArgb), Rows({"#..", //
+                                                           "...", //
+                                                           "..."}));
+    EXPECT_EQ(outer.window.Picture(kRedArgb), Rows({"......", //
+                                                    "..#...", //
+                                                    "...?..", //
+                                                    "......"}));
     EXPECT_EQ(outer.window.At(3, 2), kGreenArgb);
 
     // The next frame of the same context draws at the same origin, not at twice it.
