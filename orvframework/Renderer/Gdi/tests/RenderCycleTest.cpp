@@ -236,3 +236,26 @@ TEST(GdiRenderCycle, CachedBitmapsUnusedForTwoPurgesLoseTheirPictures)
     // c, drawn between the two, has its picture until the purge after next.
     EXPECT_TRUE(cached(c));
 }
+
+TEST(GdiRenderCycle, FramesDrawWithoutAntiAliasingAndWithNearestNeighbourScaling)
+{
+    RendererFixture f(2, 2, true);
+    f.Start();
+    GpGraphics* g = f.gdi->GetGraphics().Get();
+    Gdiplus::SmoothingMode smoothing{};
+    Gdiplus::InterpolationMode interpolation{};
+    Gdiplus::PixelOffsetMode offset{};
+    Gdiplus::CompositingMode compositing{};
+    EXPECT_EQ(GdipGetSmoothingMode(g, &smoothing), Gdiplus::Ok);
+    EXPECT_EQ(GdipGetInterpolationMode(g, &interpolation), Gdiplus::Ok);
+    EXPECT_EQ(GdipGetPixelOffsetMode(g, &offset), Gdiplus::Ok);
+    EXPECT_EQ(GdipGetCompositingMode(g, &compositing), Gdiplus::Ok);
+    EXPECT_EQ(smoothing, Gdiplus::SmoothingModeHighSpeed);
+    EXPECT_EQ(interpolation, Gdiplus::InterpolationModeNearestNeighbor);
+    EXPECT_EQ(offset, Gdiplus::PixelOffsetModeHighSpeed);
+    EXPECT_EQ(compositing, Gdiplus::CompositingModeSourceOver);
+    // At 96 DPI the renderer's font scale is 1.
+    EXPECT_EQ(f.renderer->GetScale(), 1.0f);
+    EXPECT_EQ(f.renderer->GetScreenDpi(), 96);
+    f.Finish();
+}
