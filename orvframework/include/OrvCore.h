@@ -23,6 +23,7 @@
 #include "Utilities/Storage/OrvFile.h"
 #include "Utilities/Storage/PathSeparator.h"
 #include "Utilities/Storage/RCPtrArray.h"
+#include "Utilities/Storage/RCPtrQueue.h"
 #include "Utilities/Storage/StringArrayT.h"
 #include "Utilities/Storage/StringT.h"
 #include "Utilities/Storage/UtfConversion.h"

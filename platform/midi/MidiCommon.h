@@ -4,6 +4,8 @@
 #include "platform/Midi.h"
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 
 namespace OrvPlatform
@@ -24,6 +26,45 @@ MMRESULT CheckOpenFlags(DWORD flags, DWORD_PTR callback);
 
 // Checks a header passed with its size: 0 or MMSYSERR_INVALPARAM.
 MMRESULT CheckHeader(const MIDIHDR* header, UINT size);
+
+// midiInPrepareHeader / midiOutPrepareHeader on an open device (null: not open). Device has a
+// `mutex` guarding its headers' flags.
+template <class Device>
+MMRESULT PrepareHeader(const std::shared_ptr<Device>& device, LPMIDIHDR header, UINT size)
+{
+    if (!device)
+    {
+        return MMSYSERR_INVALHANDLE;
+    }
+    if (const MMRESULT check = CheckHeader(header, size))
+    {
+        return check;
+    }
+    std::lock_guard lock(device->mutex);
+    header->dwFlags |= MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+// midiInUnprepareHeader / midiOutUnprepareHeader: a header still queued cannot be unprepared.
+template <class Device>
+MMRESULT UnprepareHeader(const std::shared_ptr<Device>& device, LPMIDIHDR header, UINT size)
+{
+    if (!device)
+    {
+        return MMSYSERR_INVALHANDLE;
+    }
+    if (header == nullptr || size < sizeof(MIDIHDR))
+    {
+        return MMSYSERR_INVALPARAM;
+    }
+    std::lock_guard lock(device->mutex);
+    if (header->dwFlags & MHDR_INQUEUE)
+    {
+        return MIDIERR_STILLPLAYING;
+    }
+    header->dwFlags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
 
 // Milliseconds of the steady clock.
 std::uint32_t MidiMilliseconds();

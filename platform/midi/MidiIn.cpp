@@ -430,38 +430,12 @@ MMRESULT midiInClose(HMIDIIN hmi)
 
 MMRESULT midiInPrepareHeader(HMIDIIN hmi, LPMIDIHDR pmh, UINT cbmh)
 {
-    const auto device = Find(hmi);
-    if (!device)
-    {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if (const MMRESULT check = CheckHeader(pmh, cbmh))
-    {
-        return check;
-    }
-    std::lock_guard lock(device->mutex);
-    pmh->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return PrepareHeader(Find(hmi), pmh, cbmh);
 }
 
 MMRESULT midiInUnprepareHeader(HMIDIIN hmi, LPMIDIHDR pmh, UINT cbmh)
 {
-    const auto device = Find(hmi);
-    if (!device)
-    {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if (pmh == nullptr || cbmh < sizeof(MIDIHDR))
-    {
-        return MMSYSERR_INVALPARAM;
-    }
-    std::lock_guard lock(device->mutex);
-    if (pmh->dwFlags & MHDR_INQUEUE)
-    {
-        return MIDIERR_STILLPLAYING;
-    }
-    pmh->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return UnprepareHeader(Find(hmi), pmh, cbmh);
 }
 
 MMRESULT midiInAddBuffer(HMIDIIN hmi, LPMIDIHDR pmh, UINT cbmh)

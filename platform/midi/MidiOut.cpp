@@ -269,38 +269,12 @@ MMRESULT midiOutShortMsg(HMIDIOUT hmo, DWORD dwMsg)
 
 MMRESULT midiOutPrepareHeader(HMIDIOUT hmo, LPMIDIHDR pmh, UINT cbmh)
 {
-    const auto device = Find(hmo);
-    if (!device)
-    {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if (const MMRESULT check = CheckHeader(pmh, cbmh))
-    {
-        return check;
-    }
-    std::lock_guard lock(device->mutex);
-    pmh->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return PrepareHeader(Find(hmo), pmh, cbmh);
 }
 
 MMRESULT midiOutUnprepareHeader(HMIDIOUT hmo, LPMIDIHDR pmh, UINT cbmh)
 {
-    const auto device = Find(hmo);
-    if (!device)
-    {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if (pmh == nullptr || cbmh < sizeof(MIDIHDR))
-    {
-        return MMSYSERR_INVALPARAM;
-    }
-    std::lock_guard lock(device->mutex);
-    if (pmh->dwFlags & MHDR_INQUEUE)
-    {
-        return MIDIERR_STILLPLAYING;
-    }
-    pmh->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return UnprepareHeader(Find(hmo), pmh, cbmh);
 }
 
 MMRESULT midiOutLongMsg(HMIDIOUT hmo, LPMIDIHDR pmh, UINT cbmh)

@@ -441,28 +441,38 @@ DWORD SimulatedUnitImpl::Open(unsigned& generation)
         return ERROR_FILE_NOT_FOUND;
     }
     const unsigned openedGeneration = mGeneration;
-    if (const auto fault = TakeFaultLocked(SimulatedStep::Open))
+    if (const DWORD error = ApplyOpeningFaultLocked(lock, SimulatedStep::Open, openedGeneration,
+                                                    ERROR_FILE_NOT_FOUND))
     {
-        switch (fault->fault)
-        {
-            case SimulatedFault::Fail:
-            case SimulatedFault::Stall:
-            case SimulatedFault::ShortAnswer:
-                return ERROR_ACCESS_DENIED;
-            case SimulatedFault::Vanish:
-                LeaveBusLocked();
-                mAttachAt.reset();
-                return ERROR_FILE_NOT_FOUND;
-            case SimulatedFault::Slow:
-                WaitLocked(lock, Clock::now() + fault->delay, Clock::time_point::max());
-                if (!ConnectedLocked(openedGeneration))
-                {
-                    return ERROR_FILE_NOT_FOUND;
-                }
-                break;
-        }
+        return error;
     }
     generation = openedGeneration;
+    return ERROR_SUCCESS;
+}
+
+DWORD SimulatedUnitImpl::ApplyOpeningFaultLocked(std::unique_lock<std::mutex>& lock,
+                                                 SimulatedStep step, unsigned generation,
+                                                 DWORD goneError)
+{
+    const auto fault = TakeFaultLocked(step);
+    if (!fault)
+    {
+        return ERROR_SUCCESS;
+    }
+    switch (fault->fault)
+    {
+        case SimulatedFault::Fail:
+        case SimulatedFault::Stall:
+        case SimulatedFault::ShortAnswer:
+            return ERROR_ACCESS_DENIED;
+        case SimulatedFault::Vanish:
+            LeaveBusLocked();
+            mAttachAt.reset();
+            return goneError;
+        case SimulatedFault::Slow:
+            WaitLocked(lock, Clock::now() + fault->delay, Clock::time_point::max());
+            return ConnectedLocked(generation) ? ERROR_SUCCESS : goneError;
+    }
     return ERROR_SUCCESS;
 }
 
@@ -475,26 +485,10 @@ DWORD SimulatedUnitImpl::Claim(unsigned generation)
     {
         return ERROR_DEVICE_NOT_CONNECTED;
     }
-    if (const auto fault = TakeFaultLocked(SimulatedStep::ClaimInterface))
+    if (const DWORD error = ApplyOpeningFaultLocked(lock, SimulatedStep::ClaimInterface, generation,
+                                                    ERROR_DEVICE_NOT_CONNECTED))
     {
-        switch (fault->fault)
-        {
-            case SimulatedFault::Fail:
-            case SimulatedFault::Stall:
-            case SimulatedFault::ShortAnswer:
-                return ERROR_ACCESS_DENIED;
-            case SimulatedFault::Vanish:
-                LeaveBusLocked();
-                mAttachAt.reset();
-                return ERROR_DEVICE_NOT_CONNECTED;
-            case SimulatedFault::Slow:
-                WaitLocked(lock, Clock::now() + fault->delay, Clock::time_point::max());
-                if (!ConnectedLocked(generation))
-                {
-                    return ERROR_DEVICE_NOT_CONNECTED;
-                }
-                break;
-        }
+        return error;
     }
     // In normal mode the interface belongs to the system's MIDI driver.
     if (mMode != SimulatedMode::Bootloader)

@@ -84,6 +84,10 @@ private:
     };
 
     std::optional<SimulatedFaultRule> TakeFaultLocked(SimulatedStep step);
+    // Carries out a fault set for opening the device or claiming its interface: ERROR_SUCCESS
+    // to go on, else the error to report (goneError when the device has left the bus).
+    DWORD ApplyOpeningFaultLocked(std::unique_lock<std::mutex>& lock, SimulatedStep step,
+                                  unsigned generation, DWORD goneError);
     bool ConnectedLocked(unsigned generation) const;
     void LeaveBusLocked();
     void AttachLocked(SimulatedMode mode);

@@ -1,0 +1,26 @@
+// A key event, with the controls it has visited on its way up the control tree.
+#pragma once
+
+#include "ObjectBase/RCPtr.h"
+#include "System/KeyCode.h"
+#include "Utilities/Storage/RCPtrArray.h"
+
+namespace Orv
+{
+class LKeyParam : public virtual LRefCountedObject
+{
+public:
+    static RCPtr<LKeyParam> Create(const KeyCode& key, bool keyUp);
+
+    // The key's name text (KeyCode::ToDebugString).
+    WString ToString() const override;
+
+    KeyCode key;
+    bool keyUp;
+    // The controls the key has visited, the most recent last; filled by the key router.
+    RCPtrArray<LRefCountedObject, 1, 0> visitedControls;
+
+private:
+    LKeyParam(const KeyCode& key, bool keyUp);
+};
+} // namespace Orv

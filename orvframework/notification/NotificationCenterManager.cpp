@@ -1,0 +1,113 @@
+#include "notification/NotificationCenterManager.h"
+
+#include "Utilities/Threading/ScopedLock.h"
+
+#include <utility>
+#include <vector>
+
+namespace Orv
+{
+namespace
+{
+// The process-wide reference to the manager. Made on first use and never destroyed: the
+// application releases the manager itself when it ends.
+struct ManagerSlot
+{
+    Mutex lock;
+    RCPtr<LNotificationCenterManager> manager;
+};
+
+ManagerSlot& GetManagerSlot()
+{
+    static auto* slot = new ManagerSlot();
+    return *slot;
+}
+} // namespace
+
+RCPtr<LNotificationCenter> LNotificationCenterManager::GetNotificationCenter(const WString& name)
+{
+    if (name.IsEmpty())
+    {
+        return nullptr;
+    }
+    ScopedLock<Mutex> lock(mLock);
+    RCPtr<LNotificationCenter> center = FindLocked(name);
+    if (!center)
+    {
+        center = LNotificationCenter::Create(name);
+        mCenters.AddItem(center);
+    }
+    return center;
+}
+
+RCPtr<LNotificationCenter> LNotificationCenterManager::FindNotificationCenter(const WString& name)
+{
+    if (name.IsEmpty())
+    {
+        return nullptr;
+    }
+    ScopedLock<Mutex> lock(mLock);
+    return FindLocked(name);
+}
+
+bool LNotificationCenterManager::ProcessNotifications(bool sendIdle)
+{
+    std::vector<RCPtr<LNotificationCenter>> centers;
+    {
+        ScopedLock<Mutex> lock(mLock);
+        for (unsigned int i = 0; i < mCenters.GetCount(); ++i)
+        {
+            centers.push_back(mCenters.GetConstElementPointer(i));
+        }
+    }
+    bool more = false;
+    for (auto center = centers.rbegin(); center != centers.rend(); ++center)
+    {
+        if ((*center)->ProcessNotifications(sendIdle))
+        {
+            more = true;
+        }
+    }
+    return more;
+}
+
+RCPtr<LNotificationCenter> LNotificationCenterManager::FindLocked(const WString& name) const
+{
+    for (unsigned int i = 0; i < mCenters.GetCount(); ++i)
+    {
+        const RCPtr<LNotificationCenter>& center = mCenters.GetConstElementPointer(i);
+        if (center->GetName() == name)
+        {
+            return center;
+        }
+    }
+    return nullptr;
+}
+
+RCPtr<LNotificationCenterManager> GetNotificationCenterManager()
+{
+    ManagerSlot& slot = GetManagerSlot();
+    ScopedLock<Mutex> lock(slot.lock);
+    if (!slot.manager)
+    {
+        slot.manager = new LNotificationCenterManager();
+    }
+    return slot.manager;
+}
+
+void ReleaseNotificationCenterManager()
+{
+    RCPtr<LNotificationCenterManager> released;
+    {
+        ManagerSlot& slot = GetManagerSlot();
+        ScopedLock<Mutex> lock(slot.lock);
+        released = std::move(slot.manager);
+    }
+    // The centers die with the manager, outside the lock.
+}
+
+RCPtr<LNotificationCenter> GetApplicationNotificationCenter()
+{
+    return GetNotificationCenterManager()->GetNotificationCenter(WString(L"application"));
+}
+} // namespace Orv
