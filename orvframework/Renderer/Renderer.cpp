@@ -1,6 +1,7 @@
 #include "Renderer/Renderer.h"
 
 #include "Renderer/D3D9Renderer.h"
+#include "Renderer/Gdi/GDIRenderer.h"
 #include "Utilities/Geometry/RectOperations.h"
 
 #include <cmath>
@@ -33,10 +34,12 @@ ConstRCPtr<LRenderer> LRenderer::Create(int type, const RectT<LONG>& bounds, HWN
     static_cast<void>(window);
     switch (type)
     {
+        case kGdiplus:
+            return ConstRCPtr<LRenderer>(new LGDIRenderer());
         case kDirect3D9:
             return ConstRCPtr<LRenderer>(new LD3D9Renderer());
-        // kGdiplus and kOpenGL are made here by their back-ends once they are part of the build;
-        // until then they are types without a back-end.
+        // kOpenGL is made here by its back-end once it is part of the build; until then it is a
+        // type without a back-end.
         default:
             break;
     }

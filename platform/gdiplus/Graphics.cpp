@@ -274,6 +274,32 @@ void TraceLine(cairo_t* cr, const void* data)
     cairo_line_to(cr, r->width, r->height);
 }
 
+// True when every pixel of the image surface is opaque (an RGB24 surface always is).
+bool IsOpaque(cairo_surface_t* surface)
+{
+    if (cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24)
+    {
+        return true;
+    }
+    cairo_surface_flush(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    const int width = cairo_image_surface_get_width(surface);
+    const int height = cairo_image_surface_get_height(surface);
+    for (int y = 0; y < height; ++y)
+    {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
+        for (int x = 0; x < width; ++x)
+        {
+            if (row[x] < 0xFF000000u)
+            {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 void TracePath(cairo_t* cr, const void* data)
 {
     static_cast<const GpPath*>(data)->Trace(cr);
@@ -738,15 +764,17 @@ GpStatus GdipCreateCachedBitmap(GpBitmap* bitmapHandle, GpGraphics* graphics,
     }
     cached->width = bitmap->width;
     cached->height = bitmap->height;
-    cached->surface =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, bitmap->width, bitmap->height);
+    // An opaque picture is kept without alpha, so that drawing it is a plain copy.
+    cairo_surface_t* source = bitmap->Surface();
+    cached->surface = cairo_image_surface_create(
+        IsOpaque(source) ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, bitmap->width, bitmap->height);
     if (cairo_surface_status(cached->surface) != CAIRO_STATUS_SUCCESS)
     {
         delete cached;
         return OutOfMemory;
     }
     cairo_t* copy = cairo_create(cached->surface);
-    cairo_set_source_surface(copy, bitmap->Surface(), 0, 0);
+    cairo_set_source_surface(copy, source, 0, 0);
     cairo_set_operator(copy, CAIRO_OPERATOR_SOURCE);
     cairo_paint(copy);
     cairo_destroy(copy);

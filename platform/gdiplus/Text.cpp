@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cwchar>
 #include <cwctype>
+#include <map>
 #include <mutex>
 #include <new>
 #include <string>
@@ -247,7 +248,9 @@ public:
 
 namespace
 {
-// The installed family whose name (any of its names) is the given one; null when none is.
+// The installed family whose name (any of its names) is the given one; null when none is. The
+// installed fonts are looked up once per name: later requests share the family found (or its
+// absence), with the faces it has resolved.
 std::shared_ptr<FamilyData> FindFamily(const std::string& name, bool acceptAny)
 {
     std::lock_guard<std::mutex> lock(gFontLock);
@@ -256,29 +259,39 @@ std::shared_ptr<FamilyData> FindFamily(const std::string& name, bool acceptAny)
     {
         return nullptr;
     }
-    FcPattern* match = Match(name, 0);
-    if (match == nullptr)
+    static std::map<std::string, std::shared_ptr<FamilyData>>* const known =
+        new std::map<std::string, std::shared_ptr<FamilyData>>();
+    std::string key(acceptAny ? "*" : "=");
+    for (char c : name)
     {
-        return nullptr;
+        key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    std::string found;
-    FcChar8* family = nullptr;
-    for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &family) == FcResultMatch; ++i)
+    if (auto found = known->find(key); found != known->end())
     {
-        std::string candidate(reinterpret_cast<const char*>(family));
-        if (acceptAny || EqualNoCase(candidate, name))
+        return found->second;
+    }
+    std::shared_ptr<FamilyData> data;
+    if (FcPattern* match = Match(name, 0))
+    {
+        std::string found;
+        FcChar8* family = nullptr;
+        for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &family) == FcResultMatch; ++i)
         {
-            found = candidate;
-            break;
+            std::string candidate(reinterpret_cast<const char*>(family));
+            if (acceptAny || EqualNoCase(candidate, name))
+            {
+                found = candidate;
+                break;
+            }
+        }
+        FcPatternDestroy(match);
+        if (!found.empty())
+        {
+            data = std::make_shared<FamilyData>();
+            data->name = found;
         }
     }
-    FcPatternDestroy(match);
-    if (found.empty())
-    {
-        return nullptr;
-    }
-    auto data = std::make_shared<FamilyData>();
-    data->name = found;
+    known->emplace(key, data);
     return data;
 }
 

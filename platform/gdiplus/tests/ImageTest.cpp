@@ -132,6 +132,41 @@ TEST(Images, CachedBitmapDrawsUnscaledAtTheTranslatedPositionWithinTheClip)
     EXPECT_EQ(GdipDeleteCachedBitmap(nullptr), InvalidParameter);
 }
 
+TEST(Images, CachedBitmapsCoverOrBlendAsTheirPixelsSay)
+{
+    // An opaque bitmap's cached copy covers what is under it exactly; a translucent one blends.
+    Numbered opaque(2, 1);
+    GpBitmap* translucent = nullptr;
+    ASSERT_EQ(GdipCreateBitmapFromScan0(2, 1, 0, PixelFormat32bppARGB, nullptr, &translucent), Ok);
+    EXPECT_EQ(GdipBitmapSetPixel(translucent, 0, 0, 0x800000FFu), Ok);
+    EXPECT_EQ(GdipBitmapSetPixel(translucent, 1, 0, 0xFF00FF00u), Ok);
+    Canvas canvas(4, 1);
+    GpSolidFill* red = nullptr;
+    ASSERT_EQ(GdipCreateSolidFill(0xFFFF0000u, &red), Ok);
+    EXPECT_EQ(GdipFillRectangleI(canvas.graphics, red, 0, 0, 4, 1), Ok);
+    GpCachedBitmap* cachedOpaque = nullptr;
+    GpCachedBitmap* cachedTranslucent = nullptr;
+    ASSERT_EQ(GdipCreateCachedBitmap(opaque.bitmap, canvas.graphics, &cachedOpaque), Ok);
+    ASSERT_EQ(GdipCreateCachedBitmap(translucent, canvas.graphics, &cachedTranslucent), Ok);
+    EXPECT_EQ(GdipDrawCachedBitmap(canvas.graphics, cachedOpaque, 0, 0), Ok);
+    EXPECT_EQ(GdipDrawCachedBitmap(canvas.graphics, cachedTranslucent, 2, 0), Ok);
+    EXPECT_EQ(canvas.At(0, 0), Numbered::Pixel(0, 0));
+    EXPECT_EQ(canvas.At(1, 0), Numbered::Pixel(1, 0));
+    const ARGB blended = canvas.At(2, 0);
+    EXPECT_EQ(blended >> 24, 0xFFu);
+    EXPECT_NEAR(static_cast<int>((blended >> 16) & 0xFF), 127, 1);
+    EXPECT_NEAR(static_cast<int>(blended & 0xFF), 128, 1);
+    EXPECT_EQ(canvas.At(3, 0), 0xFF00FF00u);
+    // Drawn on a transparent target, the translucent copy keeps its alpha.
+    Canvas clear(2, 1);
+    EXPECT_EQ(GdipDrawCachedBitmap(clear.graphics, cachedTranslucent, 0, 0), Ok);
+    EXPECT_EQ(clear.At(0, 0) >> 24, 0x80u);
+    EXPECT_EQ(GdipDeleteCachedBitmap(cachedOpaque), Ok);
+    EXPECT_EQ(GdipDeleteCachedBitmap(cachedTranslucent), Ok);
+    EXPECT_EQ(GdipDeleteBrush(red), Ok);
+    EXPECT_EQ(GdipDisposeImage(translucent), Ok);
+}
+
 TEST(Images, TextureBrushTilesFromTheWorldOrigin)
 {
     Numbered source(4, 4);

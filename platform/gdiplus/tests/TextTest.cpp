@@ -122,6 +122,34 @@ TEST(Fonts, FamiliesAreFoundByInstalledNameInAnyCase)
     EXPECT_EQ(GdipDeleteFont(font), Ok);
 }
 
+TEST(Fonts, FamiliesOfOneNameAreIndependentObjects)
+{
+    // Looked up again by name, a family is a new object; deleting one leaves the other and the
+    // fonts made from either usable, and an absent family stays absent.
+    GpFontFamily* first = nullptr;
+    GpFontFamily* second = nullptr;
+    ASSERT_EQ(GdipCreateFontFamilyFromName(L"DejaVu Sans", nullptr, &first), Ok);
+    ASSERT_EQ(GdipCreateFontFamilyFromName(L"DEJAVU SANS", nullptr, &second), Ok);
+    EXPECT_NE(first, second);
+    GpFont* font = nullptr;
+    ASSERT_EQ(GdipCreateFont(first, 12, FontStyleRegular, UnitPixel, &font), Ok);
+    EXPECT_EQ(GdipDeleteFontFamily(first), Ok);
+    USHORT em = 0;
+    EXPECT_EQ(GdipGetEmHeight(second, FontStyleRegular, &em), Ok);
+    EXPECT_EQ(em, 2048);
+    EXPECT_EQ(GdipDeleteFontFamily(second), Ok);
+    REAL height = 0;
+    EXPECT_EQ(GdipGetFontHeightGivenDPI(font, 96, &height), Ok);
+    EXPECT_GT(height, 12);
+    EXPECT_EQ(GdipDeleteFont(font), Ok);
+    GpFontFamily* missing = nullptr;
+    for (int i = 0; i < 2; ++i)
+    {
+        EXPECT_EQ(GdipCreateFontFamilyFromName(L"No Such Family 123", nullptr, &missing),
+                  FontFamilyNotFound);
+    }
+}
+
 TEST(Fonts, DesignMetricsAndHeightsFollowTheUnits)
 {
     // DejaVu Sans: 2048 units per em, Windows ascent 1901 and descent 483.
