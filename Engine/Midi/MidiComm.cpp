@@ -35,6 +35,32 @@ bool IsDeviceThere(const LMidiCapturePort& port)
                                               sizeof(caps)) == MMSYSERR_NOERROR;
 }
 
+// The port of the list whose name is listed (in any letter case); null when none is.
+template <class Port>
+RCPtr<Port> FindPortNamed(const RCPtrArray<Port, 1, 0>& ports, const WString& listed)
+{
+    for (unsigned int i = 0; i < ports.GetCount(); ++i)
+    {
+        if (EqualIgnoringCase(ports.GetConstElementPointer(i)->GetName(), listed))
+        {
+            return ports.GetConstElementPointer(i);
+        }
+    }
+    return nullptr;
+}
+
+// Hands out a port of the list, opened again when its device has gone away meanwhile.
+template <class Port>
+ORVRESULT ReuseListedPort(const RCPtr<Port>& port, RCPtr<Port>& out)
+{
+    if (!IsDeviceThere(*port) && port->Open() != MMSYSERR_NOERROR)
+    {
+        return E_FAIL;
+    }
+    out = port;
+    return S_OK;
+}
+
 template <class Port>
 void ListNames(Mutex& lock, const RCPtrArray<Port, 1, 0>& ports, WStringArray& names)
 {
@@ -247,26 +273,13 @@ ORVRESULT LMidiComm::OpenRenderPort(const WString& name, RCPtr<LMidiRenderPort>&
     {
         return E_INVALIDARG;
     }
-    RCPtr<LMidiRenderPort> candidate;
     if (matches == 1)
     {
         const WString& listed = names.GetConstElementPointer(static_cast<unsigned int>(index));
-        for (unsigned int i = 0; i < mRenderPorts.GetCount() && !candidate; ++i)
+        if (const RCPtr<LMidiRenderPort> listedPort = FindPortNamed(mRenderPorts, listed))
         {
-            if (EqualIgnoringCase(mRenderPorts.GetConstElementPointer(i)->GetName(), listed))
-            {
-                candidate = mRenderPorts.GetConstElementPointer(i);
-            }
+            return ReuseListedPort(listedPort, out);
         }
-    }
-    if (candidate)
-    {
-        if (!IsDeviceThere(*candidate) && candidate->Open() != MMSYSERR_NOERROR)
-        {
-            return E_FAIL;
-        }
-        out = candidate;
-        return S_OK;
     }
     if (name.IsEmpty())
     {
@@ -295,27 +308,14 @@ ORVRESULT LMidiComm::OpenCapturePort(const WString& name, RCPtr<LMidiCapturePort
     {
         return E_INVALIDARG;
     }
-    RCPtr<LMidiCapturePort> candidate;
     if (matches == 1)
     {
         const WString& listed = names.GetConstElementPointer(static_cast<unsigned int>(index));
-        for (unsigned int i = 0; i < mCapturePorts.GetCount() && !candidate; ++i)
+        if (const RCPtr<LMidiCapturePort> listedPort = FindPortNamed(mCapturePorts, listed))
         {
-            if (EqualIgnoringCase(mCapturePorts.GetConstElementPointer(i)->GetName(), listed))
-            {
-                candidate = mCapturePorts.GetConstElementPointer(i);
-            }
+            // A reopened port is not started again here.
+            return ReuseListedPort(listedPort, out);
         }
-    }
-    if (candidate)
-    {
-        // A reopened port is not started again here.
-        if (!IsDeviceThere(*candidate) && candidate->Open() != MMSYSERR_NOERROR)
-        {
-            return E_FAIL;
-        }
-        out = candidate;
-        return S_OK;
     }
     if (name.IsEmpty())
     {
