@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace OrvPlatform
 {
@@ -63,6 +64,31 @@ MMRESULT UnprepareHeader(const std::shared_ptr<Device>& device, LPMIDIHDR header
         return MIDIERR_STILLPLAYING;
     }
     header->dwFlags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+// The name a capabilities query reports: that of the open handle's device (MMSYSERR_NODRIVER
+// when it has gone away), else that of the device id in the back-end's list (listNames gives it;
+// MMSYSERR_BADDEVICEID beyond it).
+template <class Device, class ListNames>
+MMRESULT NameForCaps(const std::shared_ptr<Device>& open, UINT_PTR deviceId, ListNames listNames,
+                     std::wstring& name)
+{
+    if (open)
+    {
+        if (!open->link->IsPresent())
+        {
+            return MMSYSERR_NODRIVER;
+        }
+        name = open->name;
+        return MMSYSERR_NOERROR;
+    }
+    const std::vector<std::wstring> names = listNames();
+    if (deviceId >= names.size())
+    {
+        return MMSYSERR_BADDEVICEID;
+    }
+    name = names[deviceId];
     return MMSYSERR_NOERROR;
 }
 

@@ -328,22 +328,11 @@ MMRESULT midiInGetDevCapsW(UINT_PTR uDeviceID, LPMIDIINCAPSW pmic, UINT cbmic)
         return MMSYSERR_INVALPARAM;
     }
     std::wstring name;
-    if (const auto device = Find(reinterpret_cast<void*>(uDeviceID)))
+    if (const MMRESULT result = NameForCaps(
+            Find(reinterpret_cast<void*>(uDeviceID)), uDeviceID,
+            [] { return MidiBackend::Current().InputNames(); }, name))
     {
-        if (!device->link->IsPresent())
-        {
-            return MMSYSERR_NODRIVER;
-        }
-        name = device->name;
-    }
-    else
-    {
-        const auto names = MidiBackend::Current().InputNames();
-        if (uDeviceID >= names.size())
-        {
-            return MMSYSERR_BADDEVICEID;
-        }
-        name = names[uDeviceID];
+        return result;
     }
     MIDIINCAPSW caps{};
     caps.wMid = 0xFFFF;

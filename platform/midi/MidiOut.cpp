@@ -109,22 +109,11 @@ MMRESULT midiOutGetDevCapsW(UINT_PTR uDeviceID, LPMIDIOUTCAPSW pmoc, UINT cbmoc)
         return MMSYSERR_INVALPARAM;
     }
     std::wstring name;
-    if (const auto device = Find(reinterpret_cast<void*>(uDeviceID)))
+    if (const MMRESULT result = NameForCaps(
+            Find(reinterpret_cast<void*>(uDeviceID)), uDeviceID,
+            [] { return MidiBackend::Current().OutputNames(); }, name))
     {
-        if (!device->link->IsPresent())
-        {
-            return MMSYSERR_NODRIVER;
-        }
-        name = device->name;
-    }
-    else
-    {
-        const auto names = MidiBackend::Current().OutputNames();
-        if (uDeviceID >= names.size())
-        {
-            return MMSYSERR_BADDEVICEID;
-        }
-        name = names[uDeviceID];
+        return result;
     }
     MIDIOUTCAPSW caps{};
     caps.wMid = 0xFFFF; // unmapped manufacturer and product
