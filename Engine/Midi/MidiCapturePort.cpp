@@ -1,6 +1,7 @@
 #include "Midi/MidiCapturePort.h"
 
 #include "Midi/MidiComm.h"
+#include "Midi/MidiProductNames.h"
 
 #include <cstring>
 #include <exception>
@@ -52,16 +53,7 @@ WString LMidiCapturePort::ToString() const
 MMRESULT LMidiCapturePort::Open()
 {
     Close();
-    // The product names of the devices in device-id order (empty when unreadable).
-    WStringArray names;
-    const UINT count = midiInGetNumDevs();
-    for (UINT id = 0; id < count; ++id)
-    {
-        MIDIINCAPSW caps{};
-        names.AddItem(midiInGetDevCapsW(id, &caps, sizeof(caps)) == MMSYSERR_NOERROR
-                          ? WString(caps.szPname)
-                          : WString());
-    }
+    const WStringArray names = ReadProductNames<MIDIINCAPSW>(midiInGetNumDevs(), midiInGetDevCapsW);
     const int selected = LMidiComm::SelectDevice(names, mName);
     if (selected < 0)
     {

@@ -1,6 +1,7 @@
 #include "Midi/MidiRenderPort.h"
 
 #include "Midi/MidiComm.h"
+#include "Midi/MidiProductNames.h"
 
 #include <atomic>
 #include <cwctype>
@@ -52,16 +53,8 @@ void LMidiRenderPort::Close()
 MMRESULT LMidiRenderPort::Open()
 {
     Close();
-    // The product names of the devices in device-id order (empty when unreadable).
-    WStringArray names;
-    const UINT count = midiOutGetNumDevs();
-    for (UINT id = 0; id < count; ++id)
-    {
-        MIDIOUTCAPSW caps{};
-        names.AddItem(midiOutGetDevCapsW(id, &caps, sizeof(caps)) == MMSYSERR_NOERROR
-                          ? WString(caps.szPname)
-                          : WString());
-    }
+    const WStringArray names =
+        ReadProductNames<MIDIOUTCAPSW>(midiOutGetNumDevs(), midiOutGetDevCapsW);
     const int selected = LMidiComm::SelectDevice(names, mName);
     if (selected < 0)
     {
