@@ -185,7 +185,7 @@ bool Finite(std::initializer_list<double> values)
 }
 
 template <class Mode>
-GpStatus SetMode(GpGraphics* graphics, Mode& field, Mode value, int lowest, int highest)
+GpStatus SetMode(GpGraphics* graphics, Mode GpGraphics::*field, Mode value, int lowest, int highest)
 {
     if (graphics == nullptr || static_cast<int>(value) < lowest ||
         static_cast<int>(value) > highest)
@@ -197,18 +197,18 @@ GpStatus SetMode(GpGraphics* graphics, Mode& field, Mode value, int lowest, int 
     {
         return ObjectBusy;
     }
-    field = value;
+    graphics->*field = value;
     return Ok;
 }
 
 template <class Mode>
-GpStatus GetMode(GpGraphics* graphics, const Mode& field, Mode* value)
+GpStatus GetMode(GpGraphics* graphics, Mode GpGraphics::*field, Mode* value)
 {
     if (graphics == nullptr || value == nullptr)
     {
         return InvalidParameter;
     }
-    *value = field;
+    *value = graphics->*field;
     return Ok;
 }
 
@@ -420,47 +420,46 @@ GpStatus GdipGetDpiY(GpGraphics* graphics, REAL* dpi)
 
 GpStatus GdipSetSmoothingMode(GpGraphics* graphics, SmoothingMode mode)
 {
-    return SetMode(graphics, graphics->smoothing, mode, SmoothingModeDefault,
+    return SetMode(graphics, &GpGraphics::smoothing, mode, SmoothingModeDefault,
                    SmoothingModeAntiAlias);
 }
 
 GpStatus GdipGetSmoothingMode(GpGraphics* graphics, SmoothingMode* mode)
 {
-    return graphics == nullptr ? InvalidParameter : GetMode(graphics, graphics->smoothing, mode);
+    return GetMode(graphics, &GpGraphics::smoothing, mode);
 }
 
 GpStatus GdipSetInterpolationMode(GpGraphics* graphics, InterpolationMode mode)
 {
-    return SetMode(graphics, graphics->interpolation, mode, InterpolationModeDefault,
+    return SetMode(graphics, &GpGraphics::interpolation, mode, InterpolationModeDefault,
                    InterpolationModeHighQualityBicubic);
 }
 
 GpStatus GdipGetInterpolationMode(GpGraphics* graphics, InterpolationMode* mode)
 {
-    return graphics == nullptr ? InvalidParameter
-                               : GetMode(graphics, graphics->interpolation, mode);
+    return GetMode(graphics, &GpGraphics::interpolation, mode);
 }
 
 GpStatus GdipSetPixelOffsetMode(GpGraphics* graphics, PixelOffsetMode mode)
 {
-    return SetMode(graphics, graphics->pixelOffset, mode, PixelOffsetModeDefault,
+    return SetMode(graphics, &GpGraphics::pixelOffset, mode, PixelOffsetModeDefault,
                    PixelOffsetModeHalf);
 }
 
 GpStatus GdipGetPixelOffsetMode(GpGraphics* graphics, PixelOffsetMode* mode)
 {
-    return graphics == nullptr ? InvalidParameter : GetMode(graphics, graphics->pixelOffset, mode);
+    return GetMode(graphics, &GpGraphics::pixelOffset, mode);
 }
 
 GpStatus GdipSetCompositingMode(GpGraphics* graphics, CompositingMode mode)
 {
-    return SetMode(graphics, graphics->compositing, mode, CompositingModeSourceOver,
+    return SetMode(graphics, &GpGraphics::compositing, mode, CompositingModeSourceOver,
                    CompositingModeSourceCopy);
 }
 
 GpStatus GdipGetCompositingMode(GpGraphics* graphics, CompositingMode* mode)
 {
-    return graphics == nullptr ? InvalidParameter : GetMode(graphics, graphics->compositing, mode);
+    return GetMode(graphics, &GpGraphics::compositing, mode);
 }
 
 GpStatus GdipTranslateWorldTransform(GpGraphics* graphics, REAL dx, REAL dy, GpMatrixOrder order)

@@ -326,6 +326,13 @@ TEST(Drawing, BadArgumentsAreRefused)
     EXPECT_EQ(GdipSetPixelOffsetMode(canvas.graphics, PixelOffsetModeInvalid), InvalidParameter);
     EXPECT_EQ(GdipSetCompositingMode(canvas.graphics, static_cast<CompositingMode>(2)),
               InvalidParameter);
+    EXPECT_EQ(GdipSetSmoothingMode(nullptr, SmoothingModeNone), InvalidParameter);
+    EXPECT_EQ(GdipSetInterpolationMode(nullptr, InterpolationModeNearestNeighbor),
+              InvalidParameter);
+    EXPECT_EQ(GdipSetPixelOffsetMode(nullptr, PixelOffsetModeHalf), InvalidParameter);
+    EXPECT_EQ(GdipSetCompositingMode(nullptr, CompositingModeSourceCopy), InvalidParameter);
+    SmoothingMode smoothing = SmoothingModeInvalid;
+    EXPECT_EQ(GdipGetSmoothingMode(nullptr, &smoothing), InvalidParameter);
     EXPECT_EQ(GdipTranslateWorldTransform(canvas.graphics, 1, 1, static_cast<MatrixOrder>(2)),
               InvalidParameter);
     EXPECT_EQ(GdipScaleMatrix(nullptr, 1, 1, MatrixOrderAppend), InvalidParameter);
