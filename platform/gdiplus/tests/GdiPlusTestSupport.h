@@ -3,25 +3,12 @@
 
 #include "platform/GdiPlus.h"
 
+#include "GdiplusEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-// Starts the interface once for every test of the program.
-class GdiplusEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        Gdiplus::GdiplusStartupInput input;
-        ASSERT_EQ(GdiplusStartup(&mToken, &input, nullptr), Gdiplus::Ok);
-    }
-    void TearDown() override { GdiplusShutdown(mToken); }
-
-private:
-    ULONG_PTR mToken = 0;
-};
 
 // A bitmap with its graphics, deleted at the end of the test.
 struct Canvas

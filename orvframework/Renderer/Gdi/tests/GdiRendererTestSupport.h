@@ -5,25 +5,13 @@
 #include "Renderer/Gdi/GDIRenderer.h"
 #include "Utilities/Graphics/Bitmap.h"
 
+#include "GdiplusEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-class GdiplusEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        Gdiplus::GdiplusStartupInput input;
-        ASSERT_EQ(GdiplusStartup(&mToken, &input, nullptr), Gdiplus::Ok);
-    }
-    void TearDown() override { GdiplusShutdown(mToken); }
-
-private:
-    ULONG_PTR mToken = 0;
-};
 
 // The pixels of a window as the window layer lends them: what a render context's frames copy to
 // that window arrives here. Every pixel starts as the sentinel colour.

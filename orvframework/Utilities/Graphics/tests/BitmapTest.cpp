@@ -1,6 +1,8 @@
 #include "Utilities/Graphics/Bitmap.h"
 #include "Utilities/Storage/OrvFile.h"
 
+#include "GdiplusEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,20 +12,6 @@ using namespace Orv;
 namespace
 {
 // GDI+ started for the whole program, as the application does at start-up.
-class GdiplusEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        Gdiplus::GdiplusStartupInput input;
-        ASSERT_EQ(GdiplusStartup(&mToken, &input, nullptr), Gdiplus::Ok);
-    }
-    void TearDown() override { GdiplusShutdown(mToken); }
-
-private:
-    ULONG_PTR mToken = 0;
-};
-
 ::testing::Environment* const gEnvironment =
     ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
 
