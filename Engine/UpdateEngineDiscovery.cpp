@@ -175,6 +175,7 @@ ORVRESULT LUpdateEngine::SetDeviceDefinitions(const Orv::Array<DeviceDefinition>
 
 ORVRESULT LUpdateEngine::ScanDevices()
 {
+    mAwaitingReset.store(false);
     {
         ScopedLock<Orv::Mutex> guard(mDeviceLock);
         mFoundDevices.RemoveAll();
@@ -290,9 +291,15 @@ ORVRESULT LUpdateEngine::RescanSelectedDevice()
         return E_FAIL;
     }
     const ORVRESULT search = SearchDevice(record, nullptr);
+    const bool resetting = mAwaitingReset.load();
     if (FAILED(search))
     {
         record.failureReason = kFailureDevice;
+    }
+    else if (resetting)
+    {
+        // Back from the reset after its update.
+        record.failureReason = kNoFailure;
     }
     {
         ScopedLock<Orv::Mutex> guard(mDeviceLock);
@@ -303,10 +310,18 @@ ORVRESULT LUpdateEngine::RescanSelectedDevice()
     }
     if (FAILED(search))
     {
+        if (resetting)
+        {
+            // Still resetting: the state says so until the device is back or the wait for it
+            // ends; the record keeps the reason it fails with if it never comes back.
+            return E_FAIL;
+        }
         // Gone: a failure, and said so.
+        RecordFailure("Device failure: the device is no longer on the bus");
         SetDeviceState(kDeviceFailed);
         return E_FAIL;
     }
+    mAwaitingReset.store(false);
     if (GetUpdateModeSwitchMethod() == 0 && state == kDeviceSwitching)
     {
         SetDeviceState(record.bootloaderFound ? kDeviceUpdateMode : kDeviceSwitching);
