@@ -339,8 +339,9 @@ TEST(DfuSeFirmwareFile, TheSuffixNamesTheDevice)
         bool forController;
     };
     const Case cases[] = {
-        {0x0483, 0xDF11, true, false}, {0x7A5E, 0x8010, false, true}, {0xFFFF, 0xFFFF, true, true},
-        {0xFFFF, 0x8010, false, true}, {0x1234, 0xDF11, false, false}, {0x7A5E, 0xDF11, false, false},
+        {0x0483, 0xDF11, true, false},  {0x7A5E, 0x8010, false, true},
+        {0xFFFF, 0xFFFF, true, true},   {0xFFFF, 0x8010, false, true},
+        {0x1234, 0xDF11, false, false}, {0x7A5E, 0xDF11, false, false},
     };
     for (const Case& c : cases)
     {

@@ -131,7 +131,7 @@ TEST_F(TwoImageUpdateTest, AFailedSecondImageEndsTheSilentRunWithStatus1)
     EXPECT_EQ(engine->GetCompletions(), (std::vector<bool>{true, false}));
     // The next run resumes with the wheel display, which waits in its bootloader.
     EXPECT_EQ(wheel->Mode(), SimulatedMode::Bootloader);
-    EXPECT_EQ(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceUpdateMode);
+    EXPECT_EQ(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceFailed);
 }
 
 TEST_F(TwoImageUpdateTest, ASwitchThatNeverShowsTheBootloaderFailsTheSilentRun)
