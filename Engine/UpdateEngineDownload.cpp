@@ -515,8 +515,8 @@ LUpdateEngine::LeaveOutcome LUpdateEngine::LeaveDfuMode()
     std::string leave;
     if (connection.Download(nullptr, 0, 0) != 0)
     {
-        leave = std::string(Dfu::RequestName(Dfu::DNLOAD)) + " of no data failed (" +
-                connection.DescribeLastError() + "); ";
+        leave = std::string(Dfu::RequestName(Dfu::DNLOAD)) +
+                " of no data failed: " + connection.DescribeLastError() + "; then ";
     }
     const Milliseconds ceiling(GetBusyCeiling());
     DfuStatus status;
@@ -525,10 +525,9 @@ LUpdateEngine::LeaveOutcome LUpdateEngine::LeaveDfuMode()
         case PollResult::RequestFailed:
             // No answer: the device may be resetting, as it does once it has manifested the
             // image. Whether the image took shows when it comes back.
-            Orv::GetDebugOutput().Narrow()
-                << ToString().ToNarrow().GetBuffer() << ": " << step << ": " << leave
-                << "no answer to GETSTATUS (" << connection.DescribeLastError()
-                << "); waiting for the device to reset" << std::endl;
+            Orv::GetDebugOutput().Narrow() << step << ": " << leave << "no answer to GETSTATUS ("
+                                           << connection.DescribeLastError()
+                                           << "): waiting for the device to reset" << std::endl;
             return LeaveOutcome::Resetting;
         case PollResult::StillBusy:
             RecordFailure("Device failure: " + step + ": " + leave + "the device was still in " +
