@@ -378,8 +378,15 @@ ORVRESULT LUpdateEngine::RefuseFile(int selected, const WString& path, const std
 
 void LUpdateEngine::RecordRequestFailure(const std::string& step, std::uint8_t request)
 {
-    RecordFailure("Device failure: " + step + ": " + Dfu::RequestName(request) +
-                  " failed: " + mTransfer->connection.DescribeLastError());
+    const WinUsbConnection& connection = mTransfer->connection;
+    std::string text = "Device failure: " + step + ": " + Dfu::RequestName(request) +
+                       " failed: " + connection.DescribeLastError();
+    DfuStatus last;
+    if (connection.GetLastStatus(last))
+    {
+        text += "; the device had last answered " + StatusText(last);
+    }
+    RecordFailure(text);
 }
 
 ORVRESULT LUpdateEngine::AbortDownload(int selected)

@@ -66,8 +66,7 @@ WString LUpdateEngineInterface::GetLastFailureText() const
 
 void LUpdateEngineInterface::RecordFailure(const std::string& text)
 {
-    Orv::GetDebugOutput().Narrow()
-        << ToString().ToNarrow().GetBuffer() << ": " << text << std::endl;
+    Orv::GetDebugOutput().Narrow() << text << std::endl;
     const WString wide(text.c_str());
     ScopedLock<Orv::Mutex> guard(mDataLock);
     mLastFailure = wide;

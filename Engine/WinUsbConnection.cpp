@@ -90,6 +90,7 @@ int WinUsbConnection::Open(const Orv::WString& path)
         return 0;
     }
     mOpen = 1;
+    mHasStatus = false;
     return 1;
 }
 
@@ -154,6 +155,8 @@ int WinUsbConnection::GetStatus(DfuStatus& status)
     status.pollTimeout = static_cast<std::int32_t>(poll * 1.2 + 0.5);
     status.bState = answer[4];
     status.bwPollTimeout = poll;
+    mLastStatus = status;
+    mHasStatus = true;
     return 0;
 }
 

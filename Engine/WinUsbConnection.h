@@ -52,6 +52,12 @@ public:
     int AbortRequest();
 
     std::int32_t GetLastError() const { return mLastError; }
+    // The last status the device answered since the connection was opened; false when none.
+    bool GetLastStatus(DfuStatus& status) const
+    {
+        status = mLastStatus;
+        return mHasStatus;
+    }
     // The last error as a failure text shows it: "system error 31 (ERROR_GEN_FAILURE)", or "the
     // connection is not open".
     std::string DescribeLastError() const { return DescribeError(mLastError); }
@@ -67,4 +73,6 @@ private:
     HANDLE mFile = INVALID_HANDLE_VALUE;
     WINUSB_INTERFACE_HANDLE mInterface = INVALID_HANDLE_VALUE;
     std::int32_t mLastError = 0;
+    DfuStatus mLastStatus;
+    bool mHasStatus = false;
 };
