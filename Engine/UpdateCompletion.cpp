@@ -72,6 +72,8 @@ ORVRESULT UpdateCompletion::Complete(const Orv::RCPtr<LUpdateEngineInterface>& e
     if (engine && engine->GetDeviceState() == LUpdateEngineInterface::kDeviceUpdating)
     {
         // The device never came back from its reset.
+        Orv::GetDebugOutput().Narrow()
+            << engine->GetLastFailureText().ToNarrow().GetBuffer() << std::endl;
         engine->SetDeviceState(LUpdateEngineInterface::kDeviceFailed);
     }
     const bool took = succeeded && back && RunsFileVersion(engine);

@@ -300,6 +300,7 @@ ORVRESULT LUpdateEngine::RescanSelectedDevice()
     {
         // Back from the reset after its update.
         record.failureReason = kNoFailure;
+        ClearLastFailure();
     }
     {
         ScopedLock<Orv::Mutex> guard(mDeviceLock);
@@ -313,7 +314,9 @@ ORVRESULT LUpdateEngine::RescanSelectedDevice()
         if (resetting)
         {
             // Still resetting: the state says so until the device is back or the wait for it
-            // ends; the record keeps the reason it fails with if it never comes back.
+            // ends; the record and the text keep what it fails with if it never comes back.
+            KeepFailureText("Device failure: the device has not come back from its reset after "
+                            "the update");
             return E_FAIL;
         }
         // Gone: a failure, and said so.

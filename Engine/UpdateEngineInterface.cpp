@@ -67,6 +67,11 @@ WString LUpdateEngineInterface::GetLastFailureText() const
 void LUpdateEngineInterface::RecordFailure(const std::string& text)
 {
     Orv::GetDebugOutput().Narrow() << text << std::endl;
+    KeepFailureText(text);
+}
+
+void LUpdateEngineInterface::KeepFailureText(const std::string& text)
+{
     const WString wide(text.c_str());
     ScopedLock<Orv::Mutex> guard(mDataLock);
     mLastFailure = wide;

@@ -166,6 +166,8 @@ protected:
     Orv::Array<DeviceDefinition> GetDefinitions() const;
     // Keeps the text as the last failure's and writes it to the debug output.
     void RecordFailure(const std::string& text);
+    // Only keeps it.
+    void KeepFailureText(const std::string& text);
     void ClearLastFailure();
 
 private:
