@@ -345,7 +345,7 @@ TEST(DfuSeFirmwareFile, TheSuffixNamesTheDevice)
     };
     for (const Case& c : cases)
     {
-        SCOPED_TRACE(c.vendorId * 0x10000 + c.productId);
+        SCOPED_TRACE(std::to_string(c.vendorId) + ":" + std::to_string(c.productId));
         OrvTools::DfuSeImage image;
         image.vendorId = c.vendorId;
         image.productId = c.productId;
