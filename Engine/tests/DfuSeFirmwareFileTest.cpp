@@ -159,13 +159,7 @@ TEST(DfuSeFirmwareFile, RefusesBadFilesWithAReason)
          "does not end where the DFU suffix begins"},
         {"huge element size", edited([](auto& b) { Put32(b, 289, 0xFFFFFF00u); }),
          "does not end where the DFU suffix begins"},
-        {"an empty element",
-         [&]
-         {
-             auto bytes = DfuSeFile(0x08008000, {});
-             return bytes;
-         }(),
-         "is empty"},
+        {"an empty element", DfuSeFile(0x08008000, {}), "is empty"},
         {"alternate setting 1", edited([](auto& b) { b.at(17) = 1; }), "alternate setting 1"},
         {"past the address space", edited([](auto& b) { Put32(b, 285, 0xFFFFFC00u); }),
          "past the end of the address space"},
