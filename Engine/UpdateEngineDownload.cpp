@@ -106,7 +106,7 @@ std::string Hex16(std::uint32_t value)
 // "dfuERROR (bState 10), status errERASE (bStatus 0x04)".
 std::string StatusText(const DfuStatus& status)
 {
-    char code[8];
+    char code[16];
     std::snprintf(code, sizeof(code), "0x%02X", static_cast<unsigned int>(status.bStatus));
     return std::string(Dfu::StateName(status.bState)) + " (bState " +
            std::to_string(status.bState) + "), status " + Dfu::StatusName(status.bStatus) +
