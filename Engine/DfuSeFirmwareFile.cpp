@@ -1,13 +1,22 @@
 #include "DfuSeFirmwareFile.h"
 
+#include "FlashLayout.h"
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
-#include <exception>
-#include <vector>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
+std::uint16_t Read16(const std::uint8_t* p)
+{
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
 std::uint32_t Read32(const std::uint8_t* p)
 {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
@@ -41,11 +50,28 @@ const std::array<std::uint32_t, 256>& CrcTable()
     return table;
 }
 
-// Reads exactly count bytes at position; false when the file has fewer.
-bool ReadExactly(Orv::File& file, void* buffer, unsigned int count, unsigned int position)
+// A file descriptor, closed when it goes.
+class Descriptor
 {
-    return file.Read(buffer, count, position) == static_cast<int>(count);
-}
+public:
+    explicit Descriptor(int descriptor)
+        : mDescriptor(descriptor)
+    {
+    }
+    ~Descriptor()
+    {
+        if (mDescriptor >= 0)
+        {
+            ::close(mDescriptor);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return mDescriptor; }
+
+private:
+    int mDescriptor;
+};
 } // namespace
 
 Orv::RCPtr<LDfuSeFirmwareFile> LDfuSeFirmwareFile::Create()
@@ -64,6 +90,11 @@ std::uint32_t LDfuSeFirmwareFile::SuffixCrc(const std::uint8_t* data, std::size_
     return crc;
 }
 
+std::uint32_t LDfuSeFirmwareFile::GetMaximumElementSize()
+{
+    return FlashLayout::kFlashSize;
+}
+
 Orv::WString LDfuSeFirmwareFile::ToString() const
 {
     return Orv::WString(L"LDfuSeFirmwareFile");
@@ -71,54 +102,102 @@ Orv::WString LDfuSeFirmwareFile::ToString() const
 
 ORVRESULT LDfuSeFirmwareFile::Open(const Orv::WString& path, std::uint16_t blockSize)
 {
-    mValid = false;
+    Close();
     mRefusal.clear();
-    if (mFile.IsOpen())
-    {
-        mFile.Close();
-    }
     if (path.IsEmpty())
     {
         return Refuse("no file name");
     }
-    try
-    {
-        if (mFile.Open(path, Orv::WString(), Orv::File::kDefault) != S_OK)
-        {
-            return Refuse("the file cannot be opened");
-        }
-        return CheckFile(blockSize);
-    }
-    catch (const std::exception& error)
-    {
-        return Refuse(std::string("the file cannot be read (") + error.what() + ")");
-    }
-}
-
-ORVRESULT LDfuSeFirmwareFile::CheckFile(std::uint16_t blockSize)
-{
     if (blockSize == 0)
     {
         return Refuse("a block size of 0");
     }
-    const long long length = mFile.GetLength();
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFile(path, blockSize, bytes))
+    {
+        return E_FAIL;
+    }
+    return CheckFile(bytes, blockSize);
+}
+
+bool LDfuSeFirmwareFile::ReadFile(const Orv::WString& path, std::uint16_t blockSize,
+                                  std::vector<std::uint8_t>& bytes)
+{
+    // Not blocking: opening a pipe for reading would otherwise wait for a writer.
+    const Orv::NString name = path.ToNarrow();
+    int opened = -1;
+    do
+    {
+        opened = ::open(name.GetBuffer(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (opened < 0 && errno == EINTR);
+    if (opened < 0)
+    {
+        Refuse(std::string("the file cannot be opened (") + std::strerror(errno) + ")");
+        return false;
+    }
+    const Descriptor file(opened);
+    struct stat status;
+    if (::fstat(file.Get(), &status) != 0)
+    {
+        Refuse(std::string("the file cannot be read (") + std::strerror(errno) + ")");
+        return false;
+    }
+    if (S_ISDIR(status.st_mode))
+    {
+        Refuse("it is a folder, not a file");
+        return false;
+    }
+    if (!S_ISREG(status.st_mode))
+    {
+        Refuse("it is not a regular file (a pipe, a socket or a device)");
+        return false;
+    }
+
+    const long long length = status.st_size;
     constexpr long long kSmallest = kElementDataOffset + kSuffixSize;
-    // The largest element whose block count fits 16 bits.
-    const long long largest = kSmallest + 0xFFFFll * blockSize;
+    // The largest element: no larger than the flash, and its block count fits 16 bits.
+    const long long largest =
+        kSmallest + std::min(0xFFFFll * blockSize, static_cast<long long>(GetMaximumElementSize()));
     if (length < kSmallest)
     {
-        return Refuse("too short for a DfuSe file (" + std::to_string(length) + " bytes)");
+        Refuse("too short for a DfuSe file (" + std::to_string(length) + " bytes)");
+        return false;
     }
     if (length > largest)
     {
-        return Refuse("too large for a firmware image (" + std::to_string(length) + " bytes)");
+        Refuse("too large for a firmware image of this device (" + std::to_string(length) +
+               " bytes)");
+        return false;
     }
-
-    std::uint8_t header[kElementDataOffset];
-    if (!ReadExactly(mFile, header, sizeof(header), 0))
+    bytes.resize(static_cast<std::size_t>(length));
+    std::size_t at = 0;
+    while (at < bytes.size())
     {
-        return Refuse("the header cannot be read");
+        const ssize_t count = ::read(file.Get(), bytes.data() + at, bytes.size() - at);
+        if (count < 0 && (errno == EINTR || errno == EAGAIN))
+        {
+            continue;
+        }
+        if (count < 0)
+        {
+            Refuse(std::string("the file cannot be read (") + std::strerror(errno) + ")");
+            return false;
+        }
+        if (count == 0)
+        {
+            Refuse("the file became shorter while it was read");
+            return false;
+        }
+        at += static_cast<std::size_t>(count);
     }
+    return true;
+}
+
+ORVRESULT LDfuSeFirmwareFile::CheckFile(const std::vector<std::uint8_t>& bytes,
+                                        std::uint16_t blockSize)
+{
+    const std::uint8_t* header = bytes.data();
+    const long long length = static_cast<long long>(bytes.size());
     std::memcpy(mSignature, header, sizeof(mSignature));
     mFormatVersion = header[5];
     mImageSize = Read32(header + 6);
@@ -135,34 +214,17 @@ ORVRESULT LDfuSeFirmwareFile::CheckFile(std::uint16_t blockSize)
 
     // The suffix, then the CRC over everything before it: a truncated or damaged file stops
     // here.
-    std::uint8_t suffix[kSuffixSize];
-    const auto suffixAt = static_cast<unsigned int>(length - kSuffixSize);
-    if (!ReadExactly(mFile, suffix, sizeof(suffix), suffixAt))
-    {
-        return Refuse("the DFU suffix cannot be read");
-    }
+    const std::uint8_t* suffix = header + (length - kSuffixSize);
     if (std::memcmp(suffix + 8, "UFD", 3) != 0 || suffix[11] != kSuffixSize)
     {
         return Refuse("truncated or damaged: it does not end in a DFU suffix");
     }
-    std::vector<std::uint8_t> chunk(0x10000);
-    std::uint32_t crc = 0xFFFFFFFFu;
-    const auto crcLength = static_cast<unsigned int>(length - 4);
-    for (unsigned int at = 0; at < crcLength;)
-    {
-        const unsigned int count =
-            std::min<unsigned int>(static_cast<unsigned int>(chunk.size()), crcLength - at);
-        if (!ReadExactly(mFile, chunk.data(), count, at))
-        {
-            return Refuse("the file cannot be read to its end");
-        }
-        crc = SuffixCrc(chunk.data(), count, crc);
-        at += count;
-    }
-    if (crc != Read32(suffix + 12))
+    if (SuffixCrc(header, bytes.size() - 4) != Read32(suffix + 12))
     {
         return Refuse("damaged: the CRC of its DFU suffix does not match its contents");
     }
+    mProductId = Read16(suffix + 2);
+    mVendorId = Read16(suffix + 4);
 
     if (mTargetCount != 1)
     {
@@ -174,7 +236,7 @@ ORVRESULT LDfuSeFirmwareFile::CheckFile(std::uint16_t blockSize)
     {
         return Refuse("the target prefix has no \"Target\" signature");
     }
-    const std::uint32_t targetSize = Read32(target + 266);
+    mAlternateSetting = target[6];
     const std::uint32_t elementCount = Read32(target + 270);
     if (elementCount != 1)
     {
@@ -189,15 +251,21 @@ ORVRESULT LDfuSeFirmwareFile::CheckFile(std::uint16_t blockSize)
         return Refuse("its image element (" + std::to_string(mElementSize) +
                       " bytes) does not end where the DFU suffix begins");
     }
-    if (targetSize != 8ull + mElementSize || mImageSize != elementEnd)
+    if (mElementSize == 0)
     {
-        return Refuse("its target and image sizes do not match its image element");
+        return Refuse("its image element is empty: there is nothing to write");
+    }
+    if (mAlternateSetting != 0)
+    {
+        return Refuse("its target is for alternate setting " + std::to_string(mAlternateSetting) +
+                      " (only alternate setting 0, the internal flash, is written)");
     }
     if (std::uint64_t(mElementAddress) + mElementSize > 0x100000000ull)
     {
         return Refuse("its image element runs past the end of the address space");
     }
 
+    mElement.assign(bytes.begin() + kElementDataOffset, bytes.begin() + elementEnd);
     mBlockSize = blockSize;
     mBlockCount =
         static_cast<std::uint16_t>((std::uint64_t(mElementSize) + blockSize - 1) / blockSize);
@@ -205,24 +273,24 @@ ORVRESULT LDfuSeFirmwareFile::CheckFile(std::uint16_t blockSize)
     return S_OK;
 }
 
+bool LDfuSeFirmwareFile::IsForDevice(std::uint32_t vendorId, std::uint32_t productId) const
+{
+    return (mVendorId == kAnyId || mVendorId == vendorId) &&
+           (mProductId == kAnyId || mProductId == productId);
+}
+
 ORVRESULT LDfuSeFirmwareFile::Refuse(const std::string& reason)
 {
-    mValid = false;
+    Close();
     mRefusal = reason;
-    if (mFile.IsOpen())
-    {
-        mFile.Close();
-    }
     return E_FAIL;
 }
 
 void LDfuSeFirmwareFile::Close()
 {
     mValid = false;
-    if (mFile.IsOpen())
-    {
-        mFile.Close();
-    }
+    mElement.clear();
+    mElement.shrink_to_fit();
 }
 
 std::uint16_t LDfuSeFirmwareFile::BlockLength(std::uint16_t blockIndex) const
@@ -262,7 +330,7 @@ ORVRESULT LDfuSeFirmwareFile::BuildEraseCommand(std::uint32_t address, std::uint
 }
 
 ORVRESULT LDfuSeFirmwareFile::ReadBlock(std::uint16_t blockIndex, std::uint8_t* buffer,
-                                        std::uint16_t& length)
+                                        std::uint16_t& length) const
 {
     if (!mValid || buffer == nullptr || blockIndex >= mBlockCount)
     {
@@ -273,14 +341,8 @@ ORVRESULT LDfuSeFirmwareFile::ReadBlock(std::uint16_t blockIndex, std::uint8_t* 
     {
         return E_INVALIDARG;
     }
-    const std::uint32_t position = kElementDataOffset + std::uint32_t(mBlockSize) * blockIndex;
+    const std::size_t from = std::size_t(mBlockSize) * blockIndex;
+    std::memcpy(buffer, mElement.data() + from, blockLength);
     length = blockLength;
-    try
-    {
-        return ReadExactly(mFile, buffer, blockLength, position) ? S_OK : E_FAIL;
-    }
-    catch (const std::exception&)
-    {
-        return E_FAIL;
-    }
+    return S_OK;
 }

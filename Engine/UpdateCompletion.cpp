@@ -2,7 +2,9 @@
 
 #include "DualUpdater.h"
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 
 namespace
 {
@@ -45,12 +47,38 @@ bool UpdateCompletion::AwaitDeviceReset(const Orv::RCPtr<LUpdateEngineInterface>
     return false;
 }
 
+bool UpdateCompletion::RunsFileVersion(const Orv::RCPtr<LUpdateEngineInterface>& engine)
+{
+    LUpdateEngineInterface::VersionInfo file;
+    if (!engine->IsFileVersionGiven() || FAILED(engine->GetFileVersion(file)))
+    {
+        return true;
+    }
+    LUpdateEngineInterface::VersionInfo device;
+    const int selected = engine->GetSelectedIndex();
+    if (selected < 0 ||
+        FAILED(engine->GetDeviceFirmwareVersion(static_cast<unsigned int>(selected), device)))
+    {
+        return false;
+    }
+    return std::equal(std::begin(file.parts), std::end(file.parts), std::begin(device.parts));
+}
+
 ORVRESULT UpdateCompletion::Complete(const Orv::RCPtr<LUpdateEngineInterface>& engine,
                                      bool succeeded)
 {
-    const bool back = engine && AwaitDeviceReset(engine);
-    const ORVRESULT sequence = LDualUpdater::ProcessUpdateResult(succeeded);
-    if (!succeeded || !back || FAILED(sequence))
+    // After a failed download the device is not waited for: it did not reset.
+    const bool back = succeeded && engine && AwaitDeviceReset(engine);
+    if (engine && engine->GetDeviceState() == LUpdateEngineInterface::kDeviceUpdating)
+    {
+        // The device never came back from its reset.
+        Orv::GetDebugOutput().Narrow()
+            << engine->GetLastFailureText().ToNarrow().GetBuffer() << std::endl;
+        engine->SetDeviceState(LUpdateEngineInterface::kDeviceFailed);
+    }
+    const bool took = succeeded && back && RunsFileVersion(engine);
+    const ORVRESULT sequence = LDualUpdater::ProcessUpdateResult(took);
+    if (!took || FAILED(sequence))
     {
         return E_FAIL;
     }

@@ -1,7 +1,7 @@
 // What follows the end of a download, whoever learns of it (the main window's handler of
 // "NID_FIRMWARE_UPDATE_COMPLETED", or a run without a window): wait for the device to come back
-// from its reset, then hand the result to the two-image sequencer, which may start the update of
-// the other image.
+// from its reset, judge whether the update took, then hand the verdict to the two-image
+// sequencer, which may start the update of the other image.
 #pragma once
 
 #include "UpdateEngineInterface.h"
@@ -19,12 +19,18 @@ public:
     static void SetTimings(const Timings& timings);
     static Timings GetTimings();
 
-    // Waits until a rescan of the engine's selected device finds it in normal mode (an engine
-    // that does not switch by message is rescanned once, at once), then runs
-    // LDualUpdater::ProcessUpdateResult with the result. E_FAIL when the update failed, the
-    // device did not come back in normal mode or the sequencer refused the result; else the
-    // sequencer's result.
+    // After a successful download, waits until a rescan of the engine's selected device finds it
+    // in normal mode (an engine that does not switch by message is rescanned once, at once); then
+    // runs
+    // LDualUpdater::ProcessUpdateResult with the verdict: the update took only when the download
+    // succeeded and the device came back in normal mode running the image (reporting the file's
+    // version, where the engine knows it in the device's terms, IsFileVersionGiven). E_FAIL when
+    // the update did not take or the sequencer refused the result; else the sequencer's result.
+    // A device that never came back is reported failed (state 4, reason 4).
     static ORVRESULT Complete(const Orv::RCPtr<LUpdateEngineInterface>& engine, bool succeeded);
     // Only the wait: true when the device is back in normal mode.
     static bool AwaitDeviceReset(const Orv::RCPtr<LUpdateEngineInterface>& engine);
+    // Whether the engine's selected device reports the file's version (true when the version is
+    // not known in the device's terms).
+    static bool RunsFileVersion(const Orv::RCPtr<LUpdateEngineInterface>& engine);
 };

@@ -9,6 +9,7 @@
 #include "UpdateEngineInterface.h"
 #include "platform/SetupApi.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -46,6 +47,9 @@ public:
 
     // The download's block size.
     static constexpr std::uint16_t kBlockSize = 2048;
+    // The longest a device may stay busy with one operation (erasing a 128 KB sector takes
+    // about 2 s), in milliseconds; past it the download fails.
+    static constexpr DWORD kBusyCeiling = 10000;
 
     // Entering update mode: the pause after the message, then a bootloader search every interval
     // while less than the search period has passed since the pause.
@@ -85,6 +89,17 @@ public:
     ORVRESULT GetFailureReason(unsigned int index, unsigned int& reason) const override;
     ORVRESULT Download() override;
 
+    // The longest this engine lets a device stay busy with one operation (kBusyCeiling unless
+    // set otherwise), in milliseconds.
+    void SetBusyCeiling(DWORD milliseconds) { mBusyCeiling.store(milliseconds); }
+    DWORD GetBusyCeiling() const { return mBusyCeiling.load(); }
+
+    // Whether the selected device was told to leave DFU mode and has not been seen since: it is
+    // resetting into its new firmware. Until a rescan of the selected device finds it again, the
+    // device state stays 8 (updating) and a rescan that does not find it changes nothing but the
+    // reason it would fail with.
+    bool IsAwaitingReset() const { return mAwaitingReset.load(); }
+
     // A copy of the found device at the index; false beyond the count.
     bool GetFoundDevice(unsigned int index, DeviceDefinitionEx& record) const;
     // Looks for the bootloader of a device that has just been sent into update mode: 1 when the
@@ -114,17 +129,33 @@ private:
     // The end of entering update mode without the bootloader: aborted, or failed.
     ORVRESULT EndUpdateModeWithoutBootloader(int selected);
 
-    // The download's steps (UpdateEngineDownload.cpp).
+    // How the device answered the request that makes it leave DFU mode.
+    enum class LeaveOutcome
+    {
+        Resetting, // no answer, or dfuMANIFEST-WAIT-RESET: the device is resetting
+        StillInDfu // it answers in another state, or stays in manifestation: it failed
+    };
+
+    // The download's steps (UpdateEngineDownload.cpp). The step texts name what the device was
+    // asked to do, for the failure text.
     ORVRESULT RunDownload(int selected, const Orv::WString& path);
     ORVRESULT FailDownload(int selected, std::uint32_t reason);
+    // A device failure: the failure text recorded, then as FailDownload with reason 4.
+    ORVRESULT FailDevice(int selected, const std::string& text);
     ORVRESULT RefuseFile(int selected, const Orv::WString& path, const std::string& reason);
     ORVRESULT AbortDownload(int selected);
     bool BringToIdle();
-    bool AwaitDownloadIdle();
-    bool SendCommand(std::uint8_t* command, std::uint16_t length);
+    bool AwaitDownloadIdle(const std::string& step);
+    bool SendCommand(std::uint8_t* command, std::uint16_t length, const std::string& step);
+    LeaveOutcome LeaveDfuMode();
     bool CheckSectorCoverage(const LDfuSeFirmwareFile& file, std::string& reason);
+    bool CheckFileDevice(const LDfuSeFirmwareFile& file, std::string& reason) const;
+    // Records the failure of a request: the step, the request and the connection's last error.
+    void RecordRequestFailure(const std::string& step, std::uint8_t request);
 
     mutable Orv::Mutex mDeviceLock;
     Orv::Array<DeviceDefinitionEx> mFoundDevices;
     std::unique_ptr<DfuTransferRecord> mTransfer;
+    std::atomic<DWORD> mBusyCeiling{kBusyCeiling};
+    std::atomic<bool> mAwaitingReset{false};
 };

@@ -175,6 +175,7 @@ ORVRESULT LUpdateEngine::SetDeviceDefinitions(const Orv::Array<DeviceDefinition>
 
 ORVRESULT LUpdateEngine::ScanDevices()
 {
+    mAwaitingReset.store(false);
     {
         ScopedLock<Orv::Mutex> guard(mDeviceLock);
         mFoundDevices.RemoveAll();
@@ -290,9 +291,16 @@ ORVRESULT LUpdateEngine::RescanSelectedDevice()
         return E_FAIL;
     }
     const ORVRESULT search = SearchDevice(record, nullptr);
+    const bool resetting = mAwaitingReset.load();
     if (FAILED(search))
     {
         record.failureReason = kFailureDevice;
+    }
+    else if (resetting)
+    {
+        // Back from the reset after its update.
+        record.failureReason = kNoFailure;
+        ClearLastFailure();
     }
     {
         ScopedLock<Orv::Mutex> guard(mDeviceLock);
@@ -303,10 +311,20 @@ ORVRESULT LUpdateEngine::RescanSelectedDevice()
     }
     if (FAILED(search))
     {
+        if (resetting)
+        {
+            // Still resetting: the state says so until the device is back or the wait for it
+            // ends; the record and the text keep what it fails with if it never comes back.
+            KeepFailureText("Device failure: the device has not come back from its reset after "
+                            "the update");
+            return E_FAIL;
+        }
         // Gone: a failure, and said so.
+        RecordFailure("Device failure: the device is no longer on the bus");
         SetDeviceState(kDeviceFailed);
         return E_FAIL;
     }
+    mAwaitingReset.store(false);
     if (GetUpdateModeSwitchMethod() == 0 && state == kDeviceSwitching)
     {
         SetDeviceState(record.bootloaderFound ? kDeviceUpdateMode : kDeviceSwitching);

@@ -8,16 +8,29 @@
 // short last block needs a pointer of its own and goes out as number 2.
 //
 // After each download request the device is asked for its status until it reports
-// dfuDNLOAD-IDLE; while it answers dfuDNBUSY the next request waits the bwPollTimeout it gave.
+// dfuDNLOAD-IDLE; while it answers dfuDNBUSY the next request waits, to the deadline, the
+// bwPollTimeout it gave (at least 1 ms), for at most the busy ceiling per operation.
+//
+// Leaving DFU mode: the zero-length download has the device manifest the image and reset. A
+// device that still answers afterwards in a state other than dfuMANIFEST-SYNC, dfuMANIFEST or
+// dfuMANIFEST-WAIT-RESET did not leave DFU mode: the update failed. One that no longer answers
+// may be resetting, as it should: whether the update took is seen when it comes back (the
+// completion step waits for it); until then the device state stays 8.
+//
+// Every device failure is recorded as text (GetLastFailureText): the step, the DFU request,
+// the state and status the device answered, and the system's error.
 #include "UpdateEngine.h"
 
+#include "DfuProtocol.h"
 #include "DfuSeFirmwareFile.h"
 #include "DfuTransferRecord.h"
 #include "FlashLayout.h"
+#include "PollTimer.h"
 #include "UpdateImageSequence.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <exception>
 #include <vector>
 
@@ -25,13 +38,8 @@ using Orv::WString;
 
 namespace
 {
-using Clock = std::chrono::steady_clock;
+using Clock = PollTimer::Clock;
 using Milliseconds = std::chrono::milliseconds;
-
-// An operation may take the time-outs that the device announced for it and this much more.
-constexpr Milliseconds kStatusMargin{200};
-// No operation is waited for longer than this.
-constexpr Milliseconds kOperationCeiling{30000};
 
 // Closes the connection when the download returns, whichever way.
 class ConnectionCloser
@@ -87,6 +95,67 @@ std::string Hex(std::uint64_t value)
     std::snprintf(text, sizeof(text), "0x%08llX", static_cast<unsigned long long>(value));
     return text;
 }
+
+std::string Hex16(std::uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "0x%04X", static_cast<unsigned int>(value));
+    return text;
+}
+
+// "dfuERROR (bState 10), status errERASE (bStatus 0x04)".
+std::string StatusText(const DfuStatus& status)
+{
+    char code[16];
+    std::snprintf(code, sizeof(code), "0x%02X", static_cast<unsigned int>(status.bStatus));
+    return std::string(Dfu::StateName(status.bState)) + " (bState " +
+           std::to_string(status.bState) + "), status " + Dfu::StatusName(status.bStatus) +
+           " (bStatus " + code + ")";
+}
+
+bool IsBusy(std::uint32_t state)
+{
+    return state == Dfu::dfuDNBUSY;
+}
+
+bool IsManifesting(std::uint32_t state)
+{
+    return state == Dfu::dfuMANIFEST_SYNC || state == Dfu::dfuMANIFEST;
+}
+
+enum class PollResult
+{
+    Settled,       // the device answered a state that is not a busy one
+    RequestFailed, // a GETSTATUS failed (the connection keeps the error)
+    StillBusy      // the device was still busy at the ceiling
+};
+
+// GETSTATUS until the device answers a state for which busy is false: after a busy answer the
+// next request waits, to the deadline, the bwPollTimeout it gave (at least 1 ms); after the
+// ceiling from now, one more look, then StillBusy. status holds the last answer.
+PollResult PollWhile(WinUsbConnection& connection, bool (*busy)(std::uint32_t),
+                     Milliseconds ceiling, DfuStatus& status)
+{
+    const Clock::time_point limit = Clock::now() + ceiling;
+    for (;;)
+    {
+        if (connection.GetStatus(status) != 0)
+        {
+            return PollResult::RequestFailed;
+        }
+        const Clock::time_point answered = Clock::now();
+        if (!busy(status.bState))
+        {
+            return PollResult::Settled;
+        }
+        if (answered >= limit)
+        {
+            return PollResult::StillBusy;
+        }
+        const Milliseconds wait = std::max(Milliseconds(1), Milliseconds(status.bwPollTimeout));
+        PollTimer::SleepUntil(std::min(answered + wait, limit));
+    }
+}
 } // namespace
 
 ORVRESULT LUpdateEngine::Download()
@@ -96,12 +165,15 @@ ORVRESULT LUpdateEngine::Download()
         return E_FAIL;
     }
     const int selected = GetSelectedIndex();
+    ClearLastFailure();
+    mAwaitingReset.store(false);
     ConnectionCloser closer(mTransfer->connection);
+    const PollTimer timer;
     try
     {
         if (selected < 0 || !GetFoundDevice(static_cast<unsigned int>(selected), mTransfer->device))
         {
-            return FailDownload(selected, kFailureDevice);
+            return FailDevice(selected, "Device failure: no device is selected");
         }
         mTransfer->pollWait = 0;
         SetUpdateResult(kUpdateInProgress);
@@ -111,8 +183,8 @@ ORVRESULT LUpdateEngine::Download()
     }
     catch (const std::exception& error)
     {
-        Orv::GetDebugOutput().Narrow() << "LUpdateEngine::Download: " << error.what() << std::endl;
-        return FailDownload(selected, kFailureDevice);
+        return FailDevice(selected,
+                          std::string("Device failure: the download stopped: ") + error.what());
     }
 }
 
@@ -123,25 +195,27 @@ ORVRESULT LUpdateEngine::RunDownload(int selected, const WString& path)
     {
         return RefuseFile(selected, path, file->GetRefusal());
     }
-    std::string outside;
-    if (!CheckSectorCoverage(*file, outside))
+    std::string refusal;
+    if (!CheckFileDevice(*file, refusal) || !CheckSectorCoverage(*file, refusal))
     {
-        return RefuseFile(selected, path, outside);
+        return RefuseFile(selected, path, refusal);
     }
 
     // With the bootloader's ids on more than one device, the one to write cannot be told.
     const DeviceDefinition& definition = mTransfer->device.definition;
     if (CountPresentDevices(definition.bootloaderVendorId, definition.bootloaderProductId) > 1)
     {
-        Orv::GetDebugOutput().Narrow()
-            << "LUpdateEngine::Download: more than one device in DFU mode is present; nothing is "
-               "written"
-            << std::endl;
-        return FailDownload(selected, kFailureDevice);
+        return FailDevice(selected, "Device failure: more than one device in DFU mode is "
+                                    "present, so the one to write cannot be told; nothing was "
+                                    "written");
     }
 
     WinUsbConnection& connection = mTransfer->connection;
-    connection.Open(mTransfer->device.bootloaderPath);
+    if (connection.Open(mTransfer->device.bootloaderPath) == 0)
+    {
+        return FailDevice(selected, "Device failure: opening the device in DFU mode failed: " +
+                                        connection.DescribeLastError());
+    }
     if (!BringToIdle())
     {
         return FailDownload(selected, kFailureDevice);
@@ -169,7 +243,7 @@ ORVRESULT LUpdateEngine::RunDownload(int selected, const WString& path)
         }
         std::uint16_t length = kBlockSize;
         if (FAILED(file->BuildEraseCommand(sector.address, buffer, length)) ||
-            !SendCommand(buffer, length))
+            !SendCommand(buffer, length, "erasing the sector at " + Hex(sector.address)))
         {
             failed = true;
             break;
@@ -183,11 +257,12 @@ ORVRESULT LUpdateEngine::RunDownload(int selected, const WString& path)
     for (std::uint16_t i = 0; !failed && i < blockCount && !IsAbortRequested(); ++i)
     {
         PostProgress(0, double(i + blockCount) / (2.0 * blockCount), true, -1, false, WString());
+        const std::uint32_t blockAddress = elementAddress + std::uint32_t(kBlockSize) * i;
         if (i == 0 || (i == blockCount - 1 && shortLastBlock))
         {
             std::uint16_t length = kBlockSize;
             if (FAILED(file->BuildSetAddressCommand(i, buffer, length)) ||
-                !SendCommand(buffer, length))
+                !SendCommand(buffer, length, "setting the address pointer to " + Hex(blockAddress)))
             {
                 failed = true;
                 break;
@@ -197,12 +272,20 @@ ORVRESULT LUpdateEngine::RunDownload(int selected, const WString& path)
         std::uint16_t length = kBlockSize;
         if (FAILED(file->ReadBlock(i, buffer, length)))
         {
-            // The file changed since it was checked.
             return RefuseFile(selected, path,
                               "block " + std::to_string(i) + " of its image cannot be read");
         }
+        const std::string step = "writing block " + std::to_string(i + 1) + " of " +
+                                 std::to_string(blockCount) + " (" + std::to_string(length) +
+                                 " bytes at " + Hex(blockAddress) + ")";
         const auto blockNumber = static_cast<std::uint16_t>(i - anchor + 2);
-        if (connection.Download(buffer, length, blockNumber) != 0 || !AwaitDownloadIdle())
+        if (connection.Download(buffer, length, blockNumber) != 0)
+        {
+            RecordRequestFailure(step, Dfu::DNLOAD);
+            failed = true;
+            break;
+        }
+        if (!AwaitDownloadIdle(step))
         {
             failed = true;
             break;
@@ -218,17 +301,31 @@ ORVRESULT LUpdateEngine::RunDownload(int selected, const WString& path)
     {
         return AbortDownload(selected);
     }
-
-    // The zero-length download: the device manifests the image and leaves DFU mode.
-    if (connection.Download(nullptr, 0, 0) == 0)
+    if (LeaveDfuMode() == LeaveOutcome::StillInDfu)
     {
-        DfuStatus status;
-        connection.GetStatus(status);
+        return FailDownload(selected, kFailureDevice);
     }
+    // The device resets into the image it was given. The device state stays "updating" until a
+    // rescan finds the device back (the completion step waits for that).
     connection.Close();
-    RescanSelectedDevice();
+    mAwaitingReset.store(true);
     SetUpdateResult(kUpdateCompleted);
     return S_OK;
+}
+
+bool LUpdateEngine::CheckFileDevice(const LDfuSeFirmwareFile& file, std::string& reason) const
+{
+    const DeviceDefinition& device = mTransfer->device.definition;
+    if (file.IsForDevice(device.vendorId, device.productId) ||
+        file.IsForDevice(device.bootloaderVendorId, device.bootloaderProductId))
+    {
+        return true;
+    }
+    reason = "it is made for the USB device " + Hex16(file.GetVendorId()) + ":" +
+             Hex16(file.GetProductId()) + ", not for this device (" + Hex16(device.vendorId) + ":" +
+             Hex16(device.productId) + ", in DFU mode " + Hex16(device.bootloaderVendorId) + ":" +
+             Hex16(device.bootloaderProductId) + ")";
+    return false;
 }
 
 bool LUpdateEngine::CheckSectorCoverage(const LDfuSeFirmwareFile& file, std::string& reason)
@@ -265,12 +362,31 @@ ORVRESULT LUpdateEngine::FailDownload(int selected, std::uint32_t reason)
     return E_FAIL;
 }
 
+ORVRESULT LUpdateEngine::FailDevice(int selected, const std::string& text)
+{
+    RecordFailure(text);
+    return FailDownload(selected, kFailureDevice);
+}
+
 ORVRESULT LUpdateEngine::RefuseFile(int selected, const WString& path, const std::string& reason)
 {
-    Orv::GetDebugOutput().Narrow()
-        << "Firmware file refused: " << path.ToNarrow().GetBuffer() << ": " << reason << std::endl;
+    RecordFailure("Firmware file refused: " + std::string(path.ToNarrow().GetBuffer()) + ": " +
+                  reason);
     SetFileState(kFileMissing);
     return FailDownload(selected, kFailureFile);
+}
+
+void LUpdateEngine::RecordRequestFailure(const std::string& step, std::uint8_t request)
+{
+    const WinUsbConnection& connection = mTransfer->connection;
+    std::string text = "Device failure: " + step + ": " + Dfu::RequestName(request) +
+                       " failed: " + connection.DescribeLastError();
+    DfuStatus last;
+    if (connection.GetLastStatus(last))
+    {
+        text += "; the device had last answered " + StatusText(last);
+    }
+    RecordFailure(text);
 }
 
 ORVRESULT LUpdateEngine::AbortDownload(int selected)
@@ -281,7 +397,7 @@ ORVRESULT LUpdateEngine::AbortDownload(int selected)
     connection.AbortRequest();
     DfuStatus status;
     bool answered = connection.GetStatus(status) == 0;
-    if (answered && status.bState == WinUsbConnection::kDfuError)
+    if (answered && status.bState == Dfu::dfuERROR)
     {
         connection.ClearStatus();
         answered = connection.GetStatus(status) == 0;
@@ -293,6 +409,7 @@ ORVRESULT LUpdateEngine::AbortDownload(int selected)
     }
     else
     {
+        RecordRequestFailure("after the abort", Dfu::GETSTATUS);
         SetFoundDeviceFailure(selected, kFailureDevice);
         SetDeviceState(kDeviceFailed);
     }
@@ -301,54 +418,136 @@ ORVRESULT LUpdateEngine::AbortDownload(int selected)
 
 bool LUpdateEngine::BringToIdle()
 {
+    const std::string step = "bringing the device to dfuIDLE";
     WinUsbConnection& connection = mTransfer->connection;
+    const Milliseconds ceiling(GetBusyCeiling());
     DfuStatus status;
-    if (connection.GetStatus(status) != 0)
+    // A device still busy with an operation of an interrupted transfer is waited for.
+    switch (PollWhile(connection, IsBusy, ceiling, status))
     {
+        case PollResult::RequestFailed:
+            RecordRequestFailure(step, Dfu::GETSTATUS);
+            return false;
+        case PollResult::StillBusy:
+            RecordFailure("Device failure: " + step + ": the device was still busy (" +
+                          StatusText(status) + ") after " + std::to_string(ceiling.count()) +
+                          " ms");
+            return false;
+        case PollResult::Settled:
+            break;
+    }
+    // CLRSTATUS is for dfuERROR only; a transfer left half-way (download or upload) is ended
+    // with ABORT.
+    std::uint8_t request = 0;
+    switch (status.bState)
+    {
+        case Dfu::dfuIDLE:
+            return true;
+        case Dfu::dfuERROR:
+            request = Dfu::CLRSTATUS;
+            break;
+        case Dfu::dfuDNLOAD_SYNC:
+        case Dfu::dfuDNLOAD_IDLE:
+        case Dfu::dfuMANIFEST_SYNC:
+        case Dfu::dfuUPLOAD_IDLE:
+            request = Dfu::ABORT;
+            break;
+        default:
+            RecordFailure("Device failure: " + step + ": the device is in " + StatusText(status) +
+                          ", from which it cannot be brought to dfuIDLE");
+            return false;
+    }
+    const int sent =
+        request == Dfu::CLRSTATUS ? connection.ClearStatus() : connection.AbortRequest();
+    if (sent != 0)
+    {
+        RecordRequestFailure(step, request);
         return false;
     }
-    if (status.bState == WinUsbConnection::kDfuIdle)
+    if (connection.GetStatus(status) != 0)
     {
-        return true;
+        RecordRequestFailure(step, Dfu::GETSTATUS);
+        return false;
     }
-    return connection.ClearStatus() == 0 && connection.GetStatus(status) == 0 &&
-           status.bState == WinUsbConnection::kDfuIdle;
+    if (status.bState != Dfu::dfuIDLE)
+    {
+        RecordFailure("Device failure: " + step + ": after " + Dfu::RequestName(request) +
+                      " the device answered " + StatusText(status));
+        return false;
+    }
+    return true;
 }
 
-bool LUpdateEngine::SendCommand(std::uint8_t* command, std::uint16_t length)
+bool LUpdateEngine::SendCommand(std::uint8_t* command, std::uint16_t length,
+                                const std::string& step)
 {
-    return mTransfer->connection.Download(command, length, 0) == 0 && AwaitDownloadIdle();
+    if (mTransfer->connection.Download(command, length, 0) != 0)
+    {
+        RecordRequestFailure(step, Dfu::DNLOAD);
+        return false;
+    }
+    return AwaitDownloadIdle(step);
 }
 
-bool LUpdateEngine::AwaitDownloadIdle()
+bool LUpdateEngine::AwaitDownloadIdle(const std::string& step)
 {
+    const Milliseconds ceiling(GetBusyCeiling());
+    DfuStatus status;
+    switch (PollWhile(mTransfer->connection, IsBusy, ceiling, status))
+    {
+        case PollResult::RequestFailed:
+            RecordRequestFailure(step, Dfu::GETSTATUS);
+            return false;
+        case PollResult::StillBusy:
+            RecordFailure("Device failure: " + step + ": the device was still busy (" +
+                          StatusText(status) + ") after " + std::to_string(ceiling.count()) +
+                          " ms");
+            return false;
+        case PollResult::Settled:
+            break;
+    }
+    mTransfer->pollWait = status.pollTimeout;
+    if (status.bState != Dfu::dfuDNLOAD_IDLE)
+    {
+        RecordFailure("Device failure: " + step + ": GETSTATUS answered " + StatusText(status));
+        return false;
+    }
+    return true;
+}
+
+LUpdateEngine::LeaveOutcome LUpdateEngine::LeaveDfuMode()
+{
+    const std::string step = "leaving DFU mode";
     WinUsbConnection& connection = mTransfer->connection;
-    const Clock::time_point start = Clock::now();
-    Milliseconds allowance = kStatusMargin;
-    for (;;)
+    std::string leave;
+    if (connection.Download(nullptr, 0, 0) != 0)
     {
-        DfuStatus status;
-        if (connection.GetStatus(status) != 0)
-        {
-            return false;
-        }
-        if (status.bState == WinUsbConnection::kDfuDownloadIdle)
-        {
-            return true;
-        }
-        if (status.bState != WinUsbConnection::kDfuDownloadBusy)
-        {
-            return false;
-        }
-        mTransfer->pollWait = status.pollTimeout;
-        allowance += Milliseconds(status.pollTimeout);
-        const Milliseconds elapsed = std::chrono::duration_cast<Milliseconds>(Clock::now() - start);
-        const Milliseconds limit = std::min(allowance, kOperationCeiling);
-        if (elapsed >= limit)
-        {
-            return false;
-        }
-        const Milliseconds wait = std::min(Milliseconds(status.bwPollTimeout), limit - elapsed);
-        Sleep(static_cast<DWORD>(wait.count()));
+        leave = std::string(Dfu::RequestName(Dfu::DNLOAD)) +
+                " of no data failed: " + connection.DescribeLastError() + "; then ";
     }
+    const Milliseconds ceiling(GetBusyCeiling());
+    DfuStatus status;
+    switch (PollWhile(connection, IsManifesting, ceiling, status))
+    {
+        case PollResult::RequestFailed:
+            // No answer: the device may be resetting, as it does once it has manifested the
+            // image. Whether the image took shows when it comes back.
+            Orv::GetDebugOutput().Narrow() << step << ": " << leave << "no answer to GETSTATUS ("
+                                           << connection.DescribeLastError()
+                                           << "): waiting for the device to reset" << std::endl;
+            return LeaveOutcome::Resetting;
+        case PollResult::StillBusy:
+            RecordFailure("Device failure: " + step + ": " + leave + "the device was still in " +
+                          StatusText(status) + " after " + std::to_string(ceiling.count()) + " ms");
+            return LeaveOutcome::StillInDfu;
+        case PollResult::Settled:
+            break;
+    }
+    if (status.bState == Dfu::dfuMANIFEST_WAIT_RESET)
+    {
+        return LeaveOutcome::Resetting;
+    }
+    RecordFailure("Device failure: " + step + ": " + leave + "GETSTATUS answered " +
+                  StatusText(status) + ": the device did not leave DFU mode");
+    return LeaveOutcome::StillInDfu;
 }

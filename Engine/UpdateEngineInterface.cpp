@@ -58,6 +58,31 @@ Orv::Array<LUpdateEngineInterface::DeviceDefinition> LUpdateEngineInterface::Get
     return mDefinitions;
 }
 
+WString LUpdateEngineInterface::GetLastFailureText() const
+{
+    ScopedLock<Orv::Mutex> guard(mDataLock);
+    return mLastFailure;
+}
+
+void LUpdateEngineInterface::RecordFailure(const std::string& text)
+{
+    Orv::GetDebugOutput().Narrow() << text << std::endl;
+    KeepFailureText(text);
+}
+
+void LUpdateEngineInterface::KeepFailureText(const std::string& text)
+{
+    const WString wide(text.c_str());
+    ScopedLock<Orv::Mutex> guard(mDataLock);
+    mLastFailure = wide;
+}
+
+void LUpdateEngineInterface::ClearLastFailure()
+{
+    ScopedLock<Orv::Mutex> guard(mDataLock);
+    mLastFailure.Clear();
+}
+
 ORVRESULT LUpdateEngineInterface::Rescan()
 {
     if (IUpdateImageSequence* sequence = IUpdateImageSequence::GetInstalled())
@@ -254,6 +279,7 @@ ORVRESULT LUpdateEngineInterface::SetFirmwareFile(const WString& path, const Ver
         mFirmwarePath = path;
         mFileVersion = version;
     }
+    mFileVersionGiven.store(true);
     if (!path.IsEmpty() && Orv::FileExists(path))
     {
         SetFileState(kFileVersionKnown);
@@ -284,6 +310,7 @@ ORVRESULT LUpdateEngineInterface::SetFirmwarePath(const WString& path)
         ScopedLock<Orv::Mutex> guard(mDataLock);
         mFileVersion = version;
     }
+    mFileVersionGiven.store(false);
     SetFileState(kFileVersionKnown);
     return S_OK;
 }
@@ -294,6 +321,7 @@ void LUpdateEngineInterface::SetFileVersion(const VersionInfo& version)
         ScopedLock<Orv::Mutex> guard(mDataLock);
         mFileVersion = version;
     }
+    mFileVersionGiven.store(true);
     if (GetFileState() == kFilePresent)
     {
         SetFileState(kFileVersionKnown);
@@ -363,6 +391,8 @@ bool LUpdateEngineInterface::VersionFromFileName()
     version.text = WString::CreateFormatted(L"%d.%d.%d", int(version.parts[0]),
                                             int(version.parts[1]), int(version.parts[2]));
     SetFileVersion(version);
+    // A name's version counts differently from the device's (1.3.1.0 against 0.0.3.1).
+    mFileVersionGiven.store(false);
     return true;
 }
 

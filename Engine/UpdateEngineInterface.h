@@ -13,11 +13,12 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 // The application's classes live outside the framework's namespace.
 using ORVRESULT = Orv::ORVRESULT;
 
-class LUpdateEngineInterface : private virtual Orv::LThreadWorker,
+class LUpdateEngineInterface : protected virtual Orv::LThreadWorker,
                                public virtual Orv::LRefCountedObject
 {
 public:
@@ -141,6 +142,15 @@ public:
     // The worker's task: runs the task its parameter names.
     ORVRESULT RunWorkerTask(const Orv::ConstRCPtr<Orv::LRefCountedObject>& parameter);
 
+    // What went wrong last, as readable text for the window and the debug output: for a device,
+    // the step, the DFU request, the state and status the device answered and the system's
+    // error; for a refused file, why. Empty when the last long operation met no failure.
+    Orv::WString GetLastFailureText() const;
+    // Whether the file's version was given with the file (SetFirmwareFile, SetFileVersion), so
+    // that a device running the image reports it; false when it was read from the file's name
+    // or assumed (SetFirmwarePath), and is not in the device's terms.
+    bool IsFileVersionGiven() const { return mFileVersionGiven.load(); }
+
     Orv::WString ToString() const override;
 
 protected:
@@ -154,6 +164,11 @@ protected:
     void SetSelectedIndex(int index) { mSelectedIndex.store(index); }
     // A copy of the definitions.
     Orv::Array<DeviceDefinition> GetDefinitions() const;
+    // Keeps the text as the last failure's and writes it to the debug output.
+    void RecordFailure(const std::string& text);
+    // Only keeps it.
+    void KeepFailureText(const std::string& text);
+    void ClearLastFailure();
 
 private:
     ORVRESULT DoWork(const Orv::ConstRCPtr<Orv::LRefCountedObject>& parameter) override;
@@ -172,6 +187,8 @@ private:
     std::atomic<int> mFileState{kFileNone};
     Orv::WString mFirmwarePath;
     VersionInfo mFileVersion;
-    // Guards the definitions, the firmware path and the file version.
+    std::atomic<bool> mFileVersionGiven{false};
+    Orv::WString mLastFailure;
+    // Guards the definitions, the firmware path, the file version and the last failure.
     mutable Orv::Mutex mDataLock;
 };

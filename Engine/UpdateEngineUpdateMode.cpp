@@ -56,10 +56,12 @@ ORVRESULT LUpdateEngine::EnterUpdateMode()
         return S_OK;
     }
     SetDeviceState(kDeviceSwitching);
+    ClearLastFailure();
     const int selected = GetSelectedIndex();
     DeviceDefinitionEx record;
     if (selected < 0 || !GetFoundDevice(static_cast<unsigned int>(selected), record))
     {
+        RecordFailure("Device failure: entering update mode: no device is selected");
         SetDeviceState(kDeviceFailed);
         return E_FAIL;
     }
@@ -72,12 +74,26 @@ ORVRESULT LUpdateEngine::EnterUpdateMode()
         if (FAILED(Orv::LMidiCommInterface::Create(comm)))
         {
             // Like a failed send: the device failed, and the engine is not left switching.
+            RecordFailure("Device failure: entering update mode: no MIDI communicator could be "
+                          "made");
             SetFoundDeviceFailure(selected, kFailureDevice);
             SetDeviceState(kDeviceFailed);
             return E_FAIL;
         }
+        const WString name = record.definition.texts[DeviceDefinition::kDeviceNameText];
+        const std::string quoted = "\"" + std::string(name.ToNarrow().GetBuffer()) + "\"";
         Orv::RCPtr<Orv::LMidiRenderPort> port;
-        comm->OpenRenderPort(record.definition.texts[DeviceDefinition::kDeviceNameText], port);
+        const ORVRESULT opened = comm->OpenRenderPort(name, port);
+        if (FAILED(opened) || !port)
+        {
+            RecordFailure("Device failure: entering update mode: the MIDI output port " + quoted +
+                          (opened == E_INVALIDARG
+                               ? " is ambiguous: the names of several ports contain it"
+                               : " could not be opened: no port of that name opens"));
+            SetFoundDeviceFailure(selected, kFailureDevice);
+            SetDeviceState(kDeviceFailed);
+            return FAILED(opened) ? opened : E_FAIL;
+        }
         Orv::Array<signed char> message;
         for (std::uint8_t byte : kUpdateModeMessage)
         {
@@ -90,6 +106,9 @@ ORVRESULT LUpdateEngine::EnterUpdateMode()
             {
                 return EndUpdateModeWithoutBootloader(selected);
             }
+            RecordFailure("Device failure: entering update mode: the update-mode message could "
+                          "not be sent on the MIDI output port " +
+                          quoted + " (" + Orv::FormatResult(sent) + ")");
             SetFoundDeviceFailure(selected, kFailureDevice);
             SetDeviceState(kDeviceFailed);
             return sent;
@@ -131,6 +150,8 @@ ORVRESULT LUpdateEngine::EndUpdateModeWithoutBootloader(int selected)
         SetDeviceState(kDeviceFailed);
         return E_ABORT;
     }
+    RecordFailure("Device failure: entering update mode: the device did not appear in DFU mode "
+                  "on USB after the update-mode message");
     SetFoundDeviceFailure(selected, kFailureDevice);
     SetDeviceState(kDeviceFailed);
     return E_FAIL;

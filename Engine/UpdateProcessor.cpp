@@ -148,6 +148,80 @@ bool LUpdateProcessor::FindOption(const WString& commandLine, const WString& opt
     }
 }
 
+bool LUpdateProcessor::ParseDeviceId(const WString& text, std::uint32_t& id)
+{
+    const wchar_t* p = text.GetBuffer();
+    unsigned int base = 10;
+    if (p[0] == L'0' && (p[1] == L'x' || p[1] == L'X'))
+    {
+        base = 16;
+        p += 2;
+    }
+    if (*p == 0)
+    {
+        return false;
+    }
+    std::uint32_t value = 0;
+    for (; *p != 0; ++p)
+    {
+        unsigned int digit = 0;
+        if (*p >= L'0' && *p <= L'9')
+        {
+            digit = static_cast<unsigned int>(*p - L'0');
+        }
+        else if (base == 16 && *p >= L'a' && *p <= L'f')
+        {
+            digit = static_cast<unsigned int>(*p - L'a' + 10);
+        }
+        else if (base == 16 && *p >= L'A' && *p <= L'F')
+        {
+            digit = static_cast<unsigned int>(*p - L'A' + 10);
+        }
+        else
+        {
+            return false;
+        }
+        value = value * base + digit;
+        if (value > 0xFFFF)
+        {
+            return false;
+        }
+    }
+    // 0 never matches a device.
+    if (value == 0)
+    {
+        return false;
+    }
+    id = value;
+    return true;
+}
+
+bool LUpdateProcessor::CheckDeviceIds(std::string& message) const
+{
+    for (const wchar_t* option : {kDeviceVid, kDevicePid, kDeviceBootloaderPid})
+    {
+        WString value;
+        std::uint32_t id = 0;
+        if (GetOption(option, value) && !ParseDeviceId(value, id))
+        {
+            message = "The command line is refused: " +
+                      std::string(WString(option).ToNarrow().GetBuffer()) + "\"" +
+                      value.ToNarrow().GetBuffer() +
+                      "\" is not a USB id: give a number from 1 to 65535, in decimal or in "
+                      "hexadecimal after 0x (for example 32784 or 0x8010). Nothing was sent to "
+                      "any device.";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool LUpdateProcessor::GetDeviceId(const wchar_t* option, std::uint32_t& id) const
+{
+    WString value;
+    return GetOption(option, value) && ParseDeviceId(value, id);
+}
+
 bool LUpdateProcessor::HasOption(const wchar_t* option) const
 {
     WString value;
@@ -182,14 +256,21 @@ ORVRESULT LUpdateProcessor::Initialize(const WString& commandLine)
     }
     mCurrentCommandLine = commandLine;
 
+    std::string refusal;
+    if (!CheckDeviceIds(refusal))
+    {
+        Orv::GetDebugOutput().Narrow() << refusal << std::endl;
+        SetExitStatus(kStatusCommandLineRefused);
+        return kQuietStop;
+    }
+
     // The sequencer answers the engine's questions from the first Rescan on; a command line that
     // names the file or the device fixes the image for the run.
     if (NamesFileOrDevice())
     {
-        WString productId;
-        const bool givenProductId = GetOption(kDevicePid, productId);
-        LDualUpdater::UseFixedImage(givenProductId ? static_cast<std::uint32_t>(productId.ToInt())
-                                                   : 0);
+        std::uint32_t productId = 0;
+        GetDeviceId(kDevicePid, productId);
+        LDualUpdater::UseFixedImage(productId);
     }
     else
     {
@@ -313,23 +394,16 @@ void LUpdateProcessor::ProcessFirmwareFileOptions()
 void LUpdateProcessor::ProcessDeviceOptions()
 {
     LUpdateEngineInterface::DeviceDefinition definition;
-    WString value;
-    const bool givenProductId = GetOption(kDevicePid, value);
+    const bool givenProductId = GetDeviceId(kDevicePid, definition.productId);
     if (givenProductId)
     {
-        definition.productId = static_cast<std::uint32_t>(value.ToInt());
-        const std::uint32_t vendorId = GetOption(kDeviceVid, value)
-                                           ? static_cast<std::uint32_t>(value.ToInt())
-                                           : LDualUpdater::kDefaultVendorId;
+        std::uint32_t vendorId = LDualUpdater::kDefaultVendorId;
+        GetDeviceId(kDeviceVid, vendorId);
         definition.vendorId = vendorId;
         // In DFU mode the device has the bootloader's vendor id, whatever its own.
         definition.bootloaderVendorId = LDualUpdater::kBootloaderVendorId;
     }
-    if (GetOption(kDeviceBootloaderPid, value))
-    {
-        definition.bootloaderProductId = static_cast<std::uint32_t>(value.ToInt());
-    }
-    else
+    if (!GetDeviceId(kDeviceBootloaderPid, definition.bootloaderProductId))
     {
         if (!givenProductId)
         {

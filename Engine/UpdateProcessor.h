@@ -13,18 +13,25 @@
 //   -START_UPDATE_AUTOMATICALLY     start a wanted update at once; the window is shown
 //   -ABSOLUTE_FIRMWARE_FILE_PATH=   the firmware file
 //   -FIRMWARE_IMAGE_NAME=           a firmware file name in the default folder
-//   -DEVICE_VID=, -DEVICE_PID=, -DEVICE_BOOTLOADER_PID=   the device's ids (decimal)
+//   -DEVICE_VID=, -DEVICE_PID=, -DEVICE_BOOTLOADER_PID=   the device's ids: 1 to 65535, in
+//                                   decimal or in hexadecimal after "0x"
 // A command line that names a file or device ids switches the two-image sequence off for the
-// run: the named file and device are used.
+// run: the named file and device are used. A device id that is not such a number refuses the
+// whole command line: a message on the debug output, exit status 1 and a quiet end, with
+// nothing sent to any device.
 //
 // Exit status (0 unless one of these is set):
 //   with -RETURN_UPDATE_MODE_STATUS: 1 device not found or failed (any state other than those
 //   below); 2 / 3 device in update mode, file not newer / newer; 4 / 5 device in normal mode,
 //   file not newer / newer;
-//   with -SILENT: 1 when the update failed.
+//   with -SILENT: 1 when the update failed;
+//   1 when the command line was refused.
 #pragma once
 
 #include "UpdateEngineInterface.h"
+
+#include <cstdint>
+#include <string>
 
 class LUpdateProcessor : public Orv::LRefCountedObject
 {
@@ -39,6 +46,7 @@ public:
     static constexpr int kStatusNormalModeNotNewer = 4;
     static constexpr int kStatusNormalModeNewer = 5;
     static constexpr int kStatusSilentUpdateFailed = 1;
+    static constexpr int kStatusCommandLineRefused = 1;
 
     // Holds the application's engine.
     explicit LUpdateProcessor(const Orv::RCPtr<LUpdateEngineInterface>& engine);
@@ -64,6 +72,9 @@ public:
     // Whether the option is in the command line, and its value (for an option ending in "=").
     static bool FindOption(const Orv::WString& commandLine, const Orv::WString& option,
                            Orv::WString& value);
+    // A USB id of the command line: 1 to 0xFFFF, as decimal digits or "0x" and hexadecimal
+    // digits, nothing else. false (id untouched) for anything else.
+    static bool ParseDeviceId(const Orv::WString& text, std::uint32_t& id);
 
     // The program's exit status.
     static int GetExitStatus();
@@ -76,13 +87,16 @@ private:
     bool GetOption(const wchar_t* option, Orv::WString& value) const;
     // A file or device option is given.
     bool NamesFileOrDevice() const;
+    // Every device id option given holds a valid id; else false with the message.
+    bool CheckDeviceIds(std::string& message) const;
+    // The value of a device id option that CheckDeviceIds accepted; false when it is not given.
+    bool GetDeviceId(const wchar_t* option, std::uint32_t& id) const;
     void ProcessFirmwareFileOptions();
     void ProcessDeviceOptions();
     // Runs the wanted update, and the update of the other image that it leads to, to the end.
     void RunSilentUpdate();
 
     Orv::WString mCommandLine;
-    bool mCommandLineStored = false;
     Orv::RCPtr<LUpdateEngineInterface> mEngine;
     bool mAlwaysUpdate = false;
     // The command line of the Initialize that runs.

@@ -1,16 +1,67 @@
 #include "WinUsbConnection.h"
 
+#include "DfuProtocol.h"
+
 #include <cstring>
 
 namespace
 {
 constexpr std::uint8_t kHostToInterface = 0x21;
 constexpr std::uint8_t kInterfaceToHost = 0xA1;
-constexpr std::uint8_t kDfuDnload = 1;
-constexpr std::uint8_t kDfuGetStatus = 3;
-constexpr std::uint8_t kDfuClrStatus = 4;
-constexpr std::uint8_t kDfuAbort = 6;
 } // namespace
+
+std::string WinUsbConnection::DescribeError(std::int32_t error)
+{
+    if (error == kNotOpenError)
+    {
+        return "the connection is not open";
+    }
+    const char* name = nullptr;
+    switch (static_cast<DWORD>(error))
+    {
+        case ERROR_FILE_NOT_FOUND:
+            name = "ERROR_FILE_NOT_FOUND: no device has that path";
+            break;
+        case ERROR_ACCESS_DENIED:
+            name = "ERROR_ACCESS_DENIED: the device is in use or may not be opened";
+            break;
+        case ERROR_INVALID_HANDLE:
+            name = "ERROR_INVALID_HANDLE";
+            break;
+        case ERROR_INVALID_DATA:
+            name = "ERROR_INVALID_DATA: an answer of the wrong length";
+            break;
+        case ERROR_GEN_FAILURE:
+            name = "ERROR_GEN_FAILURE: the device stalled the request, or it failed";
+            break;
+        case ERROR_NOT_SUPPORTED:
+            name = "ERROR_NOT_SUPPORTED: the interface belongs to another driver";
+            break;
+        case ERROR_INVALID_PARAMETER:
+            name = "ERROR_INVALID_PARAMETER";
+            break;
+        case ERROR_SEM_TIMEOUT:
+            name = "ERROR_SEM_TIMEOUT: the device did not answer in time";
+            break;
+        case ERROR_DEVICE_NOT_CONNECTED:
+            name = "ERROR_DEVICE_NOT_CONNECTED: the device is no longer on the bus";
+            break;
+        default:
+            break;
+    }
+    std::string text = "system error " + std::to_string(error);
+    if (name != nullptr)
+    {
+        text += std::string(" (") + name + ")";
+    }
+    return text;
+}
+
+bool WinUsbConnection::IsGoneError(std::int32_t error)
+{
+    return static_cast<DWORD>(error) == ERROR_DEVICE_NOT_CONNECTED ||
+           static_cast<DWORD>(error) == ERROR_FILE_NOT_FOUND;
+}
 
 WinUsbConnection::~WinUsbConnection()
 {
@@ -39,6 +90,7 @@ int WinUsbConnection::Open(const Orv::WString& path)
         return 0;
     }
     mOpen = 1;
+    mHasStatus = false;
     return 1;
 }
 
@@ -80,7 +132,7 @@ int WinUsbConnection::Download(std::uint8_t* buffer, std::uint16_t length,
                                std::uint16_t blockNumber)
 {
     ULONG transferred = 0;
-    return Transfer(kHostToInterface, kDfuDnload, blockNumber, buffer, length, transferred);
+    return Transfer(kHostToInterface, Dfu::DNLOAD, blockNumber, buffer, length, transferred);
 }
 
 int WinUsbConnection::GetStatus(DfuStatus& status)
@@ -88,7 +140,7 @@ int WinUsbConnection::GetStatus(DfuStatus& status)
     std::uint8_t answer[kStatusLength];
     std::memset(answer, 0xFF, sizeof(answer));
     ULONG transferred = 0;
-    if (Transfer(kInterfaceToHost, kDfuGetStatus, 0, answer, kStatusLength, transferred) != 0)
+    if (Transfer(kInterfaceToHost, Dfu::GETSTATUS, 0, answer, kStatusLength, transferred) != 0)
     {
         return kRequestFailed;
     }
@@ -103,17 +155,19 @@ int WinUsbConnection::GetStatus(DfuStatus& status)
     status.pollTimeout = static_cast<std::int32_t>(poll * 1.2 + 0.5);
     status.bState = answer[4];
     status.bwPollTimeout = poll;
+    mLastStatus = status;
+    mHasStatus = true;
     return 0;
 }
 
 int WinUsbConnection::ClearStatus()
 {
     ULONG transferred = 0;
-    return Transfer(kHostToInterface, kDfuClrStatus, 0, nullptr, 0, transferred);
+    return Transfer(kHostToInterface, Dfu::CLRSTATUS, 0, nullptr, 0, transferred);
 }
 
 int WinUsbConnection::AbortRequest()
 {
     ULONG transferred = 0;
-    return Transfer(kHostToInterface, kDfuAbort, 0, nullptr, 0, transferred);
+    return Transfer(kHostToInterface, Dfu::ABORT, 0, nullptr, 0, transferred);
 }

@@ -1,6 +1,6 @@
 // The connection to a device in DFU mode, opened with WinUSB on its device interface path, and
-// the four DFU class requests (DFU 1.1 with the DfuSe commands) that the download sends as
-// control transfers on endpoint 0: DNLOAD, GETSTATUS, CLRSTATUS and ABORT.
+// the four DFU class requests (DFU 1.1 with the DfuSe commands, DfuProtocol.h) that the download
+// sends as control transfers on endpoint 0: DNLOAD, GETSTATUS, CLRSTATUS and ABORT.
 //
 // A request returns 0, or kRequestFailed with the system's error code kept as the last error
 // (kNotOpenError for a connection that is not open). Nothing retries; the caller decides. One
@@ -11,6 +11,7 @@
 #include "platform/WinUsb.h"
 
 #include <cstdint>
+#include <string>
 
 // The decoded answer of GETSTATUS.
 struct DfuStatus
@@ -29,12 +30,6 @@ public:
     static constexpr int kRequestFailed = -70;
     static constexpr std::int32_t kNotOpenError = -50;
     static constexpr std::uint16_t kStatusLength = 6;
-
-    // DFU device states the download looks at.
-    static constexpr std::uint32_t kDfuIdle = 2;
-    static constexpr std::uint32_t kDfuDownloadBusy = 4;
-    static constexpr std::uint32_t kDfuDownloadIdle = 5;
-    static constexpr std::uint32_t kDfuError = 10;
 
     WinUsbConnection() = default;
     ~WinUsbConnection();
@@ -57,6 +52,18 @@ public:
     int AbortRequest();
 
     std::int32_t GetLastError() const { return mLastError; }
+    // The last status the device answered since the connection was opened; false when none.
+    bool GetLastStatus(DfuStatus& status) const
+    {
+        status = mLastStatus;
+        return mHasStatus;
+    }
+    // The last error as a failure text shows it: "system error 31 (ERROR_GEN_FAILURE)", or "the
+    // connection is not open".
+    std::string DescribeLastError() const { return DescribeError(mLastError); }
+    static std::string DescribeError(std::int32_t error);
+    // Whether the error says the device has left the bus.
+    static bool IsGoneError(std::int32_t error);
 
 private:
     int Transfer(std::uint8_t requestType, std::uint8_t request, std::uint16_t value,
@@ -66,4 +73,6 @@ private:
     HANDLE mFile = INVALID_HANDLE_VALUE;
     WINUSB_INTERFACE_HANDLE mInterface = INVALID_HANDLE_VALUE;
     std::int32_t mLastError = 0;
+    DfuStatus mLastStatus;
+    bool mHasStatus = false;
 };

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
 
 using namespace OrvTest;
@@ -43,7 +45,7 @@ TEST(DfuSeFirmwareFile, HandsOutTheElementInBlocks)
         std::uint16_t lastLength;
     };
     for (const Case& c : {Case{4096, 2, 2048}, Case{4097, 3, 1}, Case{5000, 3, 904},
-                          Case{2048, 1, 2048}, Case{1, 1, 1}, Case{0, 0, 0}})
+                          Case{2048, 1, 2048}, Case{1, 1, 1}})
     {
         SCOPED_TRACE(c.size);
         const auto data = ImageData(0x0031, c.size);
@@ -157,8 +159,8 @@ TEST(DfuSeFirmwareFile, RefusesBadFilesWithAReason)
          "does not end where the DFU suffix begins"},
         {"huge element size", edited([](auto& b) { Put32(b, 289, 0xFFFFFF00u); }),
          "does not end where the DFU suffix begins"},
-        {"target size", edited([](auto& b) { Put32(b, 277, 5); }), "sizes do not match"},
-        {"image size", edited([](auto& b) { Put32(b, 6, 5); }), "sizes do not match"},
+        {"an empty element", DfuSeFile(0x08008000, {}), "is empty"},
+        {"alternate setting 1", edited([](auto& b) { b.at(17) = 1; }), "alternate setting 1"},
         {"past the address space", edited([](auto& b) { Put32(b, 285, 0xFFFFFC00u); }),
          "past the end of the address space"},
         {"a data byte changed", edited([](auto& b) { b.at(1000) ^= 0x80; }, false), "CRC"},
@@ -196,30 +198,161 @@ TEST(DfuSeFirmwareFile, RefusesBadFilesWithAReason)
     EXPECT_EQ(dfu->Open(file.WidePath(), 2048), S_OK);
 }
 
-// A file longer than any element of 65535 blocks is refused by its length, before it is read.
-TEST(DfuSeFirmwareFile, RefusesAFileTooLargeForSixteenBitBlockNumbers)
+// The prefix's image size and the target size are not checked: packers disagree on whether they
+// count the suffix or the element's header, and the suffix CRC and the element's bounds guard
+// the data.
+TEST(DfuSeFirmwareFile, AcceptsWhatOtherPackersWriteInTheSizeFields)
 {
+    const auto data = ImageData(0x0031, 5000);
+    const auto good = DfuSeFile(0x08008000, data);
+    struct Case
+    {
+        const char* name;
+        std::size_t at;
+        std::uint32_t value;
+    };
+    const Case cases[] = {
+        {"image size counting the suffix", 6, static_cast<std::uint32_t>(good.size())},
+        {"image size 0", 6, 0},
+        {"target size without the element's header", 277, 5000},
+        {"target size 0", 277, 0},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        auto bytes = good;
+        Put32(bytes, c.at, c.value);
+        RefreshCrc(bytes);
+        TempFile file("sizes.dfu");
+        file.Write(bytes);
+        auto dfu = Opened(file);
+        ASSERT_TRUE(dfu->IsValid());
+        std::vector<std::uint8_t> read;
+        for (std::uint16_t i = 0; i < dfu->GetBlockCount(); ++i)
+        {
+            std::uint8_t buffer[2048];
+            std::uint16_t length = sizeof(buffer);
+            ASSERT_EQ(dfu->ReadBlock(i, buffer, length), S_OK);
+            read.insert(read.end(), buffer, buffer + length);
+        }
+        EXPECT_EQ(read, data);
+    }
+}
+
+// An element larger than the device's flash is refused by the file's length, before it is read.
+TEST(DfuSeFirmwareFile, RefusesAnElementLargerThanTheFlash)
+{
+    const std::uint32_t flash = LDfuSeFirmwareFile::GetMaximumElementSize();
+    EXPECT_EQ(flash, 0x100000u);
     TempFile file("large.dfu");
-    file.Write(DfuSeFile(0x08008000, ImageData(0x0031, 4096)));
-    ASSERT_EQ(truncate(file.Path().c_str(), 293 + 0x10000ll * 2048 + 16), 0);
+    file.Write(DfuSeFile(0x08000000, std::vector<std::uint8_t>(flash, 0x5A)));
+    auto fits = Opened(file);
+    EXPECT_EQ(fits->GetBlockCount(), flash / 2048);
+
+    file.Write(DfuSeFile(0x08000000, std::vector<std::uint8_t>(flash + 1, 0x5A)));
     auto dfu = Opened(file, E_FAIL);
+    EXPECT_NE(dfu->GetRefusal().find("too large"), std::string::npos) << dfu->GetRefusal();
+    ASSERT_EQ(truncate(file.Path().c_str(), 293 + 0x10000ll * 2048 + 16), 0);
+    dfu = Opened(file, E_FAIL);
     EXPECT_NE(dfu->GetRefusal().find("too large"), std::string::npos) << dfu->GetRefusal();
 }
 
-// A file cut short after it was opened gives a read failure, not stale bytes.
-TEST(DfuSeFirmwareFile, AFileCutShortAfterOpenFailsToRead)
+// The blocks are the bytes that were checked: a file changed, cut short or removed after Open
+// changes nothing of what is handed out.
+TEST(DfuSeFirmwareFile, TheBlocksAreTheBytesThatWereChecked)
 {
-    TempFile file("cut.dfu");
-    file.Write(DfuSeFile(0x08008000, ImageData(0x0031, 3 * 2048)));
+    const auto data = ImageData(0x0031, 3 * 2048);
+    TempFile file("changed.dfu");
+    file.Write(DfuSeFile(0x08008000, data));
     auto dfu = Opened(file);
+    auto other = data;
+    other[100] ^= 0xFF;
+    file.Write(DfuSeFile(0x08008000, other));
     ASSERT_EQ(truncate(file.Path().c_str(), 293 + 2048 + 10), 0);
-    std::uint8_t buffer[2048];
-    std::uint16_t length = sizeof(buffer);
-    EXPECT_EQ(dfu->ReadBlock(0, buffer, length), S_OK);
-    length = sizeof(buffer);
-    EXPECT_EQ(dfu->ReadBlock(1, buffer, length), E_FAIL);
-    length = sizeof(buffer);
-    EXPECT_EQ(dfu->ReadBlock(2, buffer, length), E_FAIL);
+    std::remove(file.Path().c_str());
+
+    std::vector<std::uint8_t> read;
+    for (std::uint16_t i = 0; i < 3; ++i)
+    {
+        std::uint8_t buffer[2048];
+        std::uint16_t length = sizeof(buffer);
+        ASSERT_EQ(dfu->ReadBlock(i, buffer, length), S_OK);
+        read.insert(read.end(), buffer, buffer + length);
+    }
+    EXPECT_EQ(read, data);
+}
+
+// Anything but a regular file is refused at once: a folder, a device, and a pipe (opening a pipe
+// for reading would wait for a writer).
+TEST(DfuSeFirmwareFile, RefusesWhatIsNotARegularFileWithoutWaiting)
+{
+    const std::string fifo = ::testing::TempDir() + "orv_engine_fifo_" + std::to_string(getpid());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct Case
+    {
+        std::string path;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {fifo, "not a regular file"},
+        {"/dev/null", "not a regular file"},
+        {::testing::TempDir(), "folder"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.path);
+        auto dfu = LDfuSeFirmwareFile::Create();
+        auto opening = std::async(std::launch::async,
+                                  [&] { return dfu->Open(Orv::WString(c.path.c_str()), 2048); });
+        if (opening.wait_for(std::chrono::seconds(5)) != std::future_status::ready)
+        {
+            // Release an open that waits for a writer, so that the test ends.
+            const int writer = open(c.path.c_str(), O_WRONLY | O_NONBLOCK);
+            ADD_FAILURE() << "Open waited on " << c.path;
+            opening.wait();
+            if (writer >= 0)
+            {
+                close(writer);
+            }
+            continue;
+        }
+        EXPECT_EQ(opening.get(), E_FAIL);
+        EXPECT_NE(dfu->GetRefusal().find(c.reason), std::string::npos) << dfu->GetRefusal();
+    }
+    std::remove(fifo.c_str());
+}
+
+// The suffix names the device a file is for; 0xFFFF stands for any vendor or product.
+TEST(DfuSeFirmwareFile, TheSuffixNamesTheDevice)
+{
+    struct Case
+    {
+        std::uint16_t vendorId;
+        std::uint16_t productId;
+        bool forBootloader;
+        bool forController;
+    };
+    const Case cases[] = {
+        {0x0483, 0xDF11, true, false},  {0x7A5E, 0x8010, false, true},
+        {0xFFFF, 0xFFFF, true, true},   {0xFFFF, 0x8010, false, true},
+        {0x1234, 0xDF11, false, false}, {0x7A5E, 0xDF11, false, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.vendorId) + ":" + std::to_string(c.productId));
+        OrvTools::DfuSeImage image;
+        image.vendorId = c.vendorId;
+        image.productId = c.productId;
+        image.address = 0x08008000;
+        image.data = ImageData(0x0031, 100);
+        TempFile file("ids.dfu");
+        file.Write(OrvTools::DfuSeWriter::Build(image));
+        auto dfu = Opened(file);
+        EXPECT_EQ(dfu->GetVendorId(), c.vendorId);
+        EXPECT_EQ(dfu->GetProductId(), c.productId);
+        EXPECT_EQ(dfu->IsForDevice(0x0483, 0xDF11), c.forBootloader);
+        EXPECT_EQ(dfu->IsForDevice(0x7A5E, 0x8010), c.forController);
+    }
 }
 
 TEST(DfuSeFirmwareFile, SuffixCrcIsTheWritersCrc)

@@ -1,11 +1,16 @@
 // The download, run by the real engine on its worker against the simulated DfuSe bootloader.
+#include "DfuProtocol.h"
 #include "EngineTestSupport.h"
 #include "WinUsbConnection.h"
+#include "platform/WinUsb.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace OrvTest;
 using OrvPlatform::BusyAnswer;
@@ -18,46 +23,8 @@ using Engine = LUpdateEngineInterface;
 
 namespace
 {
-constexpr std::uint16_t kControllerPid = 0x8010;
-constexpr std::uint16_t kWheelDisplayPid = 0xB010;
-
-class DownloadTest : public SimulatedBusTest
+class DownloadTest : public DownloadTestBase
 {
-protected:
-    std::shared_ptr<SimulatedUnit> AddBootloader(std::uint16_t productId)
-    {
-        const auto config = productId == kControllerPid ? SimulatedUnitConfig::Controller(0x0010)
-                                                        : SimulatedUnitConfig::WheelDisplay(0x0010);
-        return SimulatedDevices::AddUnit(FastUnit(config, SimulatedMode::Bootloader));
-    }
-
-    // An engine with the file and the device found in update mode (state 7).
-    Orv::RCPtr<RecordingEngine> Ready(std::uint16_t productId, const TempFile& file)
-    {
-        Orv::RCPtr<RecordingEngine> engine(new RecordingEngine());
-        EXPECT_EQ(engine->Initialize(Orv::WString()), S_OK);
-        engine->SetDeviceDefinitions(Definitions({MakeDefinition(productId)}));
-        EXPECT_EQ(engine->SetFirmwareFile(file.WidePath(), Engine::VersionInfo()), S_OK);
-        EXPECT_EQ(engine->Rescan(), S_OK);
-        EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceUpdateMode);
-        engine->ClearRecords();
-        return engine;
-    }
-
-    // Runs the download to its end; the update result.
-    static int Run(RecordingEngine& engine)
-    {
-        EXPECT_EQ(engine.StartDownload(), S_OK);
-        EXPECT_EQ(engine.WaitForTask(30000), S_OK);
-        return engine.GetUpdateResult(false);
-    }
-
-    static unsigned int FailureReason(const RecordingEngine& engine)
-    {
-        unsigned int reason = 0;
-        EXPECT_EQ(engine.GetSelectedFailureReason(reason), S_OK);
-        return reason;
-    }
 };
 
 struct ImageCase
@@ -366,14 +333,17 @@ TEST_F(DownloadTest, AbortOutsideAnOperationIsRefused)
 }
 
 // A device that fails, stalls, vanishes or reports dfuERROR gives a failure (result 2, state 4,
-// reason 4, completion with false), and is never told to leave DFU mode.
-TEST_F(DownloadTest, DeviceFailuresAreReportedAsFailures)
+// reason 4, completion with false), is never told to leave DFU mode, and the failure keeps its
+// cause as text: the step, the request, the state and status the device answered, the system's
+// error. The text goes to the debug output too.
+TEST_F(DownloadTest, DeviceFailuresAreReportedAsFailuresWithTheirCause)
 {
     struct Case
     {
         const char* name;
         SimulatedFaultRule fault;
         bool unplug;
+        std::vector<std::string> text;
     };
     auto rule = [](SimulatedStep step, SimulatedFault fault, unsigned occurrence = 1)
     {
@@ -388,22 +358,48 @@ TEST_F(DownloadTest, DeviceFailuresAreReportedAsFailures)
     shortStatus.answerLength = 5;
     const std::vector<Case> cases = {
         {"vanishes while a block is sent",
-         rule(SimulatedStep::DataRequest, SimulatedFault::Vanish, 5), false},
-        {"vanishes while it erases", rule(SimulatedStep::EraseOperation, SimulatedFault::Vanish, 2),
-         false},
-        {"stalls the erase request", rule(SimulatedStep::EraseRequest, SimulatedFault::Stall, 2),
-         false},
-        {"stalls a data request", rule(SimulatedStep::DataRequest, SimulatedFault::Stall, 3),
-         false},
+         rule(SimulatedStep::DataRequest, SimulatedFault::Vanish, 5),
+         false,
+         {"writing block 5 of 32 (2048 bytes at 0x0800A000): DNLOAD failed: system error 1167 "
+          "(ERROR_DEVICE_NOT_CONNECTED"}},
+        {"vanishes while it erases",
+         rule(SimulatedStep::EraseOperation, SimulatedFault::Vanish, 2),
+         false,
+         {"erasing the sector at 0x0800C000: GETSTATUS failed", "ERROR_DEVICE_NOT_CONNECTED"}},
+        {"stalls the erase request",
+         rule(SimulatedStep::EraseRequest, SimulatedFault::Stall, 2),
+         false,
+         {"erasing the sector at 0x0800C000: DNLOAD failed: system error 31 (ERROR_GEN_FAILURE"}},
+        {"stalls a data request",
+         rule(SimulatedStep::DataRequest, SimulatedFault::Stall, 3),
+         false,
+         {"writing block 3 of 32", "DNLOAD failed", "ERROR_GEN_FAILURE"}},
         {"fails to program a block (dfuERROR)",
-         rule(SimulatedStep::ProgramOperation, SimulatedFault::Fail, 3), false},
-        {"fails to erase (dfuERROR)", rule(SimulatedStep::EraseOperation, SimulatedFault::Fail),
-         false},
-        {"fails a status request", rule(SimulatedStep::GetStatusRequest, SimulatedFault::Fail, 4),
-         false},
-        {"answers a status request short", shortStatus, false},
-        {"cannot be claimed", rule(SimulatedStep::ClaimInterface, SimulatedFault::Fail), false},
-        {"is gone before the download", {}, true},
+         rule(SimulatedStep::ProgramOperation, SimulatedFault::Fail, 3),
+         false,
+         {"writing block 3 of 32", "GETSTATUS answered dfuERROR (bState 10), status errPROG "
+                                   "(bStatus 0x06)"}},
+        {"fails to erase (dfuERROR)",
+         rule(SimulatedStep::EraseOperation, SimulatedFault::Fail),
+         false,
+         {"erasing the sector at 0x08008000: GETSTATUS answered dfuERROR (bState 10), status "
+          "errERASE (bStatus 0x04)"}},
+        {"fails a status request",
+         rule(SimulatedStep::GetStatusRequest, SimulatedFault::Fail, 4),
+         false,
+         {"erasing the sector at 0x0800C000: GETSTATUS failed: system error 31"}},
+        {"answers a status request short",
+         shortStatus,
+         false,
+         {"erasing the sector at 0x08010000: GETSTATUS failed", "ERROR_INVALID_DATA"}},
+        {"cannot be claimed",
+         rule(SimulatedStep::ClaimInterface, SimulatedFault::Fail),
+         false,
+         {"opening the device in DFU mode failed: system error 5 (ERROR_ACCESS_DENIED"}},
+        {"is gone before the download",
+         {},
+         true,
+         {"opening the device in DFU mode failed: system error 2 (ERROR_FILE_NOT_FOUND"}},
     };
     for (const Case& c : cases)
     {
@@ -422,42 +418,125 @@ TEST_F(DownloadTest, DeviceFailuresAreReportedAsFailures)
             unit->AddFault(c.fault);
         }
 
-        EXPECT_EQ(Run(*engine), Engine::kUpdateFailed);
+        ::testing::internal::CaptureStderr();
+        const int result = Run(*engine);
+        const std::string debugOutput = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(result, Engine::kUpdateFailed);
         EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceFailed);
         EXPECT_EQ(FailureReason(*engine), Engine::kFailureDevice);
         EXPECT_EQ(engine->GetCompletions(), std::vector<bool>{false});
         const auto requests = Requests(*unit);
         EXPECT_EQ(std::count(requests.begin(), requests.end(), "L"), 0);
         EXPECT_NE(unit->Mode(), SimulatedMode::Normal);
+        const std::string text = FailureText(*engine);
+        EXPECT_EQ(text.rfind("Device failure: ", 0), 0u) << text;
+        for (const std::string& part : c.text)
+        {
+            EXPECT_NE(text.find(part), std::string::npos) << text;
+        }
+        EXPECT_NE(debugOutput.find(text), std::string::npos) << debugOutput;
         // The result is read and cleared once.
         EXPECT_EQ(engine->GetUpdateResult(true), Engine::kUpdateFailed);
         EXPECT_EQ(engine->GetUpdateResult(true), Engine::kUpdateReady);
     }
 }
 
-// A device found in dfuERROR is cleared with CLRSTATUS first; one that stays in error is a
-// failure.
-TEST_F(DownloadTest, ADeviceInErrorIsClearedFirst)
+namespace
 {
-    for (bool clearFails : {false, true})
+// Sends one UPLOAD of a whole frame through the Windows-named calls, leaving the device in
+// dfuUPLOAD-IDLE.
+void UploadOneFrame(const Orv::WString& path)
+{
+    HANDLE file = CreateFileW(path.GetBuffer(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    WINUSB_INTERFACE_HANDLE usb = INVALID_HANDLE_VALUE;
+    ASSERT_TRUE(WinUsb_Initialize(file, &usb));
+    std::vector<std::uint8_t> frame(2048);
+    ULONG transferred = 0;
+    const WINUSB_SETUP_PACKET upload{0xA1, Dfu::UPLOAD, 2, 0, 2048};
+    EXPECT_TRUE(WinUsb_ControlTransfer(usb, upload, frame.data(), 2048, &transferred, nullptr));
+    EXPECT_EQ(transferred, 2048u);
+    WinUsb_Free(usb);
+    CloseHandle(file);
+}
+} // namespace
+
+// A device left in the middle of something by an earlier, interrupted transfer is brought to
+// dfuIDLE before the erase, and the update goes through at the first attempt: ABORT ends a
+// download or upload left half-way, CLRSTATUS clears dfuERROR (DFU 1.1 allows it only there), an
+// operation still running is waited for. A device that stays in error is a failure.
+TEST_F(DownloadTest, ADeviceLeftMidTransferIsBroughtToIdleAtTheFirstAttempt)
+{
+    enum class Left
     {
-        SCOPED_TRACE(clearFails);
+        Error,
+        DownloadIdle,
+        UploadIdle,
+        Busy,
+        ErrorThatStays,
+    };
+    struct Case
+    {
+        const char* name;
+        Left left;
+        DfuState state;
+        const char* request; // what brings it to dfuIDLE
+    };
+    const Case cases[] = {
+        {"dfuERROR", Left::Error, DfuState::dfuERROR, "C"},
+        {"dfuDNLOAD-IDLE", Left::DownloadIdle, DfuState::dfuDNLOAD_IDLE, "X"},
+        {"dfuUPLOAD-IDLE", Left::UploadIdle, DfuState::dfuUPLOAD_IDLE, "X"},
+        {"dfuDNBUSY, then dfuDNLOAD-IDLE", Left::Busy, DfuState::dfuDNBUSY, "X"},
+        {"dfuERROR, and CLRSTATUS fails", Left::ErrorThatStays, DfuState::dfuERROR, "C"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
         SimulatedDevices::Reset();
         auto unit = AddBootloader(kControllerPid);
-        TempFile file("error.dfu");
-        file.Write(DfuSeFile(kApplicationStart, ImageData(0x0031, 4096)));
+        const auto data = ImageData(0x0031, 4096);
+        TempFile file("left.dfu");
+        file.Write(DfuSeFile(kApplicationStart, data));
         auto engine = Ready(kControllerPid, file);
+        LUpdateEngine::DeviceDefinitionEx record;
+        ASSERT_TRUE(engine->GetFoundDevice(0, record));
         {
-            // CLRSTATUS is not allowed in dfuIDLE: the device stalls it and enters dfuERROR.
-            LUpdateEngine::DeviceDefinitionEx record;
-            ASSERT_TRUE(engine->GetFoundDevice(0, record));
             WinUsbConnection connection;
             ASSERT_EQ(connection.Open(record.bootloaderPath), 1);
-            connection.ClearStatus();
+            DfuStatus status;
+            std::uint8_t command[5] = {0x21, 0x00, 0x80, 0x00, 0x08};
+            switch (c.left)
+            {
+                case Left::Error:
+                case Left::ErrorThatStays:
+                    // Not allowed in dfuIDLE: the device stalls it and enters dfuERROR.
+                    connection.ClearStatus();
+                    break;
+                case Left::DownloadIdle:
+                    ASSERT_EQ(connection.Download(command, 5, 0), 0);
+                    connection.GetStatus(status);
+                    connection.GetStatus(status);
+                    break;
+                case Left::UploadIdle:
+                    connection.Close();
+                    UploadOneFrame(record.bootloaderPath);
+                    break;
+                case Left::Busy:
+                    unit->SetBusyAnswer(BusyAnswer::AnswerBusy);
+                    unit->SetTimings(
+                        {Milliseconds(20), Milliseconds(0), Milliseconds(0), Milliseconds(1)});
+                    command[0] = 0x41; // erase the 64 KB sector at 0x08010000: 80 ms
+                    command[3] = 0x01;
+                    ASSERT_EQ(connection.Download(command, 5, 0), 0);
+                    connection.GetStatus(status);
+                    break;
+            }
         }
-        ASSERT_EQ(unit->State(), DfuState::dfuERROR);
+        ASSERT_EQ(unit->State(), c.state);
         unit->ClearRequestLog();
-        if (clearFails)
+        if (c.left == Left::ErrorThatStays)
         {
             SimulatedFaultRule fault;
             fault.step = SimulatedStep::ClearStatusRequest;
@@ -466,27 +545,37 @@ TEST_F(DownloadTest, ADeviceInErrorIsClearedFirst)
         }
 
         const int result = Run(*engine);
-        const auto requests = Requests(*unit, true);
+        auto requests = Requests(*unit, true);
         ASSERT_GE(requests.size(), 2u);
         EXPECT_EQ(requests[0], "S");
-        EXPECT_EQ(requests[1], "C");
-        if (clearFails)
+        // Status requests while it is busy, then the one request that brings it to dfuIDLE.
+        const auto request = std::find_if(requests.begin(), requests.end(),
+                                          [](const std::string& w) { return w != "S"; });
+        ASSERT_NE(request, requests.end());
+        EXPECT_EQ(*request, c.request);
+        if (c.left == Left::ErrorThatStays)
         {
             EXPECT_EQ(result, Engine::kUpdateFailed);
             EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceFailed);
             EXPECT_EQ(CountPrefix(requests, 'E'), 0u);
+            EXPECT_NE(FailureText(*engine).find("bringing the device to dfuIDLE: CLRSTATUS failed"),
+                      std::string::npos)
+                << FailureText(*engine);
+            continue;
         }
-        else
-        {
-            EXPECT_EQ(result, Engine::kUpdateCompleted);
-            EXPECT_EQ(requests[2], "S");
-            EXPECT_EQ(requests[3], "E08008000");
-        }
+        EXPECT_EQ(result, Engine::kUpdateCompleted);
+        ASSERT_GE(requests.end() - request, 3);
+        EXPECT_EQ(request[1], "S");
+        EXPECT_EQ(request[2], "E08008000");
+        EXPECT_EQ(unit->ReadFlash(kApplicationStart, 4096), data);
+        EXPECT_TRUE(FailureText(*engine).empty()) << FailureText(*engine);
     }
 }
 
-// A corrupt, truncated or oversized file is refused before the device is touched: result 2,
-// reason 3, file state 1, nothing erased.
+// A bad file is refused before the device is touched: result 2, reason 3, file state 1, nothing
+// erased, and the reason kept as the failure text. Among them: an empty element (an update that
+// would write nothing), a target for another alternate setting, a suffix naming another device,
+// and a pipe (which must not hold the download up).
 TEST_F(DownloadTest, BadFilesAreRefusedBeforeAnythingIsErased)
 {
     TestSequence controller;
@@ -495,9 +584,12 @@ TEST_F(DownloadTest, BadFilesAreRefusedBeforeAnythingIsErased)
     {
         const char* name;
         std::vector<std::uint8_t> bytes;
-        bool controllerSequence;
+        const char* reason;
+        bool controllerSequence = false;
+        bool pipe = false;
     };
-    auto good = DfuSeFile(kApplicationStart, ImageData(0x0031, 0x6000));
+    const auto data = ImageData(0x0031, 0x6000);
+    auto good = DfuSeFile(kApplicationStart, data);
     auto corrupt = good;
     corrupt[400] ^= 0x01;
     auto truncated = good;
@@ -505,15 +597,36 @@ TEST_F(DownloadTest, BadFilesAreRefusedBeforeAnythingIsErased)
     auto badTargets = good;
     badTargets[10] = 2;
     RefreshCrc(badTargets);
+    auto forDevice =
+        [&](std::uint16_t vendorId, std::uint16_t productId, std::uint8_t alternateSetting = 0)
+    {
+        OrvTools::DfuSeImage image;
+        image.vendorId = vendorId;
+        image.productId = productId;
+        image.alternateSetting = alternateSetting;
+        image.address = kApplicationStart;
+        image.data = data;
+        return OrvTools::DfuSeWriter::Build(image);
+    };
     const std::vector<Case> cases = {
-        {"corrupt", corrupt, false},
-        {"truncated", truncated, false},
-        {"two targets", badTargets, false},
-        {"not a DfuSe file", std::vector<std::uint8_t>(4096, 0x20), false},
-        {"past the end of the flash", DfuSeFile(0x080F8000, ImageData(0x0031, 0x10000)), false},
-        {"in the bootloader's sectors", DfuSeFile(0x08000000, ImageData(0x0031, 0x1000)), false},
+        {"corrupt", corrupt, "CRC"},
+        {"truncated", truncated, "DFU suffix"},
+        {"two targets", badTargets, "2 targets"},
+        {"not a DfuSe file", std::vector<std::uint8_t>(4096, 0x20), "signature"},
+        {"past the end of the flash", DfuSeFile(0x080F8000, ImageData(0x0031, 0x10000)),
+         "flash sectors"},
+        {"in the bootloader's sectors", DfuSeFile(0x08000000, ImageData(0x0031, 0x1000)),
+         "flash sectors"},
         {"larger than the image's sectors",
-         DfuSeFile(kApplicationStart, ImageData(0x0031, 0x18000 + 2048)), true},
+         DfuSeFile(kApplicationStart, ImageData(0x0031, 0x18000 + 2048)), "flash sectors", true},
+        {"an empty element", DfuSeFile(kApplicationStart, {}), "empty"},
+        {"alternate setting 1", forDevice(0x0483, 0xDF11, 1), "alternate setting 1"},
+        {"for vendor 0x1234", forDevice(0x1234, 0xDF11),
+         "made for the USB device 0x1234:0xDF11, not for this device (0x7A5E:0x8010, in DFU mode "
+         "0x0483:0xDF11)"},
+        {"for the wheel display", forDevice(0x7A5E, 0xB010), "0x7A5E:0xB010"},
+        {"for any product of vendor 0x1234", forDevice(0x1234, 0xFFFF), "0x1234:0xFFFF"},
+        {"a pipe", {}, "not a regular file", false, true},
     };
     for (const Case& c : cases)
     {
@@ -523,10 +636,29 @@ TEST_F(DownloadTest, BadFilesAreRefusedBeforeAnythingIsErased)
         auto unit = AddBootloader(kControllerPid);
         const auto before = unit->ReadFlash(0x08000000, 0x100000);
         TempFile file("bad.dfu");
-        file.Write(c.bytes);
+        if (c.pipe)
+        {
+            ASSERT_EQ(mkfifo(file.Path().c_str(), 0600), 0);
+        }
+        else
+        {
+            file.Write(c.bytes);
+        }
         auto engine = Ready(kControllerPid, file);
 
-        EXPECT_EQ(Run(*engine), Engine::kUpdateFailed);
+        ASSERT_EQ(engine->StartDownload(), S_OK);
+        if (engine->WaitForTask(5000) != S_OK)
+        {
+            // Release a download that waits for a writer of the pipe, so that the test ends.
+            const int writer = open(file.Path().c_str(), O_WRONLY | O_NONBLOCK);
+            ADD_FAILURE() << "the download waited on the file";
+            engine->WaitForTask(INFINITE);
+            if (writer >= 0)
+            {
+                close(writer);
+            }
+        }
+        EXPECT_EQ(engine->GetUpdateResult(false), Engine::kUpdateFailed);
         EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceFailed);
         EXPECT_EQ(FailureReason(*engine), Engine::kFailureFile);
         EXPECT_EQ(engine->GetFileState(), Engine::kFileMissing);
@@ -535,34 +667,95 @@ TEST_F(DownloadTest, BadFilesAreRefusedBeforeAnythingIsErased)
         EXPECT_EQ(engine->GetCompletions(), std::vector<bool>{false});
         EXPECT_TRUE(unit->RequestLog().empty());
         EXPECT_EQ(unit->ReadFlash(0x08000000, 0x100000), before);
+        const std::string text = FailureText(*engine);
+        EXPECT_EQ(text.rfind("Firmware file refused: " + file.Path() + ": ", 0), 0u) << text;
+        EXPECT_NE(text.find(c.reason), std::string::npos) << text;
         // A refused file is not tried again until a file is set.
         EXPECT_EQ(engine->StartDownload(), E_FAIL);
     }
 }
 
-// A file that is gone by the time the download starts is a file failure.
-TEST_F(DownloadTest, AVanishedFileIsAFileFailure)
+// What other packers write is accepted: an image size that counts the suffix, a target size
+// without the element's header; and a suffix for any device or for the device in normal mode.
+TEST_F(DownloadTest, FilesOfOtherPackersAreWritten)
 {
-    auto unit = AddBootloader(kControllerPid);
-    auto file = std::make_unique<TempFile>("gone.dfu");
-    file->Write(DfuSeFile(kApplicationStart, ImageData(0x0031, 4096)));
-    auto engine = Ready(kControllerPid, *file);
-    file.reset();
-    EXPECT_EQ(Run(*engine), Engine::kUpdateFailed);
-    EXPECT_EQ(FailureReason(*engine), Engine::kFailureFile);
-    EXPECT_TRUE(unit->RequestLog().empty());
+    const auto data = ImageData(0x0031, 5000);
+    auto build = [&](std::uint16_t vendorId, std::uint16_t productId)
+    {
+        OrvTools::DfuSeImage image;
+        image.vendorId = vendorId;
+        image.productId = productId;
+        image.address = kApplicationStart;
+        image.data = data;
+        return OrvTools::DfuSeWriter::Build(image);
+    };
+    auto withSuffixInImageSize = build(0x0483, 0xDF11);
+    for (int i = 0; i < 4; ++i)
+    {
+        withSuffixInImageSize[6 + i] =
+            static_cast<std::uint8_t>(withSuffixInImageSize.size() >> (8 * i));
+    }
+    RefreshCrc(withSuffixInImageSize);
+    auto bareTargetSize = build(0x0483, 0xDF11);
+    bareTargetSize[277] = 5000 & 0xFF;
+    bareTargetSize[278] = 5000 >> 8;
+    RefreshCrc(bareTargetSize);
+    const std::pair<const char*, std::vector<std::uint8_t>> cases[] = {
+        {"image size counting the suffix", withSuffixInImageSize},
+        {"target size without the element's header", bareTargetSize},
+        {"for any device", build(0xFFFF, 0xFFFF)},
+        {"for the device in normal mode", build(0x7A5E, 0x8010)},
+    };
+    for (const auto& [name, bytes] : cases)
+    {
+        SCOPED_TRACE(name);
+        SimulatedDevices::Reset();
+        auto unit = AddBootloader(kControllerPid);
+        TempFile file("packer.dfu");
+        file.Write(bytes);
+        auto engine = Ready(kControllerPid, file);
+        EXPECT_EQ(Run(*engine), Engine::kUpdateCompleted) << FailureText(*engine);
+        EXPECT_EQ(unit->ReadFlash(kApplicationStart, 5000), data);
+    }
 }
 
-// An element of no bytes erases and writes nothing; the closing request goes out and the
-// download completes.
-TEST_F(DownloadTest, AnEmptyElementWritesNothing)
+// The bytes written are the bytes checked: a file rewritten, then cut short, while the device
+// erases changes nothing of what reaches the flash.
+TEST_F(DownloadTest, TheBytesWrittenAreTheBytesChecked)
 {
-    auto unit = AddBootloader(kControllerPid);
-    TempFile file("empty.dfu");
-    file.Write(DfuSeFile(kApplicationStart, {}));
-    auto engine = Ready(kControllerPid, file);
-    EXPECT_EQ(Run(*engine), Engine::kUpdateCompleted);
-    EXPECT_EQ(Requests(*unit), std::vector<std::string>{"L"});
+    auto unit = AddBootloader(kWheelDisplayPid);
+    const auto data = ImageData(0x0050, 0x8000);
+    TempFile file("changed.dfu");
+    file.Write(DfuSeFile(kApplicationStart, data));
+    auto engine = Ready(kWheelDisplayPid, file);
+    auto other = data;
+    for (std::size_t i = 0x200; i < other.size(); i += 97)
+    {
+        other[i] ^= 0x5A;
+    }
+    int erases = 0;
+    unit->SetRequestHook(
+        [&](const OrvPlatform::SimulatedControlRequest& request)
+        {
+            if (request.request != Dfu::DNLOAD || request.data.empty() || request.data[0] != 0x41)
+            {
+                return;
+            }
+            // A valid file with other data at the first erase, cut short at the second.
+            if (++erases == 1)
+            {
+                file.Write(DfuSeFile(kApplicationStart, other));
+            }
+            else if (erases == 2)
+            {
+                EXPECT_EQ(truncate(file.Path().c_str(), 293 + 100), 0);
+            }
+        });
+
+    EXPECT_EQ(Run(*engine), Engine::kUpdateCompleted) << FailureText(*engine);
+    unit->SetRequestHook(nullptr);
+    EXPECT_EQ(erases, 2);
+    EXPECT_EQ(unit->ReadFlash(kApplicationStart, 0x8000), data);
 }
 
 // The download waits the poll time-out the device gives instead of asking it again and again,
@@ -590,6 +783,79 @@ TEST_F(DownloadTest, PollTimeoutsAreHonoured)
         EXPECT_EQ(operations, 1u + 1u + 8u);
         // One status request to start, one to see the device idle, now and then one more.
         EXPECT_LE(CountPrefix(requests, 'S'), 1 + 2 * operations + 3);
+    }
+}
+
+// A device that tells the host to poll at once (bwPollTimeout 0) but erases a 128 KB sector for
+// 2 s is polled every millisecond or so until it is done, not given up; one that stays busy past
+// the engine's ceiling fails with the cause, goes on erasing by itself, and takes the next
+// download at the first attempt.
+TEST_F(DownloadTest, ABusyDeviceIsPolledAtItsIntervalUpToTheCeiling)
+{
+    const std::uint32_t sector = 0x08020000; // 128 KB
+    const auto data = ImageData(0x0031, 4096);
+    TempFile file("busy.dfu");
+    file.Write(DfuSeFile(sector, data));
+    {
+        SCOPED_TRACE("2 s erase, bwPollTimeout 0");
+        auto unit = AddBootloader(kControllerPid);
+        unit->SetBusyAnswer(BusyAnswer::AnswerBusy);
+        unit->SetReportedPollTimeout(Milliseconds(0));
+        unit->SetTimings({Milliseconds(250), Milliseconds(0), Milliseconds(0), Milliseconds(1)});
+        auto engine = Ready(kControllerPid, file);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(Run(*engine), Engine::kUpdateCompleted) << FailureText(*engine);
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
+        EXPECT_EQ(unit->ReadFlash(sector, 4096), data);
+        // At least 1 ms between the status requests of the erase.
+        const auto requests = Requests(*unit, true);
+        const auto erase = std::find(requests.begin(), requests.end(), "E08020000");
+        ASSERT_NE(erase, requests.end());
+        const auto polls =
+            std::find_if(erase + 1, requests.end(), [](const std::string& w) { return w != "S"; }) -
+            (erase + 1);
+        EXPECT_GE(polls, 3);
+        EXPECT_LE(polls, 2000 + 10);
+    }
+    {
+        SCOPED_TRACE("past a ceiling of 50 ms");
+        SimulatedDevices::Reset();
+        auto unit = AddBootloader(kControllerPid);
+        unit->SetBusyAnswer(BusyAnswer::AnswerBusy);
+        unit->SetTimings({Milliseconds(40), Milliseconds(0), Milliseconds(0), Milliseconds(1)});
+        // Something in the sector, which the erase that goes on must blank.
+        auto first = Ready(kControllerPid, file);
+        ASSERT_EQ(Run(*first), Engine::kUpdateCompleted);
+        ASSERT_TRUE(unit->WaitForMode(SimulatedMode::Normal, Milliseconds(5000)));
+        unit->Plug(SimulatedMode::Bootloader);
+
+        auto engine = Ready(kControllerPid, file);
+        unit->ClearRequestLog();
+        engine->SetBusyCeiling(50);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(Run(*engine), Engine::kUpdateFailed);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+        EXPECT_EQ(FailureReason(*engine), Engine::kFailureDevice);
+        const std::string text = FailureText(*engine);
+        EXPECT_NE(text.find("erasing the sector at 0x08020000: the device was still busy "
+                            "(dfuDNBUSY (bState 4)"),
+                  std::string::npos)
+            << text;
+        EXPECT_NE(text.find("after 50 ms"), std::string::npos) << text;
+        EXPECT_EQ(CountPrefix(Requests(*unit), 'L'), 0u);
+
+        // The device finishes the erase by itself (320 ms); the next download waits for it.
+        const auto blank = std::vector<std::uint8_t>(4096, 0xFF);
+        while (unit->ReadFlash(sector, 4096) != blank &&
+               std::chrono::steady_clock::now() - start < std::chrono::seconds(5))
+        {
+            std::this_thread::sleep_for(Milliseconds(5));
+        }
+        EXPECT_EQ(unit->ReadFlash(sector, 4096), blank);
+        engine->SetBusyCeiling(LUpdateEngine::kBusyCeiling);
+        ASSERT_EQ(engine->Rescan(), S_OK);
+        EXPECT_EQ(Run(*engine), Engine::kUpdateCompleted) << FailureText(*engine);
+        EXPECT_EQ(unit->ReadFlash(sector, 4096), data);
     }
 }
 
@@ -674,25 +940,4 @@ TEST_F(DownloadTest, AnExceptionOnTheWorkerIsAFailure)
     ASSERT_EQ(engine->Rescan(), S_OK);
     EXPECT_EQ(Run(*engine), Engine::kUpdateCompleted);
     EXPECT_EQ(unit->ReadFlash(kApplicationStart, 4096), data);
-}
-
-// A file cut short while the device is erased is a file failure when its block cannot be read.
-TEST_F(DownloadTest, AFileCutShortDuringTheDownloadIsAFileFailure)
-{
-    auto unit = AddBootloader(kWheelDisplayPid);
-    unit->SetTimings({Milliseconds(30), Milliseconds(0), Milliseconds(0), Milliseconds(1)});
-    TempFile file("cut.dfu");
-    file.Write(DfuSeFile(kApplicationStart, ImageData(0x0050, 0x20000)));
-    auto engine = Ready(kWheelDisplayPid, file);
-
-    ASSERT_EQ(engine->StartDownload(), S_OK);
-    ASSERT_TRUE(engine->WaitForProgress(0.0, std::chrono::seconds(20)));
-    ASSERT_EQ(truncate(file.Path().c_str(), 293 + 4096), 0);
-    EXPECT_EQ(engine->WaitForTask(30000), S_OK);
-    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kUpdateFailed);
-    EXPECT_EQ(FailureReason(*engine), Engine::kFailureFile);
-    EXPECT_EQ(engine->GetFileState(), Engine::kFileMissing);
-    const auto requests = Requests(*unit);
-    EXPECT_EQ(CountPrefix(requests, 'D'), 2u);
-    EXPECT_EQ(std::count(requests.begin(), requests.end(), "L"), 0);
 }

@@ -268,6 +268,68 @@ protected:
     }
 };
 
+// A unit in its bootloader and an engine that found it, for the download's tests.
+class DownloadTestBase : public SimulatedBusTest
+{
+protected:
+    static constexpr std::uint16_t kControllerPid = 0x8010;
+    static constexpr std::uint16_t kWheelDisplayPid = 0xB010;
+
+    static std::shared_ptr<SimulatedUnit> AddBootloader(std::uint16_t productId)
+    {
+        const auto config = productId == kControllerPid ? SimulatedUnitConfig::Controller(0x0010)
+                                                        : SimulatedUnitConfig::WheelDisplay(0x0010);
+        return SimulatedDevices::AddUnit(FastUnit(config, OrvPlatform::SimulatedMode::Bootloader));
+    }
+
+    // An engine with the file (of that version) and the device found in update mode (state 7).
+    static Orv::RCPtr<RecordingEngine>
+    Ready(std::uint16_t productId, const TempFile& file,
+          const LUpdateEngineInterface::VersionInfo& version = {})
+    {
+        Orv::RCPtr<RecordingEngine> engine(new RecordingEngine());
+        EXPECT_EQ(engine->Initialize(Orv::WString()), S_OK);
+        engine->SetDeviceDefinitions(Definitions({MakeDefinition(productId)}));
+        EXPECT_EQ(engine->SetFirmwareFile(file.WidePath(), version), S_OK);
+        EXPECT_EQ(engine->Rescan(), S_OK);
+        EXPECT_EQ(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceUpdateMode);
+        engine->ClearRecords();
+        return engine;
+    }
+
+    // Runs the download to its end; the update result.
+    static int Run(RecordingEngine& engine)
+    {
+        EXPECT_EQ(engine.StartDownload(), S_OK);
+        EXPECT_EQ(engine.WaitForTask(30000), S_OK);
+        return engine.GetUpdateResult(false);
+    }
+
+    static unsigned int FailureReason(const RecordingEngine& engine)
+    {
+        unsigned int reason = 0;
+        EXPECT_EQ(engine.GetSelectedFailureReason(reason), S_OK);
+        return reason;
+    }
+
+    // The engine's last failure text, narrow.
+    static std::string FailureText(const LUpdateEngineInterface& engine)
+    {
+        return engine.GetLastFailureText().ToNarrow().GetBuffer();
+    }
+};
+
+// The version record's version (0x0042) as the device reports it: 0.0.4.2.
+inline LUpdateEngineInterface::VersionInfo DeviceVersion(std::uint16_t bcd)
+{
+    LUpdateEngineInterface::VersionInfo version;
+    for (int i = 0; i < 4; ++i)
+    {
+        version.parts[i] = (bcd >> (12 - 4 * i)) & 0xFu;
+    }
+    return version;
+}
+
 // A sequence for the tests: a device name, a sector table and a rescan result.
 class TestSequence : public IUpdateImageSequence
 {

@@ -110,6 +110,23 @@ TEST_F(EnterUpdateModeTest, ANameThatTwoPortsContainOpensNoneAndTheDeviceFails)
     EXPECT_TRUE(controller->MidiPort()->Received().empty());
     EXPECT_TRUE(wheel->MidiPort()->Received().empty());
     EXPECT_EQ(controller->Mode(), SimulatedMode::Normal);
+    EXPECT_EQ(engine->GetLastFailureText(),
+              WString(L"Device failure: entering update mode: the MIDI output port \"DJ Brelune "
+                      L"VANTA\" is ambiguous: the names of several ports contain it"));
+}
+
+// A port that does not open is a failure with its cause; nothing is sent.
+TEST_F(EnterUpdateModeTest, APortThatDoesNotOpenIsAFailureWithItsCause)
+{
+    sequence.name = WString(L"No Such Port");
+    SelectController();
+    EXPECT_EQ(engine->StartEnterUpdateMode(), E_FAIL);
+    EXPECT_EQ(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceFailed);
+    EXPECT_EQ(FailureReason(), LUpdateEngineInterface::kFailureDevice);
+    EXPECT_EQ(engine->GetLastFailureText(),
+              WString(L"Device failure: entering update mode: the MIDI output port \"No Such "
+                      L"Port\" could not be opened: no port of that name opens"));
+    EXPECT_TRUE(controller->MidiPort()->Received().empty());
 }
 
 TEST_F(EnterUpdateModeTest, ABootloaderThatNeverAppearsFailsAfterTheSearchPeriod)
@@ -125,6 +142,7 @@ TEST_F(EnterUpdateModeTest, ABootloaderThatNeverAppearsFailsAfterTheSearchPeriod
     EXPECT_EQ(controller->MidiPort()->Received().size(), 1u);
     EXPECT_EQ(engine->GetDeviceStates(), (std::vector<State>{{6, 5}, {4, 6}}));
     EXPECT_EQ(FailureReason(), LUpdateEngineInterface::kFailureDevice);
+    EXPECT_NE(engine->GetLastFailureText().Find(WString(L"did not appear in DFU mode")), -1);
 }
 
 TEST_F(EnterUpdateModeTest, AnAbortDuringTheSearchEndsIt)

@@ -7,6 +7,8 @@
 #include "UpdateNotificationData.h"
 #include "notification/NotificationClient.h"
 
+#include <optional>
+
 using namespace OrvTest;
 using Orv::WString;
 
@@ -131,7 +133,64 @@ TEST_F(TwoImageUpdateTest, AFailedSecondImageEndsTheSilentRunWithStatus1)
     EXPECT_EQ(engine->GetCompletions(), (std::vector<bool>{true, false}));
     // The next run resumes with the wheel display, which waits in its bootloader.
     EXPECT_EQ(wheel->Mode(), SimulatedMode::Bootloader);
-    EXPECT_EQ(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceUpdateMode);
+    EXPECT_EQ(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceFailed);
+}
+
+// An update that does not take fails the silent run (exit status 1) whether the sequence runs or
+// the command line fixes the image: the device stays in DFU mode, never comes back, or comes back
+// running another version than the image's. Nothing goes on to the wheel display.
+TEST_F(TwoImageUpdateTest, AnUpdateThatDoesNotTakeFailsTheSilentRun)
+{
+    struct Case
+    {
+        const char* name;
+        std::optional<SimulatedStep> step;
+        OrvPlatform::SimulatedFault fault;
+        bool otherVersion;
+    };
+    const Case cases[] = {
+        {"the leave request fails", SimulatedStep::LeaveRequest, OrvPlatform::SimulatedFault::Fail,
+         false},
+        {"it does not come back", SimulatedStep::ReturnToNormal,
+         OrvPlatform::SimulatedFault::Vanish, false},
+        {"it comes back in DFU mode", SimulatedStep::ReturnToNormal,
+         OrvPlatform::SimulatedFault::Fail, false},
+        {"its image holds another version", std::nullopt, OrvPlatform::SimulatedFault::Fail, true},
+    };
+    for (const char* line : {"-SILENT", "-SILENT -DEVICE_PID=32784"})
+    {
+        for (const Case& c : cases)
+        {
+            SCOPED_TRACE(std::string(line) + ": " + c.name);
+            TearDown();
+            SetUp();
+            // Long enough for a unit that comes back (10 ms after manifesting).
+            UpdateCompletion::Timings wait;
+            wait.pause = 10;
+            wait.rounds = 10;
+            UpdateCompletion::SetTimings(wait);
+            auto controller = AddController(0x0030);
+            auto wheel = AddWheelDisplay(0x0040);
+            if (c.step)
+            {
+                OrvPlatform::SimulatedFaultRule rule;
+                rule.step = *c.step;
+                rule.fault = c.fault;
+                controller->AddFault(rule);
+            }
+            if (c.otherVersion)
+            {
+                folder.WriteImage("zk71_tp_update_00_31_120936.dfu",
+                                  OrvPlatform::SimulatedFirmwareImage::Make(0x0030, 20 * 1024));
+            }
+            EXPECT_EQ(processor->Initialize(WString(line)), LUpdateProcessor::kQuietStop);
+            EXPECT_EQ(LUpdateProcessor::GetExitStatus(),
+                      LUpdateProcessor::kStatusSilentUpdateFailed);
+            EXPECT_FALSE(WasTouched(*wheel));
+            EXPECT_NE(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceUpdating);
+            EXPECT_TRUE(processor->IsIdle());
+        }
+    }
 }
 
 TEST_F(TwoImageUpdateTest, ASwitchThatNeverShowsTheBootloaderFailsTheSilentRun)

@@ -59,6 +59,38 @@ TEST(FindOption, OptionsAndValues)
     }
 }
 
+TEST(ParseDeviceId, DecimalOrHexadecimalFromOneTo0xFFFF)
+{
+    struct Row
+    {
+        const wchar_t* text;
+        bool valid;
+        std::uint32_t id;
+    };
+    const Row rows[] = {
+        {L"32784", true, 0x8010},  {L"1", true, 1},
+        {L"65535", true, 0xFFFF},  {L"0x8010", true, 0x8010},
+        {L"0X8010", true, 0x8010}, {L"0xdf11", true, 0xDF11},
+        {L"0xFFFF", true, 0xFFFF}, {L"00045072", true, 45072},
+        {L"0x0001", true, 1},      {L"abc", false, 0},
+        {L"-1", false, 0},         {L"32784abc", false, 0},
+        {L"70000", false, 0},      {L"65536", false, 0},
+        {L"0x10000", false, 0},    {L"0", false, 0},
+        {L"0x0", false, 0},        {L"", false, 0},
+        {L"0x", false, 0},         {L"+5", false, 0},
+        {L" 5", false, 0},         {L"5 ", false, 0},
+        {L"0x8010g", false, 0},    {L"99999999999999999999", false, 0},
+        {L"1e3", false, 0},        {L"0b101", false, 0},
+    };
+    for (const Row& row : rows)
+    {
+        std::uint32_t id = 0xABCDEF;
+        EXPECT_EQ(LUpdateProcessor::ParseDeviceId(WString(row.text), id), row.valid)
+            << Orv::NString(row.text).GetBuffer();
+        EXPECT_EQ(id, row.valid ? row.id : 0xABCDEFu) << Orv::NString(row.text).GetBuffer();
+    }
+}
+
 TEST(UpdaterHost, QuietStopCodes)
 {
     for (std::uint32_t code :
@@ -233,6 +265,58 @@ TEST_F(UpdateProcessorTest, CommandLinesInEachSituation)
     }
 }
 
+// A device id that is not a number from 1 to 0xFFFF refuses the command line with a message:
+// exit status 1, a quiet end, nothing sent to any device. Hexadecimal ids are taken.
+TEST_F(UpdateProcessorTest, DeviceIdsAreCheckedBeforeAnythingIsSent)
+{
+    struct Row
+    {
+        const char* line;
+        const char* shown; // in the message; null: accepted
+    };
+    const Row rows[] = {
+        {"-SILENT -DEVICE_PID=abc", "-DEVICE_PID=\"abc\""},
+        {"-SILENT -DEVICE_PID=-1", "-DEVICE_PID=\"-1\""},
+        {"-SILENT -DEVICE_PID=32784abc", "-DEVICE_PID=\"32784abc\""},
+        {"-SILENT -DEVICE_PID=70000", "-DEVICE_PID=\"70000\""},
+        {"-SILENT -DEVICE_PID=0", "-DEVICE_PID=\"0\""},
+        {"-SILENT -DEVICE_PID=", "-DEVICE_PID=\"\""},
+        {"-SILENT -DEVICE_VID=abc -DEVICE_PID=32784", "-DEVICE_VID=\"abc\""},
+        {"-SILENT -DEVICE_VID=0x17A5E -DEVICE_PID=32784", "-DEVICE_VID=\"0x17A5E\""},
+        {"-SILENT -DEVICE_PID=32784 -DEVICE_BOOTLOADER_PID=0xDF11x",
+         "-DEVICE_BOOTLOADER_PID=\"0xDF11x\""},
+        {"-RETURN_UPDATE_MODE_STATUS -DEVICE_PID=abc", "-DEVICE_PID=\"abc\""},
+        {"-DEVICE_PID=abc", "-DEVICE_PID=\"abc\""},
+        {"-SILENT -DEVICE_PID=0x8010", nullptr},
+        {"-SILENT -DEVICE_VID=0x7A5E -DEVICE_PID=0X8010 -DEVICE_BOOTLOADER_PID=0xdf11", nullptr},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.line);
+        TearDown();
+        SetUp();
+        Place(Units::BothOld);
+        ::testing::internal::CaptureStderr();
+        const ORVRESULT result = processor->Initialize(WString(row.line));
+        const std::string message = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(result, LUpdateProcessor::kQuietStop);
+        if (row.shown == nullptr)
+        {
+            EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 0);
+            ExpectWritten(controller, Written::Default, controllerImage);
+            ExpectWritten(wheel, Written::Nothing, wheelDisplayImage);
+            continue;
+        }
+        EXPECT_EQ(LUpdateProcessor::GetExitStatus(), LUpdateProcessor::kStatusCommandLineRefused);
+        EXPECT_NE(message.find(std::string("The command line is refused: ") + row.shown +
+                               " is not a USB id: give a number from 1 to 65535"),
+                  std::string::npos)
+            << message;
+        EXPECT_FALSE(WasTouched(*controller));
+        EXPECT_FALSE(WasTouched(*wheel));
+    }
+}
+
 TEST_F(UpdateProcessorTest, AFailedDeviceIsReportedBeforeAnythingElse)
 {
     Place(Units::OnlyWheelDisplay);
@@ -276,6 +360,10 @@ TEST_F(UpdateProcessorTest, AnUpdateStartedWithTheWindowRunsOnTheWorker)
     EXPECT_EQ(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceUpdating);
     EXPECT_FALSE(processor->IsIdle());
     EXPECT_EQ(engine->WaitForTask(10000), S_OK);
+    // The written device resets: the update goes on until the window's wait sees it back.
+    EXPECT_FALSE(processor->IsIdle());
+    EXPECT_TRUE(
+        UpdateCompletion::AwaitDeviceReset(Orv::RCPtr<LUpdateEngineInterface>(engine.Get())));
     EXPECT_TRUE(processor->IsIdle());
     EXPECT_TRUE(FlashHolds(*controller, controllerImage));
     // Without the main window nothing goes on to the wheel display.

@@ -1,5 +1,6 @@
 // The WinUSB connection and the four DFU requests, against the simulated bootloader.
 #include "WinUsbConnection.h"
+#include "DfuProtocol.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -47,12 +48,12 @@ TEST_F(WinUsbConnectionTest, SendsTheFourRequestsAsTheClassDefinesThem)
     EXPECT_EQ(connection.Download(command, 5, 0), 0);
     DfuStatus status;
     EXPECT_EQ(connection.GetStatus(status), 0);
-    EXPECT_EQ(status.bState, WinUsbConnection::kDfuDownloadBusy);
+    EXPECT_EQ(status.bState, Dfu::dfuDNBUSY);
     EXPECT_EQ(connection.AbortRequest(), 0);
     EXPECT_EQ(connection.ClearStatus(), WinUsbConnection::kRequestFailed); // not in dfuERROR
     EXPECT_EQ(connection.GetLastError(), static_cast<std::int32_t>(ERROR_GEN_FAILURE));
     EXPECT_EQ(connection.GetStatus(status), 0);
-    EXPECT_EQ(status.bState, WinUsbConnection::kDfuError);
+    EXPECT_EQ(status.bState, Dfu::dfuERROR);
     EXPECT_EQ(connection.ClearStatus(), 0);
     EXPECT_EQ(connection.Download(nullptr, 0, 0), WinUsbConnection::kRequestFailed);
 
@@ -100,7 +101,7 @@ TEST_F(WinUsbConnectionTest, DecodesTheStatusWithAMarginOnThePollTimeout)
         DfuStatus status;
         ASSERT_EQ(connection.GetStatus(status), 0);
         EXPECT_EQ(status.bStatus, 0u);
-        EXPECT_EQ(status.bState, WinUsbConnection::kDfuDownloadBusy);
+        EXPECT_EQ(status.bState, Dfu::dfuDNBUSY);
         EXPECT_EQ(status.bwPollTimeout, c.operationMs);
         EXPECT_EQ(status.pollTimeout, c.pollTimeout);
         connection.Close();
@@ -126,7 +127,7 @@ TEST_F(WinUsbConnectionTest, AShortStatusAnswerFails)
     EXPECT_EQ(connection.GetLastError(), static_cast<std::int32_t>(ERROR_INVALID_DATA));
     EXPECT_EQ(status.bState, 77u);
     EXPECT_EQ(connection.GetStatus(status), 0);
-    EXPECT_EQ(status.bState, WinUsbConnection::kDfuIdle);
+    EXPECT_EQ(status.bState, Dfu::dfuIDLE);
 }
 
 TEST_F(WinUsbConnectionTest, ClosedAndFailedConnections)

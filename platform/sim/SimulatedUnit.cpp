@@ -9,7 +9,8 @@
 //                   bwPollTimeout; once the operation has ended, GETSTATUS answers
 //                   dfuDNLOAD-IDLE; GETSTATE, ABORT (-> dfuIDLE)
 //   dfuDNBUSY       (while the operation runs) requests are held until it ends, or with
-//                   BusyAnswer::AnswerBusy GETSTATUS answers dfuDNBUSY again and others stall
+//                   BusyAnswer::AnswerBusy GETSTATUS answers dfuDNBUSY again and others stall;
+//                   a stall does not stop the operation: the flash finishes it at its time
 //   dfuDNLOAD-IDLE  DNLOAD (wLength > 0) -> dfuDNLOAD-SYNC; DNLOAD (wLength = 0) ->
 //                   dfuMANIFEST-SYNC; ABORT -> dfuIDLE; GETSTATUS, GETSTATE
 //   dfuMANIFEST-SYNC GETSTATUS answers dfuMANIFEST with its bwPollTimeout; GETSTATE; ABORT
@@ -23,10 +24,11 @@
 // 0x41 + 4-byte address erases the sector holding the address, 0x41 alone erases every
 // application sector. A command of another form stalls. Block 1 stalls. Block n >= 2 carries
 // data for pointer + (n - 2) * wLength. UPLOAD block 0 answers the command list (00 21 41);
-// block n >= 2 reads from pointer + (n - 2) * wLength. Operation errors are reported by the
-// GETSTATUS after the busy one: errADDRESS (no address pointer set, or an address outside the
-// flash), errERASE / errWRITE (erasing / writing the bootloader's own sectors),
-// errCHECK_ERASED (writing flash that is not erased).
+// block n >= 2 reads from pointer + (n - 2) * wLength. Until a set-address command, the pointer
+// is the start of the flash (kSimulatedDefaultAddressPointer). Operation errors are reported by
+// the GETSTATUS after the busy one: errADDRESS (an address outside the flash), errERASE /
+// errWRITE (erasing / writing the bootloader's own sectors), errCHECK_ERASED (writing flash that
+// is not erased).
 #include "SimulatedUnitImpl.h"
 
 #include "SimulatedMidiPortImpl.h"
@@ -222,6 +224,12 @@ void SimulatedUnitImpl::ClearRequestLog()
     mLog.clear();
 }
 
+void SimulatedUnitImpl::SetRequestHook(std::function<void(const SimulatedControlRequest&)> hook)
+{
+    std::lock_guard lock(SimulatedWorld::Get().mutex);
+    mRequestHook = std::move(hook);
+}
+
 std::shared_ptr<SimulatedMidiPort> SimulatedUnitImpl::MidiPort() const
 {
     std::lock_guard lock(SimulatedWorld::Get().mutex);
@@ -250,6 +258,12 @@ void SimulatedUnitImpl::SetBusyAnswer(BusyAnswer answer)
 {
     std::lock_guard lock(SimulatedWorld::Get().mutex);
     mConfig.busyAnswer = answer;
+}
+
+void SimulatedUnitImpl::SetReportedPollTimeout(std::optional<Milliseconds> pollTimeout)
+{
+    std::lock_guard lock(SimulatedWorld::Get().mutex);
+    mConfig.reportedPollTimeout = pollTimeout;
 }
 
 void SimulatedUnitImpl::SetDelays(Milliseconds updateModeDelay, Milliseconds resetDelay)
@@ -322,6 +336,16 @@ void SimulatedUnitImpl::AdvanceLocked(Clock::time_point now)
 {
     for (;;)
     {
+        if (mBackground && now >= mBackgroundEnd)
+        {
+            const PendingBlock block = std::move(*mBackground);
+            mBackground.reset();
+            if (block.outcome == DfuStatus::OK)
+            {
+                ApplyOperationLocked(block);
+            }
+            continue;
+        }
         if (mMode == SimulatedMode::Bootloader && mState == DfuState::dfuDNBUSY &&
             now >= mOperationEnd)
         {
@@ -351,6 +375,8 @@ void SimulatedUnitImpl::LeaveBusLocked()
         mMode = SimulatedMode::OffBus;
         ++mGeneration;
     }
+    // Without power the flash stops whatever it was doing.
+    mBackground.reset();
 }
 
 void SimulatedUnitImpl::AttachLocked(SimulatedMode mode)
@@ -364,8 +390,9 @@ void SimulatedUnitImpl::ResetDfuLocked()
 {
     mState = DfuState::dfuIDLE;
     mStatus = DfuStatus::OK;
-    mPointer.reset();
+    mPointer = kSimulatedDefaultAddressPointer;
     mPending = PendingBlock{};
+    mBackground.reset();
     mManifestFails = false;
 }
 
@@ -531,6 +558,12 @@ SimulatedStep SimulatedUnitImpl::ClassifyLocked(const SimulatedSetup& setup,
 
 DWORD SimulatedUnitImpl::StallLocked(SimulatedControlRequest& entry)
 {
+    if (mState == DfuState::dfuDNBUSY && mPending.operation != Operation::None)
+    {
+        // The request is refused, not the operation: the flash goes on with it.
+        mBackground = std::move(mPending);
+        mBackgroundEnd = mOperationEnd;
+    }
     mState = DfuState::dfuERROR;
     mStatus = DfuStatus::errSTALLEDPKT;
     mPending = PendingBlock{};
@@ -542,9 +575,32 @@ DWORD SimulatedUnitImpl::StallLocked(SimulatedControlRequest& entry)
 DWORD SimulatedUnitImpl::ControlTransfer(unsigned generation, const SimulatedSetup& setup,
                                          std::uint8_t* buffer, std::uint32_t& transferred)
 {
+    std::function<void(const SimulatedControlRequest&)> hook;
+    std::optional<SimulatedControlRequest> answered;
+    DWORD result = ERROR_SUCCESS;
+    {
+        std::unique_lock lock(SimulatedWorld::Get().mutex);
+        const std::size_t logged = mLog.size();
+        result = ControlTransferLocked(lock, generation, setup, buffer, transferred);
+        if (mRequestHook && mLog.size() > logged)
+        {
+            hook = mRequestHook;
+            answered = mLog.back();
+        }
+    }
+    if (hook)
+    {
+        hook(*answered);
+    }
+    return result;
+}
+
+DWORD SimulatedUnitImpl::ControlTransferLocked(std::unique_lock<std::mutex>& lock,
+                                               unsigned generation, const SimulatedSetup& setup,
+                                               std::uint8_t* buffer, std::uint32_t& transferred)
+{
     transferred = 0;
     auto& world = SimulatedWorld::Get();
-    std::unique_lock lock(world.mutex);
     const auto start = Clock::now();
     const auto limit = start + world.controlTimeout;
     AdvanceLocked(start);
@@ -813,7 +869,8 @@ DWORD SimulatedUnitImpl::DfuRequestLocked(const SimulatedSetup& setup, std::uint
                 case DfuState::dfuDNBUSY:
                 case DfuState::dfuMANIFEST:
                     // Only reached when the unit answers busy again.
-                    ReplyStatusLocked(buffer, setup.length, mState, Remaining(mOperationEnd, now),
+                    ReplyStatusLocked(buffer, setup.length, mState,
+                                      ReportedPollTimeoutLocked(Remaining(mOperationEnd, now)),
                                       transferred);
                     return answered();
                 case DfuState::dfuMANIFEST_SYNC:
@@ -846,7 +903,8 @@ DWORD SimulatedUnitImpl::DfuRequestLocked(const SimulatedSetup& setup, std::uint
                     }
                     mState = DfuState::dfuMANIFEST;
                     mOperationEnd = now + duration;
-                    ReplyStatusLocked(buffer, setup.length, mState, duration, transferred);
+                    ReplyStatusLocked(buffer, setup.length, mState,
+                                      ReportedPollTimeoutLocked(duration), transferred);
                     return answered();
                 }
                 default:
@@ -903,12 +961,8 @@ DWORD SimulatedUnitImpl::DfuRequestLocked(const SimulatedSetup& setup, std::uint
             }
             else
             {
-                if (!mPointer)
-                {
-                    return StallLocked(entry);
-                }
                 const std::uint64_t address =
-                    std::uint64_t(*mPointer) + std::uint64_t(setup.value - 2) * setup.length;
+                    std::uint64_t(mPointer) + std::uint64_t(setup.value - 2) * setup.length;
                 if (!InFlash(address, 1))
                 {
                     return StallLocked(entry);
@@ -950,12 +1004,8 @@ DfuStatus SimulatedUnitImpl::ValidateLocked(const PendingBlock& block) const
             return DfuStatus::OK;
         case Operation::Data:
         {
-            if (!mPointer)
-            {
-                return DfuStatus::errADDRESS;
-            }
             const std::uint64_t address =
-                std::uint64_t(*mPointer) + std::uint64_t(block.blockNumber - 2) * block.data.size();
+                std::uint64_t(mPointer) + std::uint64_t(block.blockNumber - 2) * block.data.size();
             if (!InFlash(address, block.data.size()))
             {
                 return DfuStatus::errADDRESS;
@@ -1035,10 +1085,25 @@ bool SimulatedUnitImpl::StartOperationLocked(Clock::time_point now, Milliseconds
             }
         }
     }
+    if (mPending.operation == Operation::Data && mPending.outcome == DfuStatus::OK)
+    {
+        // Where the block goes is fixed now (the validation found it inside the flash).
+        mPending.address = static_cast<std::uint32_t>(std::uint64_t(mPointer) +
+                                                      std::uint64_t(mPending.blockNumber - 2) *
+                                                          mPending.data.size());
+    }
+    // The flash takes one operation at a time: one that still runs after a stalled request
+    // delays this one.
+    const auto begin = mBackground ? std::max(now, mBackgroundEnd) : now;
     mState = DfuState::dfuDNBUSY;
-    mOperationEnd = now + duration;
-    pollTimeout = duration;
+    mOperationEnd = begin + duration;
+    pollTimeout = ReportedPollTimeoutLocked(Remaining(mOperationEnd, now));
     return true;
+}
+
+Milliseconds SimulatedUnitImpl::ReportedPollTimeoutLocked(Milliseconds remaining) const
+{
+    return mConfig.reportedPollTimeout ? *mConfig.reportedPollTimeout : remaining;
 }
 
 void SimulatedUnitImpl::CompleteOperationLocked()
@@ -1050,13 +1115,20 @@ void SimulatedUnitImpl::CompleteOperationLocked()
         mPending = PendingBlock{};
         return;
     }
-    switch (mPending.operation)
+    ApplyOperationLocked(mPending);
+    mPending.complete = true;
+    mState = DfuState::dfuDNLOAD_SYNC;
+}
+
+void SimulatedUnitImpl::ApplyOperationLocked(const PendingBlock& block)
+{
+    switch (block.operation)
     {
         case Operation::SetAddress:
-            mPointer = mPending.address;
+            mPointer = block.address;
             break;
         case Operation::Erase:
-            if (const FlashSector* sector = SectorOf(mPending.address))
+            if (const FlashSector* sector = SectorOf(block.address))
             {
                 const auto from = mFlash.begin() + (sector->address - kSimulatedFlashBase);
                 std::fill(from, from + sector->size, 0xFF);
@@ -1067,19 +1139,12 @@ void SimulatedUnitImpl::CompleteOperationLocked()
                       mFlash.end(), 0xFF);
             break;
         case Operation::Data:
-        {
-            const std::uint64_t address =
-                std::uint64_t(*mPointer) +
-                std::uint64_t(mPending.blockNumber - 2) * mPending.data.size();
-            std::copy(mPending.data.begin(), mPending.data.end(),
-                      mFlash.begin() + (address - kSimulatedFlashBase));
+            std::copy(block.data.begin(), block.data.end(),
+                      mFlash.begin() + (block.address - kSimulatedFlashBase));
             break;
-        }
         case Operation::None:
             break;
     }
-    mPending.complete = true;
-    mState = DfuState::dfuDNLOAD_SYNC;
 }
 
 void SimulatedUnitImpl::CompleteManifestationLocked()

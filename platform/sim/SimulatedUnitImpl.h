@@ -6,6 +6,7 @@
 #include "platform/SimulatedDevices.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -34,11 +35,13 @@ public:
     std::vector<std::uint8_t> ReadFlash(std::uint32_t address, std::uint32_t length) const override;
     std::vector<SimulatedControlRequest> RequestLog() const override;
     void ClearRequestLog() override;
+    void SetRequestHook(std::function<void(const SimulatedControlRequest&)> hook) override;
     std::shared_ptr<SimulatedMidiPort> MidiPort() const override;
     void AddFault(const SimulatedFaultRule& rule) override;
     void ClearFaults() override;
     void SetTimings(const DfuTimings& timings) override;
     void SetBusyAnswer(BusyAnswer answer) override;
+    void SetReportedPollTimeout(std::optional<Milliseconds> pollTimeout) override;
     void SetDelays(Milliseconds updateModeDelay, Milliseconds resetDelay) override;
     void Unplug() override;
     void Plug(SimulatedMode mode) override;
@@ -97,6 +100,9 @@ private:
     // limit) when `until` lies past `limit`.
     bool WaitLocked(std::unique_lock<std::mutex>& lock, Clock::time_point until,
                     Clock::time_point limit);
+    DWORD ControlTransferLocked(std::unique_lock<std::mutex>& lock, unsigned generation,
+                                const SimulatedSetup& setup, std::uint8_t* buffer,
+                                std::uint32_t& transferred);
     SimulatedStep ClassifyLocked(const SimulatedSetup& setup, const std::uint8_t* buffer) const;
     DWORD StandardRequestLocked(const SimulatedSetup& setup, std::uint8_t* buffer,
                                 std::uint32_t& transferred, SimulatedControlRequest& entry);
@@ -109,6 +115,10 @@ private:
     bool StartOperationLocked(Clock::time_point now, Milliseconds& pollTimeout);
     DfuStatus ValidateLocked(const PendingBlock& block) const;
     void CompleteOperationLocked();
+    // Carries out what the operation of the block does to the flash or the pointer.
+    void ApplyOperationLocked(const PendingBlock& block);
+    // The bwPollTimeout of a busy answer for an operation with that much time left.
+    Milliseconds ReportedPollTimeoutLocked(Milliseconds remaining) const;
     void CompleteManifestationLocked();
     Milliseconds EraseTimeLocked(std::uint32_t sectorSize) const;
 
@@ -123,13 +133,18 @@ private:
     std::vector<std::uint8_t> mFlash;
     std::vector<FaultEntry> mFaults;
     std::vector<SimulatedControlRequest> mLog;
+    std::function<void(const SimulatedControlRequest&)> mRequestHook;
 
     // Bootloader.
     DfuState mState = DfuState::dfuIDLE;
     DfuStatus mStatus = DfuStatus::OK;
-    std::optional<std::uint32_t> mPointer;
+    std::uint32_t mPointer = kSimulatedDefaultAddressPointer;
     PendingBlock mPending;
     Clock::time_point mOperationEnd{};
+    // An operation that goes on after a stalled request ended the wait for it: the flash
+    // finishes it at its time, whatever state the bootloader is in by then.
+    std::optional<PendingBlock> mBackground;
+    Clock::time_point mBackgroundEnd{};
     bool mManifestFails = false;
     DfuStatus mManifestStatus = DfuStatus::errFIRMWARE;
 };

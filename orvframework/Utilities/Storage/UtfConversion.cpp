@@ -331,7 +331,8 @@ int ConvertUtf32ToUtf8(const char32_t** sourceStart, const char32_t* sourceEnd,
             result = kConversionSourceIllegal;
             break;
         }
-        if (ch > kMaxLegalUtf32)
+        // A surrogate code point alone is no character: UTF-8 may not carry it.
+        if (surrogate || ch > kMaxLegalUtf32)
         {
             ch = kReplacementCharacter;
         }

@@ -20,6 +20,8 @@
 // Flash: 1 MB at 0x08000000 in sectors of 16, 16, 16, 16, 64 and 7 x 128 KB. The first two
 // sectors (0x08000000 to 0x08007FFF) hold the bootloader and cannot be erased or written; the
 // application starts at 0x08008000. A new unit's flash holds a minimal image with its version.
+// Until a set-address command sets it, the bootloader's address pointer is the start of the
+// flash (kSimulatedDefaultAddressPointer), as after every reset.
 //
 // Time runs on the steady clock: transitions that wait for a delay happen when the bus is next
 // looked at after the delay has passed. All of this is safe to use from any thread.
@@ -28,7 +30,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +49,8 @@ struct FlashSector
 constexpr std::uint32_t kSimulatedFlashBase = 0x08000000u;
 constexpr std::uint32_t kSimulatedFlashSize = 0x00100000u;
 constexpr std::uint32_t kSimulatedApplicationStart = 0x08008000u;
+// The address pointer after a reset, until a set-address command sets another.
+constexpr std::uint32_t kSimulatedDefaultAddressPointer = kSimulatedFlashBase;
 // Every sector, in address order.
 const std::vector<FlashSector>& SimulatedFlashSectors();
 
@@ -94,7 +100,8 @@ enum class SimulatedMode
 enum class BusyAnswer
 {
     Hold,       // hold the request until the operation has ended, then answer it
-    AnswerBusy, // answer GETSTATUS with the busy state again (other requests stall)
+    AnswerBusy, // answer GETSTATUS with the busy state again (other requests stall; the
+                // operation itself goes on to its end, as the flash does)
 };
 
 // How long the bootloader's operations take; reported in bwPollTimeout.
@@ -174,6 +181,9 @@ struct SimulatedUnitConfig
     Milliseconds resetDelay{2000};      // off the bus after manifestation
     DfuTimings timings;
     BusyAnswer busyAnswer = BusyAnswer::Hold;
+    // When set, every busy answer reports this bwPollTimeout instead of the (remaining) time of
+    // the operation: a device that tells the host to poll sooner than it will be done.
+    std::optional<Milliseconds> reportedPollTimeout;
 
     // The controller ("Halvex DJ Brelune VANTA", 0x7A5E:0x8010) and the wheel display
     // ("Halvex DJ Brelune VANTA WD", 0x7A5E:0xB010) with the given firmware version.
@@ -211,6 +221,9 @@ public:
     // Every control request since the unit was made or the log was cleared.
     virtual std::vector<SimulatedControlRequest> RequestLog() const = 0;
     virtual void ClearRequestLog() = 0;
+    // Called with each control request once the unit has answered it (as the log records it),
+    // on the thread that sent it and outside the unit's lock; null removes it.
+    virtual void SetRequestHook(std::function<void(const SimulatedControlRequest&)> hook) = 0;
     // The unit's MIDI port (present on the bus in normal mode only).
     virtual std::shared_ptr<SimulatedMidiPort> MidiPort() const = 0;
 
@@ -218,6 +231,7 @@ public:
     virtual void ClearFaults() = 0;
     virtual void SetTimings(const DfuTimings& timings) = 0;
     virtual void SetBusyAnswer(BusyAnswer answer) = 0;
+    virtual void SetReportedPollTimeout(std::optional<Milliseconds> pollTimeout) = 0;
     virtual void SetDelays(Milliseconds updateModeDelay, Milliseconds resetDelay) = 0;
     // Takes the unit off the bus at once (open handles stop working).
     virtual void Unplug() = 0;

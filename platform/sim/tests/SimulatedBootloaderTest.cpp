@@ -95,6 +95,21 @@ protected:
     std::shared_ptr<SimulatedUnit> unit;
     std::unique_ptr<DfuHost> host;
 };
+
+// GETSTATUS until the device leaves dfuDNBUSY, waiting the poll time-out it gives (at least 1 ms)
+// between requests; the last answer.
+StatusAnswer SettleByPolling(DfuHost& host)
+{
+    StatusAnswer status = host.GetStatus();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (status.error == 0 && status.state == DfuState::dfuDNBUSY &&
+           std::chrono::steady_clock::now() < end)
+    {
+        std::this_thread::sleep_for(Milliseconds(std::max(1u, status.pollTimeout)));
+        status = host.GetStatus();
+    }
+    return status;
+}
 } // namespace
 
 TEST_F(SimulatedBootloader, EnumeratesWithTheBootloaderIdsAndStartsIdle)
@@ -179,8 +194,9 @@ TEST_F(SimulatedBootloader, RejectsWhatTheRealBootloaderRejects)
     };
     const std::vector<std::uint8_t> block(2048, 0x11);
     const Case cases[] = {
+        // Without a set-address the pointer is the start of the flash: the bootloader's sector.
         {"data before a set-address", [&](DfuHost& h) { return h.Run(h.Download(2, block)); },
-         DfuStatus::errADDRESS, false},
+         DfuStatus::errWRITE, false},
         {"writing flash that is not erased (the unit's own image)",
          [&](DfuHost& h)
          {
@@ -291,13 +307,98 @@ TEST_F(SimulatedBootloader, AnswersBusyWithThePollTimeoutAndHoldsTheNextStatus)
     EXPECT_EQ(host->GetStatus().status, DfuStatus::errSTALLEDPKT);
 }
 
+// A request stalled while the device is busy ends the wait for the operation, not the operation:
+// the erase still blanks its sector at its time, and the next operation waits for it.
+TEST_F(SimulatedBootloader, AStallWhileBusyDoesNotAbandonTheErase)
+{
+    const std::uint32_t sector = 0x08010000; // 64 KB
+    ASSERT_EQ(Write(sector, std::vector<std::uint8_t>(4096, 0x33)).state, DfuState::dfuDNLOAD_IDLE);
+    DfuTimings timings = FastTimings();
+    timings.eraseTimePer16K = Milliseconds(20); // 80 ms
+    unit->SetTimings(timings);
+    unit->SetBusyAnswer(BusyAnswer::AnswerBusy);
+
+    ASSERT_EQ(host->Erase(sector), 0u);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(host->GetStatus().state, DfuState::dfuDNBUSY);
+    EXPECT_EQ(host->Abort(), ERROR_GEN_FAILURE); // not allowed in dfuDNBUSY
+    EXPECT_EQ(host->GetStatus().state, DfuState::dfuERROR);
+    ASSERT_EQ(host->ClearStatus(), 0u);
+    EXPECT_EQ(host->GetStatus().state, DfuState::dfuIDLE);
+
+    // The next erase is busy for what is left of the first and its own time.
+    ASSERT_EQ(host->Erase(0x08020000), 0u); // 128 KB: 160 ms
+    const auto second = host->GetStatus();
+    EXPECT_EQ(second.state, DfuState::dfuDNBUSY);
+    EXPECT_GT(second.pollTimeout, 160u);
+    EXPECT_LE(second.pollTimeout, 240u);
+    EXPECT_EQ(SettleByPolling(*host).state, DfuState::dfuDNLOAD_IDLE);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, Milliseconds(240));
+    EXPECT_EQ(unit->ReadFlash(sector, 4096), std::vector<std::uint8_t>(4096, 0xFF));
+}
+
+// A device may tell the host to poll sooner than it will be done.
+TEST_F(SimulatedBootloader, ReportsTheConfiguredPollTimeoutWhenOneIsSet)
+{
+    unit->SetBusyAnswer(BusyAnswer::AnswerBusy);
+    DfuTimings timings = FastTimings();
+    timings.eraseTimePer16K = Milliseconds(10);
+    unit->SetTimings(timings);
+    unit->SetReportedPollTimeout(Milliseconds(0));
+    ASSERT_EQ(host->Erase(0x08010000), 0u);
+    const auto first = host->GetStatus();
+    EXPECT_EQ(first.state, DfuState::dfuDNBUSY);
+    EXPECT_EQ(first.pollTimeout, 0u);
+    const auto again = host->GetStatus();
+    EXPECT_EQ(again.state, DfuState::dfuDNBUSY);
+    EXPECT_EQ(again.pollTimeout, 0u);
+    EXPECT_EQ(SettleByPolling(*host).state, DfuState::dfuDNLOAD_IDLE);
+}
+
+// The request hook sees each answered request as the log records it, and may use the unit.
+TEST_F(SimulatedBootloader, TheRequestHookSeesEachAnsweredRequest)
+{
+    std::vector<SimulatedControlRequest> seen;
+    std::vector<DfuState> states;
+    unit->SetRequestHook(
+        [&](const SimulatedControlRequest& request)
+        {
+            seen.push_back(request);
+            states.push_back(unit->State());
+        });
+    ASSERT_EQ(host->SetAddress(kApp), 0u);
+    ASSERT_EQ(host->Settle().state, DfuState::dfuDNLOAD_IDLE);
+    EXPECT_EQ(host->ClearStatus(), ERROR_GEN_FAILURE); // not allowed in dfuDNLOAD-IDLE
+    unit->SetRequestHook(nullptr);
+    EXPECT_EQ(host->ClearStatus(), 0u);
+
+    const auto log = unit->RequestLog();
+    ASSERT_GE(seen.size(), 4u);
+    ASSERT_EQ(log.size(), seen.size() + 1);
+    for (std::size_t i = 0; i < seen.size(); ++i)
+    {
+        EXPECT_EQ(seen[i].request, log[i].request);
+        EXPECT_EQ(seen[i].data, log[i].data);
+        EXPECT_EQ(seen[i].stalled, log[i].stalled);
+    }
+    EXPECT_EQ(seen.front().request, 1);
+    EXPECT_EQ(states.front(), DfuState::dfuDNLOAD_SYNC);
+    EXPECT_TRUE(seen.back().stalled);
+    EXPECT_EQ(states.back(), DfuState::dfuERROR);
+}
+
 TEST_F(SimulatedBootloader, AbortReturnsToIdleAndUploadReadsTheFlash)
 {
+    // Before any set-address the pointer is the start of the flash.
+    std::vector<std::uint8_t> answer;
+    ASSERT_EQ(host->In(2, 2, 64, answer), 0u);
+    EXPECT_EQ(answer, unit->ReadFlash(kSimulatedDefaultAddressPointer, 64));
+    ASSERT_EQ(host->Abort(), 0u);
+
     ASSERT_EQ(host->Run(host->SetAddress(kApp)).state, DfuState::dfuDNLOAD_IDLE);
     EXPECT_EQ(host->Abort(), 0u);
     EXPECT_EQ(host->GetStatus().state, DfuState::dfuIDLE);
 
-    std::vector<std::uint8_t> answer;
     ASSERT_EQ(host->In(2, 0, 16, answer), 0u);
     EXPECT_EQ(answer, (std::vector<std::uint8_t>{0x00, 0x21, 0x41}));
     EXPECT_EQ(host->GetStatus().state, DfuState::dfuIDLE); // short frame ends the upload

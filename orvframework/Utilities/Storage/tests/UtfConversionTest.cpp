@@ -1,4 +1,5 @@
 #include "Utilities/Storage/UtfConversion.h"
+#include "Utilities/Storage/StringT.h"
 
 #include <gtest/gtest.h>
 
@@ -157,7 +158,7 @@ TEST(Utf32, RoundTripAndReplacement)
     EXPECT_EQ(ConvertUtf32ToUtf8(&source, wide.data() + wide.size(), &target, out.data() + 16,
                                  kConversionLenient),
               kConversionOK);
-    EXPECT_EQ(std::string(out.data(), target), "x\xEF\xBF\xBD\xED\xB0\x80");
+    EXPECT_EQ(std::string(out.data(), target), "x\xEF\xBF\xBD\xEF\xBF\xBD");
 
     source = wide.data();
     target = out.data();
@@ -165,6 +166,62 @@ TEST(Utf32, RoundTripAndReplacement)
                                  kConversionStrict),
               kConversionSourceIllegal);
     EXPECT_EQ(source, wide.data() + 1);
+}
+
+// Narrowing wide text (UTF-32 code points) writes only well-formed UTF-8: a surrogate code point,
+// alone or in what would be a UTF-16 pair, becomes U+FFFD, as a value above U+10FFFF does.
+TEST(WideToUtf8, SurrogatesAndValuesAboveTheRangeBecomeTheReplacementCharacter)
+{
+    struct Row
+    {
+        std::u32string text;
+        std::string lenient;
+        bool strictLegal;
+    };
+    const std::string r = "\xEF\xBF\xBD";
+    const Row rows[] = {
+        {U"a", "a", true},
+        {{0xD7FF}, "\xED\x9F\xBF", true},
+        {{0xE000}, "\xEE\x80\x80", true},
+        {{0x10FFFF}, "\xF4\x8F\xBF\xBF", true},
+        {{U'a', 0xD800, U'b'}, "a" + r + "b", false},
+        {{0xDBFF}, r, false},
+        {{0xDC00}, r, false},
+        {{0xDFFF}, r, false},
+        {{0xD83D, 0xDE00}, r + r, false},
+        {{0x110000}, r, false},
+        {{0xFFFFFFFF}, r, false},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.lenient);
+        std::vector<unsigned char> out(64);
+        const auto* wide = reinterpret_cast<const wchar_t*>(row.text.data());
+        const wchar_t* source = wide;
+        unsigned char* target = out.data();
+        EXPECT_EQ(ConvertWideToUtf8(&source, wide + row.text.size(), &target, out.data() + 64,
+                                    kConversionLenient),
+                  kConversionOK);
+        const std::string bytes(out.data(), target);
+        EXPECT_EQ(bytes, row.lenient);
+        // Every sequence written is legal UTF-8.
+        for (std::size_t at = 0; at < bytes.size();)
+        {
+            const auto lead = static_cast<unsigned char>(bytes[at]);
+            const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            EXPECT_TRUE(
+                IsLegalUtf8(reinterpret_cast<const unsigned char*>(bytes.data() + at), length));
+            at += static_cast<std::size_t>(length);
+        }
+        source = wide;
+        target = out.data();
+        EXPECT_EQ(ConvertWideToUtf8(&source, wide + row.text.size(), &target, out.data() + 64,
+                                    kConversionStrict) == kConversionOK,
+                  row.strictLegal);
+        // The string's narrowing says the same.
+        const std::wstring text(wide, wide + row.text.size());
+        EXPECT_EQ(std::string(WString(text.c_str()).ToNarrow().GetBuffer()), row.lenient);
+    }
 }
 
 TEST(IsLegalUtf8, SecondByteRangesAndLengths)

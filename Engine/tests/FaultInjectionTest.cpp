@@ -1,0 +1,232 @@
+// Every simulated fault kind at every request of a small download, and at every operation the
+// device carries out: whatever goes wrong, an update is reported done only when the flash holds
+// the image and the device came back running its version, the device is never told to leave DFU
+// mode after a failure (nor without the whole image), a slow device is still updated, and
+// nothing hangs.
+#include "DfuProtocol.h"
+#include "EngineTestSupport.h"
+#include "UpdateCompletion.h"
+#include "notification/NotificationCenterManager.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+using namespace OrvTest;
+using OrvPlatform::SimulatedControlRequest;
+using OrvPlatform::SimulatedFault;
+using OrvPlatform::SimulatedFaultRule;
+using OrvPlatform::SimulatedMode;
+using OrvPlatform::SimulatedStep;
+using Engine = LUpdateEngineInterface;
+
+namespace
+{
+constexpr std::uint16_t kImageVersion = 0x0042;
+
+struct Injection
+{
+    std::string name;
+    SimulatedFaultRule rule;
+    // The fault comes before the request that makes the device leave DFU mode.
+    bool beforeLeave;
+};
+
+// The step a logged request belongs to, as the simulated unit classifies it.
+SimulatedStep StepOf(const SimulatedControlRequest& request)
+{
+    switch (request.request)
+    {
+        case Dfu::DNLOAD:
+            if (request.length == 0)
+            {
+                return SimulatedStep::LeaveRequest;
+            }
+            if (request.value == 0)
+            {
+                return !request.data.empty() && request.data[0] == 0x41
+                           ? SimulatedStep::EraseRequest
+                           : SimulatedStep::SetAddressRequest;
+            }
+            return SimulatedStep::DataRequest;
+        case Dfu::UPLOAD:
+            return SimulatedStep::UploadRequest;
+        case Dfu::GETSTATUS:
+            return SimulatedStep::GetStatusRequest;
+        case Dfu::CLRSTATUS:
+            return SimulatedStep::ClearStatusRequest;
+        case Dfu::ABORT:
+            return SimulatedStep::AbortRequest;
+        default:
+            return SimulatedStep::GetStateRequest;
+    }
+}
+
+const char* FaultName(SimulatedFault fault)
+{
+    switch (fault)
+    {
+        case SimulatedFault::Fail:
+            return "fail";
+        case SimulatedFault::Stall:
+            return "stall";
+        case SimulatedFault::Slow:
+            return "slow";
+        case SimulatedFault::Vanish:
+            return "vanish";
+        case SimulatedFault::ShortAnswer:
+            return "short answer";
+    }
+    return "?";
+}
+
+SimulatedFaultRule Rule(SimulatedStep step, SimulatedFault fault, unsigned occurrence)
+{
+    SimulatedFaultRule rule;
+    rule.step = step;
+    rule.fault = fault;
+    rule.occurrence = occurrence;
+    rule.delay = Milliseconds(3);
+    rule.answerLength = 3;
+    return rule;
+}
+
+class FaultInjectionTest : public DownloadTestBase
+{
+protected:
+    void SetUp() override
+    {
+        DownloadTestBase::SetUp();
+        // At least 40 ms: the unit comes back 10 ms after manifesting.
+        UpdateCompletion::Timings timings;
+        timings.pause = 2;
+        timings.rounds = 20;
+        UpdateCompletion::SetTimings(timings);
+    }
+    void TearDown() override
+    {
+        UpdateCompletion::SetTimings(UpdateCompletion::Timings());
+        Orv::GetApplicationNotificationCenter()->Clear();
+        DownloadTestBase::TearDown();
+    }
+};
+} // namespace
+
+TEST_F(FaultInjectionTest, EveryFaultAtEveryRequestAndOperation)
+{
+    // Three blocks, the last short with a pointer of its own: every kind of request.
+    const auto data = ImageData(kImageVersion, 5000);
+    TempFile file("faults.dfu");
+    file.Write(DfuSeFile(kApplicationStart, data));
+    const auto version = DeviceVersion(kImageVersion);
+
+    // The requests of a download that meets no fault.
+    std::vector<SimulatedControlRequest> baseline;
+    {
+        auto unit = AddBootloader(kControllerPid);
+        auto engine = Ready(kControllerPid, file, version);
+        ASSERT_EQ(Run(*engine), Engine::kUpdateCompleted);
+        ASSERT_TRUE(SUCCEEDED(UpdateCompletion::Complete(Orv::RCPtr<Engine>(engine.Get()), true)));
+        baseline = unit->RequestLog();
+    }
+    const auto leave = std::find_if(baseline.begin(), baseline.end(),
+                                    [](const SimulatedControlRequest& r)
+                                    { return StepOf(r) == SimulatedStep::LeaveRequest; });
+    ASSERT_NE(leave, baseline.end());
+    const std::size_t leaveIndex = static_cast<std::size_t>(leave - baseline.begin());
+
+    std::vector<Injection> injections;
+    std::map<SimulatedStep, unsigned> seen;
+    for (std::size_t k = 0; k < baseline.size(); ++k)
+    {
+        const SimulatedStep step = StepOf(baseline[k]);
+        const unsigned occurrence = ++seen[step];
+        for (SimulatedFault fault :
+             {SimulatedFault::Fail, SimulatedFault::Stall, SimulatedFault::Slow,
+              SimulatedFault::Vanish, SimulatedFault::ShortAnswer})
+        {
+            injections.push_back({"request " + std::to_string(k) + ": " + FaultName(fault),
+                                  Rule(step, fault, occurrence), k < leaveIndex});
+        }
+    }
+    struct Operation
+    {
+        const char* name;
+        SimulatedStep step;
+        unsigned count;
+        bool beforeLeave;
+        std::vector<SimulatedFault> faults;
+    };
+    const std::vector<SimulatedFault> all = {SimulatedFault::Fail, SimulatedFault::Stall,
+                                             SimulatedFault::Slow, SimulatedFault::Vanish};
+    const Operation operations[] = {
+        {"open", SimulatedStep::Open, 1, true, all},
+        {"claim", SimulatedStep::ClaimInterface, 1, true, all},
+        {"erase", SimulatedStep::EraseOperation,
+         static_cast<unsigned>(seen[SimulatedStep::EraseRequest]), true, all},
+        {"program", SimulatedStep::ProgramOperation,
+         static_cast<unsigned>(seen[SimulatedStep::DataRequest]), true, all},
+        {"manifest", SimulatedStep::ManifestOperation, 1, false, all},
+        {"return",
+         SimulatedStep::ReturnToNormal,
+         1,
+         false,
+         {SimulatedFault::Fail, SimulatedFault::Slow, SimulatedFault::Vanish}},
+    };
+    for (const Operation& operation : operations)
+    {
+        for (unsigned n = 1; n <= operation.count; ++n)
+        {
+            for (SimulatedFault fault : operation.faults)
+            {
+                injections.push_back({std::string(operation.name) + " " + std::to_string(n) + ": " +
+                                          FaultName(fault),
+                                      Rule(operation.step, fault, n), operation.beforeLeave});
+            }
+        }
+    }
+    ASSERT_GE(injections.size(), 5 * baseline.size());
+
+    for (const Injection& injection : injections)
+    {
+        SCOPED_TRACE(injection.name);
+        SimulatedDevices::Reset();
+        auto unit = AddBootloader(kControllerPid);
+        unit->AddFault(injection.rule);
+        auto engine = Ready(kControllerPid, file, version);
+
+        ASSERT_EQ(engine->StartDownload(), S_OK);
+        // No hang.
+        ASSERT_EQ(engine->WaitForTask(10000), S_OK);
+        const bool downloaded = engine->GetUpdateResult(false) == Engine::kUpdateCompleted;
+        const bool took =
+            SUCCEEDED(UpdateCompletion::Complete(Orv::RCPtr<Engine>(engine.Get()), downloaded));
+        const bool flashHolds =
+            unit->ReadFlash(kApplicationStart, static_cast<std::uint32_t>(data.size())) == data;
+        const auto requests = Requests(*unit);
+        const bool leaveSent = std::count(requests.begin(), requests.end(), "L") > 0;
+
+        if (took)
+        {
+            EXPECT_TRUE(flashHolds);
+            EXPECT_EQ(unit->Mode(), SimulatedMode::Normal);
+            EXPECT_EQ(unit->FirmwareVersion(), kImageVersion);
+        }
+        if (leaveSent)
+        {
+            EXPECT_TRUE(flashHolds);
+        }
+        if (!downloaded && injection.beforeLeave)
+        {
+            EXPECT_FALSE(leaveSent);
+            EXPECT_FALSE(engine->GetLastFailureText().IsEmpty());
+        }
+        if (injection.rule.fault == SimulatedFault::Slow)
+        {
+            EXPECT_TRUE(took) << FailureText(*engine);
+        }
+        // Settled: the wait for the device has ended one way or the other.
+        EXPECT_NE(engine->GetDeviceState(), Engine::kDeviceUpdating);
+    }
+}
