@@ -17,7 +17,7 @@
 // The application's classes live outside the framework's namespace.
 using ORVRESULT = Orv::ORVRESULT;
 
-class LUpdateEngineInterface : private virtual Orv::LThreadWorker,
+class LUpdateEngineInterface : protected virtual Orv::LThreadWorker,
                                public virtual Orv::LRefCountedObject
 {
 public:

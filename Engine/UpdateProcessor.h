@@ -82,7 +82,6 @@ private:
     void RunSilentUpdate();
 
     Orv::WString mCommandLine;
-    bool mCommandLineStored = false;
     Orv::RCPtr<LUpdateEngineInterface> mEngine;
     bool mAlwaysUpdate = false;
     // The command line of the Initialize that runs.

@@ -277,7 +277,7 @@ void StringT<C, O>::Assign(const O* text, unsigned int n)
 }
 
 template <class C, class O>
-void StringT<C, O>::AssignUtf8(const char* text, int n) requires kIsWide
+void StringT<C, O>::AssignUtf8(const char* text, int n) requires(std::is_same_v<C, wchar_t>)
 {
     if (text == nullptr || text[0] == 0 || n == 0)
     {
@@ -301,7 +301,7 @@ void StringT<C, O>::AssignUtf8(const char* text, int n) requires kIsWide
 }
 
 template <class C, class O>
-void StringT<C, O>::AssignUtf16(const wchar_t* text, int n) requires(!kIsWide)
+void StringT<C, O>::AssignUtf16(const wchar_t* text, int n) requires(!std::is_same_v<C, wchar_t>)
 {
     if (text == nullptr || text[0] == 0 || n == 0)
     {
@@ -319,7 +319,7 @@ void StringT<C, O>::AssignUtf16(const wchar_t* text, int n) requires(!kIsWide)
 }
 
 template <class C, class O>
-StringT<char, wchar_t> StringT<C, O>::ToNarrow() const requires kIsWide
+StringT<char, wchar_t> StringT<C, O>::ToNarrow() const requires(std::is_same_v<C, wchar_t>)
 {
     return StringT<char, wchar_t>(*this);
 }
@@ -528,12 +528,6 @@ bool StringT<C, O>::operator<(const StringT& other) const
         ++b;
     }
     return static_cast<Unit>(*a) < static_cast<Unit>(*b);
-}
-
-template <class C, class O>
-bool StringT<C, O>::operator==(const wchar_t* text) const requires(!kIsWide)
-{
-    return *this == StringT<char, wchar_t>(text).GetBuffer();
 }
 
 template <class C, class O>
