@@ -3,6 +3,7 @@
 #include "Utilities/Storage/UtfConversion.h"
 #include "platform/CRuntime.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -72,7 +73,12 @@ struct Chars<char>
     {
         return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    static int ToInt(const char* text) { return std::atoi(text); }
+    // Clamped to the int range as the wide reader (_wtoi) is: atoi's result past it is undefined.
+    static int ToInt(const char* text)
+    {
+        const long long value = std::strtoll(text, nullptr, 10);
+        return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    }
     static double ToDouble(const char* text) { return std::atof(text); }
     static int Measure(const char* format, va_list args) { return _vscprintf(format, args); }
     static int Print(char* buffer, std::size_t size, const char* format, va_list args)
