@@ -214,7 +214,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         WString formatted;
         std::vector<wchar_t> buffer(bufferSize, L'#');
         const int written = CallWide(which, buffer.data(), bufferSize, count, a, &formatted);
-        std::vector<wchar_t> big(1 << 16);
+        std::vector<wchar_t> big(8192);
         const int whole = CallWide(which, big.data(), big.size(), _TRUNCATE, a, &formatted);
         const std::wstring text(formatted.GetBuffer());
         if (whole < 0)
@@ -250,7 +250,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         NString formatted;
         std::vector<char> buffer(bufferSize, '#');
         const int written = CallNarrow(which, buffer.data(), bufferSize, count, a, &formatted);
-        std::vector<char> big(1 << 16);
+        std::vector<char> big(8192);
         const int whole = CallNarrow(which, big.data(), big.size(), _TRUNCATE, a, &formatted);
         const std::string text(formatted.GetBuffer());
         if (whole < 0)
