@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Writes the seed corpora of the fuzz targets into fuzz/corpus/<target>/ (valid inputs only; the
-# reproducers of findings are added beside them by hand, named crash-* or timeout-*).
+# Writes the seed corpora of the fuzz targets into fuzz/corpus/<target>/: valid inputs, and the
+# reproducers of findings (at the end).
 #   bash fuzz/make-corpus.sh [BUILD_DIR]
 # BUILD_DIR holds a build of tools/dfuse/orv-dfuse-write (default: build).
 set -euo pipefail
@@ -74,4 +74,9 @@ seed utf_conversion utf16-pair '=\xd8\xa7\xdfA\x00'
 seed string_format wide-text 'Halvex DJ Brelune VANTA\\ Gr\xc3\xbc\xc3\x9fe \xe5\x90\x8d\\ \x10\x00\x00\x00\xff\xff\xff\xff\x2a\x00\x00\x00\x00\x00\x00\x00\x05\x00\x00\x00\x07\x01'
 seed string_format narrow-text '/tmp/my dir/a.dfu\\ -42\\ \x01\x00\x00\x00\x02\x00\x00\x00\x03\x00\x00\x00\x00\x00\x00\x80\x2c\x00\x00\x00\x00'
 seed string_format number '  +2147483648 x\\ 12\\ \x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x50\x02\x03\x01'
+# Reproducers of findings, kept so that they are replayed: the narrow reader did not clamp
+# "+2147483648" (the seed "number" above); wide units past U+10FFFF narrowed by "%S" became bytes
+# that are not UTF-8; a narrow character that is not UTF-8 ("%C" of 0xC3) took seconds to refuse.
+seed string_format crash-narrowed-past-10ffff 'text\\ \x00\x00\x11\x00\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x07\x00\x00\x00\x00\x40\x02\x00'
+seed string_format slow-unconvertible-narrow-character '\xc3\xa9\\ w\\ \x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x40\x08\x01'
 echo "make-corpus: written into $corpus"
