@@ -77,7 +77,8 @@ void CheckAccepted(LDfuSeFirmwareFile& file, const std::vector<std::uint8_t>& by
                            Read32(command + 1) == address + std::uint32_t(blockSize) * index,
                        "the block's address");
 
-        const std::size_t expected = std::min<std::size_t>(blockSize, size - (at - F::kElementDataOffset));
+        const std::size_t expected =
+            std::min<std::size_t>(blockSize, size - (at - F::kElementDataOffset));
         if (expected > 1)
         {
             std::uint16_t tooSmall = static_cast<std::uint16_t>(expected - 1);
@@ -129,7 +130,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Folder().Write("image.dfu", bytes.data(), bytes.size());
 
     Orv::RCPtr<LDfuSeFirmwareFile> file = LDfuSeFirmwareFile::Create();
-    const ORVRESULT opened = file->Open(Orv::WString(Folder().File("image.dfu").c_str()), blockSize);
+    const ORVRESULT opened =
+        file->Open(Orv::WString(Folder().File("image.dfu").c_str()), blockSize);
     if (opened == S_OK)
     {
         CheckAccepted(*file, bytes, blockSize);

@@ -18,8 +18,8 @@
     {                                                                                              \
         if (!(condition))                                                                          \
         {                                                                                          \
-            std::fprintf(stderr, "%s:%d: check failed: %s (%s)\n", __FILE__, __LINE__,            \
-                         #condition, message);                                                     \
+            std::fprintf(stderr, "%s:%d: check failed: %s (%s)\n", __FILE__, __LINE__, #condition, \
+                         message);                                                                 \
             std::abort();                                                                          \
         }                                                                                          \
     } while (false)

@@ -58,8 +58,8 @@ using WideCall = int (*)(wchar_t*, std::size_t, std::size_t, const Arguments&);
 using NarrowCall = int (*)(char*, std::size_t, std::size_t, const Arguments&);
 
 const wchar_t* const kWideFormats[] = {
-    L"%s",          L"%ls",        L"%ws",      L"%S",     L"%hs",      L"[%-12s|%5.3S]",
-    L"%.*s",        L"%s=%d %S%%", L"%c%C%hc",  L"%I64d %x %s", L"%20.7s%-3S", L"%s%s%S%S",
+    L"%s",   L"%ls",        L"%ws",     L"%S",          L"%hs",        L"[%-12s|%5.3S]",
+    L"%.*s", L"%s=%d %S%%", L"%c%C%hc", L"%I64d %x %s", L"%20.7s%-3S", L"%s%s%S%S",
 };
 const char* const kNarrowFormats[] = {
     "%s", "%hs", "%S", "%ls", "[%-12s|%5.3S]", "%.*S", "%s=%d %S%%", "%c%C%lc", "%I64d %x %S",

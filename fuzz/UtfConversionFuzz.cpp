@@ -38,8 +38,8 @@ int Decode(const std::vector<std::uint8_t>& text, std::size_t room, int flags, C
     out.assign(room, Unit(0));
     const unsigned char* source = text.data();
     Unit* target = out.data();
-    const int result = convert(&source, text.data() + text.size(), &target,
-                               out.data() + out.size(), flags);
+    const int result =
+        convert(&source, text.data() + text.size(), &target, out.data() + out.size(), flags);
     ORV_FUZZ_CHECK(source >= text.data() && source <= text.data() + text.size(), "source in range");
     ORV_FUZZ_CHECK(target >= out.data() && target <= out.data() + out.size(), "target in range");
     consumed = static_cast<std::size_t>(source - text.data());
@@ -55,8 +55,8 @@ int Encode(const std::vector<Unit>& units, std::size_t room, int flags, Convert 
     out.assign(room, 0);
     const Unit* source = units.data();
     unsigned char* target = out.data();
-    const int result = convert(&source, units.data() + units.size(), &target,
-                               out.data() + out.size(), flags);
+    const int result =
+        convert(&source, units.data() + units.size(), &target, out.data() + out.size(), flags);
     ORV_FUZZ_CHECK(source >= units.data() && source <= units.data() + units.size(),
                    "source in range");
     ORV_FUZZ_CHECK(target >= out.data() && target <= out.data() + out.size(), "target in range");
@@ -70,13 +70,13 @@ void CheckUtf8Decoding(const std::vector<std::uint8_t>& text)
     std::size_t consumed = 0;
 
     std::vector<char32_t> strict32;
-    const int strict = Decode(text, text.size(), kConversionStrict, ConvertUtf8ToUtf32, strict32,
-                              consumed);
+    const int strict =
+        Decode(text, text.size(), kConversionStrict, ConvertUtf8ToUtf32, strict32, consumed);
     ORV_FUZZ_CHECK((strict == kConversionOK) == wellFormed,
                    "strict UTF-8 decoding accepts exactly the well-formed text");
     std::vector<char32_t> lenient32;
-    const int lenient = Decode(text, text.size(), kConversionLenient, ConvertUtf8ToUtf32,
-                               lenient32, consumed);
+    const int lenient =
+        Decode(text, text.size(), kConversionLenient, ConvertUtf8ToUtf32, lenient32, consumed);
     ORV_FUZZ_CHECK(lenient == kConversionOK || lenient == kConversionSourceExhausted,
                    "lenient decoding stops only at a cut sequence");
     if (lenient == kConversionSourceExhausted)
@@ -92,8 +92,8 @@ void CheckUtf8Decoding(const std::vector<std::uint8_t>& text)
     {
         ORV_FUZZ_CHECK(lenient32 == strict32, "lenient and strict agree on well-formed text");
         std::vector<unsigned char> back;
-        ORV_FUZZ_CHECK(Encode(strict32, text.size(), kConversionStrict, ConvertUtf32ToUtf8,
-                              back) == kConversionOK &&
+        ORV_FUZZ_CHECK(Encode(strict32, text.size(), kConversionStrict, ConvertUtf32ToUtf8, back) ==
+                               kConversionOK &&
                            back == std::vector<unsigned char>(text.begin(), text.end()),
                        "UTF-8 to UTF-32 and back");
     }
