@@ -60,6 +60,32 @@ function(orv_add_benchmark name)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark Threads::Threads)
 endfunction()
 
+# orv_add_fuzz_target(<name> SOURCES ... [LIBS ...] [INCLUDES ...] [THREADING]): the libFuzzer
+# program fuzz_<name>, its seed corpus fuzz/corpus/<name> (and fuzz/<name>.dict when there is
+# one), and a ctest test fuzz_<name>.corpus that runs it once over the corpus. THREADING: the
+# target runs threads.
+function(orv_add_fuzz_target name)
+    cmake_parse_arguments(ARG "THREADING" "" "SOURCES;LIBS;INCLUDES" ${ARGN})
+    set(target fuzz_${name})
+    add_executable(${target} ${ARG_SOURCES})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} Threads::Threads)
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+    target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${ARG_INCLUDES})
+    set(corpus ${CMAKE_CURRENT_SOURCE_DIR}/corpus/${name})
+    if(NOT IS_DIRECTORY ${corpus})
+        message(FATAL_ERROR "fuzz target ${name} has no seed corpus in ${corpus}")
+    endif()
+    # Given files (not a folder), libFuzzer runs each once and stops.
+    file(GLOB inputs CONFIGURE_DEPENDS ${corpus}/*)
+    add_test(NAME ${target}.corpus COMMAND ${target} ${inputs})
+    set(labels fuzz)
+    if(ARG_THREADING)
+        list(APPEND labels threading)
+    endif()
+    set_tests_properties(${target}.corpus PROPERTIES TIMEOUT 120 LABELS "${labels}")
+    set_property(GLOBAL APPEND PROPERTY ORV_FUZZ_TARGETS ${target})
+endfunction()
+
 function(orv_finish_threading_tests)
     get_property(targets GLOBAL PROPERTY ORV_THREADING_TEST_TARGETS)
     if(targets)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test.
 #   scripts/test.sh            normal build (build/), all tests
-#   scripts/test.sh --sanitize AddressSanitizer + UndefinedBehaviorSanitizer build (build-asan/)
+#   scripts/test.sh --sanitize AddressSanitizer + UndefinedBehaviorSanitizer build with clang
+#                              (build-asan/), with the fuzz targets run once over their corpora
 #   scripts/test.sh --tsan     ThreadSanitizer build (build-tsan/), the threading tests
 # Extra arguments after the mode go to ctest (for example -R test_objectbase).
 set -euo pipefail
@@ -25,8 +26,8 @@ case "$mode" in
         ;;
     sanitize)
         dir=build-asan
-        cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON -DORV_WERROR=ON \
-            -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g"
+        CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+            -DORV_SANITIZE=ON -DORV_FUZZ=ON -DORV_WERROR=ON -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g"
         cmake --build "$dir" -j "$jobs"
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
             ctest --test-dir "$dir" -j "$jobs" --output-on-failure "$@"

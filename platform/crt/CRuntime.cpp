@@ -1,11 +1,13 @@
 #include "platform/CRuntime.h"
 
+#include "FormatArguments.h"
 #include "FormatTranslation.h"
 
 #include <cerrno>
 #include <climits>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
@@ -52,28 +54,32 @@ bool FormatAll(std::wstring& out, const wchar_t* format, va_list args)
         return false;
     }
     const std::wstring translated = OrvPlatform::TranslateFormat(format, true);
-    Utf8LocaleScope localeScope;
-    std::vector<wchar_t> buffer(256);
-    for (;;)
+    if (!OrvPlatform::TextArgumentsAreUnicode(translated.c_str(), args, true))
     {
-        va_list copy;
-        va_copy(copy, args);
-        errno = 0;
-        const int n = std::vswprintf(buffer.data(), buffer.size(), translated.c_str(), copy);
-        va_end(copy);
-        if (n >= 0)
-        {
-            out.assign(buffer.data(), static_cast<std::size_t>(n));
-            return true;
-        }
-        // vswprintf does not tell "too small" from "cannot convert": grow until it is plainly
-        // not the size.
-        if (errno == EILSEQ || errno == EINVAL || buffer.size() >= kMaxFormattedLength)
-        {
-            return false;
-        }
-        buffer.resize(buffer.size() * 4);
+        return false;
     }
+    Utf8LocaleScope localeScope;
+    // A wide memory stream takes the whole output in one pass and tells a failure apart (a
+    // vswprintf into a buffer reports "too small" and "cannot convert" alike).
+    wchar_t* data = nullptr;
+    std::size_t size = 0;
+    FILE* stream = open_wmemstream(&data, &size);
+    if (stream == nullptr)
+    {
+        return false;
+    }
+    va_list copy;
+    va_copy(copy, args);
+    const int n = std::vfwprintf(stream, translated.c_str(), copy);
+    va_end(copy);
+    const bool closed = std::fclose(stream) == 0;
+    const bool formatted = n >= 0 && closed && size <= kMaxFormattedLength;
+    if (formatted)
+    {
+        out.assign(data, size);
+    }
+    std::free(data);
+    return formatted;
 }
 
 bool FormatAll(std::string& out, const char* format, va_list args)
@@ -83,6 +89,10 @@ bool FormatAll(std::string& out, const char* format, va_list args)
         return false;
     }
     const std::string translated = OrvPlatform::TranslateFormat(format, false);
+    if (!OrvPlatform::TextArgumentsAreUnicode(translated.c_str(), args, false))
+    {
+        return false;
+    }
     Utf8LocaleScope localeScope;
     va_list copy;
     va_copy(copy, args);

@@ -916,6 +916,13 @@ GpStatus GdipMeasureCharacterRanges(GpGraphics* graphics, const WCHAR* text, INT
 }
 
 #if defined(__SANITIZE_ADDRESS__)
+#define ORV_LEAK_CHECKED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORV_LEAK_CHECKED 1
+#endif
+#endif
+#if defined(ORV_LEAK_CHECKED)
 // fontconfig loses a few bytes while it reads its configuration files on first use (in
 // FcInitLoadConfigAndFonts); that is its own, once per process. The leak checker's fast stacks end
 // inside the library, so memory that fontconfig itself allocated is not reported.

@@ -75,7 +75,8 @@ TEST_F(PointerTest, AssignmentTakesTheNewReferenceBeforeDroppingTheOld)
     RCPtr<Shape> a(new Shape());
     RCPtr<Shape> b(a);
     EXPECT_EQ(a->GetRefCount(), 2);
-    a = a;
+    RCPtr<Shape>& self = a;
+    a = self;
     b = a;
     EXPECT_EQ(a->GetRefCount(), 2);
 

@@ -16,6 +16,9 @@
 
 namespace Orv
 {
+// The typed GetData of the element interface hides the byte buffer's untyped one on purpose.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Woverloaded-virtual"
 template <class T, unsigned int Grain, unsigned int Slack, unsigned int Flags = 1,
           unsigned int Align = 8, IAllocator& (*GetAllocator)() = &GetSystemAllocator>
 class ArrayBuffer : public IArray<T>,
@@ -172,6 +175,7 @@ public:
 private:
     T* Items() const { return reinterpret_cast<T*>(Storage::GetTypedData()); }
 };
+#pragma GCC diagnostic pop
 
 // The byte array of captured MIDI data. Variant (4) only tells the type apart from a plain
 // ArrayBuffer; sizing and behaviour are those of ArrayBuffer<T,Grain,Slack,Flags,Align>.

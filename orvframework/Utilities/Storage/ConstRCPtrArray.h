@@ -21,6 +21,9 @@
 
 namespace Orv
 {
+// The typed GetData of the element interface hides the byte buffer's untyped one on purpose.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Woverloaded-virtual"
 template <class T, unsigned int Grain = 1, unsigned int Slack = 0>
 class ConstRCPtrArray
     : public IArray<ConstRCPtr<T>>,
@@ -278,4 +281,5 @@ protected:
         return static_cast<ORVRESULT>(GetCount());
     }
 };
+#pragma GCC diagnostic pop
 } // namespace Orv

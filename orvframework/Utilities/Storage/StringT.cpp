@@ -3,6 +3,7 @@
 #include "Utilities/Storage/UtfConversion.h"
 #include "platform/CRuntime.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -72,7 +73,12 @@ struct Chars<char>
     {
         return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    static int ToInt(const char* text) { return std::atoi(text); }
+    // Clamped to the int range as the wide reader (_wtoi) is: atoi's result past it is undefined.
+    static int ToInt(const char* text)
+    {
+        const long long value = std::strtoll(text, nullptr, 10);
+        return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    }
     static double ToDouble(const char* text) { return std::atof(text); }
     static int Measure(const char* format, va_list args) { return _vscprintf(format, args); }
     static int Print(char* buffer, std::size_t size, const char* format, va_list args)
@@ -277,7 +283,7 @@ void StringT<C, O>::Assign(const O* text, unsigned int n)
 }
 
 template <class C, class O>
-void StringT<C, O>::AssignUtf8(const char* text, int n) requires kIsWide
+void StringT<C, O>::AssignUtf8(const char* text, int n) requires(std::is_same_v<C, wchar_t>)
 {
     if (text == nullptr || text[0] == 0 || n == 0)
     {
@@ -301,7 +307,7 @@ void StringT<C, O>::AssignUtf8(const char* text, int n) requires kIsWide
 }
 
 template <class C, class O>
-void StringT<C, O>::AssignUtf16(const wchar_t* text, int n) requires(!kIsWide)
+void StringT<C, O>::AssignUtf16(const wchar_t* text, int n) requires(!std::is_same_v<C, wchar_t>)
 {
     if (text == nullptr || text[0] == 0 || n == 0)
     {
@@ -319,7 +325,7 @@ void StringT<C, O>::AssignUtf16(const wchar_t* text, int n) requires(!kIsWide)
 }
 
 template <class C, class O>
-StringT<char, wchar_t> StringT<C, O>::ToNarrow() const requires kIsWide
+StringT<char, wchar_t> StringT<C, O>::ToNarrow() const requires(std::is_same_v<C, wchar_t>)
 {
     return StringT<char, wchar_t>(*this);
 }
@@ -528,12 +534,6 @@ bool StringT<C, O>::operator<(const StringT& other) const
         ++b;
     }
     return static_cast<Unit>(*a) < static_cast<Unit>(*b);
-}
-
-template <class C, class O>
-bool StringT<C, O>::operator==(const wchar_t* text) const requires(!kIsWide)
-{
-    return *this == StringT<char, wchar_t>(text).GetBuffer();
 }
 
 template <class C, class O>

@@ -25,6 +25,8 @@ class StringT
 public:
     // Length limit that means "the whole text".
     static constexpr unsigned int kWholeText = 0x7ffffffe;
+    // Member constraints below spell this test out: clang 14 does not find kIsWide in the
+    // constraint of an out-of-line definition.
     static constexpr bool kIsWide = std::is_same_v<C, wchar_t>;
 
     StringT();
@@ -47,10 +49,10 @@ public:
     // At most n units of text in the other encoding, converted.
     void Assign(const O* text, unsigned int n);
     // n < 0: the whole text. Illegal sequences become U+FFFD.
-    void AssignUtf8(const char* text, int n = -1) requires kIsWide;
+    void AssignUtf8(const char* text, int n = -1) requires(std::is_same_v<C, wchar_t>);
     // n < 0: the whole text and its terminator. Illegal code points become U+FFFD.
-    void AssignUtf16(const wchar_t* text, int n = -1) requires(!kIsWide);
-    StringT<char, wchar_t> ToNarrow() const requires kIsWide;
+    void AssignUtf16(const wchar_t* text, int n = -1) requires(!std::is_same_v<C, wchar_t>);
+    StringT<char, wchar_t> ToNarrow() const requires(std::is_same_v<C, wchar_t>);
 
     void Clear();
     unsigned int GetLength() const;
@@ -83,8 +85,14 @@ public:
     bool operator!=(const StringT& other) const;
     // Ordinal comparison by code unit.
     bool operator<(const StringT& other) const;
-    // The other encoding's text, converted to UTF-8 first.
-    bool operator==(const wchar_t* text) const requires(!kIsWide);
+    // The other encoding's text, converted to UTF-8 first. A template, so that it cannot clash
+    // with the wide string's operator==(const C*).
+    template <class W>
+    bool operator==(const W* text) const
+        requires(!std::is_same_v<C, wchar_t> && std::is_same_v<W, wchar_t>)
+    {
+        return *this == StringT<char, wchar_t>(text).GetBuffer();
+    }
 
     StringT ToUpper() const;
     StringT ToLower() const;

@@ -128,6 +128,41 @@ TEST(WideFormat, UnconvertibleNarrowArgumentFailsCleanly)
     EXPECT_EQ(FormatWide(16, _TRUNCATE, &n, L"%S", "\x80"), L"");
     EXPECT_EQ(n, -1);
     EXPECT_EQ(CountWide(L"%S", "\x80"), -1);
+    // A narrow character that is not one in UTF-8.
+    EXPECT_EQ(FormatWide(16, _TRUNCATE, &n, L"%C", 0xE9), L"");
+    EXPECT_EQ(n, -1);
+    EXPECT_EQ(CountWide(L"a%hcb", 0x80), -1);
+}
+
+TEST(Format, TextThatIsNotUnicodeIsNotConverted)
+{
+    int n = 0;
+    // Past U+10FFFF and surrogates: the C library would write bytes that are not UTF-8.
+    for (const wchar_t* text : {L"a\x110000", L"\xD800",
+                                L"b\xDFFF"
+                                L"c"})
+    {
+        EXPECT_EQ(FormatNarrow(16, _TRUNCATE, &n, "%d %S", 1, text), "");
+        EXPECT_EQ(n, -1);
+        EXPECT_EQ(FormatNarrow(16, _TRUNCATE, &n, "%ls", text), "");
+        EXPECT_EQ(n, -1);
+    }
+    EXPECT_EQ(FormatNarrow(16, _TRUNCATE, &n, "%C", static_cast<wint_t>(0x110000)), "");
+    EXPECT_EQ(n, -1);
+    // UTF-8 of a value past U+10FFFF, or of a surrogate: no wide characters that are no code
+    // points.
+    for (const char* text : {"\xF4\x90\x80\x80", "\xED\xA0\x80", "ok\xF5\x80\x80\x80"})
+    {
+        EXPECT_EQ(FormatWide(16, _TRUNCATE, &n, L"%S", text), L"");
+        EXPECT_EQ(n, -1);
+    }
+    // The walk finds the text behind arguments of every size; text in its own width passes.
+    EXPECT_EQ(FormatNarrow(64, _TRUNCATE, &n, "%hhd %hd %ld %I64d %zu %.*f %Lg %p %s %S", 1, 2, 3L,
+                           4LL, std::size_t(5), 1, 6.25, 7.0L, nullptr, "\xFF", L"\u00e9"),
+              "1 2 3 4 5 6.2 7 (nil) \xFF \xC3\xA9");
+    EXPECT_EQ(FormatNarrow(64, _TRUNCATE, &n, "%I64d %.*f %S", 4LL, 1, 6.25, L"\x110000"), "");
+    EXPECT_EQ(FormatWide(64, _TRUNCATE, &n, L"%s %*d %S", L"\x110000", 3, 7, "\xC3\xA9"),
+              L"\x110000   7 \u00e9");
 }
 
 TEST(SecureCopy, CopiesCutsOrRefuses)

@@ -20,7 +20,9 @@
 
 namespace Gdiplus
 {
-enum Status
+// The enumerations have a fixed underlying type: any integer a caller passes is a value of the
+// type, which the calls check and refuse.
+enum Status : int
 {
     Ok = 0,
     GenericError = 1,
@@ -56,7 +58,7 @@ constexpr PixelFormat PixelFormat32bppRGB = 0x00022009;
 constexpr PixelFormat PixelFormat32bppARGB = 0x0026200A;
 constexpr PixelFormat PixelFormat32bppPARGB = 0x000E200B;
 
-enum Unit
+enum Unit : int
 {
     UnitWorld = 0,
     UnitDisplay = 1,
@@ -67,13 +69,13 @@ enum Unit
     UnitMillimeter = 6,
 };
 
-enum FillMode
+enum FillMode : int
 {
     FillModeAlternate = 0, // even-odd
     FillModeWinding = 1,
 };
 
-enum SmoothingMode
+enum SmoothingMode : int
 {
     SmoothingModeInvalid = -1,
     SmoothingModeDefault = 0, // no anti-aliasing
@@ -83,7 +85,7 @@ enum SmoothingMode
     SmoothingModeAntiAlias = 4,
 };
 
-enum InterpolationMode
+enum InterpolationMode : int
 {
     InterpolationModeInvalid = -1,
     InterpolationModeDefault = 0, // bilinear
@@ -99,7 +101,7 @@ enum InterpolationMode
 // For lines and outlines, Default, HighSpeed and None put pixel centres on whole coordinates (a
 // one-pixel line at y = 5 covers exactly row 5); HighQuality and Half put pixel edges there.
 // Fills and images always have pixel edges on whole coordinates.
-enum PixelOffsetMode
+enum PixelOffsetMode : int
 {
     PixelOffsetModeInvalid = -1,
     PixelOffsetModeDefault = 0,
@@ -109,19 +111,19 @@ enum PixelOffsetMode
     PixelOffsetModeHalf = 4,
 };
 
-enum CompositingMode
+enum CompositingMode : int
 {
     CompositingModeSourceOver = 0,
     CompositingModeSourceCopy = 1,
 };
 
-enum MatrixOrder
+enum MatrixOrder : int
 {
     MatrixOrderPrepend = 0,
     MatrixOrderAppend = 1,
 };
 
-enum CombineMode
+enum CombineMode : int
 {
     CombineModeReplace = 0,
     CombineModeIntersect = 1,
@@ -131,13 +133,13 @@ enum CombineMode
     CombineModeComplement = 5,
 };
 
-enum FlushIntention
+enum FlushIntention : int
 {
     FlushIntentionFlush = 0,
     FlushIntentionSync = 1,
 };
 
-enum FontStyle
+enum FontStyle : int
 {
     FontStyleRegular = 0,
     FontStyleBold = 1,
@@ -147,7 +149,7 @@ enum FontStyle
     FontStyleStrikeout = 8,
 };
 
-enum StringTrimming
+enum StringTrimming : int
 {
     StringTrimmingNone = 0,
     StringTrimmingCharacter = 1,
@@ -157,7 +159,7 @@ enum StringTrimming
     StringTrimmingEllipsisPath = 5,
 };
 
-enum StringFormatFlags
+enum StringFormatFlags : int
 {
     StringFormatFlagsDirectionRightToLeft = 0x0001,
     StringFormatFlagsDirectionVertical = 0x0002,
@@ -170,7 +172,7 @@ enum StringFormatFlags
     StringFormatFlagsNoClip = 0x4000,
 };
 
-enum ImageLockMode
+enum ImageLockMode : int
 {
     ImageLockModeRead = 0x0001,
     ImageLockModeWrite = 0x0002,

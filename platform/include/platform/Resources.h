@@ -22,7 +22,7 @@ inline LPWSTR MAKEINTRESOURCEW(WORD id)
 {
     return reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(id));
 }
-constexpr bool IS_INTRESOURCE(LPCWSTR value)
+inline bool IS_INTRESOURCE(LPCWSTR value)
 {
     return (reinterpret_cast<ULONG_PTR>(value) >> 16) == 0;
 }

@@ -212,6 +212,13 @@ TEST(StringT, TextToNumbersAndCase)
     EXPECT_EQ(WString(L" 42abc").ToInt(), 42);
     EXPECT_DOUBLE_EQ(WString(L"2.75").ToDouble(), 2.75);
     EXPECT_EQ(NString("-7").ToInt(), -7);
+    // Past the int range both readers clamp.
+    for (const char* text : {"2147483648", "+99999999999999999999", "-2147483649"})
+    {
+        const int clamped = text[0] == '-' ? INT_MIN : INT_MAX;
+        EXPECT_EQ(NString(text).ToInt(), clamped) << text;
+        EXPECT_EQ(WString(text).ToInt(), clamped) << text;
+    }
     EXPECT_EQ(WString(L"MiXed 1").ToUpper(), WString(L"MIXED 1"));
     EXPECT_EQ(WString(L"MiXed 1").ToLower(), WString(L"mixed 1"));
     const WString original(L"keep");

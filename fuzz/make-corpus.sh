@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Writes the seed corpora of the fuzz targets into fuzz/corpus/<target>/: valid inputs, and the
+# reproducers of findings (at the end).
+#   bash fuzz/make-corpus.sh [BUILD_DIR]
+# BUILD_DIR holds a build of tools/dfuse/orv-dfuse-write (default: build).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+writer="$build/tools/dfuse/orv-dfuse-write"
+if [ ! -x "$writer" ]; then
+    cmake --build "$build" --target orv-dfuse-write
+fi
+corpus=fuzz/corpus
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# seed DIR NAME TEXT: one seed file; TEXT goes through printf's escapes.
+seed() {
+    mkdir -p "$corpus/$1"
+    printf "$3" > "$corpus/$1/$2"
+}
+
+# DfuSe files: one mode byte (bit 0: fix the CRC; bits 1-2: block size 2048, 1024, 5, 1), then
+# the file the writer makes.
+dfuse() {
+    local name=$1 mode=$2
+    shift 2
+    "$writer" "$@" "$scratch/$name.dfu"
+    mkdir -p "$corpus/dfuse_file"
+    { printf "\\x$mode"; cat "$scratch/$name.dfu"; } > "$corpus/dfuse_file/$name"
+}
+dfuse small-2048 00 --address 0x08008000 --demo-size 16
+dfuse versioned-1024 03 --address 0x08008000 --demo-size 300 --firmware-version 00.31
+dfuse blocks-1024 02 --address 0x08010000 --demo-size 2053 --vid 0x0483 --pid 0xDF11 \
+    --device-version 0x2200
+dfuse named-5 05 --address 0x0800C000 --demo-size 11 --target-name "Internal Flash"
+dfuse one-byte-blocks 06 --address 0xFFFFFFF0 --demo-size 16
+dfuse empty-element 01 --address 0x08020000 --demo-size 0
+
+# Descriptions of the simulated devices.
+seed device_description both 'device=controller version=00.30\ndevice=wheel-display version=00.49\n'
+seed device_description every-key 'device=wheel-display version=0050 mode=bootloader vendor-id=0x7A5E product-id=45072 update-delay-ms=1500 reset-delay-ms=0 erase-ms-per-16k=250 program-ms-per-block=20 manifest-ms=100 busy=answer\n'
+seed device_description comments-crlf '# two units\r\n\r\n  device=controller version=00.31 mode=normal busy=hold\r\n\t# done\r\n'
+seed device_description none '# no unit\n'
+
+# Command lines: one byte for the bus (0 none, 1 both old, 2 both current, 3 only the wheel
+# display, 4 controller in DFU mode, 5 wheel display in DFU mode, 6 two in DFU mode), then the
+# line, in which "@/" stands for the target's folder of images.
+seed command_line none-empty '\x00'
+seed command_line silent-both-old '\x01-SILENT'
+seed command_line silent-if-not-needed '\x02-SILENT_IF_UPDATE_NOT_NEEDED'
+seed command_line status-silent '\x01-RETURN_UPDATE_MODE_STATUS -SILENT'
+seed command_line status-file '\x04-RETURN_UPDATE_MODE_STATUS -ABSOLUTE_FIRMWARE_FILE_PATH=@/image_V0_00.dfu'
+seed command_line image-name '\x01-SILENT -FIRMWARE_IMAGE_NAME=custom_V0_32.dfu'
+seed command_line quoted-path '\x01-SILENT "-ABSOLUTE_FIRMWARE_FILE_PATH=@/custom_V0_32.dfu" -ALWAYS_UPDATE'
+seed command_line quoted-value '\x01-silent -absolute_firmware_file_path="@/custom_V0_32.dfu"'
+seed command_line device-pid '\x01-SILENT -DEVICE_PID=45072'
+seed command_line device-vid-pid '\x01-SILENT -DEVICE_VID=31326 -DEVICE_PID=32784'
+seed command_line start-automatically '\x01-START_UPDATE_AUTOMATICALLY'
+seed command_line always '\x02-ALWAYS_UPDATE -SILENT'
+seed command_line resume-wheel-display '\x05-SILENT'
+seed command_line two-in-dfu '\x06-SILENT -DEVICE_PID=32784 -DEVICE_BOOTLOADER_PID=57105'
+seed command_line bad-file '\x01-SILENT -FIRMWARE_IMAGE_NAME=bad.dfu'
+
+# Text for the converters: read as UTF-8, as UTF-16 units and as UTF-32 units.
+seed utf_conversion ascii 'Halvex DJ Brelune VANTA WD'
+seed utf_conversion two-and-three-bytes 'Gr\xc3\xbc\xc3\x9fe \xe5\x90\x8d\xe5\x89\x8d \xe2\x82\xac'
+seed utf_conversion four-bytes '\xf0\x9f\x8e\xa7 \xf4\x8f\xbf\xbf'
+seed utf_conversion utf32-text 'A\x00\x00\x00\xe9\x00\x00\x00\xac\x20\x00\x00\xa7\xf3\x01\x00'
+seed utf_conversion utf16-pair '=\xd8\xa7\xdfA\x00'
+
+# Formatting: FuzzedDataProvider takes the texts from the front (each ends at a lone backslash)
+# and the choices and numbers from the back.
+seed string_format wide-text 'Halvex DJ Brelune VANTA\\ Gr\xc3\xbc\xc3\x9fe \xe5\x90\x8d\\ \x10\x00\x00\x00\xff\xff\xff\xff\x2a\x00\x00\x00\x00\x00\x00\x00\x05\x00\x00\x00\x07\x01'
+seed string_format narrow-text '/tmp/my dir/a.dfu\\ -42\\ \x01\x00\x00\x00\x02\x00\x00\x00\x03\x00\x00\x00\x00\x00\x00\x80\x2c\x00\x00\x00\x00'
+seed string_format number '  +2147483648 x\\ 12\\ \x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x50\x02\x03\x01'
+# Reproducers of findings, kept so that they are replayed: the narrow reader did not clamp
+# "+2147483648" (the seed "number" above); wide units past U+10FFFF narrowed by "%S" became bytes
+# that are not UTF-8; a narrow character that is not UTF-8 ("%C" of 0xC3) took seconds to refuse.
+seed string_format crash-narrowed-past-10ffff 'text\\ \x00\x00\x11\x00\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x07\x00\x00\x00\x00\x40\x02\x00'
+seed string_format slow-unconvertible-narrow-character '\xc3\xa9\\ w\\ \x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x40\x08\x01'
+echo "make-corpus: written into $corpus"
