@@ -144,14 +144,42 @@ void CheckUtf8Decoding(const std::vector<std::uint8_t>& text)
     }
 }
 
+// The UTF-16 converter's lenient mode writes a lone surrogate out as its three-byte form
+// (ED A0..BF xx), as the reference routines do; it serves no string of this build (wide text
+// is UTF-32 here), so only that form is let through, nothing else ill-formed.
+std::vector<unsigned char> WithoutEncodedSurrogates(const std::vector<unsigned char>& bytes)
+{
+    std::vector<unsigned char> rest;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+    {
+        if (bytes[i] == 0xED && i + 2 < bytes.size() && bytes[i + 1] >= 0xA0 &&
+            bytes[i + 1] <= 0xBF && (bytes[i + 2] & 0xC0) == 0x80)
+        {
+            i += 2;
+            continue;
+        }
+        rest.push_back(bytes[i]);
+    }
+    return rest;
+}
+
+enum class LoneSurrogates
+{
+    Replaced,
+    EncodedAsTheyAre
+};
+
 template <class Unit, class Convert>
-void CheckNarrowing(const std::vector<Unit>& units, Convert convert, const char* what)
+void CheckNarrowing(const std::vector<Unit>& units, Convert convert, const char* what,
+                    LoneSurrogates surrogates = LoneSurrogates::Replaced)
 {
     // Four bytes a unit always suffice.
     std::vector<unsigned char> narrow;
     const int lenient = Encode(units, 4 * units.size(), kConversionLenient, convert, narrow);
     ORV_FUZZ_CHECK(lenient == kConversionOK || lenient == kConversionSourceExhausted, what);
-    ORV_FUZZ_CHECK(IsWellFormedUtf8(narrow.data(), narrow.size()),
+    const std::vector<unsigned char> checked =
+        surrogates == LoneSurrogates::Replaced ? narrow : WithoutEncodedSurrogates(narrow);
+    ORV_FUZZ_CHECK(IsWellFormedUtf8(checked.data(), checked.size()),
                    "narrowed output is well-formed UTF-8");
     std::vector<unsigned char> strict;
     if (Encode(units, 4 * units.size(), kConversionStrict, convert, strict) == kConversionOK)
@@ -162,7 +190,10 @@ void CheckNarrowing(const std::vector<Unit>& units, Convert convert, const char*
     {
         std::vector<unsigned char> tiny;
         Encode(units, 1, kConversionLenient, convert, tiny);
-        ORV_FUZZ_CHECK(IsWellFormedUtf8(tiny.data(), tiny.size()), "no part of a sequence");
+        const std::vector<unsigned char> tinyChecked =
+            surrogates == LoneSurrogates::Replaced ? tiny : WithoutEncodedSurrogates(tiny);
+        ORV_FUZZ_CHECK(IsWellFormedUtf8(tinyChecked.data(), tinyChecked.size()),
+                       "no part of a sequence");
     }
 }
 
@@ -208,7 +239,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     CheckUtf8Decoding(std::vector<std::uint8_t>(data, data + size));
     CheckNarrowing(Units<char32_t>(data, size), ConvertUtf32ToUtf8, "UTF-32 to UTF-8");
-    CheckNarrowing(Units<char16_t>(data, size), ConvertUtf16ToUtf8, "UTF-16 to UTF-8");
+    CheckNarrowing(Units<char16_t>(data, size), ConvertUtf16ToUtf8, "UTF-16 to UTF-8",
+                   LoneSurrogates::EncodedAsTheyAre);
     CheckNarrowing(Units<wchar_t>(data, size), ConvertWideToUtf8, "wide to UTF-8");
     CheckStrings(data, size);
     return 0;
