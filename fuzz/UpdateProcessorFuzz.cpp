@@ -9,7 +9,8 @@
 //
 // What must hold: Initialize returns S_OK, the quiet stop or a non-negative result and throws
 // nothing; an exit status is 1 to 5 and comes only with the quiet stop; once any update started
-// with the window has ended, the processor is idle; every unit is back on the bus.
+// with the window has ended and its completion step has run, the processor is idle; every unit
+// is back on the bus.
 #include "DualUpdater.h"
 #include "FuzzSupport.h"
 #include "Midi/MidiRenderPort.h"
@@ -200,9 +201,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ORV_FUZZ_CHECK(status >= 0 && status <= 5, "an exit status of the list");
     ORV_FUZZ_CHECK(status == 0 || result == LUpdateProcessor::kQuietStop,
                    "an exit status only with the quiet stop");
-    // An update started with the window runs on the worker: it ends, and the device comes back.
+    // An update started with the window runs on the worker. When it has delivered an image, the
+    // window's completion step waits for the device to come back from its reset, which may start
+    // the other image's update: at most the two images of the sequence.
+    for (int image = 0; image < 2; ++image)
+    {
+        ORV_FUZZ_CHECK(engine->WaitForTask(INFINITE) == S_OK, "the worker ends");
+        if (processor->IsIdle())
+        {
+            break;
+        }
+        UpdateCompletion::Complete(Orv::RCPtr<LUpdateEngineInterface>(engine.Get()),
+                                   engine->GetUpdateResult(false) ==
+                                       LUpdateEngineInterface::kUpdateCompleted);
+    }
     ORV_FUZZ_CHECK(engine->WaitForTask(INFINITE) == S_OK, "the worker ends");
-    ORV_FUZZ_CHECK(processor->IsIdle(), "nothing is being written once the worker has ended");
+    ORV_FUZZ_CHECK(processor->IsIdle(), "nothing is being written once the completion step ran");
     for (const auto& unit : SimulatedDevices::Units())
     {
         ORV_FUZZ_CHECK(unit->WaitForMode(SimulatedMode::Normal, Milliseconds(0)) ||
