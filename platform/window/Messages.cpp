@@ -545,7 +545,7 @@ BOOL TranslateMessage(const MSG* message)
 
 LRESULT DispatchMessageW(const MSG* message)
 {
-    if (message == nullptr || message->hwnd == nullptr)
+    if (message == nullptr)
     {
         return 0;
     }
@@ -553,6 +553,10 @@ LRESULT DispatchMessageW(const MSG* message)
     {
         auto procedure = reinterpret_cast<TIMERPROC>(message->lParam);
         procedure(message->hwnd, WM_TIMER, message->wParam, GetTickCount());
+        return 0;
+    }
+    if (message->hwnd == nullptr)
+    {
         return 0;
     }
     const LRESULT result =

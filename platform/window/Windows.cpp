@@ -365,12 +365,8 @@ BOOL DestroyWindow(HWND window)
         {
             system.active = nullptr;
         }
-        if (auto record = system.Find(window))
-        {
-            record->destroying = true;
-        }
     }
-    // The last message reaches the window procedure although the window is no longer valid.
+    // The last message the window receives.
     CallProcedure(window, WM_NCDESTROY, 0, 0);
     Discard(window);
     return TRUE;
