@@ -227,6 +227,9 @@ HWND NextToActivate(WindowSystem& system, HWND leaving);
 // The primary display's usable area (SDL lock held; video up).
 RECT WorkAreaLocked();
 
+// Tells the calling thread's creation hooks of a new window (no lock held).
+void CallCreationHooks(HWND window, CREATESTRUCTW* create);
+
 // Key flags of mouse messages from a key state (MK_*).
 WPARAM MouseKeyFlags(const BYTE* keys);
 // Whether there is something the thread's retrieval would return (state lock held).

@@ -255,6 +255,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
     create.lpszName = record->text.c_str();
     create.lpszClass = windowClass->name.c_str();
     create.dwExStyle = exStyle;
+    CallCreationHooks(handle, &create);
     if (SendMessageW(handle, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create)) == 0)
     {
         SendMessageW(handle, WM_NCDESTROY, 0, 0);

@@ -389,6 +389,27 @@ LONG_PTR GetWindowLongPtrW(HWND window, int index);
 // (ERROR_NOT_SUPPORTED).
 LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value);
 
+// --- Hooks ----------------------------------------------------------------------------------
+
+// A computer-based-training hook of the calling thread: told of each window the thread creates,
+// before the window's first message (HCBT_CREATEWND, wParam the window, lParam a
+// CBT_CREATEWNDW). Only WH_CBT hooks of the calling thread are offered.
+struct HHOOK__;
+using HHOOK = HHOOK__*;
+using HOOKPROC = LRESULT(CALLBACK*)(int, WPARAM, LPARAM);
+constexpr int WH_CBT = 5;
+constexpr int HCBT_CREATEWND = 3;
+struct CBT_CREATEWNDW
+{
+    CREATESTRUCTW* lpcs;
+    HWND hwndInsertAfter;
+};
+// NULL with ERROR_NOT_SUPPORTED for other hook kinds or another thread.
+HHOOK SetWindowsHookExW(int kind, HOOKPROC procedure, HINSTANCE instance, DWORD threadId);
+BOOL UnhookWindowsHookEx(HHOOK hook);
+// Passes the notification to the hooks installed before this one.
+LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam);
+
 // --- Messages and queues ---------------------------------------------------------------------
 
 struct MSG
