@@ -86,9 +86,9 @@ struct SystemCursor
     CursorRecord* record;
 };
 const SystemCursor kSystemCursors[] = {
-    {32512, &gArrow},    {32513, &gIBeam},   {32514, &gWait},        {32515, &gCross},
-    {32516, &gUpArrow},  {32642, &gSizeNwse}, {32643, &gSizeNesw},   {32644, &gSizeWe},
-    {32645, &gSizeNs},   {32646, &gSizeAll}, {32648, &gNo},          {32649, &gHand},
+    {32512, &gArrow},       {32513, &gIBeam},    {32514, &gWait},     {32515, &gCross},
+    {32516, &gUpArrow},     {32642, &gSizeNwse}, {32643, &gSizeNesw}, {32644, &gSizeWe},
+    {32645, &gSizeNs},      {32646, &gSizeAll},  {32648, &gNo},       {32649, &gHand},
     {32650, &gAppStarting}, {32651, &gHelp}};
 
 // The framework's cursor names: a system cursor where one fits, else a drawn one.

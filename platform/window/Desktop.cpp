@@ -42,10 +42,14 @@ int DisplayAt(POINT point, DWORD flags)
         {
             continue;
         }
-        const long dx = point.x < bounds.x ? bounds.x - point.x
-                                           : (point.x >= bounds.x + bounds.w ? point.x - bounds.x - bounds.w + 1 : 0);
-        const long dy = point.y < bounds.y ? bounds.y - point.y
-                                           : (point.y >= bounds.y + bounds.h ? point.y - bounds.y - bounds.h + 1 : 0);
+        const long dx =
+            point.x < bounds.x
+                ? bounds.x - point.x
+                : (point.x >= bounds.x + bounds.w ? point.x - bounds.x - bounds.w + 1 : 0);
+        const long dy =
+            point.y < bounds.y
+                ? bounds.y - point.y
+                : (point.y >= bounds.y + bounds.h ? point.y - bounds.y - bounds.h + 1 : 0);
         if (dx == 0 && dy == 0)
         {
             return i;
@@ -101,8 +105,8 @@ bool ReadInterfaceFont(LOGFONTW& font)
         font.lfHeight = -static_cast<LONG>(std::lround(size * 96.0 / 72.0));
         font.lfWeight = weight >= FC_WEIGHT_BOLD ? FW_BOLD : FW_NORMAL;
         font.lfItalic = slant != FC_SLANT_ROMAN ? 1 : 0;
-        const std::wstring name =
-            DecodeUtf8(reinterpret_cast<const char*>(family), std::strlen(reinterpret_cast<const char*>(family)));
+        const std::wstring name = DecodeUtf8(reinterpret_cast<const char*>(family),
+                                             std::strlen(reinterpret_cast<const char*>(family)));
         const int out = std::min<int>(static_cast<int>(name.size()), LF_FACESIZE - 1);
         std::wmemcpy(font.lfFaceName, name.data(), static_cast<std::size_t>(out));
         font.lfFaceName[out] = L'\0';
@@ -184,7 +188,9 @@ HMONITOR MonitorFromWindow(HWND window, DWORD flags)
     RECT r{};
     if (!GetWindowRect(window, &r))
     {
-        return flags == MONITOR_DEFAULTTONULL ? nullptr : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+        return flags == MONITOR_DEFAULTTONULL
+                   ? nullptr
+                   : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
     }
     return MonitorFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, flags);
 }
@@ -201,7 +207,8 @@ BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info)
     SDL_Rect bounds{};
     SDL_Rect usable{};
     if (!WindowSystem::Get().EnsureVideo() || display < 0 ||
-        SDL_GetDisplayBounds(display, &bounds) != 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0)
+        SDL_GetDisplayBounds(display, &bounds) != 0 ||
+        SDL_GetDisplayUsableBounds(display, &usable) != 0)
     {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;

@@ -30,7 +30,8 @@ void CallCreationHooks(HWND window, CREATESTRUCTW* create)
     CBT_CREATEWNDW data{create, nullptr};
     // The latest hook is told first; it passes on with CallNextHookEx.
     Hook* first = tHooks.front();
-    first->procedure(HCBT_CREATEWND, reinterpret_cast<WPARAM>(window), reinterpret_cast<LPARAM>(&data));
+    first->procedure(HCBT_CREATEWND, reinterpret_cast<WPARAM>(window),
+                     reinterpret_cast<LPARAM>(&data));
 }
 } // namespace OrvPlatform::Window::Detail
 

@@ -118,7 +118,8 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
         }
         else
         {
-            OutputDebugStringA(("Message box (not shown, no display): " + title + ": " + message + "\n").c_str());
+            OutputDebugStringA(
+                ("Message box (not shown, no display): " + title + ": " + message + "\n").c_str());
             SetLastError(ERROR_NOT_SUPPORTED);
         }
     }

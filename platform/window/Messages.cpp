@@ -41,15 +41,18 @@ bool ForWindow(HWND window, const Filter& filter)
 template <typename Queue>
 typename Queue::iterator FindMatching(Queue& queue, const Filter& filter)
 {
-    return std::find_if(queue.begin(), queue.end(), [&](const QueuedMessage& queued) {
-        return ForWindow(queued.msg.hwnd, filter) && InRange(queued.msg.message, filter);
-    });
+    return std::find_if(queue.begin(), queue.end(),
+                        [&](const QueuedMessage& queued) {
+                            return ForWindow(queued.msg.hwnd, filter) &&
+                                   InRange(queued.msg.message, filter);
+                        });
 }
 
 void NoteRetrievedKey(WindowSystem& system, const QueuedMessage& queued)
 {
     const MSG& msg = queued.msg;
-    auto press = [&](int key, bool down, bool repeat) {
+    auto press = [&](int key, bool down, bool repeat)
+    {
         BYTE& state = system.keys[key & 0xFF];
         if (down)
         {
@@ -64,7 +67,8 @@ void NoteRetrievedKey(WindowSystem& system, const QueuedMessage& queued)
             state &= 0x01;
         }
     };
-    auto combine = [&](int generic, int left, int right) {
+    auto combine = [&](int generic, int left, int right)
+    {
         const bool down = ((system.keys[left] | system.keys[right]) & 0x80) != 0;
         system.keys[generic] = static_cast<BYTE>((system.keys[generic] & 0x01) | (down ? 0x80 : 0));
     };
@@ -77,7 +81,8 @@ void NoteRetrievedKey(WindowSystem& system, const QueuedMessage& queued)
         {
             const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
             const bool repeat = down && (msg.lParam & (1 << 30)) != 0;
-            const int key = queued.specificKey != 0 ? queued.specificKey : static_cast<int>(msg.wParam);
+            const int key =
+                queued.specificKey != 0 ? queued.specificKey : static_cast<int>(msg.wParam);
             press(key, down, repeat);
             if (key != static_cast<int>(msg.wParam))
             {
@@ -278,9 +283,8 @@ namespace
 // window holds the capture.
 void SendSetCursor(const MSG& msg)
 {
-    if (msg.hwnd == nullptr ||
-        !(msg.message == WM_MOUSEMOVE ||
-          (msg.message >= WM_LBUTTONDOWN && msg.message <= WM_MBUTTONDBLCLK)))
+    if (msg.hwnd == nullptr || !(msg.message == WM_MOUSEMOVE || (msg.message >= WM_LBUTTONDOWN &&
+                                                                 msg.message <= WM_MBUTTONDBLCLK)))
     {
         return;
     }
@@ -307,8 +311,7 @@ BOOL Take(LPMSG message, const Filter& filter, bool remove, bool wait)
     for (;;)
     {
         HandleSentMessages();
-        if (!wait && system.HasVideo() && system.sdlWanted.load() == 0 &&
-            system.sdlLock.try_lock())
+        if (!wait && system.HasVideo() && system.sdlWanted.load() == 0 && system.sdlLock.try_lock())
         {
             system.PumpEventsLocked();
             system.sdlLock.unlock();
@@ -331,7 +334,8 @@ BOOL Take(LPMSG message, const Filter& filter, bool remove, bool wait)
                 if (remove)
                 {
                     queue.lastTime = static_cast<LONG>(queued.msg.time);
-                    queue.lastPos = static_cast<DWORD>(MAKELPARAM(queued.msg.pt.x, queued.msg.pt.y));
+                    queue.lastPos =
+                        static_cast<DWORD>(MAKELPARAM(queued.msg.pt.x, queued.msg.pt.y));
                 }
                 break;
             }
@@ -627,7 +631,8 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         case WM_SETTEXT:
             return SetWindowTextW(window, reinterpret_cast<LPCWSTR>(lParam));
         case WM_GETTEXT:
-            return GetWindowTextW(window, reinterpret_cast<LPWSTR>(lParam), static_cast<int>(wParam));
+            return GetWindowTextW(window, reinterpret_cast<LPWSTR>(lParam),
+                                  static_cast<int>(wParam));
         case WM_GETTEXTLENGTH:
             return GetWindowTextLengthW(window);
         default:

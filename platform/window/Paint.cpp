@@ -152,9 +152,9 @@ void PresentLocked(WindowSystem& system, HWND window)
     {
         return;
     }
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
-        record->pixels.get(), record->width, record->height, 32, record->width * 4,
-        SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* source =
+        SDL_CreateRGBSurfaceWithFormatFrom(record->pixels.get(), record->width, record->height, 32,
+                                           record->width * 4, SDL_PIXELFORMAT_ARGB8888);
     if (source == nullptr)
     {
         return;

@@ -12,7 +12,8 @@ bool SameName(const std::string& a, const std::string& b)
     }
     for (std::size_t i = 0; i < a.size(); ++i)
     {
-        auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        auto fold = [](char c)
+        { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
         if (fold(a[i]) != fold(b[i]))
         {
             return false;
@@ -203,7 +204,8 @@ const std::string* ProfileFile::Find(const std::string& section, const std::stri
     return nullptr;
 }
 
-void ProfileFile::Set(const std::string& section, const std::string& entry, const std::string& value)
+void ProfileFile::Set(const std::string& section, const std::string& entry,
+                      const std::string& value)
 {
     if (mSections.empty())
     {

@@ -54,7 +54,8 @@ bool IsDown(const WindowSystem& system, int key)
 
 // The window that receives the pointer's input: the capture window, else the window under the
 // pointer when it takes input.
-std::shared_ptr<WindowRecord> PointerTarget(WindowSystem& system, const std::shared_ptr<WindowRecord>& under)
+std::shared_ptr<WindowRecord> PointerTarget(WindowSystem& system,
+                                            const std::shared_ptr<WindowRecord>& under)
 {
     if (auto captured = system.Find(system.capture))
     {
@@ -95,7 +96,8 @@ void RouteMotion(WindowSystem& system, const SDL_MouseMotionEvent& motion)
     const int x = system.cursor.x - target->clientOrigin.x;
     const int y = system.cursor.y - target->clientOrigin.y;
     system.Post(target->thread,
-                Make(system, target->handle, WM_MOUSEMOVE, MouseKeyFlags(system.asyncKeys), MAKELPARAM(x, y)),
+                Make(system, target->handle, WM_MOUSEMOVE, MouseKeyFlags(system.asyncKeys),
+                     MAKELPARAM(x, y)),
                 true);
 }
 
@@ -141,16 +143,18 @@ void RouteButton(WindowSystem& system, const SDL_MouseButtonEvent& button)
         {
             system.SendLater(target->handle, kActivateFromSystem, WA_CLICKACTIVE, 0);
         }
-        if (button.clicks >= 2 && button.clicks % 2 == 0 && (target->windowClass->style & CS_DBLCLKS) != 0)
+        if (button.clicks >= 2 && button.clicks % 2 == 0 &&
+            (target->windowClass->style & CS_DBLCLKS) != 0)
         {
             message = down + 2;
         }
     }
     const int x = system.cursor.x - target->clientOrigin.x;
     const int y = system.cursor.y - target->clientOrigin.y;
-    system.Post(target->thread,
-                Make(system, target->handle, message, MouseKeyFlags(system.asyncKeys), MAKELPARAM(x, y)),
-                true);
+    system.Post(
+        target->thread,
+        Make(system, target->handle, message, MouseKeyFlags(system.asyncKeys), MAKELPARAM(x, y)),
+        true);
 }
 
 void RouteWheel(WindowSystem& system, const SDL_MouseWheelEvent& wheel)
@@ -160,7 +164,8 @@ void RouteWheel(WindowSystem& system, const SDL_MouseWheelEvent& wheel)
     {
         return;
     }
-    system.cursor = POINT{under->clientOrigin.x + wheel.mouseX, under->clientOrigin.y + wheel.mouseY};
+    system.cursor =
+        POINT{under->clientOrigin.x + wheel.mouseX, under->clientOrigin.y + wheel.mouseY};
     auto target = PointerTarget(system, under);
     if (!target)
     {
@@ -222,7 +227,8 @@ void RouteKey(WindowSystem& system, const SDL_KeyboardEvent& event)
     data |= alt && !control ? (1L << 29) : 0;
     data |= (pressed ? (event.repeat != 0 || wasDown) : true) ? (1L << 30) : 0;
     data |= pressed ? 0 : (1L << 31);
-    const UINT message = systemKey ? (pressed ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (pressed ? WM_KEYDOWN : WM_KEYUP);
+    const UINT message =
+        systemKey ? (pressed ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (pressed ? WM_KEYDOWN : WM_KEYUP);
     QueuedMessage queued = Make(system, target->handle, message, static_cast<WPARAM>(key.key),
                                 static_cast<LPARAM>(static_cast<DWORD>(data)));
     queued.specificKey = key.specific;
@@ -240,7 +246,8 @@ void RouteText(WindowSystem& system, const SDL_TextInputEvent& text)
     for (wchar_t character : DecodeUtf8(text.text, std::strlen(text.text)))
     {
         system.Post(target->thread,
-                    Make(system, target->handle, WM_CHAR, static_cast<WPARAM>(character), data), true);
+                    Make(system, target->handle, WM_CHAR, static_cast<WPARAM>(character), data),
+                    true);
     }
 }
 
@@ -285,7 +292,8 @@ void RouteWindowEvent(WindowSystem& system, const SDL_WindowEvent& event)
                 {
                     record->normal = WindowRectOf(*record);
                 }
-                system.SendLater(window, WM_SIZE, record->maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                system.SendLater(window, WM_SIZE,
+                                 record->maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
                                  MAKELPARAM(record->width, record->height));
             }
             break;
@@ -301,7 +309,8 @@ void RouteWindowEvent(WindowSystem& system, const SDL_WindowEvent& event)
             {
                 record->maximized = true;
                 record->minimized = false;
-                system.SendLater(window, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(record->width, record->height));
+                system.SendLater(window, WM_SIZE, SIZE_MAXIMIZED,
+                                 MAKELPARAM(record->width, record->height));
             }
             break;
         case SDL_WINDOWEVENT_RESTORED:
@@ -309,7 +318,8 @@ void RouteWindowEvent(WindowSystem& system, const SDL_WindowEvent& event)
             {
                 record->maximized = false;
                 record->minimized = false;
-                system.SendLater(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(record->width, record->height));
+                system.SendLater(window, WM_SIZE, SIZE_RESTORED,
+                                 MAKELPARAM(record->width, record->height));
             }
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
@@ -325,7 +335,8 @@ void RouteWindowEvent(WindowSystem& system, const SDL_WindowEvent& event)
             }
             break;
         case SDL_WINDOWEVENT_CLOSE:
-            system.SendLater(window, WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(system.cursor.x, system.cursor.y));
+            system.SendLater(window, WM_SYSCOMMAND, SC_CLOSE,
+                             MAKELPARAM(system.cursor.x, system.cursor.y));
             break;
         default:
             break;

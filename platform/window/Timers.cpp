@@ -119,11 +119,12 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure)
     else
     {
         // A thread timer gets an id of its own unless it names one of the thread's timers.
-        const bool known = id != 0 && std::any_of(system.timers.begin(), system.timers.end(),
-                                                  [&](const Timer& timer) {
-                                                      return timer.window == nullptr &&
-                                                             timer.id == StoredId(nullptr, id, thread);
-                                                  });
+        const bool known =
+            id != 0 && std::any_of(system.timers.begin(), system.timers.end(),
+                                   [&](const Timer& timer) {
+                                       return timer.window == nullptr &&
+                                              timer.id == StoredId(nullptr, id, thread);
+                                   });
         if (!known)
         {
             id = ++system.nextThreadTimerId;
@@ -136,9 +137,9 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure)
     timer.elapse = Clamp(elapse);
     timer.due = system.Now() + timer.elapse;
     timer.procedure = procedure;
-    auto existing = std::find_if(system.timers.begin(), system.timers.end(), [&](const Timer& t) {
-        return t.window == window && t.id == stored;
-    });
+    auto existing =
+        std::find_if(system.timers.begin(), system.timers.end(),
+                     [&](const Timer& t) { return t.window == window && t.id == stored; });
     if (existing != system.timers.end())
     {
         *existing = timer;
@@ -160,9 +161,8 @@ BOOL KillTimer(HWND window, UINT_PTR id)
     std::lock_guard<std::mutex> guard(system.lock);
     const DWORD thread = system.CurrentQueue().thread;
     const UINT_PTR stored = StoredId(window, id, thread);
-    auto found = std::find_if(system.timers.begin(), system.timers.end(), [&](const Timer& t) {
-        return t.window == window && t.id == stored;
-    });
+    auto found = std::find_if(system.timers.begin(), system.timers.end(),
+                              [&](const Timer& t) { return t.window == window && t.id == stored; });
     if (found == system.timers.end())
     {
         SetLastError(ERROR_INVALID_PARAMETER);

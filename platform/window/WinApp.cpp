@@ -78,7 +78,8 @@ bool FromHex(const std::string& text, std::vector<BYTE>& out)
     {
         return false;
     }
-    auto digit = [](char c) -> int {
+    auto digit = [](char c) -> int
+    {
         if (c >= '0' && c <= '9')
         {
             return c - '0';
@@ -140,9 +141,7 @@ BOOL AfxWinInit(HINSTANCE instance, HINSTANCE, LPCWSTR commandLine, int show)
     return TRUE;
 }
 
-void AfxWinTerm()
-{
-}
+void AfxWinTerm() {}
 
 BOOL CWinApp::InitApplication()
 {

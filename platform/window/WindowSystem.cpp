@@ -178,8 +178,7 @@ void WindowSystem::PumpEventsLocked()
     SDL_Event events[32];
     for (;;)
     {
-        const int count =
-            SDL_PeepEvents(events, 32, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+        const int count = SDL_PeepEvents(events, 32, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
         if (count <= 0)
         {
             break;

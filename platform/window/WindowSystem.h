@@ -242,8 +242,7 @@ bool Retrieve(WindowSystem& system, ThreadQueue& queue, const Filter& filter, bo
 // held).
 DWORD UntilNextTimer(WindowSystem& system, DWORD thread, DWORD limit);
 // The due timer of the thread for the filter, restarted when remove is set (state lock held).
-bool TakeDueTimer(WindowSystem& system, DWORD thread, const Filter& filter, bool remove,
-                  MSG& out);
+bool TakeDueTimer(WindowSystem& system, DWORD thread, const Filter& filter, bool remove, MSG& out);
 // Removes the window's timers (state lock held).
 void RemoveTimers(WindowSystem& system, HWND window);
 // Routes one SDL event (state lock held).

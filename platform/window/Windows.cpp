@@ -63,8 +63,10 @@ void Discard(HWND window)
         std::erase(system.zOrder, window);
         for (auto& [handle, queue] : system.queues)
         {
-            std::erase_if(queue->posted, [&](const QueuedMessage& m) { return m.msg.hwnd == window; });
-            std::erase_if(queue->input, [&](const QueuedMessage& m) { return m.msg.hwnd == window; });
+            std::erase_if(queue->posted,
+                          [&](const QueuedMessage& m) { return m.msg.hwnd == window; });
+            std::erase_if(queue->input,
+                          [&](const QueuedMessage& m) { return m.msg.hwnd == window; });
             for (auto& sent : queue->sent)
             {
                 if (sent->window == window && sent->waited && !sent->done)
@@ -90,7 +92,8 @@ void Discard(HWND window)
 
 void SendSizeAndMove(HWND window, const WindowRecord& record)
 {
-    WPARAM kind = record.minimized ? SIZE_MINIMIZED : (record.maximized ? SIZE_MAXIMIZED : SIZE_RESTORED);
+    WPARAM kind =
+        record.minimized ? SIZE_MINIMIZED : (record.maximized ? SIZE_MAXIMIZED : SIZE_RESTORED);
     SendMessageW(window, WM_SIZE, kind, MAKELPARAM(record.width, record.height));
     SendMessageW(window, WM_MOVE, 0, MAKELPARAM(record.clientOrigin.x, record.clientOrigin.y));
 }
@@ -193,9 +196,11 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
         flags |= SDL_WINDOW_SKIP_TASKBAR;
     }
     const int w = width == CW_USEDEFAULT ? kDefaultWidth : std::max(width, 1);
-    const int h = width == CW_USEDEFAULT || height == CW_USEDEFAULT ? kDefaultHeight : std::max(height, 1);
+    const int h =
+        width == CW_USEDEFAULT || height == CW_USEDEFAULT ? kDefaultHeight : std::max(height, 1);
     const int px = x == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : x;
-    const int py = x == CW_USEDEFAULT || y == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : y;
+    const int py =
+        x == CW_USEDEFAULT || y == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : y;
 
     auto record = std::make_shared<WindowRecord>();
     {
@@ -443,7 +448,8 @@ BOOL ShowWindow(HWND window, int command)
         {
             SDL_ShowWindow(record->sdl);
         }
-        bool minimize = command == SW_SHOWMINIMIZED || command == SW_MINIMIZE || command == SW_SHOWMINNOACTIVE;
+        bool minimize =
+            command == SW_SHOWMINIMIZED || command == SW_MINIMIZE || command == SW_SHOWMINNOACTIVE;
         bool maximize = command == SW_SHOWMAXIMIZED;
         bool restore = command == SW_RESTORE || command == SW_SHOWNORMAL;
         if (minimize)
@@ -637,7 +643,8 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
     }
     if (moved)
     {
-        SendMessageW(window, WM_MOVE, 0, MAKELPARAM(record->clientOrigin.x, record->clientOrigin.y));
+        SendMessageW(window, WM_MOVE, 0,
+                     MAKELPARAM(record->clientOrigin.x, record->clientOrigin.y));
     }
     if ((flags & SWP_SHOWWINDOW) != 0)
     {

@@ -132,10 +132,10 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
     }
     HHOOK hook = SetWindowsHookExW(WH_CBT, &AfxCreation::Hook, nullptr, GetCurrentThreadId());
     tCreating = this;
-    HWND window = CreateWindowExW(create.dwExStyle, create.lpszClass, create.lpszName,
-                                  static_cast<DWORD>(create.style), create.x, create.y, create.cx,
-                                  create.cy, create.hwndParent, create.hMenu, create.hInstance,
-                                  create.lpCreateParams);
+    HWND window =
+        CreateWindowExW(create.dwExStyle, create.lpszClass, create.lpszName,
+                        static_cast<DWORD>(create.style), create.x, create.y, create.cx, create.cy,
+                        create.hwndParent, create.hMenu, create.hInstance, create.lpCreateParams);
     tCreating = nullptr;
     UnhookWindowsHookEx(hook);
     return window != nullptr ? TRUE : FALSE;
@@ -159,9 +159,7 @@ BOOL CWnd::DestroyWindow()
     return ::DestroyWindow(m_hWnd);
 }
 
-void CWnd::PostNcDestroy()
-{
-}
+void CWnd::PostNcDestroy() {}
 
 LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -293,7 +291,8 @@ int CWnd::RunModalLoop(DWORD flags)
             }
             if ((flags & MLF_NOIDLEMSG) == 0 && owner != nullptr && idleCount == 0)
             {
-                ::SendMessageW(owner, WM_ENTERIDLE, MSGF_DIALOGBOX, reinterpret_cast<LPARAM>(m_hWnd));
+                ::SendMessageW(owner, WM_ENTERIDLE, MSGF_DIALOGBOX,
+                               reinterpret_cast<LPARAM>(m_hWnd));
             }
             if ((flags & MLF_NOKICKIDLE) != 0 ||
                 ::SendMessageW(m_hWnd, WM_KICKIDLE, MSGF_DIALOGBOX, idleCount++) == 0)

@@ -24,9 +24,18 @@ constexpr WPARAM MSGF_DIALOGBOX = 0;
 
 struct CPoint : POINT
 {
-    CPoint() : POINT{0, 0} {}
-    CPoint(int x, int y) : POINT{x, y} {}
-    explicit CPoint(LPARAM packed) : POINT{GET_X_LPARAM(packed), GET_Y_LPARAM(packed)} {}
+    CPoint()
+        : POINT{0, 0}
+    {
+    }
+    CPoint(int x, int y)
+        : POINT{x, y}
+    {
+    }
+    explicit CPoint(LPARAM packed)
+        : POINT{GET_X_LPARAM(packed), GET_Y_LPARAM(packed)}
+    {
+    }
 };
 
 using AFX_HANDLER = LRESULT (*)(CWnd& window, WPARAM wParam, LPARAM lParam);
@@ -123,17 +132,15 @@ LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // One message-map entry: AfxEntry<WM_PAINT, &MyWindow::OnPaint>(). The handler's form follows
 // the message:
 //   WM_PAINT, WM_CLOSE, WM_DESTROYCLIPBOARD, WM_RENDERALLFORMATS: void ()
-//   WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_CHAR: void (UINT key, UINT repeat, UINT flags)
-//   WM_MOUSEMOVE, WM_[LMR]BUTTON{DOWN,UP,DBLCLK}: void (UINT keyFlags, CPoint point)
+//   WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP, WM_CHAR: void (UINT key, UINT repeat, UINT
+//   flags) WM_MOUSEMOVE, WM_[LMR]BUTTON{DOWN,UP,DBLCLK}: void (UINT keyFlags, CPoint point)
 //   WM_NC[LMR]BUTTONDOWN: void (UINT hitTest, CPoint screenPoint)
-//   WM_MOUSEWHEEL: BOOL (UINT keyFlags, short delta, CPoint screenPoint); WM_MOUSEHWHEEL: void (...)
-//   WM_SIZE: void (UINT kind, int width, int height); WM_MOVE: void (int x, int y)
-//   WM_SIZING: void (UINT edge, LPRECT rect)
-//   WM_SETFOCUS, WM_KILLFOCUS: void (CWnd* other); WM_CAPTURECHANGED: void (CWnd* newCapture)
-//   WM_SYSCOMMAND: void (UINT command, LPARAM lParam)
-//   WM_COPYDATA: BOOL (CWnd* sender, COPYDATASTRUCT* data)
-//   WM_RENDERFORMAT: void (UINT format)
-//   any message: LRESULT (WPARAM, LPARAM)
+//   WM_MOUSEWHEEL: BOOL (UINT keyFlags, short delta, CPoint screenPoint); WM_MOUSEHWHEEL: void
+//   (...) WM_SIZE: void (UINT kind, int width, int height); WM_MOVE: void (int x, int y) WM_SIZING:
+//   void (UINT edge, LPRECT rect) WM_SETFOCUS, WM_KILLFOCUS: void (CWnd* other); WM_CAPTURECHANGED:
+//   void (CWnd* newCapture) WM_SYSCOMMAND: void (UINT command, LPARAM lParam) WM_COPYDATA: BOOL
+//   (CWnd* sender, COPYDATASTRUCT* data) WM_RENDERFORMAT: void (UINT format) any message: LRESULT
+//   (WPARAM, LPARAM)
 namespace AfxDetail
 {
 template <typename T>
@@ -155,8 +162,8 @@ LRESULT Crack(CWnd& window, WPARAM wParam, LPARAM lParam)
     {
         return static_cast<LRESULT>((self.*Handler)(wParam, lParam));
     }
-    else if constexpr (Message == WM_PAINT || Message == WM_CLOSE || Message == WM_DESTROYCLIPBOARD ||
-                       Message == WM_RENDERALLFORMATS)
+    else if constexpr (Message == WM_PAINT || Message == WM_CLOSE ||
+                       Message == WM_DESTROYCLIPBOARD || Message == WM_RENDERALLFORMATS)
     {
         (self.*Handler)();
         return 0;
@@ -169,7 +176,8 @@ LRESULT Crack(CWnd& window, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     else if constexpr ((Message >= WM_MOUSEMOVE && Message <= WM_MBUTTONDBLCLK) ||
-                       Message == WM_NCLBUTTONDOWN || Message == WM_NCMBUTTONDOWN || Message == WM_NCRBUTTONDOWN)
+                       Message == WM_NCLBUTTONDOWN || Message == WM_NCMBUTTONDOWN ||
+                       Message == WM_NCRBUTTONDOWN)
     {
         (self.*Handler)(static_cast<UINT>(wParam), CPoint(lParam));
         return 0;
@@ -178,18 +186,20 @@ LRESULT Crack(CWnd& window, WPARAM wParam, LPARAM lParam)
     {
         if constexpr (std::is_void_v<typename Traits::Result>)
         {
-            (self.*Handler)(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam), CPoint(lParam));
+            (self.*Handler)(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam),
+                            CPoint(lParam));
             return 0;
         }
         else
         {
-            return static_cast<LRESULT>(
-                (self.*Handler)(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam), CPoint(lParam)));
+            return static_cast<LRESULT>((self.*Handler)(
+                GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam), CPoint(lParam)));
         }
     }
     else if constexpr (Message == WM_SIZE)
     {
-        (self.*Handler)(static_cast<UINT>(wParam), static_cast<int>(LOWORD(static_cast<DWORD_PTR>(lParam))),
+        (self.*Handler)(static_cast<UINT>(wParam),
+                        static_cast<int>(LOWORD(static_cast<DWORD_PTR>(lParam))),
                         static_cast<int>(HIWORD(static_cast<DWORD_PTR>(lParam))));
         return 0;
     }
@@ -220,8 +230,9 @@ LRESULT Crack(CWnd& window, WPARAM wParam, LPARAM lParam)
     }
     else if constexpr (Message == WM_COPYDATA)
     {
-        return static_cast<LRESULT>((self.*Handler)(CWnd::FromHandle(reinterpret_cast<HWND>(wParam)),
-                                                    reinterpret_cast<COPYDATASTRUCT*>(lParam)));
+        return static_cast<LRESULT>(
+            (self.*Handler)(CWnd::FromHandle(reinterpret_cast<HWND>(wParam)),
+                            reinterpret_cast<COPYDATASTRUCT*>(lParam)));
     }
     else if constexpr (Message == WM_RENDERFORMAT)
     {
@@ -230,7 +241,8 @@ LRESULT Crack(CWnd& window, WPARAM wParam, LPARAM lParam)
     }
     else
     {
-        static_assert(Message == 0xFFFFFFFF, "no handler form for this message: use LRESULT (WPARAM, LPARAM)");
+        static_assert(Message == 0xFFFFFFFF,
+                      "no handler form for this message: use LRESULT (WPARAM, LPARAM)");
         return 0;
     }
 }

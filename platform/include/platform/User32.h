@@ -248,8 +248,8 @@ constexpr DWORD WS_SYSMENU = 0x00080000;
 constexpr DWORD WS_THICKFRAME = 0x00040000;
 constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
 constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
-constexpr DWORD WS_OVERLAPPEDWINDOW = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
-                                      WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+constexpr DWORD WS_OVERLAPPEDWINDOW =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 constexpr DWORD WS_EX_TOPMOST = 0x00000008;
 constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
 constexpr DWORD WS_EX_APPWINDOW = 0x00040000;
@@ -428,8 +428,7 @@ using LPMSG = MSG*;
 // the class cursor over the client area; WM_PAINT validates the window; WM_GETTEXT and
 // WM_GETTEXTLENGTH read the title, WM_SETTEXT sets it; every other message gives 0.
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CallWindowProcW(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
-                        LPARAM lParam);
+LRESULT CallWindowProcW(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Calls the window procedure and returns its result. On the owning thread the call is direct;
 // from another thread the message waits in the owner's queue of sent messages, which its next
@@ -735,7 +734,8 @@ constexpr DWORD ERROR_CLASS_DOES_NOT_EXIST = 1411;
 constexpr DWORD ERROR_CLASS_HAS_WINDOWS = 1412;
 constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 
-// --- This platform's own --------------------------------------------------------------------------
+// --- This platform's own
+// --------------------------------------------------------------------------
 
 namespace OrvPlatform::Window
 {

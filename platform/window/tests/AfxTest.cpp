@@ -43,7 +43,8 @@ public:
 
     static const AFX_MSGMAP* GetThisMessageMap()
     {
-        static const AFX_MSGMAP_ENTRY entries[] = {AfxEntry<WM_MOUSEWHEEL, &BaseWindow::OnMouseWheel>()};
+        static const AFX_MSGMAP_ENTRY entries[] = {
+            AfxEntry<WM_MOUSEWHEEL, &BaseWindow::OnMouseWheel>()};
         static const AFX_MSGMAP map{&CWnd::GetThisMessageMap, entries, std::size(entries)};
         return &map;
     }
@@ -61,20 +62,25 @@ public:
     LRESULT OnCreate(WPARAM, LPARAM lParam)
     {
         log.push_back(std::string("create ") +
-                      (reinterpret_cast<CREATESTRUCTW*>(lParam)->lpszName == std::wstring(L"host") ? "host" : "?"));
+                      (reinterpret_cast<CREATESTRUCTW*>(lParam)->lpszName == std::wstring(L"host")
+                           ? "host"
+                           : "?"));
         return 0;
     }
     void OnSize(UINT kind, int width, int height)
     {
-        log.push_back("size " + std::to_string(kind) + " " + std::to_string(width) + "x" + std::to_string(height));
+        log.push_back("size " + std::to_string(kind) + " " + std::to_string(width) + "x" +
+                      std::to_string(height));
     }
     void OnLButtonDown(UINT keys, CPoint point)
     {
-        log.push_back("down " + std::to_string(keys) + " " + std::to_string(point.x) + "," + std::to_string(point.y));
+        log.push_back("down " + std::to_string(keys) + " " + std::to_string(point.x) + "," +
+                      std::to_string(point.y));
     }
     void OnKeyDown(UINT key, UINT repeat, UINT flags)
     {
-        log.push_back("key " + std::to_string(key) + " " + std::to_string(repeat) + " " + std::to_string(flags & 0x100));
+        log.push_back("key " + std::to_string(key) + " " + std::to_string(repeat) + " " +
+                      std::to_string(flags & 0x100));
     }
     void OnSetFocus(CWnd* old)
     {
@@ -83,7 +89,8 @@ public:
     }
     BOOL OnCopyData(CWnd* sender, COPYDATASTRUCT* data)
     {
-        log.push_back("copy " + std::to_string(data->dwData) + (sender == nullptr ? " unknown" : " known"));
+        log.push_back("copy " + std::to_string(data->dwData) +
+                      (sender == nullptr ? " unknown" : " known"));
         return TRUE;
     }
     void OnSysCommand(UINT command, LPARAM)
@@ -139,7 +146,8 @@ TEST(AfxWindow, TheMessageMapCracksEachFormAndTheRestGoesToTheClassProcedure)
 {
     RegisterHostClass();
     HostWindow host;
-    ASSERT_TRUE(host.CreateEx(0, kHostClass, L"host", WS_POPUP | WS_VISIBLE, 10, 10, 160, 90, nullptr, nullptr));
+    ASSERT_TRUE(host.CreateEx(0, kHostClass, L"host", WS_POPUP | WS_VISIBLE, 10, 10, 160, 90,
+                              nullptr, nullptr));
     PumpAll();
     EXPECT_EQ(CWnd::FromHandle(host.m_hWnd), &host);
     EXPECT_TRUE(Logged(host.log, "create host"));
@@ -181,7 +189,8 @@ TEST(AfxWindow, TheModalLoopKicksIdleByCountAndEndsWithItsResult)
     dialog.kickIdleAnswerUntil = 2;
     ownerRecorder.messages.clear();
     int periods = 0;
-    dialog.onKick = [&](LPARAM count) {
+    dialog.onKick = [&](LPARAM count)
+    {
         if (count == 2)
         {
             PostMessageW(dialog.m_hWnd, ++periods == 1 ? WM_USER : WM_APP, 7, 0);
@@ -214,7 +223,10 @@ namespace
 class CountingApp : public CWinApp
 {
 public:
-    CountingApp() : CWinApp(L"OrvTestApp") {}
+    CountingApp()
+        : CWinApp(L"OrvTestApp")
+    {
+    }
     std::vector<LONG> idleCounts;
     int posts = 0;
     BOOL OnIdle(LONG count) override
@@ -269,9 +281,10 @@ TEST(AfxApplication, ProfileValuesSurviveTheFileAndForeignLinesAreKept)
     EXPECT_FALSE(app.GetProfileBinary(L"Main", L"WP", &data, &bytes));
     EXPECT_EQ(app.GetProfileIntW(L"Main", L"Count", -4), static_cast<UINT>(-4));
 
-    WINDOWPLACEMENT placement{sizeof(WINDOWPLACEMENT), 0, SW_SHOWNORMAL, {-1, -1}, {-1, -1}, {10, 20, 650, 500}};
-    ASSERT_TRUE(app.WriteProfileBinary(L"Halvex_DJ_Updater", L"WP", reinterpret_cast<BYTE*>(&placement),
-                                       sizeof(placement)));
+    WINDOWPLACEMENT placement{sizeof(WINDOWPLACEMENT), 0, SW_SHOWNORMAL, {-1, -1}, {-1, -1},
+                              {10, 20, 650, 500}};
+    ASSERT_TRUE(app.WriteProfileBinary(L"Halvex_DJ_Updater", L"WP",
+                                       reinterpret_cast<BYTE*>(&placement), sizeof(placement)));
     ASSERT_TRUE(app.WriteProfileInt(L"Main", L"Count", -12));
     ASSERT_TRUE(app.WriteProfileStringW(L"Main", L"Odd=Name", L"a[b]=c\\d\nline \u00E9"));
 

@@ -97,8 +97,9 @@ TEST_F(WindowInput, SecondClickIsADoubleClickOnlyForClassesThatAskForIt)
         PushButton(clicks, SDL_BUTTON_RIGHT, false, 5, 5, count);
     }
     PumpAll();
-    EXPECT_EQ(other.Sequence({WM_RBUTTONDOWN, WM_RBUTTONDBLCLK}),
-              (std::vector<UINT>{WM_RBUTTONDOWN, WM_RBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK}));
+    EXPECT_EQ(
+        other.Sequence({WM_RBUTTONDOWN, WM_RBUTTONDBLCLK}),
+        (std::vector<UINT>{WM_RBUTTONDOWN, WM_RBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK}));
     DestroyWindow(clicks);
 }
 
@@ -113,12 +114,9 @@ TEST_F(WindowInput, WheelDeltasInStepsOf120WithTheScreenPoint)
         int delta;
     };
     const Case cases[] = {
-        {1.0f, 0.0f, false, WM_MOUSEWHEEL, 120},
-        {-2.0f, 0.0f, false, WM_MOUSEWHEEL, -240},
-        {0.5f, 0.0f, false, WM_MOUSEWHEEL, 60},
-        {1.0f, 0.0f, true, WM_MOUSEWHEEL, -120},
-        {0.0f, 1.0f, false, WM_MOUSEHWHEEL, 120},
-        {0.0f, -1.0f, false, WM_MOUSEHWHEEL, -120},
+        {1.0f, 0.0f, false, WM_MOUSEWHEEL, 120},  {-2.0f, 0.0f, false, WM_MOUSEWHEEL, -240},
+        {0.5f, 0.0f, false, WM_MOUSEWHEEL, 60},   {1.0f, 0.0f, true, WM_MOUSEWHEEL, -120},
+        {0.0f, 1.0f, false, WM_MOUSEHWHEEL, 120}, {0.0f, -1.0f, false, WM_MOUSEHWHEEL, -120},
     };
     for (const Case& c : cases)
     {

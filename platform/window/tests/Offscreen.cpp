@@ -3,7 +3,8 @@
 
 namespace
 {
-const bool kOffscreen = [] {
+const bool kOffscreen = []
+{
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     return true;
 }();

@@ -38,7 +38,8 @@ bool Same(const RECT& a, const RECT& b)
 TEST_F(WindowPaint, TheUpdateAreaBoundsWhatWasInvalidatedAndValidatingTakesItAway)
 {
     Recorder recorder;
-    recorder.handler = [](HWND, UINT message, WPARAM, LPARAM, LRESULT&) { return message == WM_PAINT; };
+    recorder.handler = [](HWND, UINT message, WPARAM, LPARAM, LRESULT&)
+    { return message == WM_PAINT; };
     HWND window = MakeWindow(recorder, 0, 0, 100, 80);
     // A hidden window is not painted, whatever it holds.
     InvalidateRect(window, nullptr, FALSE);
@@ -73,8 +74,8 @@ TEST_F(WindowPaint, TheUpdateAreaBoundsWhatWasInvalidatedAndValidatingTakesItAwa
             ValidateRect(window, &step.rect);
         }
         EXPECT_TRUE(Same(UpdateOf(window), step.expected))
-            << UpdateOf(window).left << "," << UpdateOf(window).top << "," << UpdateOf(window).right << ","
-            << UpdateOf(window).bottom;
+            << UpdateOf(window).left << "," << UpdateOf(window).top << "," << UpdateOf(window).right
+            << "," << UpdateOf(window).bottom;
     }
     EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
     DestroyWindow(window);
@@ -84,7 +85,8 @@ TEST_F(WindowPaint, PaintComesWhenNothingElseWaitsAndRepeatsUntilValidated)
 {
     Recorder recorder;
     int paints = 0;
-    recorder.handler = [&](HWND window, UINT message, WPARAM, LPARAM, LRESULT&) {
+    recorder.handler = [&](HWND window, UINT message, WPARAM, LPARAM, LRESULT&)
+    {
         if (message != WM_PAINT)
         {
             return false;
@@ -109,7 +111,8 @@ TEST_F(WindowPaint, PaintComesWhenNothingElseWaitsAndRepeatsUntilValidated)
 TEST_F(WindowPaint, PixelsDrawnThroughTheWindowGraphicsAreShownAfterThePaint)
 {
     Recorder recorder;
-    recorder.handler = [](HWND window, UINT message, WPARAM, LPARAM, LRESULT&) {
+    recorder.handler = [](HWND window, UINT message, WPARAM, LPARAM, LRESULT&)
+    {
         if (message != WM_PAINT)
         {
             return false;

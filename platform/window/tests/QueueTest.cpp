@@ -36,7 +36,8 @@ TEST(WindowQueue, PostedThenQuitThenInputThenPaintThenTimer)
         }
         DispatchMessageW(&msg);
     }
-    EXPECT_EQ(order, (std::vector<UINT>{WM_USER + 1, WM_USER + 2, WM_QUIT, WM_MOUSEMOVE, WM_PAINT, WM_TIMER}));
+    EXPECT_EQ(order, (std::vector<UINT>{WM_USER + 1, WM_USER + 2, WM_QUIT, WM_MOUSEMOVE, WM_PAINT,
+                                        WM_TIMER}));
     KillTimer(window, 7);
     DestroyWindow(window);
     OrvPlatform::Window::SetTimerClock(nullptr);
@@ -75,7 +76,8 @@ TEST(WindowQueue, FiltersAndPeekingWithoutRemoving)
 TEST(WindowQueue, AnotherThreadPostsAndSendsIntoTheLoop)
 {
     Recorder recorder;
-    recorder.handler = [](HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    recorder.handler = [](HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result)
+    {
         if (message == WM_USER + 3)
         {
             result = static_cast<LRESULT>(wParam * 2);
@@ -92,12 +94,14 @@ TEST(WindowQueue, AnotherThreadPostsAndSendsIntoTheLoop)
     PumpAll();
     const DWORD uiThread = GetCurrentThreadId();
     std::atomic<LRESULT> sentResult{0};
-    std::thread other([&] {
-        // The window's procedure runs on its own thread; the sender waits for the answer.
-        sentResult = SendMessageW(window, WM_USER + 3, 21, 0);
-        PostThreadMessageW(uiThread, WM_APP + 1, 9, 0);
-        PostMessageW(window, WM_USER + 4, 0, 0);
-    });
+    std::thread other(
+        [&]
+        {
+            // The window's procedure runs on its own thread; the sender waits for the answer.
+            sentResult = SendMessageW(window, WM_USER + 3, 21, 0);
+            PostThreadMessageW(uiThread, WM_APP + 1, 9, 0);
+            PostMessageW(window, WM_USER + 4, 0, 0);
+        });
     std::vector<UINT> seen;
     MSG msg{};
     const DWORD start = GetTickCount();
@@ -120,7 +124,8 @@ TEST(WindowQueue, CopyDataReachesAnotherWindowOfTheProcess)
 {
     Recorder receiver;
     std::string received;
-    receiver.handler = [&](HWND, UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+    receiver.handler = [&](HWND, UINT message, WPARAM, LPARAM lParam, LRESULT& result)
+    {
         if (message == WM_COPYDATA)
         {
             const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
@@ -138,7 +143,8 @@ TEST(WindowQueue, CopyDataReachesAnotherWindowOfTheProcess)
     HWND sender = MakeWindow(senderRecorder);
     const char text[] = "-SILENT";
     COPYDATASTRUCT data{1125, sizeof(text), const_cast<char*>(text)};
-    EXPECT_EQ(SendMessageW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(sender), reinterpret_cast<LPARAM>(&data)),
+    EXPECT_EQ(SendMessageW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(sender),
+                           reinterpret_cast<LPARAM>(&data)),
               TRUE);
     EXPECT_EQ(received, std::string(text, sizeof(text)));
     DestroyWindow(target);

@@ -6,9 +6,9 @@ using namespace OrvTest;
 
 TEST(WindowCursors, SystemAndFrameworkCursorsAreKnownAndSetOnePreviousAtATime)
 {
-    const LPCWSTR system[] = {IDC_ARROW,  IDC_IBEAM, IDC_WAIT,    IDC_CROSS,   IDC_UPARROW,
-                              IDC_SIZENWSE, IDC_SIZENESW, IDC_SIZEWE, IDC_SIZENS, IDC_SIZEALL,
-                              IDC_NO,     IDC_HAND,  IDC_APPSTARTING, IDC_HELP};
+    const LPCWSTR system[] = {IDC_ARROW,    IDC_IBEAM,    IDC_WAIT,        IDC_CROSS,  IDC_UPARROW,
+                              IDC_SIZENWSE, IDC_SIZENESW, IDC_SIZEWE,      IDC_SIZENS, IDC_SIZEALL,
+                              IDC_NO,       IDC_HAND,     IDC_APPSTARTING, IDC_HELP};
     std::set<HCURSOR> distinct;
     for (LPCWSTR id : system)
     {
@@ -21,18 +21,22 @@ TEST(WindowCursors, SystemAndFrameworkCursorsAreKnownAndSetOnePreviousAtATime)
     EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
 
     const wchar_t* names[] = {
-        L"UI_CURSOR_APP_STARTING", L"UI_CURSOR_ARROW",     L"UI_CURSOR_CROSS",      L"UI_CURSOR_DROP_COPY",
-        L"UI_CURSOR_DROP_MOVE",    L"UI_CURSOR_HAND",      L"UI_CURSOR_HELP",       L"UI_CURSOR_IBEAM",
-        L"UI_CURSOR_MAG",          L"UI_CURSOR_MAG_MINUS", L"UI_CURSOR_MAG_PLUS",   L"UI_CURSOR_NO_DROP",
-        L"UI_CURSOR_ROTATE",       L"UI_CURSOR_SIZE_ALL",  L"UI_CURSOR_SIZE_NESW",  L"UI_CURSOR_SIZE_NS",
-        L"UI_CURSOR_SIZE_NWSE",    L"UI_CURSOR_SIZE_WE",   L"UI_CURSOR_SPLIT_H",    L"UI_CURSOR_SPLIT_V",
-        L"UI_CURSOR_UP_ARROW",     L"UI_CURSOR_WAIT"};
+        L"UI_CURSOR_APP_STARTING", L"UI_CURSOR_ARROW",     L"UI_CURSOR_CROSS",
+        L"UI_CURSOR_DROP_COPY",    L"UI_CURSOR_DROP_MOVE", L"UI_CURSOR_HAND",
+        L"UI_CURSOR_HELP",         L"UI_CURSOR_IBEAM",     L"UI_CURSOR_MAG",
+        L"UI_CURSOR_MAG_MINUS",    L"UI_CURSOR_MAG_PLUS",  L"UI_CURSOR_NO_DROP",
+        L"UI_CURSOR_ROTATE",       L"UI_CURSOR_SIZE_ALL",  L"UI_CURSOR_SIZE_NESW",
+        L"UI_CURSOR_SIZE_NS",      L"UI_CURSOR_SIZE_NWSE", L"UI_CURSOR_SIZE_WE",
+        L"UI_CURSOR_SPLIT_H",      L"UI_CURSOR_SPLIT_V",   L"UI_CURSOR_UP_ARROW",
+        L"UI_CURSOR_WAIT"};
     for (const wchar_t* name : names)
     {
         EXPECT_NE(OrvPlatform::Window::LoadNamedCursor(name), nullptr) << name;
     }
-    EXPECT_EQ(OrvPlatform::Window::LoadNamedCursor(L"UI_CURSOR_WAIT"), LoadCursorW(nullptr, IDC_WAIT));
-    EXPECT_EQ(OrvPlatform::Window::LoadNamedCursor(L"UI_CURSOR_SPLIT_H"), LoadCursorW(nullptr, IDC_SIZENS));
+    EXPECT_EQ(OrvPlatform::Window::LoadNamedCursor(L"UI_CURSOR_WAIT"),
+              LoadCursorW(nullptr, IDC_WAIT));
+    EXPECT_EQ(OrvPlatform::Window::LoadNamedCursor(L"UI_CURSOR_SPLIT_H"),
+              LoadCursorW(nullptr, IDC_SIZENS));
     EXPECT_EQ(OrvPlatform::Window::LoadNamedCursor(L"ui_cursor_wait"), nullptr);
 
     HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
@@ -78,11 +82,13 @@ TEST(WindowMessageBox, AScriptedAnswerComesBackAndTheOwnerIsDisabledMeanwhile)
     HWND owner = MakeWindow(recorder);
     bool ownerWasEnabled = true;
     std::wstring seen;
-    OrvPlatform::Window::SetMessageBoxHandler([&](HWND box, LPCWSTR text, LPCWSTR caption, UINT type) {
-        ownerWasEnabled = IsWindowEnabled(box) != FALSE;
-        seen = std::wstring(caption) + L"|" + text;
-        return (type & 0x0F) == MB_YESNO ? IDNO : IDOK;
-    });
+    OrvPlatform::Window::SetMessageBoxHandler(
+        [&](HWND box, LPCWSTR text, LPCWSTR caption, UINT type)
+        {
+            ownerWasEnabled = IsWindowEnabled(box) != FALSE;
+            seen = std::wstring(caption) + L"|" + text;
+            return (type & 0x0F) == MB_YESNO ? IDNO : IDOK;
+        });
     EXPECT_EQ(MessageBoxW(owner, L"Update now?", L"Updater", MB_YESNO | MB_ICONQUESTION), IDNO);
     EXPECT_FALSE(ownerWasEnabled);
     EXPECT_TRUE(IsWindowEnabled(owner));

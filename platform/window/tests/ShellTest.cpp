@@ -1,5 +1,5 @@
-#include "platform/Kernel.h"
 #include "platform/Shell.h"
+#include "platform/Kernel.h"
 
 #include <gtest/gtest.h>
 
@@ -97,7 +97,8 @@ TEST(ShellFolders, KnownFoldersFollowTheBaseDirectoryLayout)
 
     // The documents folder of the user's folder list.
     mkdir((home + "/.config").c_str(), 0700);
-    std::ofstream(home + "/.config/user-dirs.dirs") << "# written by the desktop\nXDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n";
+    std::ofstream(home + "/.config/user-dirs.dirs")
+        << "# written by the desktop\nXDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n";
     EXPECT_EQ(Folder(CSIDL_PERSONAL), Wide(home + "/Papers"));
 
     wchar_t path[MAX_PATH];
@@ -129,7 +130,8 @@ TEST(ShellFolders, DocumentsLineOfAUserFolderList)
     };
     for (const Case& c : cases)
     {
-        EXPECT_EQ(OrvPlatform::Shell::DocumentsFolderFromUserDirs(c.text, "/h"), c.expected) << c.text;
+        EXPECT_EQ(OrvPlatform::Shell::DocumentsFolderFromUserDirs(c.text, "/h"), c.expected)
+            << c.text;
     }
 }
 

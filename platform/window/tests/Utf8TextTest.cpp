@@ -23,7 +23,9 @@ TEST(WindowUtf8, DecodesEachCodePointAndReplacesEachIllFormedPart)
         {"\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},
         {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},
         // A sequence cut short by another character, and by the end.
-        {"\xE2\x82" "A", L"\uFFFDA"},
+        {"\xE2\x82"
+         "A",
+         L"\uFFFDA"},
         {"\xF0\x9F\x8E", L"\uFFFD"},
     };
     for (const Case& c : cases)

@@ -62,7 +62,8 @@ inline LRESULT CALLBACK RecordingProcedure(HWND window, UINT message, WPARAM wPa
     if (message == WM_NCCREATE)
     {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* recorder = reinterpret_cast<Recorder*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (recorder != nullptr)
@@ -92,8 +93,9 @@ inline void RegisterRecordingClasses()
     RegisterClassW(&windowClass);
 }
 
-inline HWND MakeWindow(Recorder& recorder, int x = 100, int y = 50, int width = 200, int height = 120,
-                       DWORD style = WS_POPUP, const wchar_t* windowClass = kRecordingClass)
+inline HWND MakeWindow(Recorder& recorder, int x = 100, int y = 50, int width = 200,
+                       int height = 120, DWORD style = WS_POPUP,
+                       const wchar_t* windowClass = kRecordingClass)
 {
     RegisterRecordingClasses();
     return CreateWindowExW(0, windowClass, L"test", style, x, y, width, height, nullptr, nullptr,
@@ -148,7 +150,8 @@ inline void PushButton(HWND window, Uint8 button, bool pressed, int x, int y, Ui
     PushEvent(event);
 }
 
-inline void PushKey(HWND window, SDL_Scancode scancode, SDL_Keycode key, bool pressed, bool repeat = false)
+inline void PushKey(HWND window, SDL_Scancode scancode, SDL_Keycode key, bool pressed,
+                    bool repeat = false)
 {
     SDL_Event event{};
     event.type = pressed ? SDL_KEYDOWN : SDL_KEYUP;

@@ -34,10 +34,10 @@ TEST(WindowLifecycle, CreationSendsItsMessagesAndTheFirstShowSizeAndPlace)
     HWND window = MakeWindow(recorder, 120, 80, 300, 200, WS_POPUP | WS_VISIBLE);
     ASSERT_NE(window, nullptr);
     // Creation, then the first showing: the size and place once, then the activation.
-    const std::vector<UINT> expected = {WM_NCCREATE, WM_CREATE, WM_SHOWWINDOW, WM_SIZE, WM_MOVE, WM_ACTIVATE,
-                                        WM_SETFOCUS};
-    EXPECT_EQ(recorder.Sequence({WM_NCCREATE, WM_CREATE, WM_SHOWWINDOW, WM_SIZE, WM_MOVE, WM_ACTIVATE,
-                                 WM_SETFOCUS}),
+    const std::vector<UINT> expected = {WM_NCCREATE, WM_CREATE,   WM_SHOWWINDOW, WM_SIZE,
+                                        WM_MOVE,     WM_ACTIVATE, WM_SETFOCUS};
+    EXPECT_EQ(recorder.Sequence({WM_NCCREATE, WM_CREATE, WM_SHOWWINDOW, WM_SIZE, WM_MOVE,
+                                 WM_ACTIVATE, WM_SETFOCUS}),
               expected);
     const Received size = recorder.Of(WM_SIZE).at(0);
     EXPECT_EQ(size.wParam, SIZE_RESTORED);
@@ -55,7 +55,8 @@ TEST(WindowLifecycle, CreationSendsItsMessagesAndTheFirstShowSizeAndPlace)
 
     recorder.messages.clear();
     EXPECT_TRUE(DestroyWindow(window));
-    EXPECT_EQ(recorder.Sequence({WM_DESTROY, WM_NCDESTROY}), (std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}));
+    EXPECT_EQ(recorder.Sequence({WM_DESTROY, WM_NCDESTROY}),
+              (std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}));
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(GetActiveWindow(), nullptr);
     EXPECT_EQ(GetFocus(), nullptr);
@@ -66,7 +67,8 @@ TEST(WindowLifecycle, CreationSendsItsMessagesAndTheFirstShowSizeAndPlace)
 TEST(WindowLifecycle, RefusedCreationGivesNoWindowAndChildWindowsAreNotOffered)
 {
     Recorder recorder;
-    recorder.handler = [](HWND, UINT message, WPARAM, LPARAM, LRESULT& result) {
+    recorder.handler = [](HWND, UINT message, WPARAM, LPARAM, LRESULT& result)
+    {
         if (message == WM_CREATE)
         {
             result = -1;
@@ -89,8 +91,8 @@ TEST(WindowLifecycle, OwnedWindowsGoFirstAndTheOwnerTakesTheActivationBack)
     Recorder ownerRecorder;
     Recorder popupRecorder;
     HWND owner = MakeWindow(ownerRecorder, 0, 0, 300, 300, WS_POPUP | WS_VISIBLE);
-    HWND popup = CreateWindowExW(0, kRecordingClass, L"popup", WS_POPUP | WS_VISIBLE, 20, 20, 100, 100,
-                                 owner, nullptr, nullptr, &popupRecorder);
+    HWND popup = CreateWindowExW(0, kRecordingClass, L"popup", WS_POPUP | WS_VISIBLE, 20, 20, 100,
+                                 100, owner, nullptr, nullptr, &popupRecorder);
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(GetParent(popup), owner);
     EXPECT_EQ(GetActiveWindow(), popup);

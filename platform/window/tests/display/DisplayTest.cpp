@@ -45,8 +45,10 @@ public:
                 continue;
             }
             mName = ":" + std::to_string(number);
-            const char* argv[] = {"Xvfb", mName.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", nullptr};
-            if (posix_spawnp(&mPid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+            const char* argv[] = {"Xvfb",       mName.c_str(), "-screen", "0",
+                                  "640x480x24", "-nolisten",   "tcp",     nullptr};
+            if (posix_spawnp(&mPid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) !=
+                0)
             {
                 return false;
             }
@@ -134,8 +136,9 @@ TEST(WindowDisplay, AWindowDrawnThroughItsGraphicsShowsOnTheScreen)
     windowClass.lpfnWndProc = PaintProcedure;
     windowClass.lpszClassName = L"OrvDisplayTestWindow";
     ASSERT_NE(RegisterClassW(&windowClass), 0);
-    HWND window = CreateWindowExW(0, L"OrvDisplayTestWindow", L"display test", WS_POPUP | WS_VISIBLE, 40, 30, 320,
-                                  200, nullptr, nullptr, nullptr, nullptr);
+    HWND window =
+        CreateWindowExW(0, L"OrvDisplayTestWindow", L"display test", WS_POPUP | WS_VISIBLE, 40, 30,
+                        320, 200, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     // Until the window has been painted (at most 5 s).
     MSG msg{};
