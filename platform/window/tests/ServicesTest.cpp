@@ -1,5 +1,7 @@
 #include "WindowTestSupport.h"
 
+#include "platform/GdiPlus.h"
+
 #include <set>
 
 using namespace OrvTest;
@@ -72,6 +74,14 @@ TEST(WindowDesktop, WorkAreaMonitorAndInterfaceFont)
     EXPECT_LT(font.lfHeight, 0);
     EXPECT_NE(font.lfFaceName[0], L'\0');
     EXPECT_EQ(font.lfWeight, FW_NORMAL);
+    // The drawing layer knows the family by that name.
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    ASSERT_EQ(GdiplusStartup(&token, &input, nullptr), Gdiplus::Ok);
+    Gdiplus::GpFontFamily* family = nullptr;
+    EXPECT_EQ(GdipCreateFontFamilyFromName(font.lfFaceName, nullptr, &family), Gdiplus::Ok);
+    GdipDeleteFontFamily(family);
+    GdiplusShutdown(token);
     EXPECT_FALSE(SystemParametersInfoW(SPI_GETICONTITLELOGFONT, 3, &font, 0));
     EXPECT_FALSE(SystemParametersInfoW(0x7777, 0, &font, 0));
 }
