@@ -207,17 +207,17 @@ void WindowSystem::WaitForWork(DWORD ms, const Filter& filter)
     if (videoReady.load() && sdlWanted.load() == 0 && sdlLock.try_lock())
     {
         sdlWaiter.store(queue->thread);
-        PumpEventsLocked();
         bool ready = false;
         {
             std::lock_guard<std::mutex> guard(lock);
             ready = HasWork(*this, *queue, filter);
         }
+        // The wait returns at once when SDL holds events already.
         if (!ready && ms > 0 && sdlWanted.load() == 0)
         {
             SDL_WaitEventTimeout(nullptr, static_cast<int>(ms));
-            PumpEventsLocked();
         }
+        PumpEventsLocked();
         sdlWaiter.store(0);
         sdlLock.unlock();
         return;
