@@ -40,6 +40,9 @@ public:
 };
 
 std::atomic<DWORD> gNextThreadId{1};
+// The calling thread's id: set when a thread of CreateThread starts, else taken from the same
+// counter on first use, so that ids never repeat among the threads of the process.
+thread_local DWORD tCurrentThreadId = 0;
 
 // The thread of an open handle, or null (the kernel lock is held).
 std::shared_ptr<ThreadObject> FindThread(HANDLE handle)
@@ -160,6 +163,7 @@ void* RunThread(void* argument)
     std::unique_ptr<std::shared_ptr<ThreadObject>> self(
         static_cast<std::shared_ptr<ThreadObject>*>(argument));
     ThreadObject& thread = **self;
+    tCurrentThreadId = thread.id;
     {
         KernelLock lock;
         thread.systemId = gettid();
@@ -238,6 +242,15 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_START_ROUT
     }
     threadReference.release();
     return handle;
+}
+
+DWORD GetCurrentThreadId()
+{
+    if (tCurrentThreadId == 0)
+    {
+        tCurrentThreadId = gNextThreadId.fetch_add(1);
+    }
+    return tCurrentThreadId;
 }
 
 DWORD ResumeThread(HANDLE handle)

@@ -98,6 +98,10 @@ constexpr int THREAD_PRIORITY_TIME_CRITICAL = 15;
 // ERROR_INVALID_PARAMETER for a null start routine or other flags than CREATE_SUSPENDED.
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize,
                     LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags, LPDWORD threadId);
+// The calling thread's id: the one CreateThread reported for its threads; other threads (the
+// process's first thread, threads started by other means) get an id of their own on first use.
+// Ids are never 0 and never repeat within the process.
+DWORD GetCurrentThreadId();
 // Decrements the thread's suspend count and lets it run when that reaches 0. Returns the count
 // before the call (0: the thread was not suspended; nothing changes), or (DWORD)-1 with
 // ERROR_INVALID_HANDLE.

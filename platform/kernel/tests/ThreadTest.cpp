@@ -203,3 +203,27 @@ TEST(KernelThread, PrioritiesAreCheckedAndNormalIsAlwaysReachedAgain)
     CloseHandle(probe.go);
     CloseHandle(probe.read);
 }
+
+namespace
+{
+DWORD WINAPI ReportOwnId(LPVOID parameter)
+{
+    *static_cast<DWORD*>(parameter) = GetCurrentThreadId();
+    return 0;
+}
+} // namespace
+
+TEST(KernelThread, CurrentThreadIdIsTheCreatedIdAndOthersGetTheirOwn)
+{
+    DWORD seen = 0;
+    DWORD created = 0;
+    HANDLE thread = CreateThread(nullptr, 0, ReportOwnId, &seen, 0, &created);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(seen, created);
+    const DWORD mine = GetCurrentThreadId();
+    EXPECT_NE(mine, 0u);
+    EXPECT_EQ(GetCurrentThreadId(), mine);
+    EXPECT_NE(mine, created);
+    EXPECT_TRUE(CloseHandle(thread));
+}

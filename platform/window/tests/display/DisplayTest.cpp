@@ -1,0 +1,191 @@
+// A real window on an X display the test starts itself (Xvfb): drawn through the window
+// graphics, photographed with the X screenshot tool, and checked pixel by pixel.
+#include "platform/GdiPlus.h"
+#include "platform/Kernel.h"
+#include "platform/User32.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <spawn.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+using namespace Gdiplus;
+
+namespace
+{
+constexpr ARGB kBackground = 0xFF203040;
+constexpr ARGB kPanel = 0xFFE04020;
+
+bool Exists(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+// An X server of the test's own on a free display number.
+class VirtualDisplay
+{
+public:
+    bool Start()
+    {
+        for (int number = 70 + getpid() % 50; number < 200; ++number)
+        {
+            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+            const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
+            if (Exists(socket) || Exists(lock))
+            {
+                continue;
+            }
+            mName = ":" + std::to_string(number);
+            const char* argv[] = {"Xvfb",       mName.c_str(), "-screen", "0",
+                                  "640x480x24", "-nolisten",   "tcp",     nullptr};
+            if (posix_spawnp(&mPid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) !=
+                0)
+            {
+                return false;
+            }
+            // The server is up once its socket is there (at most 10 s, looked at every 20 ms).
+            for (int i = 0; i < 500; ++i)
+            {
+                if (Exists(socket))
+                {
+                    return true;
+                }
+                int status = 0;
+                if (waitpid(mPid, &status, WNOHANG) == mPid)
+                {
+                    mPid = 0;
+                    break;
+                }
+                usleep(20000);
+            }
+            Stop();
+        }
+        return false;
+    }
+    void Stop()
+    {
+        if (mPid > 0)
+        {
+            kill(mPid, SIGTERM);
+            int status = 0;
+            waitpid(mPid, &status, 0);
+            mPid = 0;
+        }
+    }
+    ~VirtualDisplay() { Stop(); }
+    const std::string& Name() const { return mName; }
+
+private:
+    pid_t mPid = 0;
+    std::string mName;
+};
+
+LRESULT CALLBACK PaintProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_PAINT)
+    {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    PAINTSTRUCT paint{};
+    BeginPaint(window, &paint);
+    GpGraphics* graphics = nullptr;
+    GdipCreateFromHWND(window, &graphics);
+    GpSolidFill* background = nullptr;
+    GdipCreateSolidFill(kBackground, &background);
+    GdipFillRectangleI(graphics, background, 0, 0, 320, 200);
+    GpSolidFill* panel = nullptr;
+    GdipCreateSolidFill(kPanel, &panel);
+    GdipFillRectangleI(graphics, panel, 20, 20, 100, 60);
+    GdipDeleteBrush(panel);
+    GdipDeleteBrush(background);
+    GdipDeleteGraphics(graphics);
+    EndPaint(window, &paint);
+    SetWindowLongPtrW(window, GWLP_USERDATA, GetWindowLongPtrW(window, GWLP_USERDATA) + 1);
+    return 0;
+}
+
+ARGB PixelAt(GpBitmap* bitmap, int x, int y)
+{
+    ARGB color = 0;
+    GdipBitmapGetPixel(bitmap, x, y, &color);
+    return color;
+}
+} // namespace
+
+TEST(WindowDisplay, AWindowDrawnThroughItsGraphicsShowsOnTheScreen)
+{
+    VirtualDisplay display;
+    ASSERT_TRUE(display.Start()) << "Xvfb did not start";
+    setenv("DISPLAY", display.Name().c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    // The test's own display has no session bus beside it.
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/orv-test-bus", 1);
+
+    GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    ASSERT_EQ(GdiplusStartup(&token, &input, nullptr), Ok);
+
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = PaintProcedure;
+    windowClass.lpszClassName = L"OrvDisplayTestWindow";
+    ASSERT_NE(RegisterClassW(&windowClass), 0);
+    HWND window =
+        CreateWindowExW(0, L"OrvDisplayTestWindow", L"display test", WS_POPUP | WS_VISIBLE, 40, 30,
+                        320, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    // Until the window has been painted (at most 5 s).
+    MSG msg{};
+    const DWORD start = GetTickCount();
+    while (GetWindowLongPtrW(window, GWLP_USERDATA) == 0 && GetTickCount() - start < 5000)
+    {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            DispatchMessageW(&msg);
+        }
+        if (GetWindowLongPtrW(window, GWLP_USERDATA) == 0)
+        {
+            SetTimer(window, 1, 20, nullptr);
+            GetMessageW(&msg, nullptr, 0, 0);
+            DispatchMessageW(&msg);
+            KillTimer(window, 1);
+        }
+    }
+    ASSERT_GT(GetWindowLongPtrW(window, GWLP_USERDATA), 0);
+    RECT r{};
+    GetWindowRect(window, &r);
+    ASSERT_EQ(r.left, 40);
+    ASSERT_EQ(r.top, 30);
+
+    const std::string shot = std::string(ORV_TEST_ARTEFACTS) + "/window-on-display.png";
+    mkdir(ORV_TEST_ARTEFACTS, 0755);
+    const std::string command = "import -display " + display.Name() + " -window root " + shot;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+
+    GpBitmap* screen = nullptr;
+    const std::wstring wide(shot.begin(), shot.end());
+    ASSERT_EQ(GdipCreateBitmapFromFile(wide.c_str(), &screen), Ok);
+    UINT width = 0;
+    GdipGetImageWidth(screen, &width);
+    EXPECT_EQ(width, 640u);
+    // The panel at (20, 20) of the client area, the background around it, the screen outside.
+    EXPECT_EQ(PixelAt(screen, 40 + 60, 30 + 50), kPanel);
+    EXPECT_EQ(PixelAt(screen, 40 + 20, 30 + 20), kPanel);
+    EXPECT_EQ(PixelAt(screen, 40 + 19, 30 + 20), kBackground);
+    EXPECT_EQ(PixelAt(screen, 40 + 5, 30 + 5), kBackground);
+    EXPECT_EQ(PixelAt(screen, 40 + 319, 30 + 199), kBackground);
+    EXPECT_NE(PixelAt(screen, 40 + 320, 30 + 100), kBackground);
+    EXPECT_NE(PixelAt(screen, 20, 20), kBackground);
+    GdipDisposeImage(screen);
+
+    DestroyWindow(window);
+    GdiplusShutdown(token);
+}
