@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -203,4 +204,46 @@ TEST(RefCountedObject, ConcurrentHoldersDestroyItExactlyOnce)
         EXPECT_EQ(shared->GetRefCount(), 1);
     }
     EXPECT_EQ(destroyed, 1);
+}
+
+TEST(RefCountedObject, LastTwoOutsideReferencesReleasedAtOnceStillDropTheInternalOnes)
+{
+    // Two threads let go of the last two outside references at the same moment: exactly one of
+    // them must see itself as the last and run the hook, or the object would live on, held only
+    // by its own part.
+    constexpr int kRounds = 20000;
+    int destroyed = 0;
+    Owner* owner = nullptr;
+    // The round whose object may be released, and how many threads have released it.
+    std::atomic<int> round{-1};
+    std::atomic<int> released{0};
+    auto releaser = [&]
+    {
+        for (int mine = 0; mine < kRounds; ++mine)
+        {
+            while (round.load() != mine)
+            {
+            }
+            owner->Release();
+            ++released;
+        }
+    };
+    std::thread first(releaser);
+    std::thread second(releaser);
+    for (int r = 0; r < kRounds; ++r)
+    {
+        owner = new Owner(&destroyed);
+        owner->AddRef();
+        owner->AddRef();
+        owner->GiveBackReference();
+        released = 0;
+        round = r;
+        while (released.load() < 2)
+        {
+        }
+        EXPECT_EQ(destroyed, r + 1) << "round " << r;
+        destroyed = r + 1;
+    }
+    first.join();
+    second.join();
 }
