@@ -52,6 +52,8 @@ constexpr std::size_t kInitialIndexCapacity = 256;
 struct NameIndexState
 {
     std::atomic<NameIndex*> index{new NameIndex(kInitialIndexCapacity)};
+    // The indexes replaced by larger ones: kept, since a lookup may still read them.
+    std::vector<const NameIndex*> replaced;
     std::vector<const IndexedName*> names;
 };
 
@@ -157,6 +159,7 @@ NameIndex& IndexWithRoom(NameIndexState& state)
     {
         AddToIndex(*grown, name);
     }
+    state.replaced.push_back(index);
     state.index.store(grown, std::memory_order_release);
     return *grown;
 }
