@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -31,7 +32,8 @@ class RatioReporter : public benchmark::ConsoleReporter
 {
 public:
     explicit RatioReporter(std::vector<Ratio> ratios)
-        : mRatios(std::move(ratios))
+        : ConsoleReporter(isatty(STDOUT_FILENO) != 0 ? OO_ColorTabular : OO_Tabular)
+        , mRatios(std::move(ratios))
     {
     }
 
