@@ -315,10 +315,11 @@ void BM_PostThenDeliver(benchmark::State& state)
     LNotification::SetRecycling(false);
 }
 
-void BM_FunctionQueueThenCall(benchmark::State& state)
+// The baselines' posting: a mutex-guarded queue, drained once per pass (what was queued when
+// the pass began), each entry handed to deliver.
+template <class Deliver>
+void QueueThenDeliver(benchmark::State& state, const Deliver& deliver)
 {
-    long count = 0;
-    const FunctionList list = MakeFunctionList(static_cast<int>(state.range(0)), count);
     const long batch = static_cast<long>(state.range(1));
     const auto param = std::make_shared<int>(1);
     std::mutex lock;
@@ -330,7 +331,6 @@ void BM_FunctionQueueThenCall(benchmark::State& state)
             std::lock_guard<std::mutex> guard(lock);
             queue.push_back(Event{kName, param});
         }
-        // Deliver what was queued when the pass began.
         std::deque<Event> pass;
         {
             std::lock_guard<std::mutex> guard(lock);
@@ -338,40 +338,26 @@ void BM_FunctionQueueThenCall(benchmark::State& state)
         }
         for (const Event& event : pass)
         {
-            CallAll(list, event);
+            deliver(event);
         }
     }
     PerNotification(state, static_cast<long>(state.iterations()) * batch);
+}
+
+void BM_FunctionQueueThenCall(benchmark::State& state)
+{
+    long count = 0;
+    const FunctionList list = MakeFunctionList(static_cast<int>(state.range(0)), count);
+    QueueThenDeliver(state, [&list](const Event& event) { CallAll(list, event); });
     benchmark::DoNotOptimize(count);
 }
+
 void BM_CopyOnWriteQueueThenCall(benchmark::State& state)
 {
     long count = 0;
     CopyOnWriteList list;
     FillCopyOnWriteList(list, static_cast<int>(state.range(0)), count);
-    const long batch = static_cast<long>(state.range(1));
-    const auto param = std::make_shared<int>(1);
-    std::mutex lock;
-    std::deque<Event> queue;
-    for (auto _ : state)
-    {
-        for (long i = 0; i < batch; ++i)
-        {
-            std::lock_guard<std::mutex> guard(lock);
-            queue.push_back(Event{kName, param});
-        }
-        // Deliver what was queued when the pass began.
-        std::deque<Event> pass;
-        {
-            std::lock_guard<std::mutex> guard(lock);
-            pass.swap(queue);
-        }
-        for (const Event& event : pass)
-        {
-            list.Send(event);
-        }
-    }
-    PerNotification(state, static_cast<long>(state.iterations()) * batch);
+    QueueThenDeliver(state, [&list](const Event& event) { list.Send(event); });
     benchmark::DoNotOptimize(count);
 }
 } // namespace
