@@ -214,18 +214,25 @@ TEST(RefCountedObject, LastTwoOutsideReferencesReleasedAtOnceStillDropTheInterna
     constexpr int kRounds = 20000;
     int destroyed = 0;
     Owner* owner = nullptr;
-    // The round whose object may be released, and how many threads have released it.
+    // The round whose object may be released, and how many releases have been made in all.
     std::atomic<int> round{-1};
     std::atomic<int> released{0};
     auto releaser = [&]
     {
         for (int mine = 0; mine < kRounds; ++mine)
         {
-            while (round.load() != mine)
+            // Spins, so that both threads start together; lets others run when it waits long
+            // (the machine may have fewer free cores than waiting threads).
+            for (int spins = 0; round.load() != mine; ++spins)
             {
+                if (spins > 1000)
+                {
+                    std::this_thread::yield();
+                }
             }
             owner->Release();
-            ++released;
+            released.fetch_add(1);
+            released.notify_one();
         }
     };
     std::thread first(releaser);
@@ -236,10 +243,11 @@ TEST(RefCountedObject, LastTwoOutsideReferencesReleasedAtOnceStillDropTheInterna
         owner->AddRef();
         owner->AddRef();
         owner->GiveBackReference();
-        released = 0;
         round = r;
-        while (released.load() < 2)
+        // Sleeps (without spinning) until both have released.
+        for (int seen = released.load(); seen != 2 * (r + 1); seen = released.load())
         {
+            released.wait(seen);
         }
         EXPECT_EQ(destroyed, r + 1) << "round " << r;
         destroyed = r + 1;
