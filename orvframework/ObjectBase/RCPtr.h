@@ -14,6 +14,13 @@
 
 namespace Orv
 {
+// Marks a pointer construction that takes over one reference the caller has already counted
+// (the count is not raised again).
+struct AdoptReference
+{
+};
+inline constexpr AdoptReference kAdoptReference{};
+
 template <class T, class P = T*>
 class ConstRCPtr
 {
@@ -26,6 +33,11 @@ public:
         : mPointer(object)
     {
         AcquireOnConstruction();
+    }
+    // object's count already includes this pointer's reference.
+    ConstRCPtr(T* object, AdoptReference) noexcept
+        : mPointer(object)
+    {
     }
     ConstRCPtr(const ConstRCPtr& other)
         : mPointer(other.mPointer)
@@ -166,6 +178,10 @@ public:
     RCPtr(std::nullptr_t) noexcept {}
     RCPtr(T* object)
         : Base(object)
+    {
+    }
+    RCPtr(T* object, AdoptReference adopt) noexcept
+        : Base(object, adopt)
     {
     }
     RCPtr(const RCPtr& other)

@@ -3,20 +3,11 @@
 #include "ObjectBase/RCPtr.h"
 #include "ObjectBase/TypeName.h"
 #include "Utilities/Storage/StringT.h"
-#include "platform/Interlocked.h"
 
 #include <typeinfo>
 
 namespace Orv
 {
-namespace
-{
-LONG ReadAtomic(const LONG& value)
-{
-    return InterlockedExchangeAdd(const_cast<LONG*>(&value), 0);
-}
-} // namespace
-
 WString LRefCountedObject::ToString() const
 {
     WString text(L"LRefCountedObject::ToString() not overridden. Returning TypeName: ");
@@ -31,30 +22,51 @@ void LRefCountedObject::Undo()
 
 LONG LRefCountedObject::AddRef()
 {
-    return InterlockedIncrement(&mRefCount);
+    return mRefCount.fetch_add(1) + 1;
 }
 
 LONG LRefCountedObject::Release()
 {
-    const LONG count = ReadAtomic(mRefCount);
-    const LONG internal = ReadAtomic(mInternalRefCount);
-    if (count - internal == 1)
+    // The count is read and lowered in one step (a compare-exchange), so that of two references
+    // released at once on different threads exactly one is seen as the last outside one.
+    LONG count = mRefCount.load();
+    for (;;)
     {
-        // Only one Release at a time runs the hook; the releases the hook makes come back here,
-        // see the guard set and only decrement.
-        if (InterlockedCompareExchange(&mReleaseGuard, 1, 0) == 0)
+        const LONG internal = mInternalRefCount.load();
+        if (internal > 0 && count - internal == 1)
         {
-            if (ReadAtomic(mInternalRefCount) > 0)
-            {
-                ReleaseInternalReferences();
-            }
-            if (ReadAtomic(mRefCount) != 1)
-            {
-                InterlockedCompareExchange(&mReleaseGuard, 0, 1);
-            }
+            return ReleaseLastOutside();
+        }
+        if (mRefCount.compare_exchange_weak(count, count - 1))
+        {
+            break;
         }
     }
-    const LONG remaining = InterlockedDecrement(&mRefCount);
+    if (count == 1)
+    {
+        delete this;
+    }
+    return count - 1;
+}
+
+LONG LRefCountedObject::ReleaseLastOutside()
+{
+    // Only one Release at a time runs the hook; the releases the hook makes come back here,
+    // see the guard set and only decrement.
+    LONG expected = 0;
+    if (mReleaseGuard.compare_exchange_strong(expected, 1))
+    {
+        if (mInternalRefCount.load() > 0)
+        {
+            ReleaseInternalReferences();
+        }
+        if (mRefCount.load() != 1)
+        {
+            expected = 1;
+            mReleaseGuard.compare_exchange_strong(expected, 0);
+        }
+    }
+    const LONG remaining = mRefCount.fetch_sub(1) - 1;
     if (remaining == 0)
     {
         delete this;
@@ -64,7 +76,7 @@ LONG LRefCountedObject::Release()
 
 ORVRESULT LRefCountedObject::ReleaseInternalReferences()
 {
-    return (ReadAtomic(mInternalRefCount) == 0 && ReadAtomic(mRefCount) == 1) ? S_OK : E_FAIL;
+    return (mInternalRefCount.load() == 0 && mRefCount.load() == 1) ? S_OK : E_FAIL;
 }
 
 ConstRCPtr<LRefCountedObject, LRefCountedObject*> LRefCountedObject::CreateCopy() const
@@ -75,30 +87,10 @@ ConstRCPtr<LRefCountedObject, LRefCountedObject*> LRefCountedObject::CreateCopy(
 
 void LRefCountedObject::SetUnshareable(bool unshareable)
 {
-    if (unshareable && ReadAtomic(mRefCount) > 1)
+    if (unshareable && mRefCount.load() > 1)
     {
         ORV_THROW(std::runtime_error, "Orv::LRefCountedObject::SetUnshareable");
     }
     mShareable = !unshareable;
-}
-
-LONG LRefCountedObject::GetRefCount() const
-{
-    return ReadAtomic(mRefCount);
-}
-
-LONG LRefCountedObject::GetInternalRefCount() const
-{
-    return ReadAtomic(mInternalRefCount);
-}
-
-LONG LRefCountedObject::AddInternalReference()
-{
-    return InterlockedIncrement(&mInternalRefCount);
-}
-
-LONG LRefCountedObject::ReleaseInternalReference()
-{
-    return InterlockedDecrement(&mInternalRefCount);
 }
 } // namespace Orv

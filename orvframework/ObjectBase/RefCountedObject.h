@@ -5,6 +5,8 @@
 #include "ObjectBase/Exception.h"
 #include "platform/Types.h"
 
+#include <atomic>
+
 namespace Orv
 {
 template <class C, class O>
@@ -46,7 +48,8 @@ public:
     // Returns the count after the increment.
     virtual LONG AddRef();
     // Returns the count after the decrement; the object is gone when that is 0. When the caller
-    // holds the last outside reference, the object first drops its internal references.
+    // holds the last outside reference and internal references remain, the object first drops
+    // them. Otherwise this is one atomic step.
     virtual LONG Release();
     // Drops the references that the object's own parts hold to it; the base only reports
     // S_OK when no internal reference remains and one reference is left, else E_FAIL.
@@ -61,17 +64,20 @@ public:
     void SetUnshareable(bool unshareable);
     bool IsShareable() const { return mShareable; }
 
-    LONG GetRefCount() const;
-    LONG GetInternalRefCount() const;
+    LONG GetRefCount() const { return mRefCount.load(); }
+    LONG GetInternalRefCount() const { return mInternalRefCount.load(); }
     // Called by the operation that stores (or drops) a counted reference to this object in an
     // object that this object owns.
-    LONG AddInternalReference();
-    LONG ReleaseInternalReference();
+    LONG AddInternalReference() { return mInternalRefCount.fetch_add(1) + 1; }
+    LONG ReleaseInternalReference() { return mInternalRefCount.fetch_sub(1) - 1; }
 
 private:
-    LONG mRefCount = 0;
-    LONG mInternalRefCount = 0;
-    LONG mReleaseGuard = 0;
+    // The release that runs the internal-reference hook.
+    LONG ReleaseLastOutside();
+
+    std::atomic<LONG> mRefCount{0};
+    std::atomic<LONG> mInternalRefCount{0};
+    std::atomic<LONG> mReleaseGuard{0};
     bool mShareable = true;
 };
 } // namespace Orv

@@ -97,15 +97,25 @@ void LRegion::Swap(LRegion& other) noexcept
     std::swap(mFirst, other.mFirst);
 }
 
+unsigned int LRegion::CountNodes(const RegionNode* first)
+{
+    unsigned int count = 0;
+    for (; first != nullptr; first = first->next)
+    {
+        ++count;
+    }
+    return count;
+}
+
 void LRegion::CopyFrom(const LRegion& other)
 {
-    RegionNode** tail = &mFirst;
+    // The nodes in one pass through the pool, filled in other's order.
+    RegionNode* copy = Pool().AllocateChain(CountNodes(other.mFirst));
+    mFirst = copy;
     for (const RegionNode* node = other.mFirst; node != nullptr; node = node->next)
     {
-        RegionNode* copy = Pool().Allocate();
         copy->rect = node->rect;
-        *tail = copy;
-        tail = &copy->next;
+        copy = copy->next;
     }
 }
 
@@ -139,23 +149,25 @@ void LRegion::AddRect(const RectT<double>& rect)
 
 void LRegion::AppendRects(const LRegion& other)
 {
-    // Pushing at the front leaves the rest of other's list (even when other is this region)
-    // untouched, so the walk sees exactly the rectangles other had at the start.
-    for (const RegionNode* node = other.mFirst; node != nullptr; node = node->next)
+    // The nodes in one pass through the pool. Each copy goes to the front in other's order, so
+    // the region's list starts with other's last rectangle. The walk reads other's list as it
+    // was at the start (even when other is this region: only the front changes).
+    const RegionNode* node = other.mFirst;
+    RegionNode* copy = Pool().AllocateChain(CountNodes(node));
+    while (copy != nullptr)
     {
-        PushFront(node->rect);
+        RegionNode* nextCopy = copy->next;
+        copy->rect = node->rect;
+        copy->next = mFirst;
+        mFirst = copy;
+        node = node->next;
+        copy = nextCopy;
     }
 }
 
 void LRegion::Clear()
 {
-    RegionNode* node = std::exchange(mFirst, nullptr);
-    while (node != nullptr)
-    {
-        RegionNode* next = node->next;
-        Pool().Free(node);
-        node = next;
-    }
+    Pool().FreeChain(std::exchange(mFirst, nullptr));
 }
 
 void LRegion::SubtractRect(const RECT& rect, LRegion* output)

@@ -61,6 +61,7 @@ public:
 private:
     void PushFront(const RECT& rect);
     void CopyFrom(const LRegion& other);
+    static unsigned int CountNodes(const RegionNode* first);
     void SplitIntoBands();
     void MergeWithinBands();
     void MergeAcrossBands();

@@ -26,34 +26,82 @@ void RegionNodePool::SetUp()
     mHead = 0;
 }
 
+RegionNode* RegionNodePool::TakeLocked()
+{
+    if (mPeakCount == 0)
+    {
+        SetUp();
+    }
+    RegionNode* node = nullptr;
+    if (mFreeCount > 0)
+    {
+        const std::uint32_t index = mStorage[mHead].ring;
+        mHead = (mHead + 1) & (kCapacity - 1);
+        --mFreeCount;
+        node = &mStorage[index].node;
+    }
+    else
+    {
+        node = new RegionNode;
+    }
+    ++mLiveCount;
+    if (mLiveCount > mPeakCount)
+    {
+        mPeakCount = mLiveCount;
+    }
+    return node;
+}
+
+void RegionNodePool::GiveBackLocked(RegionNode* node)
+{
+    // The cell index, as an unsigned number: a node outside the block gives a value beyond the
+    // capacity whichever side of the block it lies on. (The node size is the cell size; it is a
+    // constant, so this is a shift.)
+    const std::uintptr_t offset =
+        reinterpret_cast<std::uintptr_t>(node) - reinterpret_cast<std::uintptr_t>(mStorage);
+    const std::uintptr_t index = offset / sizeof(Cell);
+    if (mStorage != nullptr && mFreeCount < mCapacity && index < mCapacity)
+    {
+        mStorage[(mHead + mFreeCount) & (kCapacity - 1)].ring = static_cast<std::uint32_t>(index);
+        ++mFreeCount;
+    }
+    else
+    {
+        delete node;
+    }
+    --mLiveCount;
+}
+
 RegionNode* RegionNodePool::Allocate()
 {
     RegionNode* node = nullptr;
     {
         ScopedLock<Mutex> lock(GetRegionLock());
-        if (mPeakCount == 0)
-        {
-            SetUp();
-        }
-        if (mFreeCount > 0)
-        {
-            const std::uint32_t index = mStorage[mHead].ring;
-            mHead = (mHead + 1) % mCapacity;
-            --mFreeCount;
-            node = &mStorage[index].node;
-        }
-        else
-        {
-            node = new RegionNode;
-        }
-        ++mLiveCount;
-        if (mLiveCount > mPeakCount)
-        {
-            mPeakCount = mLiveCount;
-        }
+        node = TakeLocked();
     }
     std::memset(node, 0, sizeof(RegionNode));
     return node;
+}
+
+RegionNode* RegionNodePool::AllocateChain(unsigned int count)
+{
+    RegionNode* first = nullptr;
+    {
+        ScopedLock<Mutex> lock(GetRegionLock());
+        for (unsigned int i = 0; i < count; ++i)
+        {
+            RegionNode* node = TakeLocked();
+            node->next = first;
+            first = node;
+        }
+    }
+    for (RegionNode* node = first; node != nullptr;)
+    {
+        RegionNode* next = node->next;
+        std::memset(&node->rect, 0, sizeof(node->rect));
+        node = next;
+    }
+    return first;
 }
 
 void RegionNodePool::Free(RegionNode* node)
@@ -63,21 +111,22 @@ void RegionNodePool::Free(RegionNode* node)
         return;
     }
     ScopedLock<Mutex> lock(GetRegionLock());
-    // The cell index, as an unsigned number: a node outside the block gives a value beyond the
-    // capacity whichever side of the block it lies on.
-    const std::uintptr_t offset =
-        reinterpret_cast<std::uintptr_t>(node) - reinterpret_cast<std::uintptr_t>(mStorage);
-    const std::uintptr_t index = offset / mNodeSize;
-    if (mStorage != nullptr && mFreeCount < mCapacity && index < mCapacity)
+    GiveBackLocked(node);
+}
+
+void RegionNodePool::FreeChain(RegionNode* first)
+{
+    if (first == nullptr)
     {
-        mStorage[(mHead + mFreeCount) % mCapacity].ring = static_cast<std::uint32_t>(index);
-        ++mFreeCount;
+        return;
     }
-    else
+    ScopedLock<Mutex> lock(GetRegionLock());
+    while (first != nullptr)
     {
-        delete node;
+        RegionNode* next = first->next;
+        GiveBackLocked(first);
+        first = next;
     }
-    --mLiveCount;
 }
 
 unsigned int RegionNodePool::GetCapacity()

@@ -1,50 +1,27 @@
 #include "notification/Notification.h"
 
-#include "Utilities/Storage/RCPtrArray.h"
-#include "Utilities/Threading/ScopedLock.h"
+#include "notification/NotificationFreeList.h"
 #include "notification/NotificationName.h"
 
 #include <utility>
-#include <vector>
 
 namespace Orv
 {
-namespace
-{
-std::atomic<bool> gRecycling{false};
-
-// Made on first use and never destroyed (see the name table); guarded by the notification lock.
-RCPtrArray<LNotification, 1, 0>& GetFreeList()
-{
-    static auto* list = new RCPtrArray<LNotification, 1, 0>();
-    return *list;
-}
-} // namespace
-
 RCPtr<LNotification> LNotification::Create(const wchar_t* name,
                                            const RCPtr<LRefCountedObject>& param)
 {
-    if (!gRecycling.load())
+    LNotificationFreeList& freeList = LNotificationFreeList::Instance();
+    if (!freeList.IsRecycling())
     {
         return Allocate(name, param);
     }
-    const wchar_t* identity = nullptr;
-    RCPtr<LNotification> recycled;
+    const wchar_t* identity = InternNotificationName(name);
+    if (identity == nullptr)
     {
-        // Interning takes the same lock: one pass through it for both.
-        ScopedLock<Mutex> lock(GetNotificationLock());
-        identity = InternNotificationName(name);
-        if (identity == nullptr)
-        {
-            return nullptr;
-        }
-        RCPtrArray<LNotification, 1, 0>& list = GetFreeList();
-        if (list.GetCount() != 0)
-        {
-            list.RemoveLastItem(recycled);
-        }
+        return nullptr;
     }
-    // Nobody else holds a notification taken from the list, so it is filled without the lock.
+    RCPtr<LNotification> recycled = freeList.Take();
+    // Nobody else holds a notification taken from the list, so it is filled without a lock.
     // One that is still marked posted belongs to a queue: it is dropped, never handed out.
     if (recycled && !recycled->posted.load())
     {
@@ -71,29 +48,13 @@ RCPtr<LNotification> LNotification::Allocate(const wchar_t* name,
 
 void LNotification::SetRecycling(bool on)
 {
-    std::vector<RCPtr<LNotification>> dropped;
-    {
-        ScopedLock<Mutex> lock(GetNotificationLock());
-        gRecycling.store(on);
-        if (!on)
-        {
-            RCPtrArray<LNotification, 1, 0>& list = GetFreeList();
-            dropped.reserve(list.GetCount());
-            while (list.GetCount() != 0)
-            {
-                RCPtr<LNotification> item;
-                list.RemoveLastItem(item);
-                dropped.push_back(std::move(item));
-            }
-        }
-    }
-    // Released outside the lock: with recycling off they die.
+    // Released here, outside the list's lock: with recycling off they die.
+    LNotificationFreeList::Instance().SetRecycling(on);
 }
 
 unsigned int LNotification::GetRecycledCount()
 {
-    ScopedLock<Mutex> lock(GetNotificationLock());
-    return GetFreeList().GetCount();
+    return LNotificationFreeList::Instance().GetCount();
 }
 
 LONG LNotification::Release()
@@ -103,32 +64,25 @@ LONG LNotification::Release()
         return LRefCountedObject::Release();
     }
     // The last reference: the recycle step.
-    releasing = true;
     if (posted.load())
     {
         // Released while a queue still counts it as queued (its queue was destroyed without
         // being cleared): it dies with its parameter rather than being handed out again.
-        releasing = false;
         return LRefCountedObject::Release();
     }
+    releasing = true;
     if (param)
     {
         RCPtr<LRefCountedObject> old = std::move(param);
     }
-    if (gRecycling.load())
-    {
-        ScopedLock<Mutex> lock(GetNotificationLock());
-        // Checked again under the lock, so that nothing joins a list that SetRecycling has
-        // emptied. The list's reference keeps the object alive, and no other thread can take
-        // it out before this one has finished with it and left the lock.
-        if (gRecycling.load())
-        {
-            GetFreeList().AddItem(RCPtr<LNotification>(this));
-            releasing = false;
-            return LRefCountedObject::Release();
-        }
-    }
+    // Cleared before the list may hand the notification to another thread.
     releasing = false;
+    // The list keeps the last reference: the notification stays alive with a count of 1. (One
+    // that the parameter's release has given a new holder is not the list's to keep.)
+    if (GetRefCount() == 1 && LNotificationFreeList::Instance().Give(this))
+    {
+        return 1;
+    }
     return LRefCountedObject::Release();
 }
 } // namespace Orv

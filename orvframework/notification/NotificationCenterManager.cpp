@@ -52,23 +52,38 @@ RCPtr<LNotificationCenter> LNotificationCenterManager::FindNotificationCenter(co
 
 bool LNotificationCenterManager::ProcessNotifications(bool sendIdle)
 {
-    std::vector<RCPtr<LNotificationCenter>> centers;
+    // The centers as they are when the pass begins. A program has a few; they are held here
+    // without allocating, beyond that in a vector.
+    constexpr unsigned int kHeld = 8;
+    RCPtr<LNotificationCenter> held[kHeld];
+    std::vector<RCPtr<LNotificationCenter>> more;
+    unsigned int count = 0;
     {
         ScopedLock<Mutex> lock(mLock);
-        for (unsigned int i = 0; i < mCenters.GetCount(); ++i)
+        count = mCenters.GetCount();
+        for (unsigned int i = 0; i < count; ++i)
         {
-            centers.push_back(mCenters.GetConstElementPointer(i));
+            const RCPtr<LNotificationCenter>& center = mCenters.GetConstElementPointer(i);
+            if (i < kHeld)
+            {
+                held[i] = center;
+            }
+            else
+            {
+                more.push_back(center);
+            }
         }
     }
-    bool more = false;
-    for (auto center = centers.rbegin(); center != centers.rend(); ++center)
+    bool pending = false;
+    for (unsigned int i = count; i-- > 0;)
     {
-        if ((*center)->ProcessNotifications(sendIdle))
+        const RCPtr<LNotificationCenter>& center = i < kHeld ? held[i] : more[i - kHeld];
+        if (center->ProcessNotifications(sendIdle))
         {
-            more = true;
+            pending = true;
         }
     }
-    return more;
+    return pending;
 }
 
 RCPtr<LNotificationCenter> LNotificationCenterManager::FindLocked(const WString& name) const

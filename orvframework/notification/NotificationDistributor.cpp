@@ -3,6 +3,7 @@
 #include "Utilities/Threading/ScopedLock.h"
 #include "notification/NotificationName.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -55,22 +56,113 @@ RCPtr<LNotificationDistributor> TakeFromDistributorList(const LNotificationDistr
 }
 } // namespace
 
+struct LNotificationDistributor::PoolTable
+{
+    struct Entry
+    {
+        const wchar_t* identity;
+        LNotificationClientPool* pool;
+    };
+
+    explicit PoolTable(std::size_t capacity)
+        : entries(capacity)
+    {
+    }
+
+    // Entries below count are complete and never change.
+    std::vector<Entry> entries;
+    std::atomic<std::size_t> count{0};
+    // The table this one replaced.
+    PoolTable* previous = nullptr;
+};
+
+LNotificationDistributor::~LNotificationDistributor()
+{
+    // A pool held from outside outlives its distributor: it takes no registration any more.
+    for (unsigned int i = 0; i < mPools.GetCount(); ++i)
+    {
+        LNotificationClientPool& pool = *mPools.GetElementPointer(i);
+        ScopedLock<Mutex> lock(pool.mLock);
+        pool.mOwner = nullptr;
+    }
+    for (PoolTable* table = mPoolTable.load(); table != nullptr;)
+    {
+        delete std::exchange(table, table->previous);
+    }
+}
+
+LNotificationDistributor::LNotificationClientPool*
+LNotificationDistributor::GetClientPool(const wchar_t* identity) const
+{
+    const PoolTable* table = mPoolTable.load(std::memory_order_acquire);
+    if (table == nullptr)
+    {
+        return nullptr;
+    }
+    for (std::size_t i = table->count.load(std::memory_order_acquire); i-- > 0;)
+    {
+        const PoolTable::Entry& entry = table->entries[i];
+        if (entry.identity == identity)
+        {
+            return entry.pool;
+        }
+    }
+    return nullptr;
+}
+
+LNotificationDistributor::LNotificationClientPool*
+LNotificationDistributor::AddPoolLocked(const wchar_t* identity)
+{
+    RCPtr<LNotificationClientPool> pool(new LNotificationClientPool(identity, this));
+    mPools.AddItem(pool);
+    PoolTable* table = mPoolTable.load(std::memory_order_relaxed);
+    const std::size_t count = table == nullptr ? 0 : table->count.load(std::memory_order_relaxed);
+    if (table == nullptr || count == table->entries.size())
+    {
+        auto* grown = new PoolTable(std::max<std::size_t>(4, count * 2));
+        if (table != nullptr)
+        {
+            std::copy(table->entries.begin(), table->entries.end(), grown->entries.begin());
+        }
+        grown->count.store(count, std::memory_order_relaxed);
+        grown->previous = table;
+        mPoolTable.store(grown, std::memory_order_release);
+        table = grown;
+    }
+    table->entries[count] = PoolTable::Entry{identity, pool.Get()};
+    table->count.store(count + 1, std::memory_order_release);
+    return pool.Get();
+}
+
+std::vector<LNotificationDistributor::LNotificationClientPool*>
+LNotificationDistributor::GetPoolsNewestFirst() const
+{
+    std::vector<LNotificationClientPool*> pools;
+    const PoolTable* table = mPoolTable.load(std::memory_order_acquire);
+    if (table != nullptr)
+    {
+        for (std::size_t i = table->count.load(std::memory_order_acquire); i-- > 0;)
+        {
+            pools.push_back(table->entries[i].pool);
+        }
+    }
+    return pools;
+}
+
 ORVRESULT LNotificationDistributor::SendNotification(const RCPtr<LNotification>& notification)
 {
     if (!notification)
     {
         return E_INVALIDARG;
     }
-    RCPtr<Pool> pool;
-    {
-        ScopedLock<Mutex> lock(mLock);
-        pool = FindPoolLocked(notification->id);
-    }
-    if (!pool)
+    LNotificationClientPool* pool = GetClientPool(notification->id);
+    if (pool == nullptr)
     {
         return S_FALSE;
     }
-    return pool->Deliver(RCPtr<LNotificationDistributor>(this), notification);
+    // The source handed to the clients is the registrations' own reference to this
+    // distributor, which keeps it alive while they are called.
+    return pool->DeliverFrom(nullptr, notification);
 }
 
 ORVRESULT LNotificationDistributor::RegisterClient(const RCPtr<LNotificationReceiver>& client,
@@ -85,31 +177,34 @@ ORVRESULT LNotificationDistributor::RegisterClient(const RCPtr<LNotificationRece
     {
         return S_FALSE;
     }
+    // Replaced registration lists are freed after the locks are left.
+    LNotificationClientPool::RetiredSnapshots retired;
     ScopedLock<Mutex> lock(mLock);
-    RCPtr<Pool> pool = FindPoolLocked(identity);
-    const bool found = pool && pool->FindClient(client.Get()) >= 0;
+    LNotificationClientPool* pool = GetClientPool(identity);
+    const bool found = pool != nullptr && pool->FindClient(client.Get()) >= 0;
     if (!found)
     {
-        // The registration holds this distributor.
+        // The new registration's reference to this distributor (taken when the pool makes the
+        // registration) is internal.
         AddInternalReference();
-        AddRef();
         if (++mRegistrationCount == 1)
         {
             AddToDistributorList(this);
         }
     }
-    if (!pool)
+    if (pool == nullptr)
     {
-        pool = new Pool(identity);
-        mPools.AddItem(pool);
+        pool = AddPoolLocked(identity);
     }
-    pool->AddRegistration(client, flags);
+    pool->AddRegistration(client, flags, retired);
     return found ? S_FALSE : S_OK;
 }
 
 ORVRESULT LNotificationDistributor::UnregisterClient(const RCPtr<LNotificationReceiver>& client,
                                                      const wchar_t* name)
 {
+    // The removed registration, and with it its references to the client and to this
+    // distributor, goes last: this object may be gone afterwards.
     RCPtr<Info> removed;
     return UnregisterClient(client, name, removed);
 }
@@ -126,11 +221,12 @@ ORVRESULT LNotificationDistributor::UnregisterClient(const RCPtr<LNotificationRe
     {
         return E_INVALIDARG;
     }
+    LNotificationClientPool::RetiredSnapshots retired;
     RCPtr<LNotificationDistributor> listed;
     {
         ScopedLock<Mutex> lock(mLock);
-        const RCPtr<Pool> pool = FindPoolLocked(identity);
-        if (!pool || pool->RemoveClient(client.Get(), removed) != S_OK)
+        LNotificationClientPool* pool = GetClientPool(identity);
+        if (pool == nullptr || pool->RemoveClient(client.Get(), removed, retired) != S_OK)
         {
             return S_FALSE;
         }
@@ -139,15 +235,15 @@ ORVRESULT LNotificationDistributor::UnregisterClient(const RCPtr<LNotificationRe
             listed = TakeFromDistributorList(this);
         }
     }
-    // The references go outside the locks, each after its internal mark.
+    // The references go outside the locks, each after its internal mark. The registration's
+    // own reference goes with the registration (held by the caller and by any delivery still
+    // walking it).
     if (listed)
     {
         ReleaseInternalReference();
         listed = nullptr;
     }
     ReleaseInternalReference();
-    // The registration's reference: this object may be gone afterwards.
-    Release();
     return S_OK;
 }
 
@@ -159,18 +255,10 @@ LONG LNotificationDistributor::UnregisterClientEverywhere(
         return 0;
     }
     const RCPtr<LNotificationDistributor> self(this);
-    std::vector<const wchar_t*> identities;
-    {
-        ScopedLock<Mutex> lock(mLock);
-        for (unsigned int i = mPools.GetCount(); i-- > 0;)
-        {
-            identities.push_back(mPools.GetConstElementPointer(i)->GetIdentity());
-        }
-    }
     LONG removed = 0;
-    for (const wchar_t* identity : identities)
+    for (const LNotificationClientPool* pool : GetPoolsNewestFirst())
     {
-        if (UnregisterClient(client, identity) == S_OK)
+        if (UnregisterClient(client, pool->GetIdentity()) == S_OK)
         {
             ++removed;
         }
@@ -181,29 +269,21 @@ LONG LNotificationDistributor::UnregisterClientEverywhere(
 void LNotificationDistributor::UnregisterAllClients()
 {
     const RCPtr<LNotificationDistributor> self(this);
-    std::vector<RCPtr<Pool>> pools;
+    for (LNotificationClientPool* pool : GetPoolsNewestFirst())
     {
-        ScopedLock<Mutex> lock(mLock);
-        for (unsigned int i = 0; i < mPools.GetCount(); ++i)
+        const wchar_t* identity = pool->GetIdentity();
+        for (LONG index = pool->GetRegistrationCount() - 1; index >= 0; --index)
         {
-            pools.push_back(mPools.GetConstElementPointer(i));
-        }
-    }
-    for (auto pool = pools.rbegin(); pool != pools.rend(); ++pool)
-    {
-        const wchar_t* identity = (*pool)->GetIdentity();
-        for (LONG index = (*pool)->GetRegistrationCount() - 1; index >= 0; --index)
-        {
-            const RCPtr<Info> registration = (*pool)->GetRegistration(index);
+            const RCPtr<Info> registration = pool->GetRegistration(index);
             if (!registration)
             {
                 // Some went meanwhile: go on below what is left.
-                index = (*pool)->GetRegistrationCount();
+                index = pool->GetRegistrationCount();
                 continue;
             }
             const RCPtr<LNotificationReceiver> client = registration->client;
             client->Unregister(self, identity);
-            if ((*pool)->FindClient(client.Get()) >= 0)
+            if (pool->FindClient(client.Get()) >= 0)
             {
                 // The client did not take it back (a posting receiver never does).
                 UnregisterClient(client, identity);
@@ -214,8 +294,7 @@ void LNotificationDistributor::UnregisterAllClients()
 
 RCPtr<Pool> LNotificationDistributor::FindClientPool(const wchar_t* identity)
 {
-    ScopedLock<Mutex> lock(mLock);
-    return FindPoolLocked(identity);
+    return GetClientPool(identity);
 }
 
 ORVRESULT LNotificationDistributor::GetRegistrationFlags(const LNotificationReceiver* client,
@@ -226,8 +305,8 @@ ORVRESULT LNotificationDistributor::GetRegistrationFlags(const LNotificationRece
     {
         return E_FAIL;
     }
-    const RCPtr<Pool> pool = FindClientPool(identity);
-    if (!pool)
+    const LNotificationClientPool* pool = GetClientPool(identity);
+    if (pool == nullptr)
     {
         return E_FAIL;
     }
@@ -236,10 +315,9 @@ ORVRESULT LNotificationDistributor::GetRegistrationFlags(const LNotificationRece
 
 bool LNotificationDistributor::IsClientRegistered(const LNotificationReceiver* client)
 {
-    ScopedLock<Mutex> lock(mLock);
-    for (unsigned int i = mPools.GetCount(); i-- > 0;)
+    for (const LNotificationClientPool* pool : GetPoolsNewestFirst())
     {
-        if (mPools.GetConstElementPointer(i)->FindClient(client) >= 0)
+        if (pool->FindClient(client) >= 0)
         {
             return true;
         }
@@ -265,18 +343,5 @@ bool LNotificationDistributor::IsListed(const LNotificationDistributor* distribu
         }
     }
     return false;
-}
-
-RCPtr<Pool> LNotificationDistributor::FindPoolLocked(const wchar_t* identity) const
-{
-    for (unsigned int i = mPools.GetCount(); i-- > 0;)
-    {
-        const RCPtr<Pool>& pool = mPools.GetConstElementPointer(i);
-        if (pool->GetIdentity() == identity)
-        {
-            return pool;
-        }
-    }
-    return nullptr;
 }
 } // namespace Orv

@@ -2,17 +2,25 @@
 //
 // Clients register at a distributor for one notification name each, with a flag word. The
 // registrations of one name form a client pool. Sending delivers synchronously on the calling
-// thread, walking the pool from the most recent registration to the oldest; each registration
-// is taken out under the pool's lock, but the client is called with no lock held, so a client
-// may register, unregister or send (also the same name again, also from another thread) from
-// inside its handler. A registration removed during a walk is neither skipped past nor
-// delivered to twice; one added during a walk does not receive the notification in delivery.
+// thread, walking the pool from the most recent registration to the oldest, with no lock held,
+// so a client may register, unregister or send (also the same name again, also from another
+// thread) from inside its handler. A registration removed during a walk is not delivered to
+// afterwards; one added during a walk does not receive the notification in delivery.
 //
-// Locks: the distributor's lock guards its pools and counts, each pool's lock its
-// registrations; the distributor's lock is taken before a pool's, never after.
+// Sending takes no lock: a distributor's pools are found in a table that is only ever appended
+// to, and each pool publishes its registrations as an unchanging list that a change replaces by
+// a new one (copy on write). A delivery walks the list it found when it began; a removed
+// registration carries a mark that the walk checks before calling its client. A replaced list is
+// freed once no delivery reads it any more.
 //
-// A registration holds a reference to the distributor, counted as internal, and so does the
-// process-wide list of distributors that have registrations.
+// Locks: the distributor's lock serialises changes to its pools and counts, each pool's lock
+// changes to its registrations and the latest-only bookkeeping; the distributor's lock is taken
+// before a pool's, never after.
+//
+// A registration holds a reference to its client and one to the distributor, each counted as
+// internal while the registration stands; the process-wide list of distributors that have
+// registrations holds one more, also internal. A delivery passes the registration's reference on
+// as the source, so a distributor stays alive while any delivery reads its registrations.
 #pragma once
 
 #include "Utilities/Storage/RCPtrArray.h"
@@ -20,6 +28,8 @@
 #include "notification/Notification.h"
 #include "notification/NotificationReceiver.h"
 
+#include <atomic>
+#include <cstdint>
 #include <vector>
 
 namespace Orv
@@ -35,21 +45,29 @@ public:
     class LNotificationRegisteredClientInfo : public LRefCountedObject
     {
     public:
-        LNotificationRegisteredClientInfo(const RCPtr<LNotificationReceiver>& client, DWORD flags);
+        LNotificationRegisteredClientInfo(const RCPtr<LNotificationReceiver>& client, DWORD flags,
+                                          LNotificationDistributor* distributor);
 
         RCPtr<LNotificationReceiver> client;
         // For a latest-only registration: the last notification posted and not yet delivered.
         // Guarded by the pool's lock.
         RCPtr<LNotification> pending;
-        // Guarded by the pool's lock.
-        DWORD flags;
+        // Changed under the pool's lock; read by deliveries without it.
+        std::atomic<DWORD> flags;
+        // The registration's reference to its distributor.
+        RCPtr<LNotificationDistributor> distributor;
+        // Set when the registration is removed: a delivery that began before does not call the
+        // client any more.
+        std::atomic<bool> removed{false};
     };
 
     // The registrations of one notification identity, oldest first.
     class LNotificationClientPool : public LRefCountedObject
     {
     public:
-        explicit LNotificationClientPool(const wchar_t* identity);
+        // owner is the distributor the pool belongs to (not counted: it owns the pool).
+        LNotificationClientPool(const wchar_t* identity, LNotificationDistributor* owner);
+        ~LNotificationClientPool() override;
 
         // Delivers to every registration, the most recent first. S_FALSE when the pool has no
         // registration, else S_OK.
@@ -61,7 +79,7 @@ public:
         LONG DeliverToClient(const RCPtr<LNotificationDistributor>& source, LONG index,
                              const RCPtr<LNotification>& notification);
         // Appends a registration, or changes the flags of the client's registration. S_OK;
-        // E_INVALIDARG for a null client.
+        // E_INVALIDARG for a null client; E_FAIL once the distributor is gone.
         ORVRESULT AddRegistration(const RCPtr<LNotificationReceiver>& client, DWORD flags);
         // S_OK removed, S_FALSE absent.
         ORVRESULT RemoveClient(const LNotificationReceiver* client);
@@ -82,35 +100,77 @@ public:
 
         const wchar_t* GetIdentity() const { return mIdentity; }
         // The union of the registrations' flags.
-        DWORD GetFlags() const;
+        DWORD GetFlags() const { return mFlags.load(std::memory_order_relaxed); }
         LONG GetRegistrationCount() const;
 
     private:
-        // Where one running delivery stands; removals of earlier registrations move it down.
-        struct DeliveryCursor
+        friend class LNotificationDistributor;
+        using Info = LNotificationRegisteredClientInfo;
+
+        // One published list of registrations. Never changed once published.
+        struct Snapshot
         {
-            LONG index = 0;
-            DeliveryCursor* next = nullptr;
+            std::vector<RCPtr<Info>> registrations;
+            // The next list replaced before this one and not yet freed.
+            Snapshot* nextRetired = nullptr;
         };
-        class ActiveCursor;
 
-        // With the lock held: takes the registration at index out for delivery and sets the
-        // cursor to index. Null when a latest-only registration does not take notification.
-        RCPtr<LNotificationRegisteredClientInfo>
-        TakeForDelivery(LONG index, const RCPtr<LNotification>& notification,
-                        DeliveryCursor& cursor, RCPtr<LNotification>& delivered);
+        // Replaced lists that no delivery reads any more, freed when this goes (after the locks
+        // of whoever replaced them are left).
+        class RetiredSnapshots
+        {
+        public:
+            RetiredSnapshots() = default;
+            ~RetiredSnapshots();
+            RetiredSnapshots(const RetiredSnapshots&) = delete;
+            RetiredSnapshots& operator=(const RetiredSnapshots&) = delete;
 
-        DWORD mFlags = 0;
+            void Add(Snapshot* chain);
+
+        private:
+            Snapshot* mChain = nullptr;
+        };
+
+        // A delivery's hold on the list it walks.
+        class Reader;
+
+        // With the lock held.
+        ORVRESULT AddRegistration(const RCPtr<LNotificationReceiver>& client, DWORD flags,
+                                  RetiredSnapshots& retired);
+        ORVRESULT RemoveClient(const LNotificationReceiver* client,
+                               RCPtr<LNotificationRegisteredClientInfo>& removed,
+                               RetiredSnapshots& retired);
+        // Delivers with source, or with the registrations' own reference to their distributor
+        // when source is null.
+        ORVRESULT DeliverFrom(const RCPtr<LNotificationDistributor>* source,
+                              const RCPtr<LNotification>& notification);
+        // Whether registration takes notification: always, unless it is latest-only; then only
+        // when notification is its pending one, which it no longer is afterwards.
+        bool Takes(Info& registration, const RCPtr<LNotification>& notification);
+        // With the lock held: makes next the published list; the one it replaces is retired,
+        // and handed to retired at once when no delivery is running.
+        void Publish(Snapshot* next, RetiredSnapshots& retired);
+        // With the lock held: the published list (null while there was never a registration).
+        Snapshot* Current() const { return mCurrent.load(std::memory_order_relaxed); }
+        static void Free(Snapshot* chain);
+
+        // mReaders counts the deliveries running; this bit says replaced lists are waiting. The
+        // last delivery to end frees them.
+        static constexpr std::uint32_t kRetiredWaiting = 0x80000000u;
+
+        std::atomic<DWORD> mFlags{0};
         const wchar_t* mIdentity;
-        RCPtrArray<LNotificationRegisteredClientInfo, 1, 0> mRegistrations;
-        // Every delivery running on this pool (the same name may be sent again from inside a
-        // handler, or from another thread).
-        DeliveryCursor* mCursors = nullptr;
+        // Guarded by the lock: null once the distributor is gone.
+        LNotificationDistributor* mOwner;
+        std::atomic<Snapshot*> mCurrent{nullptr};
+        std::atomic<std::uint32_t> mReaders{0};
+        // Guarded by the lock.
+        Snapshot* mRetired = nullptr;
         mutable Mutex mLock;
     };
 
     LNotificationDistributor() = default;
-    ~LNotificationDistributor() override = default;
+    ~LNotificationDistributor() override;
 
     // Delivers notification to the clients registered for its identity. E_INVALIDARG for null;
     // S_FALSE when nobody is registered for it; else S_OK.
@@ -134,6 +194,8 @@ public:
     void UnregisterAllClients();
     // The pool of an interned identity, or null.
     RCPtr<LNotificationClientPool> FindClientPool(const wchar_t* identity);
+    // The same, not counted: valid while this distributor lives (pools stay until it dies).
+    LNotificationClientPool* GetClientPool(const wchar_t* identity) const;
     // S_OK and the flags of the client's registration for name; E_FAIL when the name, the pool
     // or the registration does not exist.
     ORVRESULT GetRegistrationFlags(const LNotificationReceiver* client, const wchar_t* name,
@@ -147,10 +209,20 @@ public:
     static bool IsListed(const LNotificationDistributor* distributor);
 
 private:
-    RCPtr<LNotificationClientPool> FindPoolLocked(const wchar_t* identity) const;
+    // The pools by identity, for lookups without the lock. Only ever appended to (under the
+    // lock); a full table is replaced by a larger copy, and the old one is kept until the
+    // distributor dies, since a lookup may still read it.
+    struct PoolTable;
+
+    // With the lock held.
+    LNotificationClientPool* AddPoolLocked(const wchar_t* identity);
+    // The pools, the last made first.
+    std::vector<LNotificationClientPool*> GetPoolsNewestFirst() const;
 
     Mutex mLock;
+    // Owns the pools. Guarded by the lock.
     RCPtrArray<LNotificationClientPool, 1, 0> mPools;
+    std::atomic<PoolTable*> mPoolTable{nullptr};
     LONG mRegistrationCount = 0;
 };
 } // namespace Orv

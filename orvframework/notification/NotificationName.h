@@ -12,8 +12,8 @@ namespace Orv
 constexpr unsigned int kMaxNameLength = 0x7ffffffe;
 
 // The one text for name: equal texts (compared case-sensitively) give the same pointer for the
-// life of the process, and an interned pointer gives itself back without a text comparison.
-// Null or empty gives null.
+// life of the process, and an interned pointer gives itself back without reading its text.
+// Null or empty gives null. A name seen before is found without taking any lock.
 const wchar_t* InternNotificationName(const wchar_t* name);
 
 // The table of every name interned so far, in the order of first use. Names enter it only
@@ -21,7 +21,7 @@ const wchar_t* InternNotificationName(const wchar_t* name);
 // notification lock.
 WStringArray& GetNotificationNameTable();
 
-// The process-wide notification lock: it guards the name table and the free list of recycled
-// notifications. It may be taken recursively.
+// The process-wide notification lock: it guards the name table (lookups of names already in it
+// do not take it). It may be taken recursively.
 Mutex& GetNotificationLock();
 } // namespace Orv

@@ -22,7 +22,7 @@ public:
     {
         if (mNotification)
         {
-            mNotification->posted.store(false);
+            mNotification->posted.store(false, std::memory_order_release);
         }
     }
     PostedFlagReset(const PostedFlagReset&) = delete;
@@ -81,7 +81,6 @@ ORVRESULT LNotificationQueue::LPostingReceiver::Unregister(const RCPtr<LNotifica
 }
 
 LNotificationQueue::LNotificationQueue()
-    : mQueue(&GetNotificationQueueLock())
 {
     // The receiver's reference to this queue is internal. No other reference to the object
     // under construction may be taken and dropped here.
@@ -95,11 +94,11 @@ LNotificationQueue::~LNotificationQueue()
     // Only a detached queue dies (the posting receiver holds it until then); what a queue made
     // but never shared may still hold is let go the same way.
     RCPtr<LNotification> item;
-    while (mQueue.TryDequeue(item))
+    while (TryDequeue(item))
     {
         if (item)
         {
-            item->posted.store(false);
+            item->posted.store(false, std::memory_order_release);
         }
     }
     if (mTarget)
@@ -116,33 +115,43 @@ RCPtr<LNotificationDistributor> LNotificationQueue::GetTarget() const
 
 ORVRESULT LNotificationQueue::PostNotification(const RCPtr<LNotification>& notification)
 {
-    if (!notification || notification->posted.load())
+    RCPtr<LNotification> queued(notification);
+    return PostNotification(std::move(queued));
+}
+
+ORVRESULT LNotificationQueue::PostNotification(RCPtr<LNotification>&& notification)
+{
+    if (!notification)
     {
         return E_INVALIDARG;
     }
-    const RCPtr<LNotificationDistributor> target = GetTarget();
-    if (!target)
+    // What latest-only registrations held before goes after the lock is left.
+    std::vector<RCPtr<LNotification>> replaced;
+    ScopedLock<Mutex> lock(GetNotificationQueueLock());
+    // Every post takes this one lock, so the posted flag is tested and set here without a race
+    // between two posts of one notification. (Only the queue that delivers it clears it.)
+    if (notification->posted.load(std::memory_order_acquire))
+    {
+        return E_INVALIDARG;
+    }
+    // The target, and its pools, live while the queue holds it, which it does until Detach
+    // takes it under this lock.
+    const LNotificationDistributor* target = mTarget.Get();
+    if (target == nullptr)
     {
         return E_FAIL;
     }
-    if (notification->posted.exchange(true))
+    notification->posted.store(true, std::memory_order_relaxed);
+    // Marking and queueing under the one lock keeps the pending notification the last one
+    // queued, also when several threads post the name at once.
+    LNotificationDistributor::LNotificationClientPool* pool =
+        target->GetClientPool(notification->id);
+    if (pool != nullptr && (pool->GetFlags() & LNotificationDistributor::kLatestOnly) != 0)
     {
-        // Posted by another thread meanwhile.
-        return E_INVALIDARG;
+        pool->MarkPending(notification, replaced);
     }
-    const RCPtr<LNotificationDistributor::LNotificationClientPool> pool =
-        target->FindClientPool(notification->id);
-    std::vector<RCPtr<LNotification>> replaced;
-    {
-        // Marking and queueing under the one lock keeps the pending notification the last one
-        // queued, also when several threads post the name at once.
-        ScopedLock<Mutex> lock(GetNotificationQueueLock());
-        if (pool && (pool->GetFlags() & LNotificationDistributor::kLatestOnly) != 0)
-        {
-            pool->MarkPending(notification, replaced);
-        }
-        mQueue.Enqueue(notification);
-    }
+    mQueue.Enqueue(std::move(notification));
+    CountLocked();
     return S_OK;
 }
 
@@ -153,22 +162,7 @@ bool LNotificationQueue::ProcessNotifications(bool sendIdle)
     if (!mBusy)
     {
         BusyFlag busy(mBusy);
-        const RCPtr<LNotificationDistributor> target = GetTarget();
-        const unsigned int count = mQueue.GetCount();
-        for (unsigned int i = 0; i < count; ++i)
-        {
-            RCPtr<LNotification> notification;
-            if (!mQueue.TryDequeue(notification))
-            {
-                // Cleared while delivering.
-                break;
-            }
-            PostedFlagReset reset(notification);
-            if (target && notification)
-            {
-                target->SendNotification(notification);
-            }
-        }
+        Drain();
     }
     if (sendIdle)
     {
@@ -178,7 +172,71 @@ bool LNotificationQueue::ProcessNotifications(bool sendIdle)
             target->SendNotification(mIdleNotification);
         }
     }
-    return mQueue.GetCount() > 0;
+    return GetCount() > 0;
+}
+
+void LNotificationQueue::Drain()
+{
+    // Taken from the ring a batch at a time (one pass through the lock per batch); until it is
+    // delivered, a taken notification still counts as queued.
+    constexpr unsigned int kBatch = 16;
+    RCPtr<LNotification> batch[kBatch];
+    // The target is held for the pass, unless it is this object itself (a center), which the
+    // caller holds.
+    LNotificationDistributor* target = nullptr;
+    RCPtr<LNotificationDistributor> targetHold;
+    unsigned int remaining = 0;
+    unsigned int clears = 0;
+    for (bool first = true; first || remaining > 0; first = false)
+    {
+        unsigned int taken = 0;
+        {
+            ScopedLock<Mutex> lock(GetNotificationQueueLock());
+            if (first)
+            {
+                target = mTarget.Get();
+                if (static_cast<const LRefCountedObject*>(target) !=
+                    static_cast<const LRefCountedObject*>(this))
+                {
+                    targetHold = mTarget;
+                }
+                remaining = mQueue.GetCount();
+                clears = mClears.load(std::memory_order_relaxed);
+            }
+            else if (mClears.load(std::memory_order_relaxed) != clears)
+            {
+                break;
+            }
+            while (taken < kBatch && taken < remaining && mQueue.TryDequeue(batch[taken]))
+            {
+                ++taken;
+            }
+            mInFlight.store(taken, std::memory_order_relaxed);
+            CountLocked();
+        }
+        if (taken == 0)
+        {
+            break;
+        }
+        remaining -= taken;
+        for (unsigned int i = 0; i < taken; ++i)
+        {
+            const RCPtr<LNotification> notification = std::move(batch[i]);
+            PostedFlagReset reset(notification);
+            if (mClears.load(std::memory_order_acquire) != clears)
+            {
+                // Emptied while delivering: the rest of the pass is dropped.
+                remaining = 0;
+                continue;
+            }
+            mInFlight.store(taken - i - 1, std::memory_order_relaxed);
+            if (target != nullptr && notification)
+            {
+                target->SendNotification(notification);
+            }
+        }
+    }
+    mInFlight.store(0, std::memory_order_relaxed);
 }
 
 ORVRESULT LNotificationQueue::SetDistributor(const RCPtr<LNotificationDistributor>& distributor)
@@ -205,17 +263,24 @@ RCPtr<LNotificationReceiver> LNotificationQueue::GetPostingReceiver()
 
 bool LNotificationQueue::Clear()
 {
-    const unsigned int count = mQueue.GetCount();
+    unsigned int count = 0;
+    {
+        ScopedLock<Mutex> lock(GetNotificationQueueLock());
+        // What a running pass has taken and not yet delivered, it drops itself.
+        mClears.fetch_add(1, std::memory_order_release);
+        mInFlight.store(0, std::memory_order_relaxed);
+        count = mQueue.GetCount();
+    }
     for (unsigned int i = 0; i < count; ++i)
     {
         RCPtr<LNotification> notification;
-        if (!mQueue.TryDequeue(notification))
+        if (!TryDequeue(notification))
         {
             break;
         }
         PostedFlagReset reset(notification);
     }
-    return mQueue.GetCount() > 0;
+    return GetCount() > 0;
 }
 
 void LNotificationQueue::Detach()
@@ -256,11 +321,31 @@ ORVRESULT LNotificationQueue::ReleaseInternalReferences()
 
 unsigned int LNotificationQueue::GetCount() const
 {
-    return mQueue.GetCount();
+    return mInRing.load(std::memory_order_relaxed) + mInFlight.load(std::memory_order_relaxed);
+}
+
+void LNotificationQueue::CountLocked()
+{
+    mInRing.store(mQueue.GetCount(), std::memory_order_relaxed);
 }
 
 unsigned int LNotificationQueue::GetCellCount() const
 {
+    ScopedLock<Mutex> lock(GetNotificationQueueLock());
     return mQueue.GetCellCount();
+}
+
+bool LNotificationQueue::TryDequeue(RCPtr<LNotification>& notification)
+{
+    RCPtr<LNotification> taken;
+    bool found = false;
+    {
+        ScopedLock<Mutex> lock(GetNotificationQueueLock());
+        found = mQueue.TryDequeue(taken);
+        CountLocked();
+    }
+    // What notification held is released outside the lock.
+    notification = std::move(taken);
+    return found;
 }
 } // namespace Orv

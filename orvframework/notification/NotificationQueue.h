@@ -15,6 +15,8 @@
 #include "notification/Notification.h"
 #include "notification/NotificationReceiver.h"
 
+#include <atomic>
+
 namespace Orv
 {
 class LNotificationDistributor;
@@ -49,6 +51,9 @@ public:
     // has no target; else S_OK. Latest-only registrations at the target get the notification as
     // their pending one.
     ORVRESULT PostNotification(const RCPtr<LNotification>& notification);
+    // The same for a notification the caller gives up (a temporary): the queue takes over its
+    // reference. On failure the caller keeps it.
+    ORVRESULT PostNotification(RCPtr<LNotification>&& notification);
     // Delivers what was queued when the pass began (a call made while delivering does not
     // deliver again), then sends "NID_IDLE" through the target when sendIdle is true. Returns
     // whether notifications are still queued.
@@ -66,18 +71,34 @@ public:
     // Detaches, then the base check.
     ORVRESULT ReleaseInternalReferences() override;
 
-    // The number of queued notifications.
+    // The number of queued notifications (read without a lock).
     unsigned int GetCount() const;
     // The number of cells of the queue's ring.
     unsigned int GetCellCount() const;
 
 private:
     RCPtr<LNotificationDistributor> GetTarget() const;
+    // RCPtrQueue::TryDequeue under the queue lock.
+    bool TryDequeue(RCPtr<LNotification>& notification);
+    // Delivers what is queued at entry; Clear stops it.
+    void Drain();
+    // With the queue lock held, after the ring changed: records its count for GetCount.
+    void CountLocked();
 
     bool mBusy = false;
+    // Guarded by the queue lock, which this class takes around every use (once per post or
+    // dequeue), so the ring itself has none.
     RCPtrQueue<LNotification, 256, Mutex> mQueue;
     // Guarded by the queue lock.
     RCPtr<LNotificationDistributor> mTarget;
+    // The number of notifications in the ring, recorded under the queue lock at every change
+    // and read without it.
+    std::atomic<unsigned int> mInRing{0};
+    // How many notifications the running pass has taken from the ring and not yet delivered
+    // (they still count as queued). Written by the pumping thread, and by Clear.
+    std::atomic<unsigned int> mInFlight{0};
+    // Raised by every Clear (under the queue lock): a running pass drops what it holds.
+    std::atomic<unsigned int> mClears{0};
     RCPtr<LPostingReceiver> mPostingReceiver;
     RCPtr<LNotification> mIdleNotification;
 };

@@ -35,23 +35,55 @@ std::set<const void*>& LiveBitmaps()
     static std::set<const void*> bitmaps;
     return bitmaps;
 }
-std::map<HWND, WindowPixels>& Windows()
+// The pixels a window lent, and a cairo surface over them made at the first graphics for the
+// window and kept for the next ones (the map holds one reference).
+struct LentWindow
 {
-    static std::map<HWND, WindowPixels> windows;
-    return windows;
+    WindowPixels pixels;
+    cairo_surface_t* surface = nullptr;
+};
+
+// Never destroyed: a window may still lend its pixels when the program ends.
+std::map<HWND, LentWindow>& Windows()
+{
+    static auto* windows = new std::map<HWND, LentWindow>();
+    return *windows;
+}
+
+void DropSurface(LentWindow& window)
+{
+    if (window.surface != nullptr)
+    {
+        cairo_surface_destroy(window.surface);
+        window.surface = nullptr;
+    }
 }
 } // namespace
 
-bool GetLentWindowPixels(HWND window, WindowPixels& pixels)
+cairo_surface_t* GetLentWindowSurface(HWND window)
 {
     std::lock_guard<std::mutex> lock(gLock);
     auto found = Windows().find(window);
     if (window == nullptr || found == Windows().end())
     {
-        return false;
+        return nullptr;
     }
-    pixels = found->second;
-    return true;
+    LentWindow& lent = found->second;
+    if (lent.surface == nullptr)
+    {
+        cairo_surface_t* surface = cairo_image_surface_create_for_data(
+            static_cast<unsigned char*>(lent.pixels.bits), CAIRO_FORMAT_ARGB32, lent.pixels.width,
+            lent.pixels.height, lent.pixels.stride);
+        if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
+        {
+            cairo_surface_destroy(surface);
+            return nullptr;
+        }
+        lent.surface = surface;
+    }
+    // The window layer writes these pixels too: cairo must not trust what it last knew of them.
+    cairo_surface_mark_dirty(lent.surface);
+    return cairo_surface_reference(lent.surface);
 }
 
 BOOL SetWindowPixels(HWND window, const WindowPixels* pixels)
@@ -68,13 +100,19 @@ BOOL SetWindowPixels(HWND window, const WindowPixels* pixels)
         return FALSE;
     }
     std::lock_guard<std::mutex> lock(gLock);
+    auto found = Windows().find(window);
+    if (found != Windows().end())
+    {
+        // Graphics made before keep their reference to the old surface.
+        DropSurface(found->second);
+    }
     if (pixels == nullptr)
     {
         Windows().erase(window);
     }
     else
     {
-        Windows()[window] = *pixels;
+        Windows()[window].pixels = *pixels;
     }
     return TRUE;
 }

@@ -159,6 +159,15 @@ public:
     cairo_matrix_t world{1, 0, 0, 1, 0, 0};
     bool clipInfinite = true;
     double clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0; // device pixels
+    // The clip that cr holds now: it stays on cr from one drawing call to the next and is set
+    // again only when the graphics' clip has changed.
+    bool appliedInfinite = true;
+    double appliedLeft = 0, appliedTop = 0, appliedRight = 0, appliedBottom = 0;
+    // The settings cr holds now, so that a drawing call changes only what differs (cairo's
+    // defaults at first).
+    cairo_antialias_t appliedAntialias = CAIRO_ANTIALIAS_DEFAULT;
+    cairo_operator_t appliedOperator = CAIRO_OPERATOR_OVER;
+    cairo_matrix_t appliedMatrix{1, 0, 0, 1, 0, 0};
     SmoothingMode smoothing = SmoothingModeDefault;
     InterpolationMode interpolation = InterpolationModeDefault;
     PixelOffsetMode pixelOffset = PixelOffsetModeDefault;
@@ -169,8 +178,9 @@ public:
 GpStatus CreateGraphics(BitmapObject* image, cairo_surface_t* windowSurface, GpGraphics** graphics);
 
 // One drawing call on a graphics: takes the busy flags, checks locks, readies the target's
-// pixels and cairo (clip, operator, anti-aliasing); at the end restores cairo and writes the
-// target's pixels back. Draw only when status() is Ok.
+// pixels and cairo (clip, operator, anti-aliasing, an identity matrix, no path); at the end
+// writes the target's pixels back. cairo's other settings (source, line, fill rule, font) are
+// left as the call set them: every call sets those it uses. Draw only when status() is Ok.
 class DrawScope
 {
 public:
@@ -182,11 +192,26 @@ public:
     cairo_t* cr() const { return mGraphics->cr; }
     // The world transform; for lines and outlines with pixel centres on whole coordinates.
     void UseWorld(bool forLines);
+    // Narrows the clip to a rectangle (in the current matrix's units) for this call only.
+    void ClipFurther(double x, double y, double width, double height);
+    // Set cr's anti-aliasing, operator and matrix, each only when it differs from what cr has.
+    // Drawing calls change these through here, never on cr directly.
+    void SetAntialias(cairo_antialias_t antialias);
+    void SetOperator(cairo_operator_t op);
+    void SetMatrix(const cairo_matrix_t& matrix);
 
 private:
+    // Brings cr's clip in line with the graphics' clip.
+    void ApplyClip();
+
     GpGraphics* mGraphics;
     GpStatus mStatus = Ok;
     bool mDrawing = false;
+    // Whether ClipFurther saved cr, and the recorded settings at that moment.
+    bool mSaved = false;
+    cairo_antialias_t mSavedAntialias = CAIRO_ANTIALIAS_DEFAULT;
+    cairo_operator_t mSavedOperator = CAIRO_OPERATOR_OVER;
+    cairo_matrix_t mSavedMatrix{1, 0, 0, 1, 0, 0};
     BusyScope mBusy;
 };
 

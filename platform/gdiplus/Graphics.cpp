@@ -81,22 +81,85 @@ DrawScope::DrawScope(GpGraphics* graphics, GpImage* source)
     {
         target->Surface(); // brings the premultiplied copy up to date
     }
-    cairo_t* c = graphics->cr;
-    cairo_save(c);
-    if (!graphics->clipInfinite)
-    {
-        cairo_set_antialias(c, CAIRO_ANTIALIAS_NONE);
-        cairo_rectangle(c, graphics->clipLeft, graphics->clipTop,
-                        graphics->clipRight - graphics->clipLeft,
-                        graphics->clipBottom - graphics->clipTop);
-        cairo_clip(c);
-    }
+    cairo_new_path(graphics->cr);
+    static const cairo_matrix_t identity{1, 0, 0, 1, 0, 0};
+    SetMatrix(identity);
+    ApplyClip();
     bool smooth = graphics->smoothing == SmoothingModeHighQuality ||
                   graphics->smoothing == SmoothingModeAntiAlias;
-    cairo_set_antialias(c, smooth ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
-    cairo_set_operator(c, graphics->compositing == CompositingModeSourceCopy ? CAIRO_OPERATOR_SOURCE
-                                                                             : CAIRO_OPERATOR_OVER);
+    SetAntialias(smooth ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+    SetOperator(graphics->compositing == CompositingModeSourceCopy ? CAIRO_OPERATOR_SOURCE
+                                                                   : CAIRO_OPERATOR_OVER);
     mDrawing = true;
+}
+
+void DrawScope::SetAntialias(cairo_antialias_t antialias)
+{
+    if (mGraphics->appliedAntialias != antialias)
+    {
+        cairo_set_antialias(mGraphics->cr, antialias);
+        mGraphics->appliedAntialias = antialias;
+    }
+}
+
+void DrawScope::SetOperator(cairo_operator_t op)
+{
+    if (mGraphics->appliedOperator != op)
+    {
+        cairo_set_operator(mGraphics->cr, op);
+        mGraphics->appliedOperator = op;
+    }
+}
+
+void DrawScope::SetMatrix(const cairo_matrix_t& matrix)
+{
+    const cairo_matrix_t& applied = mGraphics->appliedMatrix;
+    if (applied.xx != matrix.xx || applied.yx != matrix.yx || applied.xy != matrix.xy ||
+        applied.yy != matrix.yy || applied.x0 != matrix.x0 || applied.y0 != matrix.y0)
+    {
+        cairo_set_matrix(mGraphics->cr, &matrix);
+        mGraphics->appliedMatrix = matrix;
+    }
+}
+
+void DrawScope::ApplyClip()
+{
+    GpGraphics& g = *mGraphics;
+    if (g.clipInfinite == g.appliedInfinite &&
+        (g.clipInfinite || (g.clipLeft == g.appliedLeft && g.clipTop == g.appliedTop &&
+                            g.clipRight == g.appliedRight && g.clipBottom == g.appliedBottom)))
+    {
+        return;
+    }
+    cairo_t* c = g.cr;
+    cairo_reset_clip(c);
+    if (!g.clipInfinite)
+    {
+        // In device pixels (the matrix is the identity here), on whole pixels.
+        SetAntialias(CAIRO_ANTIALIAS_NONE);
+        cairo_rectangle(c, g.clipLeft, g.clipTop, g.clipRight - g.clipLeft,
+                        g.clipBottom - g.clipTop);
+        cairo_clip(c);
+    }
+    g.appliedInfinite = g.clipInfinite;
+    g.appliedLeft = g.clipLeft;
+    g.appliedTop = g.clipTop;
+    g.appliedRight = g.clipRight;
+    g.appliedBottom = g.clipBottom;
+}
+
+void DrawScope::ClipFurther(double x, double y, double width, double height)
+{
+    if (!mSaved)
+    {
+        cairo_save(mGraphics->cr);
+        mSaved = true;
+        mSavedAntialias = mGraphics->appliedAntialias;
+        mSavedOperator = mGraphics->appliedOperator;
+        mSavedMatrix = mGraphics->appliedMatrix;
+    }
+    cairo_rectangle(mGraphics->cr, x, y, width, height);
+    cairo_clip(mGraphics->cr);
 }
 
 DrawScope::~DrawScope()
@@ -105,7 +168,14 @@ DrawScope::~DrawScope()
     {
         return;
     }
-    cairo_restore(mGraphics->cr);
+    if (mSaved)
+    {
+        // Back to the settings of ClipFurther's save.
+        cairo_restore(mGraphics->cr);
+        mGraphics->appliedAntialias = mSavedAntialias;
+        mGraphics->appliedOperator = mSavedOperator;
+        mGraphics->appliedMatrix = mSavedMatrix;
+    }
     if (mGraphics->image != nullptr)
     {
         mGraphics->image->SurfaceChanged();
@@ -125,7 +195,7 @@ void DrawScope::UseWorld(bool forLines)
         m.x0 += 0.5;
         m.y0 += 0.5;
     }
-    cairo_set_matrix(mGraphics->cr, &m);
+    SetMatrix(m);
 }
 
 void ApplyFilter(cairo_pattern_t* pattern, InterpolationMode interpolation)
@@ -358,15 +428,8 @@ GpStatus GdipCreateFromHWND(HWND window, GpGraphics** graphics)
     {
         return InvalidParameter;
     }
-    WindowPixels pixels{};
-    cairo_surface_t* surface = nullptr;
-    if (GetLentWindowPixels(window, pixels))
-    {
-        surface = cairo_image_surface_create_for_data(static_cast<unsigned char*>(pixels.bits),
-                                                      CAIRO_FORMAT_ARGB32, pixels.width,
-                                                      pixels.height, pixels.stride);
-    }
-    else
+    cairo_surface_t* surface = GetLentWindowSurface(window);
+    if (surface == nullptr)
     {
         surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 0, 0);
     }
@@ -566,7 +629,7 @@ GpStatus GdipGraphicsClear(GpGraphics* graphics, ARGB color)
     {
         return scope.status();
     }
-    cairo_set_operator(scope.cr(), CAIRO_OPERATOR_SOURCE);
+    scope.SetOperator(CAIRO_OPERATOR_SOURCE);
     SetSourceColor(scope.cr(), color);
     cairo_paint(scope.cr());
     return Ok;

@@ -783,8 +783,7 @@ GpStatus GdipDrawString(GpGraphics* graphics, const WCHAR* text, INT length, con
     const RectF& rect = *layoutRect;
     if (rect.Width > 0 && rect.Height > 0 && (flags & StringFormatFlagsNoClip) == 0)
     {
-        cairo_rectangle(cr, rect.X, rect.Y, rect.Width, rect.Height);
-        cairo_clip(cr);
+        scope.ClipFurther(rect.X, rect.Y, rect.Width, rect.Height);
     }
     std::vector<cairo_glyph_t> glyphs;
     glyphs.reserve(laid.chars.size());

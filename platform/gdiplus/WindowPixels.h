@@ -3,5 +3,8 @@
 
 #include "platform/Gdi.h"
 
-// True and the pixels when the window has lent some.
-bool GetLentWindowPixels(HWND window, WindowPixels& pixels);
+#include <cairo.h>
+
+// A new reference to a surface over the pixels the window lent (one surface for as long as the
+// window lends the same pixels); null when it lent none.
+cairo_surface_t* GetLentWindowSurface(HWND window);

@@ -214,3 +214,20 @@ TEST(Holder, BoxesAValue)
     EXPECT_EQ(back->GetValue(), 42);
     EXPECT_TRUE(RCPtr<Orv::LHolder<bool>>(generic).IsNull());
 }
+
+TEST(RCPtr, AdoptingTakesOverACountedReference)
+{
+    const int before = Shape::alive;
+    auto* shape = new Circle();
+    shape->AddRef();
+    {
+        RCPtr<Shape> adopted(shape, Orv::kAdoptReference);
+        EXPECT_EQ(shape->GetRefCount(), 1);
+        ConstRCPtr<Shape> second(adopted);
+        EXPECT_EQ(shape->GetRefCount(), 2);
+    }
+    // The adopted reference went with the pointer.
+    EXPECT_EQ(Shape::alive, before);
+    RCPtr<Shape> none(nullptr, Orv::kAdoptReference);
+    EXPECT_FALSE(none);
+}

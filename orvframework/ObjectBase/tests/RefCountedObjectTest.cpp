@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -203,4 +204,54 @@ TEST(RefCountedObject, ConcurrentHoldersDestroyItExactlyOnce)
         EXPECT_EQ(shared->GetRefCount(), 1);
     }
     EXPECT_EQ(destroyed, 1);
+}
+
+TEST(RefCountedObject, LastTwoOutsideReferencesReleasedAtOnceStillDropTheInternalOnes)
+{
+    // Two threads let go of the last two outside references at the same moment: exactly one of
+    // them must see itself as the last and run the hook, or the object would live on, held only
+    // by its own part.
+    constexpr int kRounds = 20000;
+    int destroyed = 0;
+    Owner* owner = nullptr;
+    // The round whose object may be released, and how many releases have been made in all.
+    std::atomic<int> round{-1};
+    std::atomic<int> released{0};
+    auto releaser = [&]
+    {
+        for (int mine = 0; mine < kRounds; ++mine)
+        {
+            // Spins, so that both threads start together; lets others run when it waits long
+            // (the machine may have fewer free cores than waiting threads).
+            for (int spins = 0; round.load() != mine; ++spins)
+            {
+                if (spins > 1000)
+                {
+                    std::this_thread::yield();
+                }
+            }
+            owner->Release();
+            released.fetch_add(1);
+            released.notify_one();
+        }
+    };
+    std::thread first(releaser);
+    std::thread second(releaser);
+    for (int r = 0; r < kRounds; ++r)
+    {
+        owner = new Owner(&destroyed);
+        owner->AddRef();
+        owner->AddRef();
+        owner->GiveBackReference();
+        round = r;
+        // Sleeps (without spinning) until both have released.
+        for (int seen = released.load(); seen != 2 * (r + 1); seen = released.load())
+        {
+            released.wait(seen);
+        }
+        EXPECT_EQ(destroyed, r + 1) << "round " << r;
+        destroyed = r + 1;
+    }
+    first.join();
+    second.join();
 }

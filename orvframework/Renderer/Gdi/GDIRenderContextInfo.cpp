@@ -1,7 +1,5 @@
 #include "Renderer/Gdi/GDIRenderContextInfo.h"
 
-#include "Utilities/Storage/Array.h"
-
 namespace Orv
 {
 LGDIRenderContextInfo::LGDIRenderContextInfo(const RectT<LONG>& bounds, HWND window, bool offscreen)
@@ -64,11 +62,10 @@ void LGDIRenderContextInfo::Flush()
         return;
     }
     window.Reset(windowGraphics);
-    Array<RectT<LONG>> rects;
-    GetDirtyRegion().GetRects(rects);
-    for (int i = static_cast<int>(rects.GetCount()) - 1; i >= 0; --i)
+    GetDirtyRegion().GetRects(mDirtyRects);
+    for (int i = static_cast<int>(mDirtyRects.GetCount()) - 1; i >= 0; --i)
     {
-        const RectT<LONG>& rect = rects.GetConstElementPointer(static_cast<unsigned int>(i));
+        const RectT<LONG>& rect = mDirtyRects.GetConstElementPointer(static_cast<unsigned int>(i));
         mFront->DrawTo(window, PointT<LONG>(rect.x, rect.y), rect);
     }
 }

@@ -5,6 +5,7 @@
 
 #include "Renderer/Gdi/GDIRendererOffscreenSurface.h"
 #include "Renderer/RenderContextInfo.h"
+#include "Utilities/Storage/Array.h"
 
 namespace Orv
 {
@@ -37,5 +38,7 @@ private:
 
     RCPtr<LGDIRendererOffscreenSurface> mFront;
     RCPtr<LGDIRendererOffscreenSurface> mBack;
+    // The dirty rectangles of the frame being flushed, kept so that a frame allocates nothing.
+    Array<RectT<LONG>> mDirtyRects;
 };
 } // namespace Orv

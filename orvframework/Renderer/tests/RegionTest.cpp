@@ -539,3 +539,57 @@ TEST(RegionNodePool, FullPoolFallsBackToTheHeapAndKeepsHeapNodesOutOfTheRing)
     EXPECT_EQ(pool.GetFreeCount(), free);
     EXPECT_EQ(pool.GetLiveCount(), live);
 }
+
+TEST(RegionNodePool, CopiesTakeTheirNodesFromTheCellsThenFromTheHeap)
+{
+    RegionNodePool& pool = RegionNodePool::Instance();
+    {
+        LRegion warm;
+        warm.AddRect(RECT{0, 0, 1, 1});
+    }
+    const unsigned int live = pool.GetLiveCount();
+    const unsigned int free = pool.GetFreeCount();
+    ASSERT_GE(free, 8u);
+
+    // Five rectangles, then all cells but two in use: a copy of the five takes the two cells and
+    // three heap nodes, an append of them five heap nodes.
+    LRegion five;
+    for (LONG i = 0; i < 5; ++i)
+    {
+        five.AddRect(RECT{i, 10, i + 1, 11});
+    }
+    LRegion filler;
+    for (unsigned int i = 0; i < free - 7; ++i)
+    {
+        filler.AddRect(RECT{static_cast<LONG>(i), 0, static_cast<LONG>(i) + 1, 1});
+    }
+    ASSERT_EQ(pool.GetFreeCount(), 2u);
+
+    LRegion copy(five);
+    LRegion appended;
+    appended.AppendRects(five);
+    EXPECT_EQ(pool.GetFreeCount(), 0u);
+    EXPECT_EQ(pool.GetLiveCount(), live + (free - 2) + 10);
+    // The copy keeps the order, the append reverses it; every node is zeroed and then filled.
+    Array<RectT<LONG>> original;
+    Array<RectT<LONG>> copied;
+    Array<RectT<LONG>> reversed;
+    five.GetRects(original);
+    copy.GetRects(copied);
+    appended.GetRects(reversed);
+    ASSERT_EQ(copied.GetCount(), 5u);
+    ASSERT_EQ(reversed.GetCount(), 5u);
+    for (unsigned int i = 0; i < 5; ++i)
+    {
+        EXPECT_EQ(copied.GetConstElementPointer(i).x, original.GetConstElementPointer(i).x);
+        EXPECT_EQ(reversed.GetConstElementPointer(i).x, original.GetConstElementPointer(4 - i).x);
+    }
+
+    // Heap nodes go back to the heap, cells to the ring.
+    copy.Clear();
+    appended.Clear();
+    five.Clear();
+    filler.Clear();
+    EXPECT_EQ(pool.GetFreeCount(), free);
+    EXPECT_EQ(pool.GetLiveCount(), live);
+}

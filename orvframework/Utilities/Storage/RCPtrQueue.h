@@ -32,7 +32,10 @@ public:
     virtual ~RCPtrQueue() = default;
 
     // Appends a counted copy of element (null is stored as null); returns S_OK.
-    ORVRESULT Enqueue(const RCPtr<T>& element)
+    ORVRESULT Enqueue(const RCPtr<T>& element) { return Enqueue(RCPtr<T>(element)); }
+
+    // Appends element, taking over its reference; returns S_OK.
+    ORVRESULT Enqueue(RCPtr<T>&& element)
     {
         Guard guard(mLock);
         if (mCells.GetCount() < 2)
@@ -51,7 +54,7 @@ public:
             ORV_REQUIRE_SUCCESS(mCells.InsertItems(mRead, 1), "Orv::RCPtrQueue::Enqueue");
             mRead = (mRead + 1) % mCells.GetCount();
         }
-        mCells.GetElementPointer(mWrite) = element;
+        mCells.GetElementPointer(mWrite) = std::move(element);
         mWrite = (mWrite + 1) % mCells.GetCount();
         return S_OK;
     }

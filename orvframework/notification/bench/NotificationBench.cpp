@@ -1,8 +1,17 @@
-// Cost per notification of sending, and of posting then delivering in the idle pump, against a
-// plain list of std::function doing the same work (a mutex-guarded queue for the post).
+// Cost per notification of sending, and of posting then delivering in the idle pump, against
+// two baselines measured in the same run:
+// - a plain list of std::function, called in a loop (no thread safety at all; for posts, a
+//   mutex-guarded queue drained into that list);
+// - a thread-safe list with the same guarantees as a distributor: handlers held by shared_ptr in
+//   a copy-on-write vector, each with a removed flag, the vector taken under a mutex and walked
+//   with no lock held, so handlers may be added and removed from any thread, also during a
+//   delivery. For posts: a mutex-guarded queue drained once per pass, each entry delivered
+//   through that list.
 //
 // Arguments: the number of receivers, and for the posting cases the notifications queued per
-// pump pass. "per_notification" is the time of one notification reaching all its receivers.
+// pump pass. "per_notification" is the time of one notification reaching all its receivers. The
+// run ends with the medians and ratios (BenchmarkRatios.h).
+#include "BenchmarkRatios.h"
 #include "notification/Notification.h"
 #include "notification/NotificationCenter.h"
 #include "notification/NotificationCenterManager.h"
@@ -11,10 +20,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <utility>
 #include <vector>
 
 using namespace Orv;
@@ -140,6 +152,78 @@ void CallAll(const FunctionList& list, const Event& event)
     }
 }
 
+// The thread-safe baseline.
+class CopyOnWriteList
+{
+public:
+    struct Handler
+    {
+        std::function<void(const Event&)> call;
+        std::atomic<bool> removed{false};
+    };
+    using Handlers = std::vector<std::shared_ptr<Handler>>;
+
+    std::shared_ptr<Handler> Add(std::function<void(const Event&)> call)
+    {
+        auto handler = std::make_shared<Handler>();
+        handler->call = std::move(call);
+        std::lock_guard<std::mutex> guard(mLock);
+        auto next = std::make_shared<Handlers>(*mHandlers);
+        next->push_back(handler);
+        mHandlers = std::move(next);
+        return handler;
+    }
+
+    void Remove(const std::shared_ptr<Handler>& handler)
+    {
+        std::lock_guard<std::mutex> guard(mLock);
+        handler->removed = true;
+        auto next = std::make_shared<Handlers>();
+        for (const auto& other : *mHandlers)
+        {
+            if (other != handler)
+            {
+                next->push_back(other);
+            }
+        }
+        mHandlers = std::move(next);
+    }
+
+    // The most recent first, with no lock held while handlers run.
+    void Send(const Event& event) const
+    {
+        std::shared_ptr<const Handlers> handlers;
+        {
+            std::lock_guard<std::mutex> guard(mLock);
+            handlers = mHandlers;
+        }
+        for (auto handler = handlers->rbegin(); handler != handlers->rend(); ++handler)
+        {
+            if (!(*handler)->removed.load())
+            {
+                (*handler)->call(event);
+            }
+        }
+    }
+
+private:
+    mutable std::mutex mLock;
+    std::shared_ptr<const Handlers> mHandlers = std::make_shared<Handlers>();
+};
+
+void FillCopyOnWriteList(CopyOnWriteList& list, int receivers, long& count)
+{
+    for (int i = 0; i < receivers; ++i)
+    {
+        list.Add(
+            [&count](const Event& event)
+            {
+                benchmark::DoNotOptimize(event.param.get());
+                ++count;
+            });
+    }
+}
+
 void PerNotification(benchmark::State& state, long notifications)
 {
     state.counters["per_notification"] =
@@ -191,6 +275,20 @@ void BM_FunctionListCall(benchmark::State& state)
     benchmark::DoNotOptimize(count);
 }
 
+void BM_CopyOnWriteListCall(benchmark::State& state)
+{
+    long count = 0;
+    CopyOnWriteList list;
+    FillCopyOnWriteList(list, static_cast<int>(state.range(0)), count);
+    const auto param = std::make_shared<int>(1);
+    for (auto _ : state)
+    {
+        list.Send(Event{kName, param});
+    }
+    PerNotification(state, static_cast<long>(state.iterations()));
+    benchmark::DoNotOptimize(count);
+}
+
 void BM_PostThenDeliver(benchmark::State& state)
 {
     InternSystemNames();
@@ -217,10 +315,11 @@ void BM_PostThenDeliver(benchmark::State& state)
     LNotification::SetRecycling(false);
 }
 
-void BM_FunctionQueueThenCall(benchmark::State& state)
+// The baselines' posting: a mutex-guarded queue, drained once per pass (what was queued when
+// the pass began), each entry handed to deliver.
+template <class Deliver>
+void QueueThenDeliver(benchmark::State& state, const Deliver& deliver)
 {
-    long count = 0;
-    const FunctionList list = MakeFunctionList(static_cast<int>(state.range(0)), count);
     const long batch = static_cast<long>(state.range(1));
     const auto param = std::make_shared<int>(1);
     std::mutex lock;
@@ -232,7 +331,6 @@ void BM_FunctionQueueThenCall(benchmark::State& state)
             std::lock_guard<std::mutex> guard(lock);
             queue.push_back(Event{kName, param});
         }
-        // Deliver what was queued when the pass began.
         std::deque<Event> pass;
         {
             std::lock_guard<std::mutex> guard(lock);
@@ -240,17 +338,72 @@ void BM_FunctionQueueThenCall(benchmark::State& state)
         }
         for (const Event& event : pass)
         {
-            CallAll(list, event);
+            deliver(event);
         }
     }
     PerNotification(state, static_cast<long>(state.iterations()) * batch);
+}
+
+void BM_FunctionQueueThenCall(benchmark::State& state)
+{
+    long count = 0;
+    const FunctionList list = MakeFunctionList(static_cast<int>(state.range(0)), count);
+    QueueThenDeliver(state, [&list](const Event& event) { CallAll(list, event); });
+    benchmark::DoNotOptimize(count);
+}
+
+void BM_CopyOnWriteQueueThenCall(benchmark::State& state)
+{
+    long count = 0;
+    CopyOnWriteList list;
+    FillCopyOnWriteList(list, static_cast<int>(state.range(0)), count);
+    QueueThenDeliver(state, [&list](const Event& event) { list.Send(event); });
     benchmark::DoNotOptimize(count);
 }
 } // namespace
 
 BENCHMARK(BM_Send)->Arg(1)->Arg(8);
+BENCHMARK(BM_CopyOnWriteListCall)->Arg(1)->Arg(8);
 BENCHMARK(BM_FunctionListCall)->Arg(1)->Arg(8);
 BENCHMARK(BM_PostThenDeliver)->Args({1, 1})->Args({1, 64})->Args({8, 64});
+BENCHMARK(BM_CopyOnWriteQueueThenCall)->Args({1, 1})->Args({1, 64})->Args({8, 64});
 BENCHMARK(BM_FunctionQueueThenCall)->Args({1, 1})->Args({1, 64})->Args({8, 64});
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    std::vector<OrvBench::Ratio> ratios;
+    for (const char* receivers : {"1", "8"})
+    {
+        const std::string send = std::string("BM_Send/") + receivers;
+        ratios.push_back({receivers[0] == '1' ? "send, 1 client, to thread-safe list"
+                                              : "send, 8 clients, to thread-safe list",
+                          send, std::string("BM_CopyOnWriteListCall/") + receivers});
+        ratios.push_back({receivers[0] == '1' ? "send, 1 client, to plain function list"
+                                              : "send, 8 clients, to plain function list",
+                          send, std::string("BM_FunctionListCall/") + receivers});
+    }
+    struct Post
+    {
+        const char* args;
+        double batch;
+        const char* safe;
+        const char* plain;
+    };
+    const Post posts[] = {
+        {"1/1", 1, "post+deliver, 1 client, 1/pass, to thread-safe",
+         "post+deliver, 1 client, 1/pass, to plain"},
+        {"1/64", 64, "post+deliver, 1 client, 64/pass, to thread-safe",
+         "post+deliver, 1 client, 64/pass, to plain"},
+        {"8/64", 64, "post+deliver, 8 clients, 64/pass, to thread-safe",
+         "post+deliver, 8 clients, 64/pass, to plain"},
+    };
+    for (const Post& post : posts)
+    {
+        const std::string measured = std::string("BM_PostThenDeliver/") + post.args;
+        ratios.push_back({post.safe, measured,
+                          std::string("BM_CopyOnWriteQueueThenCall/") + post.args, post.batch});
+        ratios.push_back({post.plain, measured,
+                          std::string("BM_FunctionQueueThenCall/") + post.args, post.batch});
+    }
+    return OrvBench::RunWithRatios(argc, argv, std::move(ratios));
+}

@@ -299,3 +299,19 @@ TEST_F(DistributorTest, UnregisteringAllClientsLeavesNone)
     queue = nullptr;
     EXPECT_TRUE(queueGone);
 }
+
+TEST_F(DistributorTest, APoolHeldPastItsDistributorTakesNoRegistration)
+{
+    RCPtr<LNotificationDistributor> other(new LNotificationDistributor());
+    auto client = MakeClient("X", &log);
+    client->RegisterNotification(other, L"NID_ONE");
+    const RCPtr<LNotificationDistributor::LNotificationClientPool> pool =
+        other->FindClientPool(Id(L"NID_ONE"));
+    ASSERT_TRUE(pool);
+    client->UnregisterAllNotifications();
+    other = nullptr;
+    EXPECT_EQ(pool->AddRegistration(RCPtr<LNotificationReceiver>(client), 0), E_FAIL);
+    EXPECT_EQ(pool->GetRegistrationCount(), 0);
+    EXPECT_EQ(pool->Deliver(nullptr, LNotification::Create(L"NID_ONE")), S_FALSE);
+    EXPECT_TRUE(log.empty());
+}

@@ -282,3 +282,64 @@ TEST_F(QueueTest, ManagerPumpsEveryCenterTheLastMadeFirst)
     EXPECT_FALSE(PumpNotifications());
     EXPECT_EQ(log, (Log{"second", "first", "second"}));
 }
+
+TEST_F(QueueTest, WhatAPassHasNotDeliveredYetStillCountsAsQueued)
+{
+    // Seen from a client during the pass: the notifications of the pass that are still to come,
+    // and one posted meanwhile.
+    std::vector<unsigned int> counts;
+    std::vector<bool> nested;
+    client->action = [&](const auto&, const auto&)
+    {
+        counts.push_back(center->GetCount());
+        nested.push_back(center->ProcessNotifications(false));
+    };
+    for (int i = 0; i < 40; ++i)
+    {
+        Post(i);
+    }
+    EXPECT_FALSE(center->ProcessNotifications(false));
+    ASSERT_EQ(counts.size(), 40u);
+    for (unsigned int i = 0; i < 40; ++i)
+    {
+        EXPECT_EQ(counts[i], 39 - i) << i;
+        EXPECT_EQ(nested[i], i != 39) << i;
+    }
+    EXPECT_EQ(center->GetCount(), 0u);
+}
+
+TEST_F(QueueTest, EmptyingTheQueueDuringAPassDropsWhatThePassStillHolds)
+{
+    // Emptied by the tenth client call of a pass of forty: the rest of the pass is dropped (their
+    // parameters released, posted flags cleared), and what was posted after the emptying waits.
+    std::vector<RCPtr<LNotification>> posted;
+    for (int i = 0; i < 40; ++i)
+    {
+        posted.push_back(LNotification::Create(L"NID_QUEUE_TEST", Number(i)));
+        center->PostNotification(posted.back());
+    }
+    client->action = [this](const auto&, const RCPtr<LNotification>& notification)
+    {
+        if (ValueOf(notification->param.Get()) == 9)
+        {
+            EXPECT_FALSE(center->Clear());
+            Post(100);
+            EXPECT_EQ(center->GetCount(), 1u);
+        }
+    };
+    EXPECT_TRUE(center->ProcessNotifications(false));
+    std::vector<int> expected;
+    for (int i = 0; i < 10; ++i)
+    {
+        expected.push_back(i);
+    }
+    EXPECT_EQ(Received(*client), expected);
+    for (const RCPtr<LNotification>& notification : posted)
+    {
+        EXPECT_FALSE(notification->posted.load());
+        EXPECT_EQ(notification->GetRefCount(), 1);
+    }
+    EXPECT_FALSE(center->ProcessNotifications(false));
+    expected.push_back(100);
+    EXPECT_EQ(Received(*client), expected);
+}

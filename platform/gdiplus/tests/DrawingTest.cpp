@@ -347,3 +347,71 @@ TEST(Drawing, BadArgumentsAreRefused)
     // What was refused changed nothing.
     EXPECT_EQ(canvas.Picture(kRed), Rows({"..", ".."}));
 }
+
+TEST(Drawing, EveryCallUsesTheClipAndModesInForceAtThatCall)
+{
+    // One graphics, many calls: the clip, transform and compositing mode of each call hold for
+    // that call, whatever the calls before it used.
+    Canvas canvas(6, 3);
+    UseRendererModes(canvas.graphics);
+    Brush red(kRed);
+    Brush blue(kBlue);
+    Pen bluePen(kBlue);
+    EXPECT_EQ(GdipSetClipRect(canvas.graphics, 0, 0, 2, 3, CombineModeReplace), Ok);
+    EXPECT_EQ(GdipFillRectangleI(canvas.graphics, red.brush, 0, 0, 6, 1), Ok);
+    // Another clip for the next call, then the same again.
+    EXPECT_EQ(GdipSetClipRect(canvas.graphics, 4, 0, 2, 3, CombineModeReplace), Ok);
+    EXPECT_EQ(GdipFillRectangleI(canvas.graphics, red.brush, 0, 0, 6, 1), Ok);
+    EXPECT_EQ(GdipFillRectangleI(canvas.graphics, red.brush, 0, 1, 6, 1), Ok);
+    // No clip, under a translation; then a line (pixel centres) and a fill without it.
+    EXPECT_EQ(GdipResetClip(canvas.graphics), Ok);
+    EXPECT_EQ(GdipTranslateWorldTransform(canvas.graphics, 1, 0, MatrixOrderPrepend), Ok);
+    EXPECT_EQ(GdipDrawLine(canvas.graphics, bluePen.pen, 0, 2, 2, 2), Ok);
+    EXPECT_EQ(GdipResetWorldTransform(canvas.graphics), Ok);
+    EXPECT_EQ(GdipFillRectangleI(canvas.graphics, blue.brush, 5, 2, 1, 1), Ok);
+    EXPECT_EQ(canvas.Picture(kRed, 0), Rows({"##..##", //
+                                             "....##", //
+                                             ".??..?"}));
+    EXPECT_EQ(canvas.At(1, 2), kBlue);
+    EXPECT_EQ(canvas.At(2, 2), kBlue);
+    EXPECT_EQ(canvas.At(5, 2), kBlue);
+    // A clear (source copy) does not leave its operator to the fill after it, which blends.
+    EXPECT_EQ(GdipGraphicsClear(canvas.graphics, 0xFF00FF00u), Ok);
+    Brush halfRed(0x80FF0000u);
+    EXPECT_EQ(GdipFillRectangleI(canvas.graphics, halfRed.brush, 0, 0, 1, 1), Ok);
+    EXPECT_EQ(canvas.At(0, 0) >> 24, 0xFFu);
+    EXPECT_NE(canvas.At(0, 0) & 0x0000FF00u, 0u);
+}
+
+TEST(Drawing, WindowGraphicsFollowWhatTheWindowLendsAndWrites)
+{
+    // Each graphics for the window sees the pixels as the window layer left them, and pixels
+    // lent anew replace the old ones.
+    auto* window = reinterpret_cast<HWND>(0x5678);
+    std::vector<std::uint32_t> first(2, 0xFF000000u);
+    std::vector<std::uint32_t> second(2, 0xFF000000u);
+    WindowPixels lent{first.data(), 2, 1, 8};
+    ASSERT_TRUE(SetWindowPixels(window, &lent));
+    Brush halfRed(0x80FF0000u);
+    for (int round = 0; round < 2; ++round)
+    {
+        // Written by the window layer between two graphics.
+        first[0] = round == 0 ? 0xFF000000u : 0xFF0000FFu;
+        GpGraphics* g = nullptr;
+        ASSERT_EQ(GdipCreateFromHWND(window, &g), Ok);
+        EXPECT_EQ(GdipFillRectangleI(g, halfRed.brush, 0, 0, 1, 1), Ok);
+        EXPECT_EQ(GdipDeleteGraphics(g), Ok);
+        // Half red over black, then over blue: blue shows through the second time.
+        EXPECT_EQ((first[0] >> 16) & 0xFF, 0x80u) << round;
+        EXPECT_EQ(first[0] & 0xFF, round == 0 ? 0u : 0x7Fu) << round;
+    }
+    lent.bits = second.data();
+    ASSERT_TRUE(SetWindowPixels(window, &lent));
+    GpGraphics* g = nullptr;
+    ASSERT_EQ(GdipCreateFromHWND(window, &g), Ok);
+    EXPECT_EQ(GdipFillRectangleI(g, halfRed.brush, 1, 0, 1, 1), Ok);
+    EXPECT_EQ(GdipDeleteGraphics(g), Ok);
+    EXPECT_EQ((second[1] >> 16) & 0xFF, 0x80u);
+    EXPECT_EQ(first[1], 0xFF000000u);
+    EXPECT_TRUE(SetWindowPixels(window, nullptr));
+}

@@ -352,3 +352,16 @@ TEST(Text, StatusCodesOfTextCalls)
     EXPECT_EQ(GdipDeleteRegion(nullptr), InvalidParameter);
     EXPECT_EQ(GdipDeleteFont(nullptr), InvalidParameter);
 }
+
+TEST(Text, ALayoutBoxClipsOnlyItsOwnText)
+{
+    // The box that clips a string is gone for the next call on the same graphics.
+    Font plain(L"DejaVu Sans", 12);
+    Canvas canvas(80, 30);
+    ASSERT_EQ(DrawText(canvas, L"abcdefgh", plain.font, {0, 0, 20, 30}), Ok);
+    GpSolidFill* brush = nullptr;
+    ASSERT_EQ(GdipCreateSolidFill(0xFF0000FFu, &brush), Ok);
+    EXPECT_EQ(GdipFillRectangleI(canvas.graphics, brush, 70, 20, 5, 5), Ok);
+    EXPECT_EQ(canvas.At(72, 22), 0xFF0000FFu);
+    GdipDeleteBrush(brush);
+}

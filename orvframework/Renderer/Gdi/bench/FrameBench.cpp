@@ -2,21 +2,20 @@
 // same run, the same drawing done with cairo directly: a 640 x 480 background image, a dozen
 // bitmaps (buttons and parts of one skin image, most at their own size, some stretched or
 // tiled), ten strings and a progress bar. Two kinds of frame: the whole window, and only the
-// progress bar's region as it moves. The run ends with the ratio of the renderer's time to
-// cairo's for each kind (the fastest repetitions when run with --benchmark_repetitions).
+// progress bar's region as it moves. The run ends with the ratio of the renderer's CPU time to
+// cairo's for each kind, medians of interleaved repetitions (Renderer/bench/BenchmarkRatios.h).
 #include "Renderer/Font.h"
 #include "Renderer/Gdi/GDIRenderer.h"
 #include "Renderer/ProcessMeasurementRenderer.h"
+#include "Renderer/bench/BenchmarkRatios.h"
 #include "Utilities/Graphics/Bitmap.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <set>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -395,70 +394,17 @@ void BM_ProgressRegion_Cairo(benchmark::State& state)
 {
     CairoFrames(state, false);
 }
-// With repetitions, the fastest repetition is the least disturbed by other work on the machine.
-double Fastest(const std::vector<double>& times)
-{
-    return times.empty() ? 0.0 : *std::min_element(times.begin(), times.end());
-}
-BENCHMARK(BM_WholeWindow_Renderer)
-    ->Unit(benchmark::kMicrosecond)
-    ->ComputeStatistics("min", Fastest);
-BENCHMARK(BM_WholeWindow_Cairo)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Fastest);
-BENCHMARK(BM_ProgressRegion_Renderer)
-    ->Unit(benchmark::kMicrosecond)
-    ->ComputeStatistics("min", Fastest);
-BENCHMARK(BM_ProgressRegion_Cairo)
-    ->Unit(benchmark::kMicrosecond)
-    ->ComputeStatistics("min", Fastest);
-
-// The console report, and at the end the renderer's time per frame over cairo's.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-        {
-            // One run's time, or with repetitions the fastest.
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0 &&
-                mMedians.count(run.run_name.function_name) == 0)
-            {
-                mTimes[run.run_name.function_name] = run.GetAdjustedRealTime();
-            }
-            else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min")
-            {
-                mTimes[run.run_name.function_name] = run.GetAdjustedRealTime();
-                mMedians.insert(run.run_name.function_name);
-            }
-        }
-    }
-    void PrintRatios() const
-    {
-        for (const char* kind : {"WholeWindow", "ProgressRegion"})
-        {
-            const auto renderer = mTimes.find(std::string("BM_") + kind + "_Renderer");
-            const auto cairo = mTimes.find(std::string("BM_") + kind + "_Cairo");
-            if (renderer != mTimes.end() && cairo != mTimes.end() && cairo->second > 0)
-            {
-                std::printf("%s: renderer / cairo = %.2f\n", kind,
-                            renderer->second / cairo->second);
-            }
-        }
-    }
-
-private:
-    std::map<std::string, double> mTimes;
-    std::set<std::string> mMedians;
-};
+BENCHMARK(BM_WholeWindow_Renderer)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WholeWindow_Cairo)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ProgressRegion_Renderer)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ProgressRegion_Cairo)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
+    return OrvBench::RunWithRatios(
+        argc, argv,
+        {{"whole window, renderer to cairo", "BM_WholeWindow_Renderer", "BM_WholeWindow_Cairo"},
+         {"progress bar only, renderer to cairo", "BM_ProgressRegion_Renderer",
+          "BM_ProgressRegion_Cairo"}});
 }
