@@ -1,6 +1,7 @@
 // A control's creation sequence, its parent and root window, looks, and what Initialize takes.
 #include "ControlTestSupport.h"
 
+#include "OrvControlBase.h"
 #include "notification/NotificationCenterManager.h"
 
 using namespace Orv;
