@@ -170,6 +170,15 @@ ORVRESULT LControlFactory::ParseXML(const char* bytes, std::size_t length)
     }
     mParser = nullptr;
     XML_ParserFree(parser);
+    // Sub-controls left open by an error get their children in layout order, as a closed one
+    // has them.
+    for (auto open = mReader.open.rbegin(); open != mReader.open.rend(); ++open)
+    {
+        if (!mReader.stringTableMode && open->element == XmlElement::kSubControl)
+        {
+            EndSkinElement(*open);
+        }
+    }
     mReader.open.clear();
     return result;
 }

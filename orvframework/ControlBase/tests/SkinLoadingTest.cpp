@@ -585,21 +585,28 @@ TEST_F(SkinLoading, BadInputIsIgnoredReportedAndLosesNothing)
 TEST_F(SkinLoading, ABadSubControlStopsTheParseWithItsTextAndLine)
 {
     const std::string document = "<Skin_Definitions>\n<Skins>\n<Skin Name=\"s\">\n"
-                                 "<SubControl Class=\"Test.Panel\" Name=\"kept\"/>\n"
+                                 "<SubControl Class=\"Test.Panel\" Name=\"kept\">\n"
+                                 "<SubControl Class=\"Test.Button\" Name=\"late\" "
+                                 "LayoutOrder=\"2\"/>\n"
+                                 "<SubControl Class=\"Test.Button\" Name=\"early\" "
+                                 "LayoutOrder=\"1\"/>\n"
                                  "<SubControl Class=\"Test.Panel\"/>\n"
                                  "<SubControl Class=\"Test.Panel\" Name=\"never\"/>\n"
-                                 "</Skin></Skins></Skin_Definitions>";
+                                 "</SubControl></Skin></Skins></Skin_Definitions>";
     testing::internal::CaptureStderr();
     EXPECT_EQ(factory->LoadSkinDocument(AsDocument(document)), E_FAIL);
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(N(factory->GetLastErrorText()),
               "Runtime Error : Bad Subcontrol Element : Orv::LControlFactory::XMLStartElement : "
               "ControlBase\\ControlFactory : Line 1089");
-    EXPECT_EQ(factory->GetLastErrorLine(), 5);
-    // What was read before the element stays.
+    EXPECT_EQ(factory->GetLastErrorLine(), 7);
+    // What was read before the element stays, in layout order though its parent never ended.
     ASSERT_EQ(factory->GetSkinCount(), 1u);
-    EXPECT_TRUE(factory->FindControlDescriptor(WString(L"kept")));
-    EXPECT_FALSE(factory->FindControlDescriptor(WString(L"never")));
+    const RCPtr<LControlDescriptor> kept = factory->FindControlDescriptor(WString(L"kept"));
+    ASSERT_TRUE(kept);
+    ASSERT_EQ(kept->GetChildren().GetCount(), 2u);
+    EXPECT_EQ(kept->GetChildren().GetConstElementPointer(0)->GetName(), WString(L"early"));
+    EXPECT_EQ(kept->GetChildren().GetConstElementPointer(1)->GetName(), WString(L"late"));
 }
 
 TEST_F(SkinLoading, DeepNestingIsBoundedAndAnEmptyDocumentHoldsNothing)
