@@ -19,60 +19,65 @@ std::string Narrow(const WString& text)
     return text.ToNarrow().GetBuffer();
 }
 
+bool Is(const char* text, const char* word)
+{
+    return std::strcmp(text, word) == 0;
+}
+
 // "Parent" and "Screen" 0, "Client" and "Active Window" 1, any other text names a control.
-void ReadPositionReference(const WString& text, LayoutSpec& spec)
+void ReadPositionReference(const char* text, LayoutSpec& spec)
 {
     spec.reference.Clear();
-    if (text == L"Parent" || text == L"Screen")
+    if (Is(text, "Parent") || Is(text, "Screen"))
     {
         spec.kind = LLayoutDescriptor::kPositionParent;
     }
-    else if (text == L"Client" || text == L"Active Window")
+    else if (Is(text, "Client") || Is(text, "Active Window"))
     {
         spec.kind = LLayoutDescriptor::kPositionClient;
     }
     else
     {
         spec.kind = LLayoutDescriptor::kPositionSibling;
-        spec.reference = text;
+        spec.reference.AssignUtf8(text);
     }
 }
 
 // As positions, and "Self" for an absolute size.
-void ReadSizeReference(const WString& text, LayoutSpec& spec)
+void ReadSizeReference(const char* text, LayoutSpec& spec)
 {
     spec.reference.Clear();
-    if (text == L"Parent" || text == L"Screen")
+    if (Is(text, "Parent") || Is(text, "Screen"))
     {
         spec.kind = LLayoutDescriptor::kSizeParent;
     }
-    else if (text == L"Client" || text == L"Active Window")
+    else if (Is(text, "Client") || Is(text, "Active Window"))
     {
         spec.kind = LLayoutDescriptor::kSizeClient;
     }
-    else if (text == L"Self")
+    else if (Is(text, "Self"))
     {
         spec.kind = LLayoutDescriptor::kSizeAbsolute;
     }
     else
     {
         spec.kind = LLayoutDescriptor::kSizeSibling;
-        spec.reference = text;
+        spec.reference.AssignUtf8(text);
     }
 }
 
 // "Self" for an absolute limit, any other text names the controls the limit follows.
-void ReadLimitReference(const WString& text, LayoutSpec& spec)
+void ReadLimitReference(const char* text, LayoutSpec& spec)
 {
-    if (text == L"Self")
+    spec.reference.Clear();
+    if (Is(text, "Self"))
     {
         spec.kind = LLayoutDescriptor::kLimitAbsolute;
-        spec.reference.Clear();
     }
     else
     {
         spec.kind = LLayoutDescriptor::kLimitChildren;
-        spec.reference = text;
+        spec.reference.AssignUtf8(text);
     }
 }
 } // namespace
@@ -309,11 +314,10 @@ void LControlFactory::ReadSubControlLayout(LLayoutDescriptor& layout, bool topLe
     for (int axis = 0; axis < 2; ++axis)
     {
         LLayoutDescriptor::Axis& a = layout.axes[axis];
-        WString reference;
         int abs = 0;
         attributes.GetFloat(ForAxis(A::kXPlacementAnchor, axis), a.anchor);
         attributes.GetBool(ForAxis(A::kXIsDocked, axis), a.docked);
-        if (attributes.GetText(ForAxis(A::kXPositionToControl, axis), reference))
+        if (const char* reference = attributes.Raw(ForAxis(A::kXPositionToControl, axis)))
         {
             ReadPositionReference(reference, a.position);
         }
@@ -322,7 +326,7 @@ void LControlFactory::ReadSubControlLayout(LLayoutDescriptor& layout, bool topLe
         {
             a.position.abs = abs;
         }
-        if (attributes.GetText(ForAxis(A::kXSizeToControl, axis), reference))
+        if (const char* reference = attributes.Raw(ForAxis(A::kXSizeToControl, axis)))
         {
             ReadSizeReference(reference, a.size);
         }
@@ -331,11 +335,11 @@ void LControlFactory::ReadSubControlLayout(LLayoutDescriptor& layout, bool topLe
         {
             a.size.abs = abs;
         }
-        if (attributes.GetText(ForAxis(A::kXMinSizeToControl, axis), reference))
+        if (const char* reference = attributes.Raw(ForAxis(A::kXMinSizeToControl, axis)))
         {
             ReadLimitReference(reference, a.minimum);
         }
-        if (attributes.GetText(ForAxis(A::kXMaxSizeToControl, axis), reference))
+        if (const char* reference = attributes.Raw(ForAxis(A::kXMaxSizeToControl, axis)))
         {
             ReadLimitReference(reference, a.maximum);
         }
@@ -351,32 +355,31 @@ void LControlFactory::ReadSubControlLayout(LLayoutDescriptor& layout, bool topLe
         }
     }
     attributes.GetText(A::kTextDecoration, layout.textDecoration);
-    WString overflow;
-    if (attributes.GetText(A::kTextOverflowXType, overflow))
+    if (const char* overflow = attributes.Raw(A::kTextOverflowXType))
     {
-        if (overflow == L"Clip" || overflow == L"Expand" || overflow == L"Wrap")
+        if (Is(overflow, "Clip") || Is(overflow, "Expand") || Is(overflow, "Wrap"))
         {
-            layout.axes[0].textOverflow = overflow == L"Clip" ? LLayoutDescriptor::kOverflowClip
-                                          : overflow == L"Expand"
+            layout.axes[0].textOverflow = Is(overflow, "Clip") ? LLayoutDescriptor::kOverflowClip
+                                          : Is(overflow, "Expand")
                                               ? LLayoutDescriptor::kOverflowExpand
                                               : LLayoutDescriptor::kOverflowWrap;
         }
         else
         {
-            ReportProblem("TextOverflowXType " + Narrow(overflow) +
+            ReportProblem(std::string("TextOverflowXType ") + overflow +
                           " is not Clip, Expand or Wrap, ignored");
         }
     }
-    if (attributes.GetText(A::kTextOverflowYType, overflow))
+    if (const char* overflow = attributes.Raw(A::kTextOverflowYType))
     {
-        if (overflow == L"Clip" || overflow == L"Expand")
+        if (Is(overflow, "Clip") || Is(overflow, "Expand"))
         {
-            layout.axes[1].textOverflow = overflow == L"Clip" ? LLayoutDescriptor::kOverflowClip
-                                                              : LLayoutDescriptor::kOverflowExpand;
+            layout.axes[1].textOverflow = Is(overflow, "Clip") ? LLayoutDescriptor::kOverflowClip
+                                                               : LLayoutDescriptor::kOverflowExpand;
         }
         else
         {
-            ReportProblem("TextOverflowYType " + Narrow(overflow) +
+            ReportProblem(std::string("TextOverflowYType ") + overflow +
                           " is not Clip or Expand, ignored");
         }
     }
@@ -385,7 +388,11 @@ void LControlFactory::ReadSubControlLayout(LLayoutDescriptor& layout, bool topLe
 void LControlFactory::ReadPendingFont()
 {
     XmlAttributes& attributes = mReader.attributes;
-    PendingFont font;
+    PendingFont& font = mReader.pendingFont;
+    font.inherits = false;
+    font.relative = false;
+    font.name.Clear();
+    font.style = -1;
     attributes.GetBool(A::kFontInheritsFromParent, font.inherits);
     attributes.GetBool(A::kFontSizeIsRelative, font.relative);
     attributes.GetText(A::kFontName, font.name);
@@ -395,7 +402,6 @@ void LControlFactory::ReadPendingFont()
         font.relative = false;
     }
     attributes.GetInt(A::kFontStyle, font.style);
-    mReader.pendingFont = font;
 }
 
 void LControlFactory::StartLookList()
@@ -618,25 +624,25 @@ void LControlFactory::StartPart()
     WString name;
     int width = 0;
     int height = 0;
-    WString resize;
+    const char* resize = attributes.Raw(A::kResizeType);
     if (!attributes.GetText(A::kName, name) || !attributes.GetInt(A::kWidth, width) ||
-        !attributes.GetInt(A::kHeight, height) || !attributes.GetText(A::kResizeType, resize))
+        !attributes.GetInt(A::kHeight, height) || resize == nullptr)
     {
         ReportProblem("Part without Name, Width, Height and ResizeType ignored");
         return;
     }
     int resizeType = LVisualPartDescriptor::kStretch;
-    if (resize == L"Tile")
+    if (Is(resize, "Tile"))
     {
         resizeType = LVisualPartDescriptor::kTile;
     }
-    else if (resize == L"Center")
+    else if (Is(resize, "Center"))
     {
         resizeType = LVisualPartDescriptor::kCenter;
     }
-    else if (resize != L"Stretch")
+    else if (!Is(resize, "Stretch"))
     {
-        ReportProblem("Part " + Narrow(name) + ": ResizeType " + Narrow(resize) +
+        ReportProblem("Part " + Narrow(name) + ": ResizeType " + resize +
                       " is not Stretch, Tile or Center: stretched");
     }
 
@@ -693,20 +699,20 @@ void LControlFactory::StartColorizer()
 {
     XmlAttributes& attributes = mReader.attributes;
     WString name;
-    WString type;
+    const char* type = attributes.Raw(A::kColorType);
     ColorRGBA color;
-    if (!attributes.GetText(A::kName, name) || !attributes.GetText(A::kColorType, type) ||
+    if (!attributes.GetText(A::kName, name) || type == nullptr ||
         !attributes.GetColor(A::kColor, color))
     {
         ReportProblem("Colorizer without Name, ColorType and Color ignored");
         return;
     }
     int colorType = LColorizer::kSolid;
-    if (type == L"LinearGradient")
+    if (Is(type, "LinearGradient"))
     {
         colorType = LColorizer::kLinearGradient;
     }
-    else if (type == L"RadialGradient")
+    else if (Is(type, "RadialGradient"))
     {
         colorType = LColorizer::kRadialGradient;
     }
