@@ -7,6 +7,7 @@
 #include "ControlBase/ControlCreator.h"
 #include "ControlBase/ControlDescriptor.h"
 #include "ControlBase/ControlFactory.h"
+#include "ControlBase/DefinitionLoading.h"
 #include "ControlBase/DockedPart.h"
 #include "ControlBase/LayoutDescriptor.h"
 #include "ControlBase/Look.h"

@@ -3,12 +3,14 @@
 #include "ControlTestSupport.h"
 
 #include "ControlBase/ColorHelpers.h"
+#include "ControlBase/DefinitionLoading.h"
 #include "Utilities/Storage/UtfConversion.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <sstream>
+#include <unistd.h>
 
 using namespace Orv;
 using namespace OrvTest;
@@ -738,4 +740,47 @@ TEST(XmlValues, NumbersFlagsAndColoursAsTheDocumentsWriteThem)
     ColorRGBA untouched{0.5f, 0.5f, 0.5f, 0.5f};
     EXPECT_FALSE(ColorFromHexText(untouched, nullptr));
     EXPECT_EQ(untouched.red, 0.5f);
+}
+
+TEST_F(SkinLoading, TheDefinitionsComeFromTheResourcesOrAFolder)
+{
+    EXPECT_EQ(LoadDefinitions(*factory, WString(L"::"), 0x0407), S_OK);
+    EXPECT_EQ(factory->GetLanguageId(), 0x0007);
+    EXPECT_EQ(factory->GetSkinCount(), 2u);
+    RCPtr<LStringTable> table;
+    ASSERT_TRUE(factory->GetFrameworkStringTable(table));
+    WString text;
+    EXPECT_TRUE(table->Lookup(L"CANCEL", text));
+    EXPECT_EQ(text, WString(L"Abbrechen"));
+
+    // A folder of the three files.
+    char folder[] = "/tmp/orv_definitions_XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::pair<const char*, const char*> files[] = {
+        {"AppStrings.xml", "StringTables.xml"},
+        {"FrameworkStrings.utf16.xml", "FrameworkStrings.xml"},
+        {"FullSkin.xml", "Skins.xml"}};
+    for (const auto& [from, to] : files)
+    {
+        std::ofstream(std::string(folder) + "/" + to, std::ios::binary)
+            << ReadFile(TestDataPath(from));
+    }
+    const RCPtr<LControlFactory> fromFiles(new LControlFactory(WString(L"TestApp")));
+    EXPECT_EQ(LoadDefinitions(*fromFiles, WString(folder), 9), S_OK);
+    EXPECT_EQ(Dump(*fromFiles), Dump(*LoadFullSkin(ReadFile(TestDataPath("FullSkin.xml")))));
+    EXPECT_EQ(fromFiles->GetStringTables().size(), 4u);
+
+    // Without the string tables the skins still load; without the skins file they fail.
+    std::remove((std::string(folder) + "/StringTables.xml").c_str());
+    std::remove((std::string(folder) + "/FrameworkStrings.xml").c_str());
+    testing::internal::CaptureStderr();
+    const RCPtr<LControlFactory> partial(new LControlFactory(WString(L"TestApp")));
+    EXPECT_EQ(LoadDefinitions(*partial, WString(folder), 9), S_OK);
+    EXPECT_EQ(partial->GetSkinCount(), 2u);
+    EXPECT_TRUE(partial->GetStringTables().empty());
+    std::remove((std::string(folder) + "/Skins.xml").c_str());
+    EXPECT_EQ(LoadDefinitions(*partial, WString(folder), 9), E_FAIL);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(partial->GetSkinCount(), 2u);
+    rmdir(folder);
 }
