@@ -2,6 +2,7 @@
 // object is expected.
 #pragma once
 
+#include "ObjectBase/RCPtr.h"
 #include "ObjectBase/RefCountedObject.h"
 
 #include <memory>
@@ -16,6 +17,9 @@ public:
         : mValue(std::make_unique<T>(value))
     {
     }
+
+    // A new holder of a copy of value.
+    static RCPtr<LHolder> Create(const T& value) { return RCPtr<LHolder>(new LHolder(value)); }
 
     const T& GetValue() const { return *mValue; }
     T& GetValue() { return *mValue; }

@@ -23,6 +23,7 @@ public:
     ORVRESULT RenderStart(const ConstRCPtr<LRenderContextInfo>& context) override;
     ORVRESULT RenderFinish(const ConstRCPtr<LRenderContextInfo>& context) override;
     // The drawing operations do nothing.
+    using LRenderer::DrawString;
     ORVRESULT DrawString(const WString& text, const ConstRCPtr<LFont>& font,
                          const PointT<LONG>& position, const ColorRGBA& color) override;
     ORVRESULT DrawRect(const RectT<LONG>& rect, const ColorRGBA& color, float lineWidth) override;

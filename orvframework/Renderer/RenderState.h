@@ -1,7 +1,11 @@
 // The render state of a context: the origin of the current coordinate system, the clip rectangle
-// in current coordinates, the scale and the stencil. Copies share the stencil.
+// in current coordinates, the scale, the stencil, the alpha that drawing multiplies its colours
+// by, and the clip region (the part of the target that is being drawn). Copies share the stencil
+// and the clip region.
 #pragma once
 
+#include "ObjectBase/Holder.h"
+#include "Renderer/Region.h"
 #include "Renderer/Stencil.h"
 #include "Utilities/Geometry/Geometry.h"
 
@@ -28,5 +32,9 @@ public:
     float scale = 1.0f;
     bool stencilActive = false;
     ConstRCPtr<LStencil> stencil;
+    // In 0..1.
+    float alpha = 1.0f;
+    // In the context's own coordinates; null while the whole target is drawn.
+    ConstRCPtr<LHolder<LRegion>> clipRegion;
 };
 } // namespace Orv

@@ -189,7 +189,50 @@ ORVRESULT LRenderer::PopState()
     SetClipRect(saved.clip);
     SetStencil(saved.stencil);
     context->GetState().stencilActive = saved.stencilActive;
+    context->GetState().alpha = saved.alpha;
+    context->GetState().clipRegion = saved.clipRegion;
     return S_OK;
+}
+
+float LRenderer::GetAlpha() const
+{
+    const LRenderContextInfo* context = GetCurrentRenderContext();
+    return context == nullptr ? 1.0f : context->GetState().alpha;
+}
+
+void LRenderer::SetAlpha(float alpha)
+{
+    if (LRenderContextInfo* context = GetCurrentRenderContext())
+    {
+        // Written so that NaN becomes 0.
+        context->GetState().alpha = alpha > 0.0f ? (alpha < 1.0f ? alpha : 1.0f) : 0.0f;
+    }
+}
+
+const LRegion* LRenderer::GetClipRegion() const
+{
+    const LRenderContextInfo* context = GetCurrentRenderContext();
+    if (context == nullptr || !context->GetState().clipRegion)
+    {
+        return nullptr;
+    }
+    return &context->GetState().clipRegion->GetValue();
+}
+
+void LRenderer::SetClipRegion(const LRegion& region)
+{
+    if (LRenderContextInfo* context = GetCurrentRenderContext())
+    {
+        context->GetState().clipRegion =
+            region.IsEmpty() ? nullptr : LHolder<LRegion>::Create(region);
+    }
+}
+
+ORVRESULT LRenderer::DrawString(const WString& text, const ConstRCPtr<LFont>& font,
+                                const RectT<float>& line, const ColorRGBA& color)
+{
+    return DrawString(text, font,
+                      PointT<LONG>(RoundDoubleToLong(line.x), RoundDoubleToLong(line.y)), color);
 }
 
 ORVRESULT LRenderer::SetClipRect(const RectT<double>& clip)

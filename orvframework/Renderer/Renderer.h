@@ -55,6 +55,10 @@ public:
     virtual ORVRESULT RenderFinish(const ConstRCPtr<LRenderContextInfo>& context);
     virtual ORVRESULT DrawString(const WString& text, const ConstRCPtr<LFont>& font,
                                  const PointT<LONG>& position, const ColorRGBA& color) = 0;
+    // One line of text laid out in line (a line rectangle of LFontText): drawn from the
+    // rectangle's corner, rounded to whole pixels.
+    virtual ORVRESULT DrawString(const WString& text, const ConstRCPtr<LFont>& font,
+                                 const RectT<float>& line, const ColorRGBA& color);
     virtual ORVRESULT DrawRect(const RectT<LONG>& rect, const ColorRGBA& color,
                                float lineWidth) = 0;
     // With blend false the target's pixels are replaced.
@@ -101,6 +105,15 @@ public:
     virtual ORVRESULT PopState();
     virtual ORVRESULT SetClipRect(const RectT<double>& clip);
     virtual ORVRESULT Translate(const PointT<double>& offset);
+
+    // The alpha of the current state (1 without a context); SetAlpha clamps to 0..1 and does
+    // nothing without a context. PopState restores the saved alpha.
+    float GetAlpha() const;
+    void SetAlpha(float alpha);
+    // The clip region of the current state, null when there is none (or no context);
+    // SetClipRegion stores a copy (an empty region as none). PopState restores the saved one.
+    const LRegion* GetClipRegion() const;
+    void SetClipRegion(const LRegion& region);
 
     unsigned int GetRenderContextCount() const
     {

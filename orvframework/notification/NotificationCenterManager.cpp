@@ -26,10 +26,6 @@ ManagerSlot& GetManagerSlot()
 
 RCPtr<LNotificationCenter> LNotificationCenterManager::GetNotificationCenter(const WString& name)
 {
-    if (name.IsEmpty())
-    {
-        return nullptr;
-    }
     ScopedLock<Mutex> lock(mLock);
     RCPtr<LNotificationCenter> center = FindLocked(name);
     if (!center)
@@ -42,10 +38,6 @@ RCPtr<LNotificationCenter> LNotificationCenterManager::GetNotificationCenter(con
 
 RCPtr<LNotificationCenter> LNotificationCenterManager::FindNotificationCenter(const WString& name)
 {
-    if (name.IsEmpty())
-    {
-        return nullptr;
-    }
     ScopedLock<Mutex> lock(mLock);
     return FindLocked(name);
 }

@@ -14,8 +14,8 @@ public:
     LNotificationCenterManager() = default;
     ~LNotificationCenterManager() override = default;
 
-    // The center of that name (compared case-sensitively), made when absent; null for an empty
-    // name. Any thread may ask.
+    // The center of that name (compared case-sensitively), made when absent; the empty name
+    // names the default center, which every control takes. Any thread may ask.
     RCPtr<LNotificationCenter> GetNotificationCenter(const WString& name);
     // The center of that name, or null.
     RCPtr<LNotificationCenter> FindNotificationCenter(const WString& name);

@@ -13,6 +13,7 @@
 #include "notification/Receivable.h"
 
 #include <map>
+#include <set>
 #include <type_traits>
 
 namespace Orv
@@ -33,6 +34,7 @@ public:
     {
         mOwner = nullptr;
         mHandlers.clear();
+        mPending.clear();
     }
 
     // Registers the owner at source for name with flags and enters handler under (source,
@@ -96,6 +98,41 @@ public:
         return mHandlers.erase(Receivable(source.Get(), identity)) != 0;
     }
 
+    // Takes the entry of (source, name) out of the table into handler, unregisters the owner at
+    // source for name and marks the pair pending until RemovePending, so that the entry can be
+    // entered again later (CAutoNotificationDisabler). E_FAIL when there is no entry, or when the
+    // owner was not registered at source for name (the entry then stays); else S_OK.
+    ORVRESULT SuspendHandler(const RCPtr<LNotificationDistributor>& source, const wchar_t* name,
+                             Handler& handler)
+    {
+        const wchar_t* identity = InternNotificationName(name);
+        if (identity == nullptr || !source)
+        {
+            return E_FAIL;
+        }
+        const Receivable key(source.Get(), identity);
+        const auto entry = mHandlers.find(key);
+        if (entry == mHandlers.end() || Client()->UnregisterNotification(source, identity) != S_OK)
+        {
+            return E_FAIL;
+        }
+        handler = entry->second;
+        mHandlers.erase(entry);
+        mPending.insert(key);
+        return S_OK;
+    }
+
+    // Ends the pending mark of (source, name); true when the pair was pending.
+    bool RemovePending(const RCPtr<LNotificationDistributor>& source, const wchar_t* name)
+    {
+        const wchar_t* identity = InternNotificationName(name);
+        if (identity == nullptr)
+        {
+            return false;
+        }
+        return mPending.erase(Receivable(source.Get(), identity)) != 0;
+    }
+
     // Copies out the entry's handler and reads the flags of the owner's registration at source
     // for name. E_FAIL when there is no entry, or no registration (also for a null source).
     ORVRESULT GetHandlerInfo(const RCPtr<LNotificationDistributor>& source, const wchar_t* name,
@@ -129,5 +166,7 @@ private:
 
     C* mOwner;
     std::map<Receivable, Handler> mHandlers;
+    // Pairs whose entry SuspendHandler took out and that are not yet given back.
+    std::set<Receivable> mPending;
 };
 } // namespace Orv

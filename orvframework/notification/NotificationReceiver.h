@@ -19,5 +19,10 @@ public:
     // Asked by a distributor that drops all its clients: take back the registration for name.
     virtual ORVRESULT Unregister(const RCPtr<LNotificationDistributor>& source,
                                  const wchar_t* name) = 0;
+
+    // Makes a notification of name carrying param and hands it straight to this receiver's
+    // ReceiveNotification with no source. E_INVALIDARG for a null or empty name; otherwise what
+    // ReceiveNotification returns.
+    ORVRESULT DeliverNamed(const wchar_t* name, const RCPtr<LRefCountedObject>& param);
 };
 } // namespace Orv

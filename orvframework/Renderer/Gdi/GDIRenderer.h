@@ -61,6 +61,7 @@ public:
 
     // Drawing (GDIRendererText.cpp, GDIRendererDrawing.cpp, GDIRendererPaths.cpp,
     // GDIRendererBitmaps.cpp).
+    using LRenderer::DrawString;
     ORVRESULT DrawString(const WString& text, const ConstRCPtr<LFont>& font,
                          const PointT<LONG>& position, const ColorRGBA& color) override;
     ORVRESULT DrawRect(const RectT<LONG>& rect, const ColorRGBA& color, float lineWidth) override;

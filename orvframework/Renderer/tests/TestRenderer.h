@@ -52,6 +52,7 @@ public:
         return LRenderer::Translate(offset);
     }
 
+    using LRenderer::DrawString;
     Orv::ORVRESULT DrawString(const Orv::WString&, const Orv::ConstRCPtr<Orv::LFont>&,
                               const Orv::PointT<LONG>&, const Orv::ColorRGBA&) override
     {

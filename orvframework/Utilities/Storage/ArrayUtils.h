@@ -10,6 +10,25 @@ namespace Orv
 class ArrayUtils
 {
 public:
+    // Sorts count items of array from first on in place with compare (a strict weak order of
+    // two items), not stably. A count below 2 does nothing; a range that leaves the array
+    // throws "Out of Range".
+    template <class T, class Compare>
+    static void Sort(IArray<T>& array, unsigned int first, unsigned int count, Compare compare)
+    {
+        if (count < 2)
+        {
+            return;
+        }
+        if (static_cast<unsigned long long>(first) + count > array.GetCount())
+        {
+            ORV_THROW(std::out_of_range, "Orv::ArrayUtils::Sort");
+        }
+        T* data = array.GetData();
+        std::sort(data + first, data + first + count,
+                  [&compare](const T& a, const T& b) { return compare(a, b); });
+    }
+
     // Fills indices with first, first + 1, ..., first + count - 1 and sorts them (unstable)
     // with compare, which receives two indices of items. Throws "Out of Range" when the range
     // leaves items.

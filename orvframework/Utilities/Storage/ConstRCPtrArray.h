@@ -161,6 +161,22 @@ public:
     }
     Element* GetData() override { return Elements(); }
 
+    // The position of the first element that holds object, searching from the first; -1 when
+    // none does.
+    int Find(const T* object) const
+    {
+        const Slot* slots = Slots();
+        const unsigned int count = GetCount();
+        for (unsigned int i = 0; i < count; ++i)
+        {
+            if (slots[i].Get() == object)
+            {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+
 protected:
     static constexpr unsigned int kReleaseChunk = 16;
 

@@ -1,5 +1,6 @@
 #include "Utilities/Storage/StringT.h"
 
+#include "Utilities/Storage/Iterable.h"
 #include "Utilities/Storage/UtfConversion.h"
 #include "platform/CRuntime.h"
 
@@ -430,6 +431,43 @@ ORVRESULT StringT<C, O>::Insert(unsigned int pos, const C* text, unsigned int co
         part.Assign(text, kWholeText);
     }
     return Insert(pos, part);
+}
+
+template <class C, class O>
+ORVRESULT StringT<C, O>::Insert(unsigned int pos, const O* text)
+{
+    if (pos > GetLength())
+    {
+        return E_INVALIDARG;
+    }
+    return Insert(pos, StringT(text));
+}
+
+template <class C, class O>
+int StringT<C, O>::Split(const StringT& separator, int maxCount, IArray<StringT>& parts) const
+{
+    parts.RemoveAll();
+    const unsigned int separatorLength = separator.GetLength();
+    if (separatorLength == 0 || maxCount == 0)
+    {
+        return E_INVALIDARG;
+    }
+    const C* data = Data();
+    const C* start = data;
+    while (maxCount < 0 || static_cast<int>(parts.GetCount()) < maxCount - 1)
+    {
+        const C* found = Chars<C>::Search(start, separator.Data());
+        if (found == nullptr)
+        {
+            break;
+        }
+        StringT piece;
+        piece.Assign(start, static_cast<unsigned int>(found - start));
+        parts.AddItem(piece);
+        start = found + separatorLength;
+    }
+    parts.AddItem(Mid(static_cast<int>(start - data)));
+    return static_cast<int>(parts.GetCount());
 }
 
 template <class C, class O>

@@ -15,6 +15,9 @@
 
 namespace Orv
 {
+template <class T>
+class IArray;
+
 template <class C, class O>
 class StringT
 {
@@ -70,6 +73,14 @@ public:
     // E_INVALIDARG (nothing changed) when pos is beyond the length, else S_OK.
     ORVRESULT Insert(unsigned int pos, const StringT& text);
     ORVRESULT Insert(unsigned int pos, const C* text, unsigned int count);
+    // Text in the other encoding (UTF-8 for the wide string), converted, inserted at pos;
+    // E_INVALIDARG (nothing changed) when pos is beyond the length.
+    ORVRESULT Insert(unsigned int pos, const O* text);
+    // Empties parts and appends the pieces between the occurrences of separator, in order (a
+    // text without it is one piece; an empty text gives one empty piece). maxCount < 0: no
+    // limit; otherwise at most maxCount pieces, the last holding the rest of the text. Returns
+    // the number of pieces, E_INVALIDARG for an empty separator or a maxCount of 0.
+    int Split(const StringT& separator, int maxCount, IArray<StringT>& parts) const;
 
     StringT Mid(int start, int count) const;
     StringT Mid(int start) const;

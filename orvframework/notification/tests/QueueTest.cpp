@@ -242,7 +242,11 @@ TEST_F(QueueTest, ManagerKeepsOneCenterPerName)
 {
     const RCPtr<LNotificationCenterManager> manager = GetNotificationCenterManager();
     EXPECT_EQ(GetNotificationCenterManager().Get(), manager.Get());
-    EXPECT_FALSE(manager->GetNotificationCenter(WString()));
+    EXPECT_FALSE(manager->FindNotificationCenter(WString()));
+    const RCPtr<LNotificationCenter> defaultCenter = manager->GetNotificationCenter(WString());
+    ASSERT_TRUE(defaultCenter);
+    EXPECT_EQ(manager->GetNotificationCenter(L"").Get(), defaultCenter.Get());
+    EXPECT_EQ(manager->FindNotificationCenter(WString()).Get(), defaultCenter.Get());
     EXPECT_FALSE(manager->FindNotificationCenter(L"application"));
     const RCPtr<LNotificationCenter> application = GetApplicationNotificationCenter();
     ASSERT_TRUE(application);
@@ -251,6 +255,7 @@ TEST_F(QueueTest, ManagerKeepsOneCenterPerName)
     EXPECT_EQ(manager->FindNotificationCenter(L"application").Get(), application.Get());
     EXPECT_FALSE(manager->FindNotificationCenter(L"Application"));
     EXPECT_NE(manager->GetNotificationCenter(L"Application").Get(), application.Get());
+    EXPECT_NE(defaultCenter.Get(), application.Get());
 
     // A new manager after the old one is released.
     ReleaseNotificationCenterManager();

@@ -83,3 +83,34 @@ TEST(ArrayUtils, RangeBeyondTheItemsThrowsOutOfRange)
     }
     EXPECT_EQ(Indices(indices), (std::vector<unsigned int>{42}));
 }
+
+TEST(ArrayUtils, SortSortsTheRangeInPlaceAndChecksIt)
+{
+    Array<int> items;
+    for (int value : {9, 4, 7, 1, 8, 2})
+    {
+        items.AddItem(value);
+    }
+    const auto less = [](int a, int b) { return a < b; };
+    ArrayUtils::Sort(items, 1, 4, less);
+    std::vector<int> sorted(items.GetData(), items.GetData() + items.GetCount());
+    EXPECT_EQ(sorted, (std::vector<int>{9, 1, 4, 7, 8, 2}));
+
+    ArrayUtils::Sort(items, 5, 1, less);
+    ArrayUtils::Sort(items, 9, 0, less);
+    for (auto [first, count] : {std::pair{0u, 7u}, std::pair{5u, 2u}, std::pair{1u, 0xFFFFFFFFu}})
+    {
+        try
+        {
+            ArrayUtils::Sort(items, first, count, less);
+            ADD_FAILURE() << "no exception for " << first << "+" << count;
+        }
+        catch (const Exception<std::out_of_range>& error)
+        {
+            EXPECT_EQ(std::string(error.what()).rfind("Out of Range : Orv::ArrayUtils::Sort : ", 0),
+                      0u);
+        }
+    }
+    std::vector<int> unchanged(items.GetData(), items.GetData() + items.GetCount());
+    EXPECT_EQ(unchanged, (std::vector<int>{9, 1, 4, 7, 8, 2}));
+}

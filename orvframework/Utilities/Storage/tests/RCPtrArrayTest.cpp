@@ -282,3 +282,20 @@ TEST(RCPtrArray, UnshareableItemIsStoredAsItsOwnCopy)
     EXPECT_EQ(array.GetElementPointer(0)->value, 3);
     EXPECT_EQ(original->GetRefCount(), 1);
 }
+
+TEST(RCPtrArray, FindGivesTheFirstPositionOfAnObject)
+{
+    Array array;
+    RCPtr<Tracked> a(new Tracked(1));
+    RCPtr<Tracked> b(new Tracked(2));
+    RCPtr<Tracked> absent(new Tracked(3));
+    array.AddItem(a);
+    array.AddItem(RCPtr<Tracked>());
+    array.AddItem(b);
+    array.AddItem(a);
+    EXPECT_EQ(array.Find(a.Get()), 0);
+    EXPECT_EQ(array.Find(b.Get()), 2);
+    EXPECT_EQ(array.Find(nullptr), 1);
+    EXPECT_EQ(array.Find(absent.Get()), -1);
+    EXPECT_EQ(Array().Find(a.Get()), -1);
+}

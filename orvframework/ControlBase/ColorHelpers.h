@@ -1,0 +1,12 @@
+// Colour text of the skins: "0x" (or "0X") followed by 8 hexadecimal digits AARRGGBB, 6 digits
+// RRGGBB (alpha left as it was) or 2 digits AA (red, green and blue left as they were).
+#pragma once
+
+#include "Renderer/ColorRGBA.h"
+
+namespace Orv
+{
+// Reads text into color, each channel the byte times 1/255. True for one of the three forms;
+// false, color unchanged, for a null text or any other text.
+bool ColorFromHexText(ColorRGBA& color, const char* text);
+} // namespace Orv

@@ -1,0 +1,328 @@
+#include "ControlBase/Control.h"
+
+#include "ControlBase/ControlFactory.h"
+#include "Utilities/Debug/DebugOutput.h"
+#include "Utilities/Globals.h"
+#include "notification/NotificationCenterManager.h"
+
+namespace Orv
+{
+LControl::LControl(const RCPtr<LControl>& parent, const WString& name)
+    : mName(name)
+    , mChildren(this)
+{
+    if (const RCPtr<LControlFactory>& factory = GetControlFactory())
+    {
+        factory->GetStringTable(mStringTable, parent, mName);
+    }
+    if (parent)
+    {
+        // A refused name leaves the control without a parent; its creator reports it.
+        SetParent(parent);
+    }
+}
+
+LControl::LControl(const RCPtr<LControl>& parent, const RCPtr<LControlDescriptor>& descriptor)
+    : LControl(parent, descriptor ? descriptor->GetName() : WString())
+{
+}
+
+LControl::~LControl() = default;
+
+const RCPtr<LLook>& LControl::GetLook(unsigned int index) const
+{
+    static const RCPtr<LLook> none;
+    return index < mLooks.GetCount() ? mLooks.GetConstElementPointer(index) : none;
+}
+
+float LControl::GetLookWeight(unsigned int index) const
+{
+    return index < mLookWeights.GetCount() ? mLookWeights.GetConstElementPointer(index) : 0.0f;
+}
+
+RCPtr<LControl> LControl::FindChildControl(const WString& name) const
+{
+    for (unsigned int i = mChildren.GetCount(); i-- > 0;)
+    {
+        const RCPtr<LControl>& child = mChildren.children.GetConstElementPointer(i);
+        if (child->mName == name)
+        {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+ORVRESULT LControl::SetParent(const RCPtr<LControl>& parent)
+{
+    if (parent.Get() == mParent.Get())
+    {
+        return S_FALSE;
+    }
+    if (mParent)
+    {
+        // The old parent's list may hold the last reference.
+        const RCPtr<LControl> self(this);
+        mParent->mChildren.Remove(this);
+        return parent ? parent->mChildren.Add(this) : S_OK;
+    }
+    mRootWindow = nullptr;
+    return parent ? parent->mChildren.Add(this) : S_OK;
+}
+
+ORVRESULT LControl::SetRootWindow(const RCPtr<IRootWindow>& rootWindow)
+{
+    if (mParent)
+    {
+        return E_FAIL;
+    }
+    mRootWindow = rootWindow;
+    ProcessRootWindowAquired();
+    return S_OK;
+}
+
+RCPtr<LMenuItemUpdater> LControl::GetMenuItemUpdater()
+{
+    if (!mMenuItemUpdater)
+    {
+        // The updater's reference to this control is internal.
+        mMenuItemUpdater = new LMenuItemUpdater(RCPtr<LControl>(this));
+        AddInternalReference();
+    }
+    return mMenuItemUpdater;
+}
+
+WString LControl::GetString(const wchar_t* id) const
+{
+    WString text;
+    if (mStringTable)
+    {
+        mStringTable->Lookup(id, text);
+    }
+    return text;
+}
+
+ORVRESULT LControl::RecalcLayout()
+{
+    return mLayout ? E_NOTIMPL : E_FAIL;
+}
+
+ORVRESULT LControl::ReceiveNotification(const RCPtr<LNotificationDistributor>& source,
+                                        const RCPtr<LNotification>& notification)
+{
+    return mHandler ? mHandler->Dispatch(source, notification) : S_OK;
+}
+
+ORVRESULT LControl::ReleaseInternalReferences()
+{
+    UnregisterAllClients();
+    if (mMenuItemUpdater)
+    {
+        const RCPtr<LMenuItemUpdater> updater = std::move(mMenuItemUpdater);
+        // Lowered before the updater's reference goes.
+        ReleaseInternalReference();
+        updater->ClearTarget();
+    }
+    mChildren.Clear();
+    UnregisterAllNotifications();
+    return GetInternalRefCount() == 0 && GetRefCount() == 1 ? S_OK : E_FAIL;
+}
+
+ORVRESULT LControl::ProcessRootWindowAquired()
+{
+    for (unsigned int i = mChildren.GetCount(); i-- > 0;)
+    {
+        if (i < mChildren.GetCount())
+        {
+            RCPtr<LControl> child = mChildren.children.GetConstElementPointer(i);
+            child->ProcessRootWindowAquired();
+        }
+    }
+    return S_OK;
+}
+
+void LControl::OnChildRemoved(const RCPtr<LControl>&, int) {}
+
+ORVRESULT LControl::SetActiveLook(int index)
+{
+    if (index < 0 || static_cast<unsigned int>(index) >= mLooks.GetCount())
+    {
+        return E_INVALIDARG;
+    }
+    for (unsigned int i = 0; i < mLookWeights.GetCount(); ++i)
+    {
+        mLookWeights.GetElementPointer(i) = static_cast<int>(i) == index ? 1.0f : 0.0f;
+    }
+    return S_OK;
+}
+
+ORVRESULT LControl::AddLook(const RCPtr<LLook>& look)
+{
+    if (!look)
+    {
+        return E_INVALIDARG;
+    }
+    mLooks.AddItem(look);
+    while (mLookWeights.GetCount() < mLooks.GetCount())
+    {
+        mLookWeights.AddItem(0.0f);
+    }
+    return S_OK;
+}
+
+ORVRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
+{
+    if (!descriptor)
+    {
+        return E_INVALIDARG;
+    }
+    if (mCreated)
+    {
+        return E_NOTIMPL;
+    }
+    mDescriptor = descriptor;
+    if (descriptor->GetLayout())
+    {
+        descriptor->GetLayout()->Clone(mLayout);
+    }
+    else
+    {
+        mLayout = nullptr;
+    }
+    if (mRootWindow && mLayout)
+    {
+        mLayout->visible = true;
+    }
+
+    mLooks.RemoveAll();
+    mLookWeights.RemoveAll();
+    const RCPtr<LSkinDescriptor>& skin = descriptor->GetSkin();
+    if (skin && skin->GetLookList())
+    {
+        const bool wrap = mLayout && mLayout->axes[LLayoutDescriptor::kAxisX].textOverflow ==
+                                         LLayoutDescriptor::kOverflowWrap;
+        const LLookList& list = *skin->GetLookList();
+        for (unsigned int i = 0; i < list.GetCount(); ++i)
+        {
+            if (const RCPtr<LLookDescriptor>& entry = list.GetConstElementPointer(i))
+            {
+                RCPtr<LLook> look;
+                AddLook(LLook::Create(look, entry, wrap));
+            }
+        }
+    }
+
+    if (mStringTable)
+    {
+        mStringTable->Lookup(L"LABEL", mText);
+    }
+
+    // The child joined its parent before it had a layout, so the list counted nothing for it.
+    if (mParent && !ClipsToParent())
+    {
+        AddUnclipped(mParent.Get(), 1);
+    }
+
+    mChildren.Clear();
+    mX = mY = mWidth = mHeight = 0;
+    RecalcLayout();
+    SetActiveLook(0);
+    return S_OK;
+}
+
+ORVRESULT LControl::CreateChildControls(const RCPtr<LControlDescriptor>& descriptor)
+{
+    mChildren.Clear();
+    ORVRESULT result = S_OK;
+    if (descriptor)
+    {
+        const RCPtr<LControlFactory> factory = GetControlFactory();
+        const RCPtr<LControl> self(this);
+        const LControlDescriptor::Children& subs = descriptor->GetChildren();
+        for (unsigned int i = 0; i < subs.GetCount(); ++i)
+        {
+            const RCPtr<LControlDescriptor> sub = subs.GetConstElementPointer(i);
+            if (!sub || sub->GetCreateParamFlag(L"DEFER_CREATE"))
+            {
+                continue;
+            }
+            RCPtr<LControl> child;
+            if (factory)
+            {
+                factory->CreateControl(child, sub, self);
+            }
+            if (!child || child->GetParent().Get() != this)
+            {
+                GetDebugOutput().Narrow()
+                    << "Control " << mName.ToNarrow().GetBuffer() << ": the child "
+                    << sub->GetName().ToNarrow().GetBuffer() << " of class "
+                    << sub->GetClassName().ToNarrow().GetBuffer()
+                    << (factory ? " was not made" : " was not made: no control factory")
+                    << std::endl;
+                result = E_FAIL;
+            }
+        }
+    }
+    RecalcLayout();
+    return result;
+}
+
+ORVRESULT LControl::Initialize()
+{
+    mNotificationCenter = GetNotificationCenterManager()->GetNotificationCenter(WString());
+    mHandler = new LNotificationHandler<LControl>(this);
+    ReadCreateParams();
+    if (mStringTable)
+    {
+        mStringTable->Lookup(L"TOOLTIP", mToolTipText);
+    }
+    return S_OK;
+}
+
+ORVRESULT LControl::ReadCreateParams()
+{
+    return E_NOTIMPL;
+}
+
+ORVRESULT LControl::AddChildControl(const RCPtr<LControl>& child,
+                                    const RCPtr<LControlDescriptor>& descriptor)
+{
+    if (!child || !descriptor)
+    {
+        return E_INVALIDARG;
+    }
+    const ORVRESULT joined = child->SetParent(RCPtr<LControl>(this));
+    if (FAILED(joined))
+    {
+        return joined;
+    }
+    return child->ApplyDescriptor(descriptor);
+}
+
+void LControl::OnCreated() {}
+
+void LControl::AddUnclipped(LControl* control, LONG delta)
+{
+    for (; control != nullptr; control = control->mParent.Get())
+    {
+        control->mUnclippedDescendants += delta;
+    }
+}
+
+LONG LControl::UnclippedShare() const
+{
+    return mUnclippedDescendants + (ClipsToParent() ? 0 : 1);
+}
+
+LMenuItemUpdater::LMenuItemUpdater(const RCPtr<LControl>& target)
+    : mTarget(target)
+{
+}
+
+LMenuItemUpdater::~LMenuItemUpdater() = default;
+
+void LMenuItemUpdater::ClearTarget()
+{
+    mTarget = nullptr;
+}
+} // namespace Orv
