@@ -277,8 +277,7 @@ ORVRESULT LUpdateProcessor::Initialize(const WString& commandLine)
         LDualUpdater::UseImageSequence();
     }
 
-    const ORVRESULT initialized =
-        ORV_REQUIRE_SUCCESS(mEngine->Initialize(commandLine), "LUpdateProcessor::Initialize");
+    const ORVRESULT initialized = ORV_REQUIRE_SUCCESS(mEngine->Initialize(commandLine));
     mEngine->GetUpdateResult(true);
     const bool returnStatus = HasOption(kReturnUpdateModeStatus);
     if (mEngine->GetDeviceState() == LUpdateEngineInterface::kDeviceFailed)

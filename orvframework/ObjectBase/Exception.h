@@ -141,12 +141,27 @@ inline ORVRESULT RequireSuccess(ORVRESULT code, std::string_view function,
     }
     return code;
 }
+
+// The throwing function's name for an exception text, from the compiler's signature of it (as
+// __PRETTY_FUNCTION__ gives it with g++ and clang): the qualified name alone, without return
+// type, parameters, qualifiers or template bindings, "Orv::LFoo::Bar" for
+// "virtual int Orv::LFoo::Bar(int) const". In a lambda, the function that holds it.
+// (std::source_location would serve, but clang 14 with this C++ library does not offer it.)
+std::string_view QualifiedFunctionName(std::string_view signature);
 } // namespace Orv
 
-// ORV_THROW(std::runtime_error, "Orv::LFoo::Bar", "Null Pointer", "what is missing")
-#define ORV_THROW(E, function, ...)                                                                \
+// ORV_THROW(std::runtime_error, "Null Pointer", "what is missing"): the text names the function
+// the statement is in, its source path and line.
+#define ORV_THROW(E, ...)                                                                          \
+    ::Orv::ThrowException<E>(::Orv::QualifiedFunctionName(__PRETTY_FUNCTION__), __FILE__,          \
+                             __LINE__, {__VA_ARGS__})
+
+// The same, for a helper that throws on behalf of the function it names (a check shared by the
+// public operations of a class).
+#define ORV_THROW_FOR(E, function, ...)                                                            \
     ::Orv::ThrowException<E>(function, __FILE__, __LINE__, {__VA_ARGS__})
 
 // Turns a failure code into the "Failed Result" exception; returns the code otherwise.
-#define ORV_REQUIRE_SUCCESS(expression, function)                                                  \
-    ::Orv::RequireSuccess((expression), function, __FILE__, __LINE__)
+#define ORV_REQUIRE_SUCCESS(expression)                                                            \
+    ::Orv::RequireSuccess((expression), ::Orv::QualifiedFunctionName(__PRETTY_FUNCTION__),         \
+                          __FILE__, __LINE__)

@@ -16,8 +16,7 @@ WString LRefCountedObject::ToString() const
 
 void LRefCountedObject::Undo()
 {
-    ORV_THROW(std::logic_error, "Orv::LRefCountedObject::Undo",
-              "Undo() not implemented for RefCountedObject");
+    ORV_THROW(std::logic_error, "Undo() not implemented for RefCountedObject");
 }
 
 LONG LRefCountedObject::AddRef()
@@ -81,15 +80,14 @@ ORVRESULT LRefCountedObject::ReleaseInternalReferences()
 
 ConstRCPtr<LRefCountedObject, LRefCountedObject*> LRefCountedObject::CreateCopy() const
 {
-    ORV_THROW(std::logic_error, "Orv::LRefCountedObject::CreateCopy",
-              "CreateCopy() not implemented for RefCountedObject");
+    ORV_THROW(std::logic_error, "CreateCopy() not implemented for RefCountedObject");
 }
 
 void LRefCountedObject::SetUnshareable(bool unshareable)
 {
     if (unshareable && mRefCount.load() > 1)
     {
-        ORV_THROW(std::runtime_error, "Orv::LRefCountedObject::SetUnshareable");
+        ORV_THROW(std::runtime_error);
     }
     mShareable = !unshareable;
 }

@@ -37,7 +37,7 @@ CAutoClip::CAutoClip(const ConstRCPtr<LRenderer>& renderer, const PushClipInfo& 
             mRenderer.GetMutable()->PushOrigin(info.origin);
             break;
         default:
-            ORV_THROW(std::runtime_error, "Orv::CAutoClip::CAutoClip", "Unknown PushClip flavor");
+            ORV_THROW(std::runtime_error, "Unknown PushClip flavor");
     }
 }
 

@@ -97,7 +97,7 @@ ConstRCPtr<LFont> LFont::GetFont(const WString& name, float size, int style)
         return registry.GetConstElementPointer(static_cast<unsigned int>(found));
     }
     RCPtr<LFont> font(new LFont(name, size, style));
-    ORV_REQUIRE_SUCCESS(registry.AddItem(font), "Orv::LFont::GetFont");
+    ORV_REQUIRE_SUCCESS(registry.AddItem(font));
     font->AddInternalReference();
     return font;
 }

@@ -43,7 +43,7 @@ ConstRCPtr<LRenderer> LRenderer::Create(int type, const RectT<LONG>& bounds, HWN
         default:
             break;
     }
-    ORV_THROW(std::domain_error, "Orv::LRenderer::Create");
+    ORV_THROW(std::domain_error);
 }
 
 ORVRESULT LRenderer::SetBounds(const RectT<LONG>& bounds)
@@ -68,14 +68,13 @@ ORVRESULT LRenderer::RenderStart(const ConstRCPtr<LRenderContextInfo>& context)
 {
     if (context == nullptr)
     {
-        ORV_THROW(std::runtime_error, "Orv::LRenderer::RenderStart", "Render context is NULL");
+        ORV_THROW(std::runtime_error, "Render context is NULL");
     }
     for (const ConstRCPtr<LRenderContextInfo>& active : mContexts)
     {
         if (active == context)
         {
-            ORV_THROW(std::runtime_error, "Orv::LRenderer::RenderStart",
-                      "Render context reentered.");
+            ORV_THROW(std::runtime_error, "Render context reentered.");
         }
     }
     mContexts.push_back(context);
@@ -86,8 +85,7 @@ ORVRESULT LRenderer::RenderFinish(const ConstRCPtr<LRenderContextInfo>& context)
 {
     if (mContexts.empty() || !(mContexts.back() == context))
     {
-        ORV_THROW(std::runtime_error, "Orv::LRenderer::RenderFinish",
-                  "RenderFinish context does not match RenderStart context");
+        ORV_THROW(std::runtime_error, "RenderFinish context does not match RenderStart context");
     }
     mContexts.pop_back();
     return S_OK;

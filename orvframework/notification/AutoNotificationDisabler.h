@@ -24,7 +24,7 @@ public:
     {
         const ORVRESULT result =
             mTable ? mTable->SuspendHandler(mSource, mName, mHandler) : E_INVALIDARG;
-        ORV_REQUIRE_SUCCESS(result, "Orv::CAutoNotificationDisabler::CAutoNotificationDisabler");
+        ORV_REQUIRE_SUCCESS(result);
     }
 
     // A destructor cannot report a failure to its caller: a handler that cannot be subscribed

@@ -27,12 +27,11 @@ ORVRESULT LGDIRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap,
 {
     if (mCurrent == nullptr)
     {
-        ORV_THROW(std::runtime_error, "Orv::LGDIRenderer::DrawBitmap");
+        ORV_THROW(std::runtime_error);
     }
     if (resizeType != kResizeStretch && resizeType != kResizeTile && resizeType != kResizeCentre)
     {
-        ORV_THROW(std::invalid_argument, "Orv::LGDIRenderer::DrawBitmap",
-                  "Invalid ResizeType passed to DrawBitmap.");
+        ORV_THROW(std::invalid_argument, "Invalid ResizeType passed to DrawBitmap.");
     }
     if (bitmap == nullptr)
     {

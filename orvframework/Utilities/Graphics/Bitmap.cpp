@@ -290,7 +290,7 @@ void LBitmap::ApplyColorizer(const RCPtr<LBitmap>& bitmap, const ConstRCPtr<LCol
 {
     if (bitmap == nullptr || colorizer == nullptr)
     {
-        ORV_THROW(std::runtime_error, "Orv::LBitmap::ApplyColorizer");
+        ORV_THROW(std::runtime_error);
     }
     if (bitmap->mWidth <= 0 || bitmap->mHeight <= 0)
     {
@@ -311,7 +311,7 @@ void LBitmap::ApplyColorizer(const RCPtr<LBitmap>& bitmap, const ConstRCPtr<LCol
         if (status != Gdiplus::Ok)
         {
             bitmap->RecordStatus(status);
-            ORV_THROW(std::runtime_error, "Orv::LBitmap::ApplyColorizer");
+            ORV_THROW(std::runtime_error);
         }
         for (UINT row = 0; row < data.Height; ++row)
         {
@@ -352,12 +352,11 @@ RCPtr<LBitmap> LBitmap::CreateColorizedBitmap(const ConstRCPtr<LColorizer>& colo
 {
     if (size.width <= 0 || size.height <= 0)
     {
-        ORV_THROW(std::runtime_error, "Orv::LBitmap::CreateColorizedBitmap");
+        ORV_THROW(std::runtime_error);
     }
     if (colorizer == nullptr)
     {
-        ORV_THROW(std::runtime_error, "Orv::LBitmap::CreateColorizedBitmap", "Null Pointer",
-                  "no colorizer");
+        ORV_THROW(std::runtime_error, "Null Pointer", "no colorizer");
     }
     if (!IsSolid(*colorizer))
     {
@@ -380,7 +379,8 @@ RCPtr<LBitmap> LBitmap::CreateColorizedBitmap(const ConstRCPtr<LColorizer>& colo
     }
     if (mask != nullptr)
     {
-        ORV_THROW(std::domain_error, "Orv::LBitmap::ApplyColorizer");
+        // Masked colorizing is not offered; the text names the colorizing entry.
+        ORV_THROW_FOR(std::domain_error, "Orv::LBitmap::ApplyColorizer");
     }
     if (copy == nullptr)
     {
@@ -394,7 +394,7 @@ RCPtr<LBitmap> LBitmap::CreateFilledBitmap(const SizeT<LONG>& size, const ColorR
 {
     if (size.width <= 0 || size.height <= 0)
     {
-        ORV_THROW(std::runtime_error, "Orv::LBitmap::CreateFilledBitmap");
+        ORV_THROW(std::runtime_error);
     }
     RCPtr<LBitmap> bitmap(new LBitmap());
     GpBitmap* image = nullptr;
@@ -430,7 +430,7 @@ RCPtr<LBitmap> LBitmap::CreateFilledBitmap(const SizeT<LONG>& size, const ColorR
 RCPtr<LBitmap> LBitmap::CreateGradientFilledBitmap(const ConstRCPtr<LColorizer>&, float,
                                                    const SizeT<LONG>&)
 {
-    ORV_THROW(std::domain_error, "Orv::LBitmap::CreateGradientFilledBitmap");
+    ORV_THROW(std::domain_error);
 }
 
 ORVRESULT LBitmap::ReleaseInternalReferences()

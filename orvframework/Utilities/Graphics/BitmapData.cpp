@@ -13,7 +13,7 @@ LBitmapData::LBitmapData(const ConstRCPtr<LBitmap>& bitmap, UINT lockMode,
         const GpBitmap* image = bitmap != nullptr ? bitmap->GetGdiplusBitmap() : nullptr;
         if (parentData->mBitmap == nullptr || parentData->mBitmap->GetGdiplusBitmap() != image)
         {
-            ORV_THROW(std::domain_error, "Orv::LBitmapData::LBitmapData");
+            ORV_THROW(std::domain_error);
         }
         mParentData = parentData;
         return;

@@ -22,7 +22,7 @@ public:
         }
         if (static_cast<unsigned long long>(first) + count > array.GetCount())
         {
-            ORV_THROW(std::out_of_range, "Orv::ArrayUtils::Sort");
+            ORV_THROW(std::out_of_range);
         }
         T* data = array.GetData();
         std::sort(data + first, data + first + count,
@@ -38,12 +38,11 @@ public:
     {
         if (static_cast<unsigned long long>(first) + count > items.GetCount())
         {
-            ORV_THROW(std::out_of_range, "Orv::ArrayUtils::SortIndecies");
+            ORV_THROW(std::out_of_range);
         }
         if (indices.SetCount(count) != static_cast<ORVRESULT>(count))
         {
-            ORV_THROW(std::runtime_error, "Orv::ArrayUtils::SortIndecies",
-                      "the index array cannot hold the count");
+            ORV_THROW(std::runtime_error, "the index array cannot hold the count");
         }
         unsigned int* data = indices.GetData();
         for (unsigned int k = 0; k < count; ++k)

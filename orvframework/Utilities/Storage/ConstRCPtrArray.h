@@ -51,7 +51,7 @@ public:
     {
         if (count != 0)
         {
-            ORV_REQUIRE_SUCCESS(Grow(count), "Orv::ConstRCPtrArray::ConstRCPtrArray");
+            ORV_REQUIRE_SUCCESS(Grow(count));
         }
     }
     ConstRCPtrArray(const ConstRCPtrArray&) = delete;
@@ -223,7 +223,7 @@ protected:
         const std::string function = std::string("Orv::") + arrayName + "<class " +
                                      GetReadableTypeName(typeid(T)) + "," + std::to_string(Grain) +
                                      "," + std::to_string(Slack) + ">::" + operation;
-        ORV_THROW(std::out_of_range, function);
+        ORV_THROW_FOR(std::out_of_range, function);
     }
 
     // Takes the element at index out of the array (the store is consistent on return).

@@ -42,8 +42,7 @@ public:
             bucket.GetElementPointer(static_cast<unsigned int>(at))->second = item;
             return false;
         }
-        ORV_REQUIRE_SUCCESS(bucket.AddItem(RCPtr<PairType>(new PairType(handle, item))),
-                            "Orv::HashedList::Add");
+        ORV_REQUIRE_SUCCESS(bucket.AddItem(RCPtr<PairType>(new PairType(handle, item))));
         ++mCount;
         return true;
     }

@@ -182,7 +182,7 @@ ORVRESULT File::Open(const WString& first, const WString& second, unsigned int f
     {
         if (first.IsEmpty())
         {
-            ORV_THROW(std::runtime_error, "Orv::File::Open", "invalid pathname");
+            ORV_THROW(std::runtime_error, "invalid pathname");
         }
         mName.Clear();
         mPath = first;
@@ -233,7 +233,7 @@ int File::Descriptor(const char* function) const
 {
     if (!IsOpen())
     {
-        ORV_THROW(std::runtime_error, function, "file is not open");
+        ORV_THROW_FOR(std::runtime_error, function, "file is not open");
     }
     return mDescriptor->GetValue();
 }
@@ -244,11 +244,11 @@ int File::Read(void* buffer, unsigned int count, unsigned int position)
     if (position != kCurrentPosition &&
         ::lseek(descriptor, static_cast<off_t>(position), SEEK_SET) != static_cast<off_t>(position))
     {
-        ORV_THROW(std::runtime_error, "Orv::File::Read", "lseek");
+        ORV_THROW(std::runtime_error, "lseek");
     }
     if (count > static_cast<unsigned int>(INT_MAX) || (buffer == nullptr && count != 0))
     {
-        ORV_THROW(std::runtime_error, "Orv::File::Read", "read");
+        ORV_THROW(std::runtime_error, "read");
     }
     // Only the end of the file makes a read come back short.
     char* bytes = static_cast<char*>(buffer);
@@ -262,7 +262,7 @@ int File::Read(void* buffer, unsigned int count, unsigned int position)
             {
                 continue;
             }
-            ORV_THROW(std::runtime_error, "Orv::File::Read", "read");
+            ORV_THROW(std::runtime_error, "read");
         }
         if (n == 0)
         {
@@ -278,16 +278,16 @@ int File::Write(const void* buffer, unsigned int count, unsigned int position)
     const int descriptor = Descriptor("Orv::File::Write");
     if ((mFlags & kReadWrite) == 0)
     {
-        ORV_THROW(std::runtime_error, "Orv::File::Write", "file is read only");
+        ORV_THROW(std::runtime_error, "file is read only");
     }
     if (position != kCurrentPosition &&
         ::lseek(descriptor, static_cast<off_t>(position), SEEK_SET) != static_cast<off_t>(position))
     {
-        ORV_THROW(std::runtime_error, "Orv::File::Write", "lseek");
+        ORV_THROW(std::runtime_error, "lseek");
     }
     if (count > static_cast<unsigned int>(INT_MAX) || (buffer == nullptr && count != 0))
     {
-        ORV_THROW(std::runtime_error, "Orv::File::Write", "write");
+        ORV_THROW(std::runtime_error, "write");
     }
     // Every byte is written, or the failure is thrown.
     const char* bytes = static_cast<const char*>(buffer);
@@ -301,7 +301,7 @@ int File::Write(const void* buffer, unsigned int count, unsigned int position)
         }
         if (n <= 0)
         {
-            ORV_THROW(std::runtime_error, "Orv::File::Write", "write");
+            ORV_THROW(std::runtime_error, "write");
         }
         done += static_cast<unsigned int>(n);
     }
@@ -323,7 +323,7 @@ long long File::GetLength() const
     struct stat status;
     if (::fstat(mDescriptor->GetValue(), &status) != 0)
     {
-        ORV_THROW(std::runtime_error, "Orv::File::GetLength", "fstat");
+        ORV_THROW(std::runtime_error, "fstat");
     }
     return static_cast<long long>(status.st_size);
 }

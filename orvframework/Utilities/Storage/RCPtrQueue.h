@@ -51,7 +51,7 @@ public:
             {
                 ++mWrite;
             }
-            ORV_REQUIRE_SUCCESS(mCells.InsertItems(mRead, 1), "Orv::RCPtrQueue::Enqueue");
+            ORV_REQUIRE_SUCCESS(mCells.InsertItems(mRead, 1));
             mRead = (mRead + 1) % mCells.GetCount();
         }
         mCells.GetElementPointer(mWrite) = std::move(element);
@@ -68,7 +68,7 @@ public:
             const std::string function = "Orv::RCPtrQueue<class " + GetReadableTypeName(typeid(T)) +
                                          "," + std::to_string(InitialSize) + ",class " +
                                          GetReadableTypeName(typeid(L)) + ">::Dequeue";
-            ORV_THROW(std::runtime_error, function);
+            ORV_THROW_FOR(std::runtime_error, function);
         }
         return element;
     }

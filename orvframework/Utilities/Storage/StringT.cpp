@@ -700,11 +700,11 @@ C* StringT<C, O>::Lock(unsigned int n)
             mBuffer = nullptr;
             if constexpr (kIsWide)
             {
-                ORV_THROW(std::runtime_error, "Orv::StringT<wchar_t,char>::Lock");
+                ORV_THROW(std::runtime_error);
             }
             else
             {
-                ORV_THROW(std::runtime_error, "Orv::StringT<char,wchar_t>::Lock");
+                ORV_THROW(std::runtime_error);
             }
         }
         mBuffer = RCPtr<LIBuffer>(copy);

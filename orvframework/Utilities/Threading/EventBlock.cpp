@@ -14,7 +14,7 @@ EventBlock::EventBlock(bool autoReset, const char* owner)
     {
         const std::string detail =
             "CreateEventW failed with error " + std::to_string(GetLastError());
-        ORV_THROW(std::runtime_error, owner, detail);
+        ORV_THROW_FOR(std::runtime_error, owner, detail);
     }
 }
 

@@ -15,8 +15,7 @@ unsigned int CheckedWorkerCount(unsigned int count)
 {
     if (count > MAXIMUM_WAIT_OBJECTS)
     {
-        ORV_THROW(std::invalid_argument, "Orv::LThreadPool::LThreadPool",
-                  "more workers than one wait can watch");
+        ORV_THROW(std::invalid_argument, "more workers than one wait can watch");
     }
     return count;
 }
