@@ -56,8 +56,7 @@ public:
     {
         Bucket& bucket = BucketOf(handle);
         const int at = IndexIn(bucket, handle);
-        return at < 0 ? notFound
-                      : &bucket.GetElementPointer(static_cast<unsigned int>(at))->second;
+        return at < 0 ? notFound : &bucket.GetElementPointer(static_cast<unsigned int>(at))->second;
     }
 
     bool Add(Item item) override
