@@ -186,6 +186,19 @@ Picture GLTarget::ReadSurface(const LGLRenderContextInfo& offscreen) const
     return picture;
 }
 
+CurrentContext::CurrentContext(const GLTarget& target)
+    : mWindow(target.window)
+    , mDC(GetDC(target.window))
+{
+    EXPECT_TRUE(wglMakeCurrent(mDC, target.renderer->GetGLContext()));
+}
+
+CurrentContext::~CurrentContext()
+{
+    wglMakeCurrent(nullptr, nullptr);
+    ReleaseDC(mWindow, mDC);
+}
+
 GdiTarget::GdiTarget(int w, int h)
     : width(w)
     , height(h)

@@ -82,6 +82,20 @@ public:
     Orv::ConstRCPtr<Orv::LRenderContextInfo> context;
 };
 
+// The target's OpenGL context current on its window while the object lives.
+class CurrentContext
+{
+public:
+    explicit CurrentContext(const GLTarget& target);
+    ~CurrentContext();
+    CurrentContext(const CurrentContext&) = delete;
+    CurrentContext& operator=(const CurrentContext&) = delete;
+
+private:
+    HWND mWindow;
+    HDC mDC;
+};
+
 // A GDI+ renderer drawing a window's client area into memory.
 class GdiTarget
 {
