@@ -320,6 +320,11 @@ void PlainFrames(benchmark::State& state, bool wholeWindow)
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_SCISSOR_TEST);
+    // The renderer's fixed state, so that both sides draw the same pixels.
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 1.0f / 255.0f);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    glEnable(GL_LINE_SMOOTH);
     const Texture background = Upload(*scene.background);
     const Texture skin = Upload(*scene.skin);
     long long frame = 0;
