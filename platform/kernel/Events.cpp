@@ -1,6 +1,6 @@
 #include "KernelObjects.h"
 
-using namespace orv_kernel;
+using namespace OrvPlatform::Kernel;
 
 namespace
 {

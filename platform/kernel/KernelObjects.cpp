@@ -6,7 +6,7 @@
 #include <ctime>
 #include <unordered_map>
 
-namespace orv_kernel
+namespace OrvPlatform::Kernel
 {
 namespace
 {
@@ -124,9 +124,9 @@ bool RemoveObject(HANDLE handle)
     // The object may end here, outside the lock.
     return true;
 }
-} // namespace orv_kernel
+} // namespace OrvPlatform::Kernel
 
-using namespace orv_kernel;
+using namespace OrvPlatform::Kernel;
 
 BOOL CloseHandle(HANDLE handle)
 {

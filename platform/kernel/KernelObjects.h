@@ -11,7 +11,7 @@
 #include <pthread.h>
 #include <vector>
 
-namespace orv_kernel
+namespace OrvPlatform::Kernel
 {
 struct Waiter
 {
@@ -80,4 +80,4 @@ HANDLE InsertObject(std::shared_ptr<Object> object);
 std::shared_ptr<Object> FindObject(HANDLE handle);
 // Removes a handle from the table; false when it is not open. Takes the kernel lock.
 bool RemoveObject(HANDLE handle);
-} // namespace orv_kernel
+} // namespace OrvPlatform::Kernel

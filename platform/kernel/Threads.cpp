@@ -9,7 +9,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-using namespace orv_kernel;
+using namespace OrvPlatform::Kernel;
 
 namespace
 {

@@ -15,7 +15,7 @@ using OrvPlatform::UsbDeviceLink;
 
 // A device opened by CreateFileW: an object of the kernel's handle table, so that CloseHandle
 // closes it. Its interface handles hold it weakly: closing the file stops them.
-class DeviceFile : public orv_kernel::Object
+class DeviceFile : public OrvPlatform::Kernel::Object
 {
 public:
     explicit DeviceFile(std::unique_ptr<UsbDeviceLink> link)
@@ -50,9 +50,9 @@ std::shared_ptr<UsbInterface> FindInterface(void* handle)
 
 std::shared_ptr<DeviceFile> FindFile(HANDLE handle)
 {
-    orv_kernel::KernelLock lock;
-    const auto object = orv_kernel::FindObject(handle);
-    if (!object || object->GetKind() != orv_kernel::Object::Kind::DeviceFile)
+    OrvPlatform::Kernel::KernelLock lock;
+    const auto object = OrvPlatform::Kernel::FindObject(handle);
+    if (!object || object->GetKind() != OrvPlatform::Kernel::Object::Kind::DeviceFile)
     {
         return nullptr;
     }
@@ -87,7 +87,7 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         SetLastError(error);
         return INVALID_HANDLE_VALUE;
     }
-    return orv_kernel::InsertObject(std::make_shared<DeviceFile>(std::move(link)));
+    return OrvPlatform::Kernel::InsertObject(std::make_shared<DeviceFile>(std::move(link)));
 }
 
 BOOL WinUsb_Initialize(HANDLE DeviceHandle, PWINUSB_INTERFACE_HANDLE InterfaceHandle)

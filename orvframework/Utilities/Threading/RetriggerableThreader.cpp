@@ -1,9 +1,10 @@
 #include "Utilities/Threading/RetriggerableThreader.h"
 
+#include "Utilities/Debug/DebugOutput.h"
+#include "Utilities/Globals.h"
 #include "Utilities/Threading/Event.h"
 
 #include <atomic>
-#include <cstdio>
 #include <exception>
 
 namespace Orv
@@ -31,7 +32,8 @@ RetriggerableThreader::RetriggerableThreader(const WString& name)
     {
         // No thread was made: the loop's reference is not taken, and every Trigger fails.
         delete mLoopReference;
-        std::fprintf(stderr, "Orv::RetriggerableThreader: no thread could be started\n");
+        GetDebugOutput().Narrow() << "Orv::RetriggerableThreader: no thread could be started"
+                                  << std::endl;
     }
     mLoopReference = nullptr;
 }
@@ -140,13 +142,14 @@ DWORD WINAPI RetriggerableThreader::Loop(void* context)
             }
             catch (const std::exception& error)
             {
-                std::fprintf(stderr, "Orv::RetriggerableThreader: the task threw: %s\n",
-                             error.what());
+                GetDebugOutput().Narrow()
+                    << "Orv::RetriggerableThreader: the task threw: " << error.what() << std::endl;
                 shared.result = E_FAIL;
             }
             catch (...)
             {
-                std::fprintf(stderr, "Orv::RetriggerableThreader: the task threw\n");
+                GetDebugOutput().Narrow()
+                    << "Orv::RetriggerableThreader: the task threw" << std::endl;
                 shared.result = E_FAIL;
             }
         }

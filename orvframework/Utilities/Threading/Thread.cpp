@@ -1,20 +1,22 @@
 #include "Utilities/Threading/Thread.h"
 
+#include "Utilities/Debug/DebugOutput.h"
+#include "Utilities/Globals.h"
 #include "Utilities/Threading/ScopedLock.h"
 #include "Utilities/Threading/SpinEventLock.h"
 #include "platform/Interlocked.h"
 
 #include <atomic>
-#include <cstdio>
 
 namespace Orv
 {
 namespace
 {
+// The record's states; kResumedByWait combines the bits of the other two.
 constexpr LONG kCreated = 0;
 constexpr LONG kResumed = 1;
 constexpr LONG kCreationFailed = 2;
-constexpr LONG kResumedByWait = 3;
+constexpr LONG kResumedByWait = kResumed | kCreationFailed;
 
 std::atomic<DWORD> gEndTimeout{60000};
 
@@ -51,11 +53,9 @@ Thread::~Thread()
     const bool ended = WaitForEnd(GetEndTimeout());
     if (!ended && !IsCallingThread())
     {
-        std::fprintf(stderr,
-                     "Orv::Thread::~Thread: thread %u did not end within %u ms; it is left "
-                     "running\n",
-                     static_cast<unsigned int>(mRecord->id),
-                     static_cast<unsigned int>(GetEndTimeout()));
+        GetDebugOutput().Narrow() << "Orv::Thread::~Thread: thread " << mRecord->id
+                                  << " did not end within " << GetEndTimeout()
+                                  << " ms; it is left running" << std::endl;
     }
     // A thread left running uses nothing of the record once it has started.
     if (mRecord->handle != nullptr)
@@ -84,11 +84,11 @@ bool Thread::IsDone()
     {
         return mRecord->light.GetMutable()->IsSet();
     }
-    if ((mRecord->state & 1) != 0)
+    if ((mRecord->state & kResumed) != 0)
     {
         return false;
     }
-    return (mRecord->state & 2) != 0;
+    return (mRecord->state & kCreationFailed) != 0;
 }
 
 bool Thread::WaitForEnd(DWORD ms)
@@ -103,7 +103,7 @@ bool Thread::WaitForEnd(DWORD ms)
         return false;
     }
     ScopedLock<SpinEventLock> guard(mRecord->lock);
-    if ((mRecord->state & 1) == 0)
+    if ((mRecord->state & kResumed) == 0)
     {
         mRecord->state |= kResumedByWait;
         ResumeThread(mRecord->handle);

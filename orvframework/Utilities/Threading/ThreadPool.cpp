@@ -1,11 +1,11 @@
 #include "Utilities/Threading/ThreadPool.h"
 
+#include "Utilities/Debug/DebugOutput.h"
+
 #include "Utilities/Globals.h"
 #include "Utilities/Threading/ReuseAllocator.h"
 #include "Utilities/Threading/ScopedLock.h"
 #include "platform/Interlocked.h"
-
-#include <cstdio>
 
 namespace Orv
 {
@@ -154,7 +154,8 @@ ORVRESULT LThreadPool::DoWork(const ConstRCPtr<LRefCountedObject>&)
         if (index < 0)
         {
             // Only a failed wait gives no worker; no index can be taken from it.
-            std::fprintf(stderr, "Orv::LThreadPool::DoWork: waiting for the workers failed\n");
+            GetDebugOutput().Narrow()
+                << "Orv::LThreadPool::DoWork: waiting for the workers failed" << std::endl;
             return E_FAIL;
         }
         ScopedLock<Mutex> guard(mMutex);

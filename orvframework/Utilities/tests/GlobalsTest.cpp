@@ -104,7 +104,7 @@ TEST(Globals, EmptyStringsShareTheBufferOfEveryEmptyString)
 
 TEST(GlobalsDeathTest, TheDebugOutputOutlivesLaterExitHandlersAndHandsOnItsTextAtExit)
 {
-    OrvTesting::LoopbackReceiver receiver;
+    OrvTest::LoopbackReceiver receiver;
     const int port = receiver.GetPort();
     EXPECT_EXIT(
         {

@@ -8,8 +8,13 @@
 #include <memory>
 #include <vector>
 
-namespace OrvPlatform::Testing
+namespace OrvTest
 {
+using OrvPlatform::DfuState;
+using OrvPlatform::DfuStatus;
+using OrvPlatform::SimulatedSetup;
+using OrvPlatform::SimulatedUsbLink;
+
 struct StatusAnswer
 {
     DWORD error = 0;
@@ -95,4 +100,4 @@ public:
 private:
     std::shared_ptr<SimulatedUsbLink> mLink;
 };
-} // namespace OrvPlatform::Testing
+} // namespace OrvTest

@@ -9,8 +9,8 @@
 #include <thread>
 
 using namespace OrvPlatform;
-using OrvPlatform::Testing::DfuHost;
-using OrvPlatform::Testing::StatusAnswer;
+using OrvTest::DfuHost;
+using OrvTest::StatusAnswer;
 
 namespace
 {
