@@ -1,7 +1,7 @@
 // A small DFU host over a simulated link, for the tests of the simulated bootloader.
 #pragma once
 
-#include "SimulatedBus.h"
+#include "platform/SimulatedBus.h"
 #include "platform/SimulatedDevices.h"
 
 #include <cstdint>

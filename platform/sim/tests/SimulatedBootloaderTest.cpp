@@ -1,5 +1,5 @@
 #include "DfuHost.h"
-#include "SimulatedBus.h"
+#include "platform/SimulatedBus.h"
 #include "platform/SimulatedDevices.h"
 #include "platform/SimulatedFirmwareImage.h"
 
