@@ -21,10 +21,10 @@ struct RetriggerableThreader::Shared
     std::atomic<ORVRESULT> result{S_OK};
 };
 
-RetriggerableThreader::RetriggerableThreader(const WString& name)
+RetriggerableThreader::RetriggerableThreader(const WString& name, const EndWait& endWait)
     : mShared(std::make_shared<Shared>())
     , mLoopReference(new std::shared_ptr<Shared>(mShared))
-    , mThread(&RetriggerableThreader::Loop, mLoopReference)
+    , mThread(&RetriggerableThreader::Loop, mLoopReference, endWait)
     , mName(name)
 {
     mThread.SetPriorityBoost(false);
@@ -40,8 +40,9 @@ RetriggerableThreader::RetriggerableThreader(const WString& name)
 
 RetriggerableThreader::~RetriggerableThreader()
 {
+    // The thread's destructor then waits for the loop once, for the end wait's time-out; the
+    // loop uses only the shared state, which it holds a reference to.
     Quit();
-    mThread.WaitForEnd(Thread::GetEndTimeout());
 }
 
 ORVRESULT RetriggerableThreader::Trigger(const ConstRCPtr<LThreadWorker>& task,

@@ -18,8 +18,6 @@ constexpr LONG kResumed = 1;
 constexpr LONG kCreationFailed = 2;
 constexpr LONG kResumedByWait = kResumed | kCreationFailed;
 
-std::atomic<DWORD> gEndTimeout{60000};
-
 // The id of the Thread whose procedure runs on this system thread (0 on other threads).
 thread_local DWORD tCurrentThreadId = 0;
 } // namespace
@@ -36,9 +34,14 @@ struct Thread::Record
     ConstRCPtr<Light> light;
 };
 
-Thread::Thread(Function function, void* context)
+Thread::Thread(Function function, void* context, const EndWait& endWait)
     : mRecord(new Record)
+    , mEndWait(endWait)
 {
+    if (!mEndWait.clock)
+    {
+        mEndWait.clock = GetSystemClock();
+    }
     mRecord->function = function;
     mRecord->context = context;
     mRecord->handle =
@@ -50,11 +53,11 @@ Thread::Thread(Function function, void* context)
 
 Thread::~Thread()
 {
-    const bool ended = WaitForEnd(GetEndTimeout());
+    const bool ended = WaitForEnd(mEndWait.timeout);
     if (!ended && !IsCallingThread())
     {
         GetDebugOutput().Narrow() << "Orv::Thread::~Thread: thread " << mRecord->id
-                                  << " did not end within " << GetEndTimeout()
+                                  << " did not end within " << mEndWait.timeout
                                   << " ms; it is left running" << std::endl;
     }
     // A thread left running uses nothing of the record once it has started.
@@ -112,7 +115,7 @@ bool Thread::WaitForEnd(DWORD ms)
     {
         Sleep(1);
     }
-    return mRecord->light.GetMutable()->Wait(ms) == WAIT_OBJECT_0;
+    return mEndWait.clock->Wait(mRecord->light->GetHandle(), ms) == WAIT_OBJECT_0;
 }
 
 bool Thread::SetPriority(int priority)
@@ -150,16 +153,6 @@ DWORD WINAPI Thread::ThreadProc(void* argument)
 ConstRCPtr<Thread::Light> Thread::CreateLight()
 {
     return ConstRCPtr<Light>(new Light());
-}
-
-DWORD Thread::GetEndTimeout()
-{
-    return gEndTimeout.load();
-}
-
-void Thread::SetEndTimeout(DWORD ms)
-{
-    gEndTimeout.store(ms);
 }
 
 bool Thread::IsCallingThread() const
