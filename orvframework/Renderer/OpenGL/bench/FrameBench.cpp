@@ -6,10 +6,10 @@
 // window of SDL's offscreen video driver (Mesa's software rasteriser, made to rasterise on the
 // calling thread so that the CPU time counts its work) and wait for the drawing to end. The run
 // ends with the ratio of the renderer's CPU time to the plain calls' for each kind
-// (Renderer/bench/BenchmarkRatios.h).
+// (BenchmarkRatios.h).
+#include "BenchmarkRatios.h"
 #include "Renderer/OpenGL/GLRenderer.h"
 #include "Renderer/OpenGL/GLTexture.h"
-#include "Renderer/bench/BenchmarkRatios.h"
 #include "Utilities/Graphics/Bitmap.h"
 #include "platform/GdiPlus.h"
 #include "platform/User32.h"
@@ -396,7 +396,7 @@ int main(int argc, char** argv)
     // Windows of the offscreen driver; the software rasteriser works on the calling thread.
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     setenv("LP_NUM_THREADS", "0", 1);
-    return OrvBench::RunWithRatios(
+    return OrvTest::RunWithRatios(
         argc, argv,
         {{"whole window, renderer to plain OpenGL", "BM_WholeWindow_Renderer",
           "BM_WholeWindow_PlainOpenGL"},
