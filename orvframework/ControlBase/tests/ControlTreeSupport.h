@@ -18,9 +18,11 @@ namespace OrvTest
 // is a solid colorizer, a 1 x 1 colour-fill part stretched over the client area, a look and a
 // look list of one look, all named by the colour ("grey", "red", "green", "blue", "yellow",
 // "clear" (alpha 0)); "framed" is a grey look whose client part starts 10 pixels from the left,
-// with a yellow non-client part filling that margin.
-// skins is the content of the Skins element.
-inline std::string SkinDocument(const std::string& skins)
+// with a yellow non-client part filling that margin; "label" is a grey look with a text area 2
+// pixels in from the left and right and 1 from the top and bottom, its text red. looks and
+// lookLists are added to those elements; skins is the content of the Skins element.
+inline std::string SkinDocument(const std::string& skins, const std::string& looks = "",
+                                const std::string& lookLists = "")
 {
     const char* colours[][2] = {{"grey", "0xFF808080"},   {"red", "0xFFFF0000"},
                                 {"green", "0xFF00FF00"},  {"blue", "0xFF0000FF"},
@@ -48,14 +50,23 @@ inline std::string SkinDocument(const std::string& skins)
            "OffsetRight=\"0\" OffsetBottom=\"0\"/><NonClientParts><NonClientPart Name=\"yellow\" "
            "OffsetLeft=\"0\" OffsetTop=\"0\" OffsetBottom=\"0\" Width=\"10\"/>"
            "</NonClientParts></Look>";
-    out << "</Looks><LookLists>";
+    out << "<Look Name=\"label\"><ClientPart Name=\"grey\" OffsetLeft=\"0\" OffsetTop=\"0\" "
+           "OffsetRight=\"0\" OffsetBottom=\"0\"/><TextProperties TextLeftRel=\"0\" "
+           "TextLeftAbs=\"2\" TextRightRel=\"1\" TextRightAbs=\"-2\" TextHAlign=\"0\" "
+           "TextTopRel=\"0\" TextTopAbs=\"1\" TextBottomRel=\"1\" TextBottomAbs=\"-1\" "
+           "TextVAlign=\"0\" TextForegroundPart=\"red\"/></Look>";
+    out << looks << "</Looks><LookLists>";
     for (const auto& c : colours)
     {
         out << "<LookList Name=\"" << c[0] << "\" NumLooks=\"1\"><Look Name=\"" << c[0]
             << "\" Index=\"0\"/></LookList>";
     }
-    out << "<LookList Name=\"framed\" NumLooks=\"1\"><Look Name=\"framed\" Index=\"0\"/>"
-           "</LookList>";
+    for (const char* name : {"framed", "label"})
+    {
+        out << "<LookList Name=\"" << name << "\" NumLooks=\"1\"><Look Name=\"" << name
+            << "\" Index=\"0\"/></LookList>";
+    }
+    out << lookLists;
     out << "</LookLists><Skins><Skin Name=\"Default\">" << skins << "</Skin></Skins>"
         << "</Skin_Definitions>";
     return out.str();
