@@ -54,16 +54,6 @@ std::string As(std::string sub, const char* className)
     return sub;
 }
 
-LRegion RegionOf(std::initializer_list<RECT> rects)
-{
-    LRegion region;
-    for (const RECT& r : rects)
-    {
-        region.AddRect(r);
-    }
-    return region;
-}
-
 class Drawing : public ControlTreeTest
 {
 protected:

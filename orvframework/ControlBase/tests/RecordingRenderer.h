@@ -6,6 +6,7 @@
 #pragma once
 
 #include "Renderer/Font.h"
+#include "Renderer/Region.h"
 #include "Renderer/Renderer.h"
 #include "Utilities/Graphics/Bitmap.h"
 
@@ -15,6 +16,17 @@
 
 namespace OrvTest
 {
+// A region of the rectangles (left, top, right, bottom), the last given first.
+inline Orv::LRegion RegionOf(std::initializer_list<RECT> rects)
+{
+    Orv::LRegion region;
+    for (const RECT& r : rects)
+    {
+        region.AddRect(r);
+    }
+    return region;
+}
+
 class RecordingRenderContext : public Orv::LRenderContextInfo
 {
 public:
