@@ -20,9 +20,11 @@ namespace OrvTest
 // "clear" (alpha 0)); "framed" is a grey look whose client part starts 10 pixels from the left,
 // with a yellow non-client part filling that margin; "label" is a grey look with a text area 2
 // pixels in from the left and right and 1 from the top and bottom, its text red. looks and
-// lookLists are added to those elements; skins is the content of the Skins element.
+// lookLists are added to those elements; skins is the content of the skin "Default", secondSkin,
+// when given, that of a skin "Second".
 inline std::string SkinDocument(const std::string& skins, const std::string& looks = "",
-                                const std::string& lookLists = "")
+                                const std::string& lookLists = "",
+                                const std::string& secondSkin = "")
 {
     const char* colours[][2] = {{"grey", "0xFF808080"},   {"red", "0xFFFF0000"},
                                 {"green", "0xFF00FF00"},  {"blue", "0xFF0000FF"},
@@ -67,8 +69,12 @@ inline std::string SkinDocument(const std::string& skins, const std::string& loo
             << "\" Index=\"0\"/></LookList>";
     }
     out << lookLists;
-    out << "</LookLists><Skins><Skin Name=\"Default\">" << skins << "</Skin></Skins>"
-        << "</Skin_Definitions>";
+    out << "</LookLists><Skins><Skin Name=\"Default\">" << skins << "</Skin>";
+    if (!secondSkin.empty())
+    {
+        out << "<Skin Name=\"Second\">" << secondSkin << "</Skin>";
+    }
+    out << "</Skins></Skin_Definitions>";
     return out.str();
 }
 

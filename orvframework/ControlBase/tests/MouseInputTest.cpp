@@ -118,9 +118,7 @@ protected:
     std::vector<std::string> wheelSteps;
 };
 
-// The first report after creation also carries the visible bit the layout gave the control.
-const std::vector<std::string> kFirstHover = {"CONDITION_CHANGE", "HOVER", "VISIBLITY",
-                                              "MOUSE_MOVE"};
+const std::vector<std::string> kFirstHover = {"CONDITION_CHANGE", "HOVER", "MOUSE_MOVE"};
 const std::vector<std::string> kPress = {"CONDITION_CHANGE", "HAS_FOCUS", "MOUSE_DOWN",
                                          "CONDITION_CHANGE", "CAPTURE",   "LEFT_DRAG"};
 } // namespace
