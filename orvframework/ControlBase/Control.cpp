@@ -162,22 +162,39 @@ void LControl::OnChildRemoved(const RCPtr<LControl>&, int) {}
 
 ORVRESULT LControl::SetActiveLook(int index)
 {
-    if (index < 0 || static_cast<unsigned int>(index) >= mLooks.GetCount())
+    return SetLookWeight(index, 1.0f, true);
+}
+
+ORVRESULT LControl::SetLookWeight(int index, float weight, bool exclusive)
+{
+    if (index < 0 || static_cast<unsigned int>(index) >= mLooks.GetCount() ||
+        !(weight >= 0.0f && weight <= 1.0f))
     {
         return E_INVALIDARG;
     }
     bool changed = false;
-    for (unsigned int i = 0; i < mLookWeights.GetCount(); ++i)
+    for (unsigned int i = mLookWeights.GetCount(); i-- > 0;)
     {
-        const float weight = static_cast<int>(i) == index ? 1.0f : 0.0f;
-        changed = changed || mLookWeights.GetConstElementPointer(i) != weight;
-        mLookWeights.GetElementPointer(i) = weight;
+        float& current = mLookWeights.GetElementPointer(i);
+        const float wanted = static_cast<int>(i) == index ? weight : (exclusive ? 0.0f : current);
+        changed = changed || current != wanted;
+        current = wanted;
     }
     if (changed)
     {
         InvalidateAll();
     }
     return S_OK;
+}
+
+void LControl::SetOpacity(float opacity)
+{
+    const float clamped = opacity > 0.0f ? (opacity < 1.0f ? opacity : 1.0f) : 0.0f;
+    if (clamped != mOpacity)
+    {
+        mOpacity = clamped;
+        InvalidateAll();
+    }
 }
 
 ORVRESULT LControl::AddLook(const RCPtr<LLook>& look)

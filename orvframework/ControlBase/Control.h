@@ -252,6 +252,10 @@ public:
     // Weight 1 for the look at index, 0 for every other; the control is invalidated when a
     // weight changed. E_INVALIDARG (nothing changed) for an index without a look.
     virtual ORVRESULT SetActiveLook(int index);
+    // Sets the weight of the look at index (with exclusive, every other look's weight to 0); the
+    // control is invalidated when a weight changed. E_INVALIDARG, nothing changed, for an index
+    // without a look or a weight outside 0..1.
+    ORVRESULT SetLookWeight(int index, float weight, bool exclusive);
     // Appends a look with weight 0. E_INVALIDARG for null.
     virtual ORVRESULT AddLook(const RCPtr<LLook>& look);
     // Makes the control match descriptor: the descriptor, a copy of its layout, the looks of its
@@ -505,6 +509,11 @@ public:
     virtual void OnDragStart();
     virtual void OnDrag(const RCPtr<LPointWithModifiersParam>& param);
     virtual void OnDragEnd();
+
+protected:
+    // The factor the renderer's alpha is multiplied by while the control draws (1 after
+    // construction); clamped to 0..1.
+    void SetOpacity(float opacity);
 
 private:
     // Adds delta to the unclipped counts of control and each of its ancestors.

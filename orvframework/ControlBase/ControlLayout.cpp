@@ -495,6 +495,7 @@ ORVRESULT LControl::SetRect(const PointT<double>& position, const SizeT<double>&
     const RCPtr<LControl> self(this);
     const bool sizeChanged = !(std::fabs(size.width - mWidth) < kSameSize &&
                                std::fabs(size.height - mHeight) < kSameSize);
+    const bool hadArea = mWidth > 0 && mHeight > 0;
 
     InvalidateAll();
     if (mUnclippedDescendants > 0)
@@ -562,6 +563,12 @@ ORVRESULT LControl::SetRect(const PointT<double>& position, const SizeT<double>&
         InvalidateUnclipped();
     }
     CheckClientExtent();
+    // The visible bit of the condition word needs a positive size: its change is reported like
+    // any other (and reaches the children, whose bit follows this control's).
+    if (hadArea != (mWidth > 0 && mHeight > 0))
+    {
+        DispatchConditionChanges();
+    }
     return S_OK;
 }
 

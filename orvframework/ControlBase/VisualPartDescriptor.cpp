@@ -71,16 +71,17 @@ ConstRCPtr<LBitmap> CutOut(const ImageReference& reference)
 
 RCPtr<LVisualPart> LVisualPartDescriptor::GetVisualPart() const
 {
-    if (mVisualPart == nullptr)
+    RCPtr<LVisualPart> part = mVisualPart;
+    if (part == nullptr)
     {
-        RCPtr<LVisualPart> part(new LVisualPart(mName, CutOut(mImage), mResizeType, mColorizer,
-                                                SizeT<LONG>(mWidth, mHeight), mAlphaModifier,
-                                                CutOut(mMask)));
+        part = new LVisualPart(mName, CutOut(mImage), mResizeType, mColorizer,
+                               SizeT<LONG>(mWidth, mHeight), mAlphaModifier, CutOut(mMask));
         part->mDescriptor = const_cast<LVisualPartDescriptor*>(this);
+        // The cache's reference is internal: the part goes when its last user lets go.
         part->AddInternalReference();
         mVisualPart = part;
     }
-    return mVisualPart;
+    return part;
 }
 
 void LVisualPartDescriptor::DropVisualPart(LVisualPart* part) const

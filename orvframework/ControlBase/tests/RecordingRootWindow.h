@@ -6,6 +6,7 @@
 
 #include "ControlBase/Control.h"
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,10 @@ public:
                                            bool updateHover) override
     {
         ++searches;
+        if (throwOnSearch)
+        {
+            throw std::runtime_error("search failed");
+        }
         Orv::RCPtr<Orv::LControl> found;
         local = Orv::PointT<LONG>();
         if (root)
@@ -78,6 +83,89 @@ public:
         {
             control->OnMouseEnter();
         }
+    }
+
+    // The window's input roads, as a root window drives its controls: a move goes to the capture
+    // control (relative to it) or to the control under the pointer, which becomes the hover
+    // control; a press to the capture control or the control under the pointer; a release only
+    // to the capture control; a wheel step to the capture control or the control under the
+    // pointer, then, when not taken, to the focus control. Points are client coordinates.
+    void Move(LONG x, LONG y)
+    {
+        cursor = Orv::PointT<LONG>(x, y);
+        Orv::PointT<LONG> local;
+        const Orv::RCPtr<Orv::LControl> found = GetControlAt(cursor, local, true);
+        Orv::RCPtr<Orv::LControl> target = capture ? capture : found;
+        if (target)
+        {
+            target->OnMouseMove(
+                Orv::LPointWithModifiersParam::Create(capture ? Relative(x, y) : local, 0, 0));
+        }
+    }
+    void Press(DWORD button, LONG x, LONG y)
+    {
+        if (!(cursor == Orv::PointT<LONG>(x, y)))
+        {
+            Move(x, y);
+        }
+        buttons |= button;
+        Orv::PointT<LONG> local;
+        Orv::RCPtr<Orv::LControl> target = capture;
+        if (target)
+        {
+            local = Relative(x, y);
+        }
+        else
+        {
+            target = GetControlAt(cursor, local, true);
+        }
+        if (target)
+        {
+            target->OnMouseDown(
+                Orv::LMouseButtonParam::Create(button, local, 0, false, buttons, 0));
+        }
+    }
+    void Release(DWORD button, LONG x, LONG y)
+    {
+        if (!(cursor == Orv::PointT<LONG>(x, y)))
+        {
+            Move(x, y);
+        }
+        buttons &= ~button;
+        if (capture)
+        {
+            const Orv::RCPtr<Orv::LControl> target = capture;
+            target->OnMouseUp(
+                Orv::LMouseButtonParam::Create(button, Relative(x, y), 0, false, buttons, 0));
+        }
+    }
+    Orv::ORVRESULT Wheel(LONG x, LONG y, LONG direction)
+    {
+        cursor = Orv::PointT<LONG>(x, y);
+        Orv::PointT<LONG> local;
+        Orv::RCPtr<Orv::LControl> target = capture ? capture : GetControlAt(cursor, local, true);
+        if (!target)
+        {
+            return S_FALSE;
+        }
+        const Orv::RCPtr<Orv::LMouseWheelParam> param =
+            Orv::LMouseWheelParam::Create(cursor, 0, direction);
+        const bool vertical =
+            direction == Orv::LControl::kWheelDown || direction == Orv::LControl::kWheelUp;
+        Orv::ORVRESULT result =
+            vertical ? target->OnMouseWheel(param) : target->OnMouseHWheel(param);
+        if (result == S_FALSE && focus)
+        {
+            const Orv::RCPtr<Orv::LControl> focused = focus;
+            result = vertical ? focused->OnMouseWheel(param) : focused->OnMouseHWheel(param);
+        }
+        return result;
+    }
+    // A client point relative to the capture control.
+    Orv::PointT<LONG> Relative(LONG x, LONG y) const
+    {
+        const Orv::PointT<LONG> origin = Orv::RoundDoublePointToLong(capture->GetRectInRoot());
+        return Orv::PointT<LONG>(x - origin.x, y - origin.y);
     }
 
     Orv::PointT<LONG> GetCursorPos() override { return cursor; }
@@ -140,6 +228,7 @@ public:
     std::vector<Orv::RectT<LONG>> windowRects;
     int currentCursor = 0;
     int searches = 0;
+    bool throwOnSearch = false;
     Orv::PointT<LONG> cursor;
     DWORD buttons = 0;
     DWORD clock = 0;
