@@ -4,9 +4,13 @@
 #include "System/WindowOSServices.h"
 #include "TestControls.h"
 
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <vector>
 
 namespace OrvTest
 {
@@ -125,6 +129,23 @@ void PumpMessages()
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+}
+
+void SavePng(const std::uint32_t* pixels, int width, int height, const std::string& path)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width);
+    std::vector<unsigned char> copy(static_cast<std::size_t>(stride) * height);
+    for (int y = 0; y < height; ++y)
+    {
+        std::memcpy(copy.data() + static_cast<std::size_t>(y) * stride,
+                    pixels + static_cast<std::size_t>(y) * width,
+                    static_cast<std::size_t>(width) * 4);
+    }
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(copy.data(), CAIRO_FORMAT_ARGB32,
+                                                                   width, height, stride);
+    EXPECT_EQ(cairo_surface_write_to_png(surface, path.c_str()), CAIRO_STATUS_SUCCESS) << path;
+    cairo_surface_destroy(surface);
 }
 } // namespace OrvTest
 

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -107,6 +108,10 @@ private:
 
 // Dispatches every message there is now.
 void PumpMessages();
+
+// Saves width x height 32-bit pixels (bytes blue, green, red, alpha; rows top down) as a PNG
+// file, making its folder when missing.
+void SavePng(const std::uint32_t* pixels, int width, int height, const std::string& path);
 } // namespace OrvTest
 
 namespace OrvTest
