@@ -2,7 +2,7 @@
 // the skin of a 640 x 480 control tree, makes the framework application and its main window, and
 // runs the message loop. It writes "painted" to standard output once the main window's first
 // frame is on the window, then lets the shown window idle for the seconds given as its argument
-// (0: it ends at once).
+// (0: it ends at once) and writes "idle-end" before it tears down.
 #include "Application/FrameworkApp.h"
 #include "ControlBase/ControlCreator.h"
 #include "System/OSWindow.h"
@@ -83,6 +83,8 @@ private:
     static void CALLBACK End(HWND window, UINT, UINT_PTR id, DWORD)
     {
         ::KillTimer(window, id);
+        std::printf("idle-end\n");
+        std::fflush(stdout);
         ::PostQuitMessage(0);
     }
 

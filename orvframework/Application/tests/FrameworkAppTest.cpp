@@ -234,3 +234,157 @@ TEST_F(FrameworkApp, AWindowForAControlIsTitledAndSizedByItsDescriptor)
     ASSERT_TRUE(main->GetRootControl());
     EXPECT_EQ(main->GetRootControl()->GetRect(), RectT<double>(0, 0, 320, 200));
 }
+
+namespace
+{
+// The timers of the window layer stand still while it is installed, so that only the test's own
+// messages start idle periods.
+DWORD FrozenTimerClock()
+{
+    return 1000;
+}
+
+// Posts a thread message that starts a new idle period.
+void PostWakeUp()
+{
+    PostThreadMessageW(GetCurrentThreadId(), WM_USER + 7, 0, 0);
+}
+} // namespace
+
+TEST_F(FrameworkApp, AnIdlePeriodRunsAtMostThreePassesAndSendsIdleInTheFirst)
+{
+    const RCPtr<LRootWindow> main = MakeMainWindow();
+    OrvPlatform::Window::SetTimerClock(&FrozenTimerClock);
+    RCPtr<CountingClient> idle(new CountingClient);
+    idle->RegisterNotification(RCPtr<LNotificationDistributor>(main.Get()), L"NID_IDLE");
+    // While keepBusy holds, every delivery posts the notification again: a pass always leaves
+    // more pending.
+    RCPtr<CountingClient> busy(new CountingClient);
+    const RCPtr<LNotificationCenter> center = LFrameworkApp::GetApplicationNotificationCenter();
+    busy->RegisterNotification(center, L"NID_TEST_BUSY");
+    bool keepBusy = true;
+    busy->onReceive = [&](const std::wstring&)
+    {
+        if (keepBusy)
+        {
+            center->PostNotification(LNotification::Create(L"NID_TEST_BUSY"));
+        }
+    };
+
+    TestLoop loop;
+    loop.m_pMainWnd = dynamic_cast<OSWindow*>(main->GetServices());
+    std::vector<std::vector<LONG>> periods;
+    loop.onIdle = [&](LONG count)
+    {
+        if (count == 0)
+        {
+            periods.emplace_back();
+        }
+        periods.back().push_back(count);
+        // Each period ends by the loop's own rule; the test then starts the next one, until the
+        // fourth, which quits.
+        if (periods.size() == 4)
+        {
+            PostQuitMessage(0);
+        }
+        else if (count == 2 || !keepBusy)
+        {
+            keepBusy = periods.size() < 2;
+            PostWakeUp();
+        }
+    };
+    center->PostNotification(LNotification::Create(L"NID_TEST_BUSY"));
+    loop.Run();
+    OrvPlatform::Window::SetTimerClock(nullptr);
+
+    // Busy: counts 0, 1, 2; idle: one pass. "NID_IDLE" once per period that ran passes.
+    ASSERT_EQ(periods.size(), 4u);
+    EXPECT_EQ(periods[0], (std::vector<LONG>{0, 1, 2}));
+    EXPECT_EQ(periods[1], (std::vector<LONG>{0, 1, 2}));
+    EXPECT_EQ(periods[2], (std::vector<LONG>{0}));
+    EXPECT_EQ(idle->Count(L"NID_IDLE"), 4);
+    idle->UnregisterAllNotifications();
+    busy->UnregisterAllNotifications();
+}
+
+TEST_F(FrameworkApp, OnceExitingTheLoopRunsNoPassButAModalLoopStillDoes)
+{
+    const RCPtr<LRootWindow> main = MakeMainWindow();
+    RCPtr<CountingClient> client(new CountingClient);
+    const RCPtr<LNotificationCenter> center = LFrameworkApp::GetApplicationNotificationCenter();
+    client->RegisterNotification(center, L"NID_TEST");
+    mApplication->RegisterNotification(center, L"NID_APP_EXIT_REQ");
+    center->PostNotification(LNotification::Create(L"NID_APP_EXIT_REQ"));
+    EXPECT_FALSE(LFrameworkApp::OnMessageLoopIdle(0));
+    ASSERT_TRUE(mApplication->IsExiting());
+
+    center->PostNotification(LNotification::Create(L"NID_TEST"));
+    EXPECT_FALSE(LFrameworkApp::OnMessageLoopIdle(0));
+    EXPECT_EQ(client->Count(L"NID_TEST"), 0);
+    // The kick-idle message of a modal loop.
+    SendMessageW(main->GetServices()->GetWindowHandle(), WM_KICKIDLE, MSGF_DIALOGBOX, 0);
+    EXPECT_EQ(client->Count(L"NID_TEST"), 1);
+    client->UnregisterAllNotifications();
+}
+
+TEST_F(FrameworkApp, WithoutWindowsAPassIsTheCentresAnswer)
+{
+    RCPtr<CountingClient> client(new CountingClient);
+    const RCPtr<LNotificationCenter> center = LFrameworkApp::GetApplicationNotificationCenter();
+    client->RegisterNotification(center, L"NID_TEST");
+    EXPECT_FALSE(mApplication->ProcessIdle(true));
+    center->PostNotification(LNotification::Create(L"NID_TEST"));
+    client->onReceive = [&](const std::wstring&)
+    { center->PostNotification(LNotification::Create(L"NID_TEST_LATER")); };
+    EXPECT_TRUE(mApplication->ProcessIdle(true));
+    EXPECT_EQ(client->Count(L"NID_TEST"), 1);
+    EXPECT_FALSE(mApplication->ProcessIdle(false));
+    client->UnregisterAllNotifications();
+}
+
+TEST_F(FrameworkApp, ASkinIndexIsBroughtIntoTheLoadedSkinsAndAppliedToEveryWindow)
+{
+    const RCPtr<LRootWindow> main = MakeMainWindow();
+    HWND window = main->GetServices()->GetWindowHandle();
+    struct Case
+    {
+        int asked;
+        int current;
+        float fontSize;
+        std::uint32_t background;
+    };
+    // Panels (grey, font size 10), Inverted (blue, 12), Third (green, the system font's size).
+    const Case cases[] = {
+        {1, 1, 12.0f, 0xFF2040E0u}, {-1, 0, 10.0f, 0xFF404040u}, {99, 2, 0.0f, 0xFF20C040u},
+        {2, 2, 0.0f, 0xFF20C040u},  {0, 0, 10.0f, 0xFF404040u},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(mApplication->SetSkin(c.asked), S_OK) << c.asked;
+        EXPECT_EQ(mFactory->GetCurrentSkinIndex(), c.current) << c.asked;
+        ASSERT_TRUE(mApplication->GetSkinFont());
+        if (c.fontSize > 0)
+        {
+            EXPECT_FLOAT_EQ(mApplication->GetSkinFont()->GetSize(), c.fontSize) << c.asked;
+        }
+        PumpMessages();
+        std::uint32_t pixel = 0;
+        std::vector<std::uint32_t> pixels(320 * 200);
+        ASSERT_TRUE(OrvPlatform::Window::ReadClientPixels(window, pixels.data(), 320, 200));
+        pixel = pixels[5 * 320 + 5];
+        EXPECT_EQ(pixel, c.background) << c.asked;
+    }
+}
+
+TEST(FrameworkAppSkins, WithoutSkinsStartUpSelectsNoneAndSetSkinFails)
+{
+    GdiplusSession gdiplus;
+    const RCPtr<LControlFactory> factory = MakeFactory(nullptr);
+    RCPtr<TestApplication> application(new TestApplication(factory));
+    EXPECT_EQ(application->RunApplicationStartup(), S_OK);
+    EXPECT_EQ(application->SetSkin(0), E_FAIL);
+    EXPECT_FALSE(application->GetSkinFont());
+    application->ReleaseServices();
+    application = nullptr;
+    SetControlFactory(nullptr);
+}
