@@ -15,13 +15,15 @@ namespace Orv
 {
 void LRootWindow::TakeInvalidRegion(LRegion& region)
 {
+    const RectT<LONG> client = mRepaintAll ? GetClientRect() : RectT<LONG>();
+    ScopedLock<Mutex> lock(mRegionLock);
     if (mRepaintAll)
     {
+        // The whole client area joins this paint; asking the window for another paint would
+        // draw everything twice.
         mRepaintAll = false;
-        const RectT<LONG> client = GetClientRect();
-        InvalidateControl(RectT<LONG>(0, 0, client.width, client.height));
+        mInvalidRegion.AddRect(RECT{0, 0, client.width, client.height});
     }
-    ScopedLock<Mutex> lock(mRegionLock);
     region.Clear();
     region.Swap(mInvalidRegion);
 }

@@ -2,8 +2,9 @@
 // reach the controls of a skin fixture with hover, capture and clicks; wheel steps; keys.
 //
 // The fixture's window (320 x 200) holds "left" (20, 20, 100 x 80) with "floating" (a child of
-// left that does not clip to it: 90, 60, 60 x 60 in the window), "right" (150, 20, 100 x 80)
-// with "inner" (160, 30, 40 x 30), and "label" (20, 140, 200 x 24).
+// left that does not clip to it: 90, 60, 60 x 60 in the window) and its own unclipped child
+// "nested" (130, 125, 20 x 15), "right" (150, 20, 100 x 80) with "inner" (160, 30, 40 x 30), and
+// "label" (20, 140, 200 x 24).
 #include "TestApplication.h"
 #include "TestControls.h"
 
@@ -109,6 +110,10 @@ TEST_F(RootWindowTest, ThePointerHoversTheTopmostControlUnderIt)
         {199, 59, "inner"},
         {200, 60, "right"},
         {300, 190, "mainControl"},
+        // The unclipped child of the floating control, outside both its ancestors.
+        {135, 130, "nested"},
+        {149, 139, "nested"},
+        {150, 139, "mainControl"},
     };
     for (const Case& c : cases)
     {
@@ -225,12 +230,14 @@ TEST_F(RootWindowTest, APaintRedrawsExactlyTheInvalidatedArea)
     const int height = 200;
     std::vector<std::uint32_t> before(static_cast<std::size_t>(width) * height);
     ASSERT_TRUE(OrvPlatform::Window::ReadClientPixels(mWindow, before.data(), width, height));
-    EXPECT_EQ(before[35 * width + 165], 0xFFF0E020u); // inner, yellow
-    EXPECT_EQ(before[50 * width + 30], 0xFFE02020u);  // left, red
-    EXPECT_EQ(before[5 * width + 5], 0xFF404040u);    // the window, grey
+    EXPECT_EQ(before[35 * width + 165], 0xFFF0E020u);  // inner, yellow
+    EXPECT_EQ(before[50 * width + 30], 0xFFE02020u);   // left, red
+    EXPECT_EQ(before[5 * width + 5], 0xFF404040u);     // the window, grey
+    EXPECT_EQ(before[130 * width + 140], 0xFFE02020u); // nested, red, drawn above the window
 
     // The next drawing of every panel is a new colour; only what is repainted shows it.
-    for (const char* name : {"mainControl", "left", "floating", "right", "inner", "label"})
+    for (const char* name :
+         {"mainControl", "left", "floating", "nested", "right", "inner", "label"})
     {
         Panel(name)->fill = 0xFF000000u | 0x0000FFu;
     }

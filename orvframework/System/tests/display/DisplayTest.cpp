@@ -84,13 +84,14 @@ TEST_F(SystemDisplay, TheSkinnedControlTreeShowsOnTheScreen)
         Gdiplus::ARGB color;
     };
     // Client points of the fixture: the window, left, the floating panel above left and the
-    // window, right, inner.
+    // window, right, inner, the floating panel's own floating child.
     const Case cases[] = {
-        {5, 5, 0xFF404040},    {319, 199, 0xFF404040}, {20, 20, 0xFFE02020},
-        {119, 25, 0xFFE02020}, {120, 25, 0xFF404040},  {119, 99, 0xFF20C040},
-        {30, 50, 0xFFE02020},  {100, 70, 0xFF20C040},  {140, 110, 0xFF20C040},
-        {155, 90, 0xFF2040E0}, {249, 99, 0xFF2040E0},  {165, 35, 0xFFF0E020},
-        {199, 59, 0xFFF0E020}, {200, 60, 0xFF2040E0},
+        {5, 5, 0xFF404040},     {319, 199, 0xFF404040}, {20, 20, 0xFFE02020},
+        {119, 25, 0xFFE02020},  {120, 25, 0xFF404040},  {119, 99, 0xFF20C040},
+        {30, 50, 0xFFE02020},   {100, 70, 0xFF20C040},  {140, 110, 0xFF20C040},
+        {155, 90, 0xFF2040E0},  {249, 99, 0xFF2040E0},  {165, 35, 0xFFF0E020},
+        {199, 59, 0xFFF0E020},  {200, 60, 0xFF2040E0},  {130, 125, 0xFFE02020},
+        {149, 139, 0xFFE02020}, {150, 139, 0xFF404040},
     };
     for (const Case& c : cases)
     {
