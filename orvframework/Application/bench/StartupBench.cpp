@@ -10,9 +10,10 @@
 // medians and the ratios (framework over baseline).
 //
 //   bench_startup [repetitions] [idle seconds]
+#include "VirtualDisplay.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,7 +22,6 @@
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -37,70 +37,6 @@ double Now()
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
-
-bool Exists(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
-}
-
-// An X server of the benchmark's own on a free display number.
-class VirtualDisplay
-{
-public:
-    bool Start()
-    {
-        for (int number = 150 + getpid() % 50; number < 260; ++number)
-        {
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-            const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
-            if (Exists(socket) || Exists(lock))
-            {
-                continue;
-            }
-            mName = ":" + std::to_string(number);
-            const char* argv[] = {"Xvfb",       mName.c_str(), "-screen", "0",
-                                  "800x600x24", "-nolisten",   "tcp",     nullptr};
-            if (posix_spawnp(&mPid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) !=
-                0)
-            {
-                return false;
-            }
-            for (int i = 0; i < 500; ++i)
-            {
-                if (Exists(socket))
-                {
-                    return true;
-                }
-                int status = 0;
-                if (waitpid(mPid, &status, WNOHANG) == mPid)
-                {
-                    mPid = 0;
-                    break;
-                }
-                usleep(20000);
-            }
-            Stop();
-        }
-        return false;
-    }
-    void Stop()
-    {
-        if (mPid > 0)
-        {
-            kill(mPid, SIGTERM);
-            int status = 0;
-            waitpid(mPid, &status, 0);
-            mPid = 0;
-        }
-    }
-    ~VirtualDisplay() { Stop(); }
-    const std::string& Name() const { return mName; }
-
-private:
-    pid_t mPid = 0;
-    std::string mName;
-};
 
 // The CPU time (user and system) a running process has used, in seconds.
 double ProcessCpuSeconds(pid_t pid)
@@ -209,8 +145,8 @@ int main(int argc, char** argv)
     const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
     const int idleSeconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
 
-    VirtualDisplay display;
-    if (display.Start())
+    OrvTest::VirtualDisplay display;
+    if (display.Start(800, 600))
     {
         setenv("DISPLAY", display.Name().c_str(), 1);
         setenv("SDL_VIDEODRIVER", "x11", 1);
