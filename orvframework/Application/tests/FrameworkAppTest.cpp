@@ -388,3 +388,47 @@ TEST(FrameworkAppSkins, WithoutSkinsStartUpSelectsNoneAndSetSkinFails)
     application = nullptr;
     SetControlFactory(nullptr);
 }
+
+namespace
+{
+// An application whose stored skin index is what the test says.
+class StoredSkinApplication : public TestApplication
+{
+public:
+    StoredSkinApplication(const RCPtr<LControlFactory>& factory, int stored)
+        : TestApplication(factory)
+        , mStored(stored)
+    {
+    }
+    int GetStoredSkinIndex() override { return mStored; }
+
+private:
+    int mStored;
+};
+} // namespace
+
+TEST(FrameworkAppStartup, TheStoredSkinIndexIsBroughtIntoTheLoadedSkins)
+{
+    GdiplusSession gdiplus;
+    struct Case
+    {
+        int stored;
+        int selected;
+    };
+    // The fixture holds three skins.
+    const Case cases[] = {{5, 2}, {1, 1}, {2, 2}, {0, 0}, {-1, 0}, {-40, 0}};
+    for (const Case& c : cases)
+    {
+        const RCPtr<LControlFactory> factory = MakeFactory("WindowSkin.xml");
+        RegisterTestControls(*factory);
+        RCPtr<StoredSkinApplication> application(new StoredSkinApplication(factory, c.stored));
+        // Another skin is current before the start-up.
+        factory->SetCurrentSkinIndex((c.selected + 1) % 3);
+        EXPECT_EQ(application->RunApplicationStartup(), S_OK) << c.stored;
+        EXPECT_EQ(factory->GetCurrentSkinIndex(), c.selected) << c.stored;
+        EXPECT_TRUE(application->GetSkinFont()) << c.stored;
+        application->ReleaseServices();
+        application = nullptr;
+        SetControlFactory(nullptr);
+    }
+}
