@@ -3,6 +3,7 @@
 
 #include "WindowPixels.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -135,8 +136,12 @@ void DrawScope::ApplyClip()
     if (!g.clipInfinite)
     {
         SetAntialias(CAIRO_ANTIALIAS_NONE);
-        cairo_rectangle(c, g.clipLeft, g.clipTop, g.clipRight - g.clipLeft,
-                        g.clipBottom - g.clipTop);
+        // Cairo's coordinates reach only so far; a clip beyond that limits nothing more.
+        constexpr double kReach = 4194304.0;
+        const double left = std::clamp(g.clipLeft, -kReach, kReach);
+        const double top = std::clamp(g.clipTop, -kReach, kReach);
+        cairo_rectangle(c, left, top, std::clamp(g.clipRight, -kReach, kReach) - left,
+                        std::clamp(g.clipBottom, -kReach, kReach) - top);
         cairo_clip(c);
     }
     if (g.clipHasRegion)

@@ -156,3 +156,21 @@ TEST(RegionClip, ImageAttributesScaleTheAlphaOfADrawnImage)
     EXPECT_EQ(GdipDisposeImageAttributes(attributes), Ok);
     EXPECT_EQ(GdipDisposeImageAttributes(nullptr), InvalidParameter);
 }
+
+TEST(RegionClip, AClipRectangleFarBeyondTheSurfaceLimitsNothing)
+{
+    Canvas canvas(6, 4, PixelFormat32bppARGB);
+    GpPen* pen = nullptr;
+    ASSERT_EQ(GdipCreatePen1(kRed, 1, UnitWorld, &pen), Ok);
+    EXPECT_EQ(GdipSetSmoothingMode(canvas.graphics, SmoothingModeHighSpeed), Ok);
+    EXPECT_EQ(GdipSetPixelOffsetMode(canvas.graphics, PixelOffsetModeHighSpeed), Ok);
+    EXPECT_EQ(GdipSetClipRect(canvas.graphics, -5e15f, -5e15f, 1e16f, 1e16f, CombineModeReplace),
+              Ok);
+    EXPECT_EQ(GdipDrawLine(canvas.graphics, pen, 0, 1, 5, 1), Ok);
+    EXPECT_EQ(GdipDrawRectangleI(canvas.graphics, pen, 0, 0, 2, 2), Ok);
+    Brush blue(kBlue);
+    EXPECT_EQ(GdipFillRectangleI(canvas.graphics, blue.brush, 0, 3, 6, 1), Ok);
+    GdipDeletePen(pen);
+    EXPECT_EQ(canvas.Picture(kRed), "###...\n#####.\n###...\n??????\n");
+    EXPECT_EQ(canvas.At(5, 3), kBlue);
+}
