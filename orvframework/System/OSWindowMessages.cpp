@@ -3,10 +3,10 @@
 
 #include "Application/FrameworkApp.h"
 #include "ControlBase/Control.h"
-#include "System/KeyCode.h"
 #include "System/RootWindow.h"
 #include "Utilities/Debug/DebugOutput.h"
 #include "Utilities/Globals.h"
+#include "notification/KeyCode.h"
 #include "notification/KeyParam.h"
 #include "notification/Notification.h"
 

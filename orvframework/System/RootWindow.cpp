@@ -4,10 +4,10 @@
 #include "Application/FrameworkApp.h"
 #include "ControlBase/Control.h"
 #include "System/Dialog.h"
-#include "System/KeyCode.h"
 #include "System/WindowOSServices.h"
 #include "Utilities/Geometry/RectOperations.h"
 #include "Utilities/Threading/ScopedLock.h"
+#include "notification/KeyCode.h"
 
 #include <algorithm>
 #include <vector>

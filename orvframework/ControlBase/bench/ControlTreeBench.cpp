@@ -12,11 +12,12 @@
 // The search: random points of the window, each looked up from the top-level control, against a
 // scan of the same controls' window rectangles in a flat list (the deepest control containing
 // the point); time per query and the ratio for each tree.
+#include "BenchmarkRatios.h"
+
 #include "ControlBase/ControlCreator.h"
 #include "ControlBase/ControlFactory.h"
 #include "Renderer/Gdi/GDIRenderer.h"
 #include "Renderer/ProcessMeasurementRenderer.h"
-#include "Renderer/bench/BenchmarkRatios.h"
 
 #include <cmath>
 #include <random>
@@ -76,8 +77,8 @@ std::string SkinDocument(const std::string& controls)
 std::string Axis(char axis, double rel, int abs, double farRel, int farAbs)
 {
     const std::string a(1, axis);
-    return " " + a + "PositionToControl=\"Client\" " + a + "PositionRel=\"" +
-           std::to_string(rel) + "\" " + a + "PositionAbs=\"" + std::to_string(abs) + "\" " + a +
+    return " " + a + "PositionToControl=\"Client\" " + a + "PositionRel=\"" + std::to_string(rel) +
+           "\" " + a + "PositionAbs=\"" + std::to_string(abs) + "\" " + a +
            "SizeToControl=\"Client\" " + a + "SizeRel=\"" + std::to_string(farRel) + "\" " + a +
            "SizeAbs=\"" + std::to_string(farAbs) + "\"";
 }
@@ -309,8 +310,7 @@ void HitTest(benchmark::State& state, bool searched)
     const int depth = static_cast<int>(state.range(1));
     std::string control;
     int count = 0;
-    TiledTree(fanOut, depth, 0, count, control,
-              Axis('X', 0, 0, 1, 0) + Axis('Y', 0, 0, 1, 0));
+    TiledTree(fanOut, depth, 0, count, control, Axis('X', 0, 0, 1, 0) + Axis('Y', 0, 0, 1, 0));
     Tree tree = Show(LoadSkin(control), SizeT<LONG>(kTiledSize, kTiledSize));
     if (!tree.root || CountControls(*tree.root) != count)
     {
@@ -410,20 +410,20 @@ BENCHMARK(BM_HitScan)->Apply(HitShapes)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv)
 {
     const Environment environment;
-    std::vector<OrvBench::Ratio> ratios = {
+    std::vector<OrvTest::Ratio> ratios = {
         {"layout per control, 1,000 vs 100", "BM_Layout/1000", "BM_Layout/100",
          kControlsPerIteration},
         {"layout per control, 10,000 vs 100", "BM_Layout/10000", "BM_Layout/100",
          kControlsPerIteration},
-        {"drawing per control, 1,000 vs 100", "BM_Draw/1000", "BM_Draw/100",
-         kControlsPerIteration},
+        {"drawing per control, 1,000 vs 100", "BM_Draw/1000", "BM_Draw/100", kControlsPerIteration},
         {"drawing per control, 10,000 vs 100", "BM_Draw/10000", "BM_Draw/100",
          kControlsPerIteration},
     };
-    static const std::vector<std::string> labels = [] {
+    static const std::vector<std::string> labels = []
+    {
         std::vector<std::string> made;
-        for (const char* shape : {"10/1", "10/2", "10/3", "10/4", "2/4", "2/8", "2/12", "4/3",
-                                  "4/6"})
+        for (const char* shape :
+             {"10/1", "10/2", "10/3", "10/4", "2/4", "2/8", "2/12", "4/3", "4/6"})
         {
             made.push_back(std::string("hit query, fan-out/depth ") + shape + ", tree vs scan");
         }
@@ -435,5 +435,5 @@ int main(int argc, char** argv)
         ratios.push_back({labels[i].c_str(), std::string("BM_HitSearch/") + shapes[i],
                           std::string("BM_HitScan/") + shapes[i], kQueries});
     }
-    return OrvBench::RunWithRatios(argc, argv, std::move(ratios));
+    return OrvTest::RunWithRatios(argc, argv, std::move(ratios));
 }

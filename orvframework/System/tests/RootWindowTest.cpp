@@ -9,9 +9,9 @@
 #include "TestControls.h"
 
 #include "System/Dialog.h"
-#include "System/KeyCode.h"
 #include "System/OSWindow.h"
 #include "System/WindowOSServices.h"
+#include "notification/KeyCode.h"
 
 #include <gtest/gtest.h>
 
