@@ -76,8 +76,8 @@ std::string SkinDocument(const std::string& controls)
 std::string Axis(char axis, double rel, int abs, double farRel, int farAbs)
 {
     const std::string a(1, axis);
-    return " " + a + "PositionToControl=\"Client\" " + a + "PositionRel=\"" +
-           std::to_string(rel) + "\" " + a + "PositionAbs=\"" + std::to_string(abs) + "\" " + a +
+    return " " + a + "PositionToControl=\"Client\" " + a + "PositionRel=\"" + std::to_string(rel) +
+           "\" " + a + "PositionAbs=\"" + std::to_string(abs) + "\" " + a +
            "SizeToControl=\"Client\" " + a + "SizeRel=\"" + std::to_string(farRel) + "\" " + a +
            "SizeAbs=\"" + std::to_string(farAbs) + "\"";
 }
@@ -309,8 +309,7 @@ void HitTest(benchmark::State& state, bool searched)
     const int depth = static_cast<int>(state.range(1));
     std::string control;
     int count = 0;
-    TiledTree(fanOut, depth, 0, count, control,
-              Axis('X', 0, 0, 1, 0) + Axis('Y', 0, 0, 1, 0));
+    TiledTree(fanOut, depth, 0, count, control, Axis('X', 0, 0, 1, 0) + Axis('Y', 0, 0, 1, 0));
     Tree tree = Show(LoadSkin(control), SizeT<LONG>(kTiledSize, kTiledSize));
     if (!tree.root || CountControls(*tree.root) != count)
     {
@@ -415,15 +414,15 @@ int main(int argc, char** argv)
          kControlsPerIteration},
         {"layout per control, 10,000 vs 100", "BM_Layout/10000", "BM_Layout/100",
          kControlsPerIteration},
-        {"drawing per control, 1,000 vs 100", "BM_Draw/1000", "BM_Draw/100",
-         kControlsPerIteration},
+        {"drawing per control, 1,000 vs 100", "BM_Draw/1000", "BM_Draw/100", kControlsPerIteration},
         {"drawing per control, 10,000 vs 100", "BM_Draw/10000", "BM_Draw/100",
          kControlsPerIteration},
     };
-    static const std::vector<std::string> labels = [] {
+    static const std::vector<std::string> labels = []
+    {
         std::vector<std::string> made;
-        for (const char* shape : {"10/1", "10/2", "10/3", "10/4", "2/4", "2/8", "2/12", "4/3",
-                                  "4/6"})
+        for (const char* shape :
+             {"10/1", "10/2", "10/3", "10/4", "2/4", "2/8", "2/12", "4/3", "4/6"})
         {
             made.push_back(std::string("hit query, fan-out/depth ") + shape + ", tree vs scan");
         }
