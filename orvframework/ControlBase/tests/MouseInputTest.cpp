@@ -96,7 +96,7 @@ protected:
             }
             else
             {
-                window->Release(buttonBit, step.x, step.y);
+                window->ReleaseButton(buttonBit, step.x, step.y);
             }
             const std::string where =
                 event + " " + std::to_string(step.x) + "," + std::to_string(step.y);
@@ -266,7 +266,7 @@ TEST_F(MouseInput, PressesThatAreRefusedOrGoToAnotherControl)
     window->Press(LControl::kLeftButton, 30, 80);
     EXPECT_EQ(window->focus.Get(), button.Get());
     EXPECT_EQ(window->capture.Get(), At("panel/label").Get());
-    window->Release(LControl::kLeftButton, 30, 80);
+    window->ReleaseButton(LControl::kLeftButton, 30, 80);
     journal->Take();
 
     // A disabled control is hovered but takes no press.
@@ -276,7 +276,7 @@ TEST_F(MouseInput, PressesThatAreRefusedOrGoToAnotherControl)
     EXPECT_EQ(journal->Take(), (std::vector<std::string>{"button:CONDITION_CHANGE", "button:HOVER",
                                                          "button:MOUSE_MOVE"}));
     EXPECT_FALSE(window->capture);
-    window->Release(LControl::kLeftButton, 30, 30);
+    window->ReleaseButton(LControl::kLeftButton, 30, 30);
 
     // Bad parameters, and a press the window does not report held.
     EXPECT_EQ(button->OnMouseDown(nullptr), E_INVALIDARG);
@@ -305,7 +305,7 @@ TEST_F(MouseInput, TheCursorOfAControlShowsWhileItIsHoveredOrHoldsTheCapture)
     // Leaving while the capture is held keeps the cursor; the release outside restores it.
     window->Move(120, 120);
     EXPECT_EQ(window->cursors, (std::vector<int>{7}));
-    window->Release(LControl::kLeftButton, 120, 120);
+    window->ReleaseButton(LControl::kLeftButton, 120, 120);
     EXPECT_EQ(window->cursors, (std::vector<int>{7, 0}));
     // Setting a cursor while hovered shows it at once.
     window->Move(30, 30);

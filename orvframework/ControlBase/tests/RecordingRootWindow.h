@@ -125,7 +125,7 @@ public:
                 Orv::LMouseButtonParam::Create(button, local, 0, false, buttons, 0));
         }
     }
-    void Release(DWORD button, LONG x, LONG y)
+    void ReleaseButton(DWORD button, LONG x, LONG y)
     {
         if (!(cursor == Orv::PointT<LONG>(x, y)))
         {
