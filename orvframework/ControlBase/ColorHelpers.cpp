@@ -29,6 +29,11 @@ float Channel(unsigned long value, int shift)
 }
 } // namespace
 
+ColorRGBA ColorToFloatRGBA(DWORD color)
+{
+    return ColorRGBA{Channel(color, 16), Channel(color, 8), Channel(color, 0), Channel(color, 24)};
+}
+
 bool ColorFromHexText(ColorRGBA& color, const char* text)
 {
     if (text == nullptr)

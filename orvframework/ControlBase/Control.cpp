@@ -10,6 +10,7 @@ namespace Orv
 LControl::LControl(const RCPtr<LControl>& parent, const WString& name)
     : mName(name)
     , mChildren(this)
+    , mConditionsParam(LConditionsParam::Create(0, 0, PointT<double>()))
 {
     if (const RCPtr<LControlFactory>& factory = GetControlFactory())
     {
@@ -53,6 +54,26 @@ RCPtr<LControl> LControl::FindChildControl(const WString& name) const
     return nullptr;
 }
 
+LControl* LControl::GetTopLevelControl()
+{
+    LControl* control = this;
+    while (control->mParent)
+    {
+        control = control->mParent.Get();
+    }
+    return control;
+}
+
+const RCPtr<IRootWindow>& LControl::GetTreeRootWindow() const
+{
+    const LControl* control = this;
+    while (control->mParent)
+    {
+        control = control->mParent.Get();
+    }
+    return control->mRootWindow;
+}
+
 ORVRESULT LControl::SetParent(const RCPtr<LControl>& parent)
 {
     if (parent.Get() == mParent.Get())
@@ -63,6 +84,7 @@ ORVRESULT LControl::SetParent(const RCPtr<LControl>& parent)
     {
         // The old parent's list may hold the last reference.
         const RCPtr<LControl> self(this);
+        InvalidateAll();
         mParent->mChildren.Remove(this);
         return parent ? parent->mChildren.Add(this) : S_OK;
     }
@@ -100,11 +122,6 @@ WString LControl::GetString(const wchar_t* id) const
         mStringTable->Lookup(id, text);
     }
     return text;
-}
-
-ORVRESULT LControl::RecalcLayout()
-{
-    return mLayout ? E_NOTIMPL : E_FAIL;
 }
 
 ORVRESULT LControl::ReceiveNotification(const RCPtr<LNotificationDistributor>& source,
@@ -145,15 +162,39 @@ void LControl::OnChildRemoved(const RCPtr<LControl>&, int) {}
 
 ORVRESULT LControl::SetActiveLook(int index)
 {
-    if (index < 0 || static_cast<unsigned int>(index) >= mLooks.GetCount())
+    return SetLookWeight(index, 1.0f, true);
+}
+
+ORVRESULT LControl::SetLookWeight(int index, float weight, bool exclusive)
+{
+    if (index < 0 || static_cast<unsigned int>(index) >= mLooks.GetCount() ||
+        !(weight >= 0.0f && weight <= 1.0f))
     {
         return E_INVALIDARG;
     }
-    for (unsigned int i = 0; i < mLookWeights.GetCount(); ++i)
+    bool changed = false;
+    for (unsigned int i = mLookWeights.GetCount(); i-- > 0;)
     {
-        mLookWeights.GetElementPointer(i) = static_cast<int>(i) == index ? 1.0f : 0.0f;
+        float& current = mLookWeights.GetElementPointer(i);
+        const float wanted = static_cast<int>(i) == index ? weight : (exclusive ? 0.0f : current);
+        changed = changed || current != wanted;
+        current = wanted;
+    }
+    if (changed)
+    {
+        InvalidateAll();
     }
     return S_OK;
+}
+
+void LControl::SetOpacity(float opacity)
+{
+    const float clamped = opacity > 0.0f ? (opacity < 1.0f ? opacity : 1.0f) : 0.0f;
+    if (clamped != mOpacity)
+    {
+        mOpacity = clamped;
+        InvalidateAll();
+    }
 }
 
 ORVRESULT LControl::AddLook(const RCPtr<LLook>& look)
@@ -167,66 +208,6 @@ ORVRESULT LControl::AddLook(const RCPtr<LLook>& look)
     {
         mLookWeights.AddItem(0.0f);
     }
-    return S_OK;
-}
-
-ORVRESULT LControl::ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor)
-{
-    if (!descriptor)
-    {
-        return E_INVALIDARG;
-    }
-    if (mCreated)
-    {
-        return E_NOTIMPL;
-    }
-    mDescriptor = descriptor;
-    if (descriptor->GetLayout())
-    {
-        descriptor->GetLayout()->Clone(mLayout);
-    }
-    else
-    {
-        mLayout = nullptr;
-    }
-    if (mRootWindow && mLayout)
-    {
-        mLayout->visible = true;
-    }
-
-    mLooks.RemoveAll();
-    mLookWeights.RemoveAll();
-    const RCPtr<LSkinDescriptor>& skin = descriptor->GetSkin();
-    if (skin && skin->GetLookList())
-    {
-        const bool wrap = mLayout && mLayout->axes[LLayoutDescriptor::kAxisX].textOverflow ==
-                                         LLayoutDescriptor::kOverflowWrap;
-        const LLookList& list = *skin->GetLookList();
-        for (unsigned int i = 0; i < list.GetCount(); ++i)
-        {
-            if (const RCPtr<LLookDescriptor>& entry = list.GetConstElementPointer(i))
-            {
-                RCPtr<LLook> look;
-                AddLook(LLook::Create(look, entry, wrap));
-            }
-        }
-    }
-
-    if (mStringTable)
-    {
-        mStringTable->Lookup(L"LABEL", mText);
-    }
-
-    // The child joined its parent before it had a layout, so the list counted nothing for it.
-    if (mParent && !ClipsToParent())
-    {
-        AddUnclipped(mParent.Get(), 1);
-    }
-
-    mChildren.Clear();
-    mX = mY = mWidth = mHeight = 0;
-    RecalcLayout();
-    SetActiveLook(0);
     return S_OK;
 }
 
@@ -300,6 +281,41 @@ ORVRESULT LControl::AddChildControl(const RCPtr<LControl>& child,
 }
 
 void LControl::OnCreated() {}
+
+bool LControl::ApplyText(const WString& text, bool relayout)
+{
+    if (text == mText)
+    {
+        return false;
+    }
+    mText = text;
+    for (unsigned int i = mLooks.GetCount(); i-- > 0;)
+    {
+        if (const RCPtr<LLook>& look = mLooks.GetConstElementPointer(i))
+        {
+            look->SetText(mText);
+        }
+    }
+    if (relayout && SizesByText())
+    {
+        RecalcLayout();
+    }
+    InvalidateAll();
+    return true;
+}
+
+ORVRESULT LControl::SetText(const WString& text)
+{
+    return ApplyText(text, true) ? S_OK : S_FALSE;
+}
+
+bool LControl::SizesByText() const
+{
+    return mLayout != nullptr && (mLayout->axes[LLayoutDescriptor::kAxisX].textOverflow !=
+                                      LLayoutDescriptor::kOverflowClip ||
+                                  mLayout->axes[LLayoutDescriptor::kAxisY].textOverflow !=
+                                      LLayoutDescriptor::kOverflowClip);
+}
 
 void LControl::AddUnclipped(LControl* control, LONG delta)
 {

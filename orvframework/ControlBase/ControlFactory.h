@@ -19,6 +19,7 @@
 #include "ControlBase/StringTable.h"
 #include "ControlBase/VisualPartDescriptor.h"
 #include "ControlBase/XmlAttributes.h"
+#include "Renderer/Font.h"
 
 #include <cstddef>
 #include <map>
@@ -91,6 +92,10 @@ public:
     ORVRESULT GetSkinFontSettings(WString& fontName, float& fontSize, int& fontStyle) const;
     // The name a font name stands for in the current language, or the name itself.
     WString TranslateFontName(const WString& fontName) const;
+    // The application's skin font: the base font of every control that does not take its font
+    // from its parent. Set with the skin (null until then).
+    const ConstRCPtr<LFont>& GetSkinFont() const { return mSkinFont; }
+    void SetSkinFont(const ConstRCPtr<LFont>& font) { mSkinFont = font; }
 
     // Each gives a new table holding a copy of the entries stored under its key, or null when
     // the key is not stored, and returns out. The framework's key is "Framework", the
@@ -248,6 +253,7 @@ private:
     std::map<WString, RCPtr<LLookDescriptor>> mLooks;
     std::map<WString, RCPtr<LLookList>> mLookLists;
     std::map<WString, WString> mFontTranslations;
+    ConstRCPtr<LFont> mSkinFont;
     ReaderState mReader;
     // The document's parser while one is parsed.
     void* mParser = nullptr;

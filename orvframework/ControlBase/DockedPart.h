@@ -2,6 +2,7 @@
 // docked to the look's edges by offsets.
 #pragma once
 
+#include "ControlBase/VisualPart.h"
 #include "ControlBase/VisualPartDescriptor.h"
 
 namespace Orv
@@ -45,6 +46,11 @@ public:
 
     const RCPtr<LVisualPartDescriptor>& GetPart() const { return mPart; }
     const DockingRecord& GetPlacement() const { return mPlacement; }
+    // The visual part of the part's descriptor; null without a descriptor.
+    RCPtr<LVisualPart> GetVisualPart() const
+    {
+        return mPart != nullptr ? mPart->GetVisualPart() : RCPtr<LVisualPart>();
+    }
 
 private:
     RCPtr<LVisualPartDescriptor> mPart;

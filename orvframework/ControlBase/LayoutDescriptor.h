@@ -21,6 +21,16 @@ struct LayoutSpec
     double abs = 0;
 };
 
+// An axis's placement: where the control sits (anchor, position rule, docked flag) and how large
+// it is (size rule).
+struct AxisPlacement
+{
+    float anchor = 0;
+    LayoutSpec position;
+    bool docked = false;
+    LayoutSpec size;
+};
+
 class LLayoutDescriptor : public virtual LRefCountedObject
 {
 public:
@@ -78,6 +88,19 @@ public:
     }
     // A new descriptor with every field copied, stored in out; returns out.
     RCPtr<LLayoutDescriptor>& Clone(RCPtr<LLayoutDescriptor>& out) const;
+
+    // The placement, or the minimum and maximum, of axis 0 (x) or 1 (y). E_INVALIDARG for
+    // another axis, else S_OK.
+    ORVRESULT GetAxisPlacement(int axis, AxisPlacement& placement) const;
+    ORVRESULT GetAxisLimits(int axis, LayoutSpec& minimum, LayoutSpec& maximum) const;
+
+    // Rules compare field by field, numbers by value; the reference name counts only for the
+    // kinds that name a control (a sibling position or size, a limit that follows children).
+    static bool SamePosition(const LayoutSpec& a, const LayoutSpec& b);
+    static bool SameSize(const LayoutSpec& a, const LayoutSpec& b);
+    static bool SameLimit(const LayoutSpec& a, const LayoutSpec& b);
+    // Anchor, position rule and docked flag, then the size rule.
+    static bool SamePlacement(const AxisPlacement& a, const AxisPlacement& b);
 
     bool clipToParent = true;
     int zOrder = 0;

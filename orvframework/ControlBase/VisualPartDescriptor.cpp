@@ -1,5 +1,7 @@
 #include "ControlBase/VisualPartDescriptor.h"
 
+#include "ControlBase/VisualPart.h"
+
 namespace Orv
 {
 LVisualPartDescriptor::LVisualPartDescriptor(const WString& name, const ImageReference& image,
@@ -41,5 +43,56 @@ RCPtr<LVisualPartDescriptor> LVisualPartDescriptor::Create(const WString& name,
     return RCPtr<LVisualPartDescriptor>(
         new LVisualPartDescriptor(name, ImageReference(), size.width, size.height, resizeType,
                                   colorizer, alphaModifier, mask));
+}
+
+LVisualPartDescriptor::~LVisualPartDescriptor()
+{
+    if (mVisualPart != nullptr)
+    {
+        mVisualPart->mDescriptor = nullptr;
+        mVisualPart->ReleaseInternalReference();
+    }
+}
+
+namespace
+{
+// The rectangle of an image file, or null for a reference without a file.
+ConstRCPtr<LBitmap> CutOut(const ImageReference& reference)
+{
+    if (reference.file.IsEmpty())
+    {
+        return nullptr;
+    }
+    const ConstRCPtr<LBitmap> image = LBitmap::GetBitmap(reference.file);
+    const RectT<LONG>& r = reference.rect;
+    return ConstRCPtr<LBitmap>(image->CreateSubBitmap(r.x, r.y, r.width, r.height).Get());
+}
+} // namespace
+
+RCPtr<LVisualPart> LVisualPartDescriptor::GetVisualPart() const
+{
+    RCPtr<LVisualPart> part = mVisualPart;
+    if (part == nullptr)
+    {
+        part = new LVisualPart(mName, CutOut(mImage), mResizeType, mColorizer,
+                               SizeT<LONG>(mWidth, mHeight), mAlphaModifier, CutOut(mMask));
+        part->mDescriptor = const_cast<LVisualPartDescriptor*>(this);
+        // The cache's reference is internal: the part goes when its last user lets go.
+        part->AddInternalReference();
+        mVisualPart = part;
+    }
+    return part;
+}
+
+void LVisualPartDescriptor::DropVisualPart(LVisualPart* part) const
+{
+    if (mVisualPart.Get() != part)
+    {
+        return;
+    }
+    const RCPtr<LVisualPart> cached = std::move(mVisualPart);
+    part->mDescriptor = nullptr;
+    // Lowered before the cache's reference goes.
+    part->ReleaseInternalReference();
 }
 } // namespace Orv

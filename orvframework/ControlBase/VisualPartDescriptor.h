@@ -7,6 +7,8 @@
 
 namespace Orv
 {
+class LVisualPart;
+
 // A rectangle of an image file: left, top, width, height.
 struct ImageReference
 {
@@ -47,7 +49,17 @@ public:
     // Empty file name without a mask.
     const ImageReference& GetMask() const { return mMask; }
 
+    // The part drawn for this descriptor, made on first request (its image and mask loaded and
+    // cut out) and shared while anything holds it; the descriptor's own reference to it is
+    // internal, so an unused part is released. Never null.
+    RCPtr<LVisualPart> GetVisualPart() const;
+    ~LVisualPartDescriptor() override;
+
 private:
+    friend class LVisualPart;
+    // The part lets go of this descriptor's cache (its last user released it).
+    void DropVisualPart(LVisualPart* part) const;
+
     LVisualPartDescriptor(const WString& name, const ImageReference& image, LONG width, LONG height,
                           int resizeType, const RCPtr<LColorizer>& colorizer, float alphaModifier,
                           const ImageReference& mask);
@@ -60,5 +72,6 @@ private:
     RCPtr<LColorizer> mColorizer;
     float mAlphaModifier;
     ImageReference mMask;
+    mutable RCPtr<LVisualPart> mVisualPart;
 };
 } // namespace Orv

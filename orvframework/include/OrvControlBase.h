@@ -1,5 +1,6 @@
-// The control model: controls with their child lists, the control factory with its skins and
-// string tables, the skin descriptors, and the creators that control classes register.
+// The control model: controls with their child lists, layout, looks and visual parts, drawing,
+// the hit search, conditions and mouse input; the control factory with its skins and string
+// tables, the skin descriptors, and the creators that control classes register.
 #pragma once
 
 #include "ControlBase/ColorHelpers.h"
@@ -16,6 +17,8 @@
 #include "ControlBase/RootWindowInterface.h"
 #include "ControlBase/SkinDescriptor.h"
 #include "ControlBase/StringTable.h"
+#include "ControlBase/UITarget.h"
+#include "ControlBase/VisualPart.h"
 #include "ControlBase/VisualPartDescriptor.h"
 #include "OrvNotification.h"
 #include "OrvRenderer.h"

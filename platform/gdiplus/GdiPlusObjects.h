@@ -159,10 +159,15 @@ public:
     cairo_matrix_t world{1, 0, 0, 1, 0, 0};
     bool clipInfinite = true;
     double clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0; // device pixels
+    // A clip region further limits the clip rectangle: the union of its rectangles (device
+    // pixels; none means nothing is drawn).
+    bool clipHasRegion = false;
+    std::vector<RectF> clipRects;
+    // Raised whenever the clip changes.
+    unsigned int clipVersion = 0;
     // The clip that cr holds now: it stays on cr from one drawing call to the next and is set
     // again only when the graphics' clip has changed.
-    bool appliedInfinite = true;
-    double appliedLeft = 0, appliedTop = 0, appliedRight = 0, appliedBottom = 0;
+    unsigned int appliedVersion = 0;
     // The settings cr holds now, so that a drawing call changes only what differs (cairo's
     // defaults at first).
     cairo_antialias_t appliedAntialias = CAIRO_ANTIALIAS_DEFAULT;
@@ -276,6 +281,14 @@ class GpRegion
 public:
     bool infinite = true;
     std::vector<RectF> rects;
+};
+
+// The colour matrix of the bitmap adjustment, when it scales alpha.
+class GpImageAttributes
+{
+public:
+    bool scalesAlpha = false;
+    REAL alpha = 1.0f;
 };
 
 void ApplyFilter(cairo_pattern_t* pattern, InterpolationMode interpolation);

@@ -3,6 +3,7 @@
 
 #include "WindowPixels.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -125,27 +126,36 @@ void DrawScope::SetMatrix(const cairo_matrix_t& matrix)
 void DrawScope::ApplyClip()
 {
     GpGraphics& g = *mGraphics;
-    if (g.clipInfinite == g.appliedInfinite &&
-        (g.clipInfinite || (g.clipLeft == g.appliedLeft && g.clipTop == g.appliedTop &&
-                            g.clipRight == g.appliedRight && g.clipBottom == g.appliedBottom)))
+    if (g.clipVersion == g.appliedVersion)
     {
         return;
     }
     cairo_t* c = g.cr;
     cairo_reset_clip(c);
+    // In device pixels (the matrix is the identity here), on whole pixels.
     if (!g.clipInfinite)
     {
-        // In device pixels (the matrix is the identity here), on whole pixels.
         SetAntialias(CAIRO_ANTIALIAS_NONE);
-        cairo_rectangle(c, g.clipLeft, g.clipTop, g.clipRight - g.clipLeft,
-                        g.clipBottom - g.clipTop);
+        // Cairo's coordinates reach only so far; a clip beyond that limits nothing more.
+        constexpr double kReach = 4194304.0;
+        const double left = std::clamp(g.clipLeft, -kReach, kReach);
+        const double top = std::clamp(g.clipTop, -kReach, kReach);
+        cairo_rectangle(c, left, top, std::clamp(g.clipRight, -kReach, kReach) - left,
+                        std::clamp(g.clipBottom, -kReach, kReach) - top);
         cairo_clip(c);
     }
-    g.appliedInfinite = g.clipInfinite;
-    g.appliedLeft = g.clipLeft;
-    g.appliedTop = g.clipTop;
-    g.appliedRight = g.clipRight;
-    g.appliedBottom = g.clipBottom;
+    if (g.clipHasRegion)
+    {
+        SetAntialias(CAIRO_ANTIALIAS_NONE);
+        cairo_new_path(c);
+        for (const RectF& r : g.clipRects)
+        {
+            cairo_rectangle(c, r.X, r.Y, r.Width, r.Height);
+        }
+        // An empty path clips everything away.
+        cairo_clip(c);
+    }
+    g.appliedVersion = g.clipVersion;
 }
 
 void DrawScope::ClipFurther(double x, double y, double width, double height)
@@ -379,7 +389,7 @@ void TracePath(cairo_t* cr, const void* data)
 // filling the world rectangle dest.
 void PaintScaled(cairo_t* cr, cairo_surface_t* source, double dx, double dy, double sx, double sy,
                  double kx, double ky, const RectArgs& dest, InterpolationMode interpolation,
-                 cairo_extend_t extend)
+                 cairo_extend_t extend, double alpha = 1.0)
 {
     cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);
     cairo_matrix_t m;
@@ -391,7 +401,19 @@ void PaintScaled(cairo_t* cr, cairo_surface_t* source, double dx, double dy, dou
     ApplyFilter(pattern, interpolation);
     cairo_set_source(cr, pattern);
     cairo_rectangle(cr, dest.x, dest.y, dest.width, dest.height);
-    cairo_fill(cr);
+    if (alpha >= 1.0)
+    {
+        cairo_fill(cr);
+    }
+    else
+    {
+        // The colour matrix's alpha scale: the same pixels painted through the rectangle at that
+        // alpha. cr's clip and state come back as they were.
+        cairo_save(cr);
+        cairo_clip(cr);
+        cairo_paint_with_alpha(cr, alpha);
+        cairo_restore(cr);
+    }
     cairo_pattern_destroy(pattern);
 }
 } // namespace
@@ -600,6 +622,94 @@ GpStatus GdipSetClipRect(GpGraphics* graphics, REAL x, REAL y, REAL width, REAL 
     graphics->clipTop = top;
     graphics->clipRight = std::fmax(left, right);
     graphics->clipBottom = std::fmax(top, bottom);
+    if (mode == CombineModeReplace)
+    {
+        graphics->clipHasRegion = false;
+        graphics->clipRects.clear();
+    }
+    ++graphics->clipVersion;
+    return Ok;
+}
+
+namespace
+{
+// The overlap of two rectangles; false when they do not overlap.
+bool Overlap(const RectF& a, const RectF& b, RectF& out)
+{
+    const float left = std::fmax(a.X, b.X);
+    const float top = std::fmax(a.Y, b.Y);
+    const float right = std::fmin(a.X + a.Width, b.X + b.Width);
+    const float bottom = std::fmin(a.Y + a.Height, b.Y + b.Height);
+    if (!(right > left && bottom > top))
+    {
+        return false;
+    }
+    out = RectF{left, top, right - left, bottom - top};
+    return true;
+}
+} // namespace
+
+GpStatus GdipSetClipRegion(GpGraphics* graphics, GpRegion* region, CombineMode mode)
+{
+    if (graphics == nullptr || region == nullptr || mode < CombineModeReplace ||
+        mode > CombineModeComplement)
+    {
+        return InvalidParameter;
+    }
+    if (mode != CombineModeReplace && mode != CombineModeIntersect)
+    {
+        return NotImplemented;
+    }
+    BusyScope busy;
+    if (!busy.Enter(graphics->busy))
+    {
+        return ObjectBusy;
+    }
+    // The region's rectangles in device pixels.
+    std::vector<RectF> rects;
+    rects.reserve(region->rects.size());
+    for (const RectF& r : region->rects)
+    {
+        double x0 = r.X, y0 = r.Y, x1 = static_cast<double>(r.X) + r.Width,
+               y1 = static_cast<double>(r.Y) + r.Height;
+        cairo_matrix_transform_point(&graphics->world, &x0, &y0);
+        cairo_matrix_transform_point(&graphics->world, &x1, &y1);
+        rects.push_back(
+            RectF{static_cast<REAL>(std::fmin(x0, x1)), static_cast<REAL>(std::fmin(y0, y1)),
+                  static_cast<REAL>(std::fabs(x1 - x0)), static_cast<REAL>(std::fabs(y1 - y0))});
+    }
+    if (mode == CombineModeReplace)
+    {
+        graphics->clipInfinite = true;
+        graphics->clipHasRegion = !region->infinite;
+        graphics->clipRects = std::move(rects);
+    }
+    else if (!region->infinite)
+    {
+        if (graphics->clipHasRegion)
+        {
+            // What both unions cover: the overlaps of every pair.
+            std::vector<RectF> both;
+            for (const RectF& a : graphics->clipRects)
+            {
+                for (const RectF& b : rects)
+                {
+                    RectF overlap{};
+                    if (Overlap(a, b, overlap))
+                    {
+                        both.push_back(overlap);
+                    }
+                }
+            }
+            graphics->clipRects = std::move(both);
+        }
+        else
+        {
+            graphics->clipRects = std::move(rects);
+        }
+        graphics->clipHasRegion = true;
+    }
+    ++graphics->clipVersion;
     return Ok;
 }
 
@@ -615,6 +725,9 @@ GpStatus GdipResetClip(GpGraphics* graphics)
         return ObjectBusy;
     }
     graphics->clipInfinite = true;
+    graphics->clipHasRegion = false;
+    graphics->clipRects.clear();
+    ++graphics->clipVersion;
     return Ok;
 }
 
@@ -713,10 +826,13 @@ GpStatus GdipDrawImageRectRect(GpGraphics* graphics, GpImage* image, REAL dstx, 
     {
         return InvalidParameter;
     }
-    if (srcUnit != UnitPixel || attributes != nullptr)
+    if (srcUnit != UnitPixel)
     {
         return NotImplemented;
     }
+    const double alpha = attributes != nullptr && attributes->scalesAlpha
+                             ? static_cast<double>(attributes->alpha)
+                             : 1.0;
     if (abort != nullptr && abort(abortData))
     {
         return Aborted;
@@ -744,7 +860,7 @@ GpStatus GdipDrawImageRectRect(GpGraphics* graphics, GpImage* image, REAL dstx, 
     {
         // Unscaled: a copy of the rectangle, nothing around it.
         PaintScaled(cr, bitmap->Surface(), dstx, dsty, srcx, srcy, 1, 1, dest,
-                    graphics->interpolation, CAIRO_EXTEND_NONE);
+                    graphics->interpolation, CAIRO_EXTEND_NONE, alpha);
         return Ok;
     }
     if (whole)
@@ -767,12 +883,12 @@ GpStatus GdipDrawImageRectRect(GpGraphics* graphics, GpImage* image, REAL dstx, 
         cairo_paint(copy);
         cairo_destroy(copy);
         PaintScaled(cr, part, dstx, dsty, srcx - left, srcy - top, kx, ky, dest,
-                    graphics->interpolation, CAIRO_EXTEND_PAD);
+                    graphics->interpolation, CAIRO_EXTEND_PAD, alpha);
         cairo_surface_destroy(part);
         return Ok;
     }
     PaintScaled(cr, bitmap->Surface(), dstx, dsty, srcx, srcy, kx, ky, dest,
-                graphics->interpolation, CAIRO_EXTEND_PAD);
+                graphics->interpolation, CAIRO_EXTEND_PAD, alpha);
     return Ok;
 }
 
@@ -788,6 +904,75 @@ GpStatus GdipDrawImagePointRectI(GpGraphics* graphics, GpImage* image, INT x, IN
                                  static_cast<REAL>(srcx), static_cast<REAL>(srcy),
                                  static_cast<REAL>(srcwidth), static_cast<REAL>(srcheight), srcUnit,
                                  nullptr, nullptr, nullptr);
+}
+
+GpStatus GdipCreateImageAttributes(GpImageAttributes** attributes)
+{
+    if (!IsStarted())
+    {
+        return GdiplusNotInitialized;
+    }
+    if (attributes == nullptr)
+    {
+        return InvalidParameter;
+    }
+    *attributes = new (std::nothrow) GpImageAttributes;
+    return *attributes == nullptr ? OutOfMemory : Ok;
+}
+
+GpStatus GdipDisposeImageAttributes(GpImageAttributes* attributes)
+{
+    if (attributes == nullptr)
+    {
+        return InvalidParameter;
+    }
+    delete attributes;
+    return Ok;
+}
+
+GpStatus GdipSetImageAttributesColorMatrix(GpImageAttributes* attributes, ColorAdjustType type,
+                                           BOOL enableFlag, const ColorMatrix* colorMatrix,
+                                           const ColorMatrix*, ColorMatrixFlags flags)
+{
+    if (attributes == nullptr || type < ColorAdjustTypeDefault || type >= ColorAdjustTypeCount ||
+        flags < ColorMatrixFlagsDefault || flags > ColorMatrixFlagsAltGray ||
+        (enableFlag && colorMatrix == nullptr))
+    {
+        return InvalidParameter;
+    }
+    if ((type != ColorAdjustTypeDefault && type != ColorAdjustTypeBitmap) ||
+        flags != ColorMatrixFlagsDefault)
+    {
+        return NotImplemented;
+    }
+    if (!enableFlag)
+    {
+        attributes->scalesAlpha = false;
+        attributes->alpha = 1.0f;
+        return Ok;
+    }
+    for (int row = 0; row < 5; ++row)
+    {
+        for (int column = 0; column < 5; ++column)
+        {
+            const REAL value = colorMatrix->m[row][column];
+            if (row == 3 && column == 3)
+            {
+                if (!(value >= 0.0f && value <= 1.0f))
+                {
+                    return NotImplemented;
+                }
+                continue;
+            }
+            if (value != (row == column ? 1.0f : 0.0f))
+            {
+                return NotImplemented;
+            }
+        }
+    }
+    attributes->scalesAlpha = true;
+    attributes->alpha = colorMatrix->m[3][3];
+    return Ok;
 }
 
 GpCachedBitmap::~GpCachedBitmap()

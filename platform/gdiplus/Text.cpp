@@ -715,6 +715,85 @@ GpStatus GdipCreateRegion(GpRegion** region)
     return *region == nullptr ? OutOfMemory : Ok;
 }
 
+GpStatus GdipCreateRegionRect(const GpRectF* rect, GpRegion** region)
+{
+    if (!IsStarted())
+    {
+        return GdiplusNotInitialized;
+    }
+    if (rect == nullptr || region == nullptr || !std::isfinite(rect->X) ||
+        !std::isfinite(rect->Y) || !std::isfinite(rect->Width) || !std::isfinite(rect->Height))
+    {
+        return InvalidParameter;
+    }
+    *region = new (std::nothrow) GpRegion;
+    if (*region == nullptr)
+    {
+        return OutOfMemory;
+    }
+    (*region)->infinite = false;
+    if (rect->Width > 0 && rect->Height > 0)
+    {
+        (*region)->rects.push_back(*rect);
+    }
+    return Ok;
+}
+
+GpStatus GdipCombineRegionRect(GpRegion* region, const GpRectF* rect, CombineMode mode)
+{
+    if (region == nullptr || rect == nullptr || !std::isfinite(rect->X) ||
+        !std::isfinite(rect->Y) || !std::isfinite(rect->Width) || !std::isfinite(rect->Height) ||
+        mode < CombineModeReplace || mode > CombineModeComplement)
+    {
+        return InvalidParameter;
+    }
+    const bool empty = !(rect->Width > 0 && rect->Height > 0);
+    switch (mode)
+    {
+        case CombineModeReplace:
+            region->infinite = false;
+            region->rects.clear();
+            if (!empty)
+            {
+                region->rects.push_back(*rect);
+            }
+            return Ok;
+        case CombineModeUnion:
+            if (!region->infinite && !empty)
+            {
+                region->rects.push_back(*rect);
+            }
+            return Ok;
+        case CombineModeIntersect:
+        {
+            std::vector<RectF> kept;
+            if (region->infinite)
+            {
+                kept.push_back(*rect);
+            }
+            else
+            {
+                for (const RectF& r : region->rects)
+                {
+                    const float left = std::max(r.X, rect->X);
+                    const float top = std::max(r.Y, rect->Y);
+                    const float right = std::min(r.X + r.Width, rect->X + rect->Width);
+                    const float bottom = std::min(r.Y + r.Height, rect->Y + rect->Height);
+                    if (right > left && bottom > top)
+                    {
+                        kept.push_back(RectF{left, top, right - left, bottom - top});
+                    }
+                }
+            }
+            region->infinite = false;
+            region->rects = empty ? std::vector<RectF>() : std::move(kept);
+            return Ok;
+        }
+        default:
+            return NotImplemented;
+    }
+}
+
 GpStatus GdipDeleteRegion(GpRegion* region)
 {
     if (region == nullptr)

@@ -214,6 +214,18 @@ SHORT GetKeyState(int virtualKey)
     return static_cast<SHORT>(((state & 0x80) != 0 ? 0x8000 : 0) | (state & 0x01));
 }
 
+BOOL SetKeyboardState(PBYTE keyState)
+{
+    if (keyState == nullptr)
+    {
+        return FALSE;
+    }
+    WindowSystem& system = WindowSystem::Get();
+    std::lock_guard<std::mutex> guard(system.lock);
+    std::copy_n(keyState, 256, system.keys);
+    return TRUE;
+}
+
 SHORT GetAsyncKeyState(int virtualKey)
 {
     WindowSystem& system = WindowSystem::Get();

@@ -1,5 +1,6 @@
 // A control's creation sequence, its parent and root window, looks, and what Initialize takes.
 #include "ControlTestSupport.h"
+#include "RecordingRootWindow.h"
 
 #include "OrvControlBase.h"
 #include "notification/NotificationCenterManager.h"
@@ -10,11 +11,6 @@ using namespace OrvTest;
 namespace
 {
 using ControlLifecycle = ControlTest;
-
-// A root window that only exists.
-class TestRootWindow : public IRootWindow
-{
-};
 
 RCPtr<LLook> MakeLook(const wchar_t* name)
 {
@@ -129,7 +125,7 @@ TEST_F(ControlLifecycle, ParentAndRootWindow)
 
     // A child cannot take a root window; a top-level control can, and loses it when it
     // joins a parent.
-    const RCPtr<IRootWindow> window(new TestRootWindow());
+    const RCPtr<IRootWindow> window(new RecordingRootWindow());
     EXPECT_EQ(loose->SetRootWindow(window), E_FAIL);
     EXPECT_FALSE(loose->GetRootWindow());
     EXPECT_EQ(parent->SetRootWindow(window), S_OK);
@@ -240,8 +236,5 @@ TEST_F(ControlLifecycle, ApplyDescriptorBuildsTheLooksAndCountsAnUnclippedChild)
     EXPECT_TRUE(child->GetLook(0)->GetWordWrap());
     EXPECT_EQ(Weights(*child), (std::vector<float>{1, 0}));
 
-    // A control whose creation has ended is not re-applied here.
-    child->SetCreated();
-    EXPECT_EQ(child->ApplyDescriptor(descriptor), E_NOTIMPL);
     EXPECT_EQ(child->ApplyDescriptor(nullptr), E_INVALIDARG);
 }

@@ -1,6 +1,7 @@
 // The control factory: its registry of classes, making controls from descriptors, finding the
 // current skin's descriptors, its font settings and the string tables it hands out.
 #include "ControlTestSupport.h"
+#include "RecordingRootWindow.h"
 
 using namespace Orv;
 using namespace OrvTest;
@@ -24,10 +25,6 @@ RCPtr<LControl>& MakesNothing(RCPtr<LControl>& result, const RCPtr<LControl>&,
     result = nullptr;
     return result;
 }
-
-class TestRootWindow : public IRootWindow
-{
-};
 
 // A skin document from its Skins' contents.
 std::string Skins(const std::string& inside)
@@ -172,7 +169,7 @@ TEST_F(Factory, ATopLevelControlIsMadeVisibleAndGivenItsRootWindow)
     const RCPtr<LControlDescriptor> descriptor = factory->FindControlDescriptor(WString(L"main"));
     descriptor->GetLayout()->visible = false;
 
-    const RCPtr<IRootWindow> window(new TestRootWindow());
+    const RCPtr<IRootWindow> window(new RecordingRootWindow());
     RCPtr<LControl> control;
     ASSERT_EQ(factory->CreateTopLevelControl(control, WString(L"main"), window), S_OK);
     EXPECT_TRUE(descriptor->GetLayout()->visible);

@@ -69,6 +69,9 @@ ORVRESULT LGDIRenderer::RenderStart(const ConstRCPtr<LRenderContextInfo>& contex
 {
     LRenderer::RenderStart(context);
     mCurrent = dynamic_cast<LGDIRenderContextInfo*>(GetCurrentRenderContext());
+    // Another graphics, or one kept from the last frame: its clip is set again when drawing.
+    mClipKnown = false;
+    mAppliedClipRegion = nullptr;
     if (mCurrent == nullptr)
     {
         // A context of another back-end has no surfaces to start.
@@ -114,6 +117,8 @@ ORVRESULT LGDIRenderer::RenderFinish(const ConstRCPtr<LRenderContextInfo>& conte
         mCurrent.GetMutable()->Flush();
     }
     mCurrent = nullptr;
+    mClipKnown = false;
+    mAppliedClipRegion = nullptr;
     LRenderer::RenderFinish(context);
     if (GetRenderContextCount() != 0)
     {

@@ -7,7 +7,9 @@
 // own, so measuring needs neither a window nor a frame.
 //
 // Failing GDI+ calls never throw: their status is recorded on the object they acted on and
-// drawing goes on. Coordinates are pixels at 96 DPI; font sizes are points.
+// drawing goes on. Coordinates are pixels at 96 DPI; font sizes are points. Every drawing call
+// multiplies its colours by the render state's alpha and is clipped to the state's clip region as
+// well as to its clip rectangle.
 //
 // UI thread only; GdiplusStartup must have run before a renderer is made.
 #pragma once
@@ -119,8 +121,26 @@ private:
     // Makes the picture of a bitmap at a size for the bitmap cache.
     void MakePicture(const LBitmap& bitmap, const RectT<LONG>& destination, int mode,
                      RCPtr<LCachedBitmap>& cached);
+    // Draws the bitmap fitted to the destination's size into a new picture; false when it
+    // could not be made.
+    bool DrawPicture(const LBitmap& bitmap, const RectT<LONG>& destination, int mode,
+                     GdiplusBitmap& picture);
+    // Draws the bitmap at the destination with its alpha multiplied (in 0..1), bypassing the
+    // bitmap cache.
+    void DrawFadedPicture(const LBitmap& bitmap, const RectT<LONG>& destination, int mode,
+                          float alpha);
     // The purge of the bitmap cache, when its time has come.
     void PurgeWhenDue();
+    // The colour with its alpha multiplied by the state's.
+    ColorRGBA Faded(const ColorRGBA& color) const;
+    // Brings the graphics' clip in line with the state before a drawing call: the clip rectangle
+    // and, when the state has one, the clip region.
+    void ApplyClipRegion();
+
+    // The clip region the current graphics is clipped to, valid while mClipKnown: the graphics'
+    // clip is otherwise set again before the next drawing call.
+    ConstRCPtr<LHolder<LRegion>> mAppliedClipRegion;
+    bool mClipKnown = false;
 
     float mScale = 1.0f;
     ConstRCPtr<LGDIRenderContextInfo> mCurrent;

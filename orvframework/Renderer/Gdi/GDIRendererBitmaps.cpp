@@ -14,6 +14,48 @@ REAL Limited(LONG value)
     return static_cast<REAL>(std::clamp<LONG>(value, -8388608, 8388608));
 }
 
+// Image attributes that multiply alpha by the factor.
+class FadingAttributes
+{
+public:
+    explicit FadingAttributes(float alpha)
+    {
+        if (GdipCreateImageAttributes(&mAttributes) != Gdiplus::Ok)
+        {
+            mAttributes = nullptr;
+            return;
+        }
+        Gdiplus::ColorMatrix matrix{};
+        for (int i = 0; i < 5; ++i)
+        {
+            matrix.m[i][i] = 1.0f;
+        }
+        matrix.m[3][3] = alpha;
+        if (GdipSetImageAttributesColorMatrix(mAttributes, Gdiplus::ColorAdjustTypeBitmap, TRUE,
+                                              &matrix, nullptr,
+                                              Gdiplus::ColorMatrixFlagsDefault) != Gdiplus::Ok)
+        {
+            GdipDisposeImageAttributes(mAttributes);
+            mAttributes = nullptr;
+        }
+    }
+    ~FadingAttributes()
+    {
+        if (mAttributes != nullptr)
+        {
+            GdipDisposeImageAttributes(mAttributes);
+        }
+    }
+    FadingAttributes(const FadingAttributes&) = delete;
+    FadingAttributes& operator=(const FadingAttributes&) = delete;
+
+    // Null when they could not be made.
+    GpImageAttributes* Get() const { return mAttributes; }
+
+private:
+    GpImageAttributes* mAttributes = nullptr;
+};
+
 // The other back-end's context, or an on-screen one, is no source.
 LGDIRenderContextInfo* OffscreenContext(const ConstRCPtr<LRenderContextInfo>& context)
 {
@@ -42,6 +84,17 @@ ORVRESULT LGDIRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap,
         bitmap->GetWidth() == destination.width && bitmap->GetHeight() == destination.height
             ? kResizeStretch
             : resizeType;
+    ApplyClipRegion();
+    const float alpha = GetAlpha();
+    if (alpha < 1.0f)
+    {
+        // A cached bitmap is drawn as it is: a faded bitmap is drawn from its picture.
+        if (alpha > 0.0f)
+        {
+            DrawFadedPicture(*bitmap, destination, mode, alpha);
+        }
+        return S_OK;
+    }
     const BitmapKey key(bitmap, destination.width, destination.height, mode);
     RCPtr<LCachedBitmap>& entry = mBitmapCache.GetEntry(key, false);
     if (entry == nullptr)
@@ -63,12 +116,39 @@ void LGDIRenderer::MakePicture(const LBitmap& bitmap, const RectT<LONG>& destina
 {
     GdiplusGraphics& g = mCurrent.GetMutable()->GetGraphics();
     GdiplusBitmap picture;
+    if (DrawPicture(bitmap, destination, mode, picture))
+    {
+        cached = new LCachedBitmap(picture.Get(), g.Get());
+    }
+}
+
+void LGDIRenderer::DrawFadedPicture(const LBitmap& bitmap, const RectT<LONG>& destination, int mode,
+                                    float alpha)
+{
+    GdiplusBitmap picture;
+    FadingAttributes attributes(alpha);
+    if (attributes.Get() == nullptr || !DrawPicture(bitmap, destination, mode, picture))
+    {
+        return;
+    }
+    GdiplusGraphics& g = mCurrent.GetMutable()->GetGraphics();
+    const auto width = static_cast<REAL>(destination.width);
+    const auto height = static_cast<REAL>(destination.height);
+    g.Record(GdipDrawImageRectRect(g.Get(), picture.Get(), static_cast<REAL>(destination.x),
+                                   static_cast<REAL>(destination.y), width, height, 0, 0, width,
+                                   height, Gdiplus::UnitPixel, attributes.Get(), nullptr, nullptr));
+}
+
+bool LGDIRenderer::DrawPicture(const LBitmap& bitmap, const RectT<LONG>& destination, int mode,
+                               GdiplusBitmap& picture)
+{
+    GdiplusGraphics& g = mCurrent.GetMutable()->GetGraphics();
     GpBitmap* createdPicture = nullptr;
     if (picture.Record(GdipCreateBitmapFromGraphics(destination.width, destination.height, g.Get(),
                                                     &createdPicture)) != Gdiplus::Ok)
     {
         bitmap.RecordStatus(picture.GetLastStatus());
-        return;
+        return false;
     }
     picture.Reset(createdPicture);
     GdiplusGraphics pg;
@@ -76,7 +156,7 @@ void LGDIRenderer::MakePicture(const LBitmap& bitmap, const RectT<LONG>& destina
     if (pg.Record(GdipGetImageGraphicsContext(picture.Get(), &createdGraphics)) != Gdiplus::Ok)
     {
         bitmap.RecordStatus(pg.GetLastStatus());
-        return;
+        return false;
     }
     pg.Reset(createdGraphics);
 
@@ -150,7 +230,7 @@ void LGDIRenderer::MakePicture(const LBitmap& bitmap, const RectT<LONG>& destina
             break;
     }
     bitmap.RecordStatus(pg.GetLastStatus());
-    cached = new LCachedBitmap(picture.Get(), g.Get());
+    return true;
 }
 
 ORVRESULT LGDIRenderer::DrawRenderContext(const ConstRCPtr<LRenderContextInfo>& source,
@@ -166,10 +246,24 @@ ORVRESULT LGDIRenderer::DrawRenderContext(const ConstRCPtr<LRenderContextInfo>& 
     {
         return E_FAIL;
     }
+    ApplyClipRegion();
     GdiplusGraphics& g = mCurrent.GetMutable()->GetGraphics();
+    GpBitmap* image = from->GetFrontSurface().GetBitmap().Get();
+    const float alpha = GetAlpha();
+    if (alpha < 1.0f)
+    {
+        FadingAttributes attributes(alpha);
+        const auto width = static_cast<REAL>(sourceRect.width);
+        const auto height = static_cast<REAL>(sourceRect.height);
+        const Gdiplus::Status status = g.Record(GdipDrawImageRectRect(
+            g.Get(), image, static_cast<REAL>(destination.x), static_cast<REAL>(destination.y),
+            width, height, static_cast<REAL>(sourceRect.x), static_cast<REAL>(sourceRect.y), width,
+            height, Gdiplus::UnitPixel, attributes.Get(), nullptr, nullptr));
+        return status == Gdiplus::Ok && attributes.Get() != nullptr ? S_OK : E_FAIL;
+    }
     const Gdiplus::Status status = g.Record(GdipDrawImagePointRectI(
-        g.Get(), from->GetFrontSurface().GetBitmap().Get(), destination.x, destination.y,
-        sourceRect.x, sourceRect.y, sourceRect.width, sourceRect.height, Gdiplus::UnitPixel));
+        g.Get(), image, destination.x, destination.y, sourceRect.x, sourceRect.y, sourceRect.width,
+        sourceRect.height, Gdiplus::UnitPixel));
     return status == Gdiplus::Ok ? S_OK : E_FAIL;
 }
 
@@ -183,6 +277,8 @@ ORVRESULT LGDIRenderer::ScrollRenderContext(const ConstRCPtr<LRenderContextInfo>
     }
     RCPtr<LGDIRendererOffscreenSurface> old(&target->GetFrontSurface());
     target->SwapSurfaces();
+    // The other surface's graphics has a clip of its own.
+    mClipKnown = false;
     GdiplusGraphics& front = target->GetGraphics();
     front.Record(GdipGraphicsClear(front.Get(), 0));
     GpBitmap* oldBitmap = old->GetBitmap().Get();

@@ -1,5 +1,7 @@
-// The GDI+ renderer's rectangles, lines, colour lists, clip and translation.
+// The GDI+ renderer's rectangles, lines, colour lists, clip, clip region, alpha and translation.
 #include "Renderer/Gdi/GDIRenderer.h"
+
+#include "Utilities/Storage/Array.h"
 
 #include <algorithm>
 
@@ -11,10 +13,11 @@ ORVRESULT LGDIRenderer::DrawRect(const RectT<LONG>& rect, const ColorRGBA& color
     {
         return S_OK;
     }
+    ApplyClipRegion();
     GdiplusGraphics& g = mCurrent.GetMutable()->GetGraphics();
     GpPen* created = nullptr;
     GdiplusPen pen;
-    if (pen.Record(GdipCreatePen1(ColorFromFloatRGBA(color), lineWidth, Gdiplus::UnitWorld,
+    if (pen.Record(GdipCreatePen1(ColorFromFloatRGBA(Faded(color)), lineWidth, Gdiplus::UnitWorld,
                                   &created)) != Gdiplus::Ok)
     {
         return S_OK;
@@ -30,12 +33,12 @@ ORVRESULT LGDIRenderer::FillRect(const RectT<LONG>& rect, const ColorRGBA& color
     {
         return S_OK;
     }
-    const ARGB argb = ColorFromFloatRGBA(color);
+    const ARGB argb = ColorFromFloatRGBA(Faded(color));
     LGDIRenderContextInfo& current = *mCurrent.GetMutable();
     if (!blend)
     {
-        // The pixels are replaced in surface coordinates, without origin or clip, and only
-        // those that lie on the surface.
+        // The pixels are replaced in surface coordinates, without origin, clip or clip region,
+        // and only those that lie on the surface.
         GdiplusBitmap& bitmap = current.GetFrontSurface().GetBitmap();
         const SizeT<LONG> size = current.GetFrontSurface().GetSize();
         const long long left = std::max<long long>(rect.x, 0);
@@ -54,6 +57,7 @@ ORVRESULT LGDIRenderer::FillRect(const RectT<LONG>& rect, const ColorRGBA& color
         }
         return S_OK;
     }
+    ApplyClipRegion();
     GdiplusGraphics& g = current.GetGraphics();
     GpSolidFill* created = nullptr;
     GdiplusSolidBrush brush;
@@ -109,10 +113,11 @@ ORVRESULT LGDIRenderer::DrawLine(const PointT<float>& from, const PointT<float>&
     {
         return S_OK;
     }
+    ApplyClipRegion();
     GdiplusGraphics& g = mCurrent.GetMutable()->GetGraphics();
     GpPen* created = nullptr;
     GdiplusPen pen;
-    if (pen.Record(GdipCreatePen1(ColorFromFloatRGBA(color), width, Gdiplus::UnitWorld,
+    if (pen.Record(GdipCreatePen1(ColorFromFloatRGBA(Faded(color)), width, Gdiplus::UnitWorld,
                                   &created)) != Gdiplus::Ok)
     {
         return S_OK;
@@ -132,9 +137,64 @@ ORVRESULT LGDIRenderer::SetClipRect(const RectT<double>& clip)
     LGDIRenderContextInfo& current = *mCurrent.GetMutable();
     const RectT<double>& state = current.GetState().clip;
     GdiplusGraphics& g = current.GetGraphics();
-    return g.Record(GdipSetClipRect(g.Get(), static_cast<REAL>(state.x), static_cast<REAL>(state.y),
-                                    static_cast<REAL>(state.width), static_cast<REAL>(state.height),
-                                    Gdiplus::CombineModeReplace));
+    const Gdiplus::Status status =
+        g.Record(GdipSetClipRect(g.Get(), static_cast<REAL>(state.x), static_cast<REAL>(state.y),
+                                 static_cast<REAL>(state.width), static_cast<REAL>(state.height),
+                                 Gdiplus::CombineModeReplace));
+    // The rectangle replaced any clip region the graphics had.
+    mAppliedClipRegion = nullptr;
+    mClipKnown = status == Gdiplus::Ok;
+    return status;
+}
+
+ColorRGBA LGDIRenderer::Faded(const ColorRGBA& color) const
+{
+    ColorRGBA faded = color;
+    faded.alpha *= GetAlpha();
+    return faded;
+}
+
+void LGDIRenderer::ApplyClipRegion()
+{
+    LGDIRenderContextInfo& current = *mCurrent.GetMutable();
+    const RenderState& state = current.GetState();
+    if (mClipKnown && mAppliedClipRegion == state.clipRegion)
+    {
+        return;
+    }
+    if (LGDIRenderer::SetClipRect(state.clip) != Gdiplus::Ok || state.clipRegion == nullptr)
+    {
+        return;
+    }
+    // The region is in the context's own coordinates, the graphics' clip in current ones.
+    GdiplusRegion region;
+    GpRegion* created = nullptr;
+    const GpRectF none{0, 0, 0, 0};
+    if (region.Record(GdipCreateRegionRect(&none, &created)) != Gdiplus::Ok)
+    {
+        mClipKnown = false;
+        return;
+    }
+    region.Reset(created);
+    Array<RectT<LONG>> rects;
+    state.clipRegion->GetValue().GetRects(rects);
+    for (unsigned int i = 0; i < rects.GetCount(); ++i)
+    {
+        const RectT<LONG>& r = rects.GetConstElementPointer(i);
+        const GpRectF rect{static_cast<REAL>(r.x - state.origin.x),
+                           static_cast<REAL>(r.y - state.origin.y), static_cast<REAL>(r.width),
+                           static_cast<REAL>(r.height)};
+        region.Record(GdipCombineRegionRect(region.Get(), &rect, Gdiplus::CombineModeUnion));
+    }
+    GdiplusGraphics& g = current.GetGraphics();
+    if (region.GetLastStatus() != Gdiplus::Ok ||
+        g.Record(GdipSetClipRegion(g.Get(), region.Get(), Gdiplus::CombineModeIntersect)) !=
+            Gdiplus::Ok)
+    {
+        mClipKnown = false;
+        return;
+    }
+    mAppliedClipRegion = state.clipRegion;
 }
 
 ORVRESULT LGDIRenderer::Translate(const PointT<double>& offset)

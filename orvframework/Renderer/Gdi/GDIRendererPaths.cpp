@@ -68,7 +68,8 @@ ORVRESULT LGDIRenderer::DrawCachedPath(PathKind kind, PolylineT<float>& points,
     // The entry may be taken by another polyline while this one draws: keep the path alive.
     RCPtr<LGraphicsPath> drawn = cached;
 
-    const ARGB argb = ColorFromFloatRGBA(color);
+    ApplyClipRegion();
+    const ARGB argb = ColorFromFloatRGBA(Faded(color));
     GdiplusPen pen;
     GdiplusSolidBrush brush;
     if (kind == PathKind::FilledPolygon)

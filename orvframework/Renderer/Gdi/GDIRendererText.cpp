@@ -194,11 +194,13 @@ ORVRESULT LGDIRenderer::DrawString(const WString& text, const ConstRCPtr<LFont>&
     }
     GdiplusSolidBrush brush;
     GpSolidFill* created = nullptr;
-    if (brush.Record(GdipCreateSolidFill(ColorFromFloatRGBA(color), &created)) != Gdiplus::Ok)
+    if (brush.Record(GdipCreateSolidFill(ColorFromFloatRGBA(Faded(color)), &created)) !=
+        Gdiplus::Ok)
     {
         return S_OK;
     }
     brush.Reset(created);
+    ApplyClipRegion();
     GdiplusGraphics& g = mCurrent.GetMutable()->GetGraphics();
     // The layout box starts one pixel above the given point.
     const Gdiplus::RectF layout{static_cast<REAL>(position.x), static_cast<REAL>(position.y - 1), 0,

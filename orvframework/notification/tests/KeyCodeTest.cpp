@@ -95,3 +95,62 @@ TEST(KeyNames, NamesAndKeys)
     // 149 names, of which four share a key with another.
     EXPECT_EQ(named, 145);
 }
+
+TEST(KeyCode, ModifierMaskNeedsEveryFlagOfItsRow)
+{
+    struct Case
+    {
+        DWORD flags;
+        DWORD mask;
+    };
+    const Case cases[] = {
+        {0x0, 0x0},
+        // Shift alone names no side; with the left or the right key it does.
+        {0x8, 0x0},
+        {0x18, 0x1},
+        {0x28, 0x2},
+        {0x38, 0x3},
+        {0x3, 0x4},
+        {0x5, 0x8},
+        {0xC0, 0x10},
+        {0x140, 0x20},
+        {0x600, 0x40},
+        {0xA00, 0x80},
+        // The side flags without their key's flag count for nothing.
+        {0x10 | 0x2 | 0x80, 0x0},
+        {0x18 | 0x3 | 0xC0 | 0x600, 0x1 | 0x4 | 0x10 | 0x40},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(KeyCode::ModifiersFromFlags(c.flags), c.mask) << std::hex << c.flags;
+    }
+}
+
+TEST(KeyCode, CharacterAndVirtualKeyCodesCarryTheModifierBits)
+{
+    struct Case
+    {
+        KeyCode key;
+        LONG code;
+        DWORD mask;
+    };
+    const Case cases[] = {
+        {KeyCode::FromCharacter(L'a', 0), 0x61, 0},
+        {KeyCode::FromCharacter(L'A', KeyCode::kFlagShift | 0x10), 0x02000041, 0x1},
+        {KeyCode::FromCharacter(3, KeyCode::kFlagCtrl | 0x2), 0x01000003, 0x4},
+        {KeyCode::FromCharacter(0, KeyCode::kFlagCtrl | KeyCode::kFlagAlt), 0x05000000, 0},
+        {KeyCode::FromCharacter(L'x', KeyCode::kFlagCmd | KeyCode::kFlagInput), 0x18000078, 0},
+        {KeyCode::FromVirtualKey(0x73, true, KeyCode::kFlagAlt), 0x24730000, 0},
+        {KeyCode::FromVirtualKey(0x73, false, KeyCode::kFlagAlt), 0x04730000, 0},
+        {KeyCode::FromVirtualKey(0x0D, true, KeyCode::kFlagCtrl | KeyCode::kFlagShift), 0x230D0000,
+         0},
+        // The left Windows key is the Cmd modifier.
+        {KeyCode::FromVirtualKey(0x41, true, 0x600), 0x28410000, 0x40},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(c.key.code, c.code) << std::hex << c.code;
+        EXPECT_EQ(c.key.modifiers, c.mask) << std::hex << c.code;
+        EXPECT_EQ(c.key.extra, 0);
+    }
+}

@@ -223,6 +223,31 @@ using NotificationUnhookProc = void (*)(ULONG_PTR token);
 // Called while an image is drawn; returning TRUE stops the drawing (Aborted).
 using DrawImageAbort = BOOL (*)(void* data);
 
+// Which drawing a colour adjustment of image attributes applies to.
+enum ColorAdjustType : int
+{
+    ColorAdjustTypeDefault = 0,
+    ColorAdjustTypeBitmap = 1,
+    ColorAdjustTypeBrush = 2,
+    ColorAdjustTypePen = 3,
+    ColorAdjustTypeText = 4,
+    ColorAdjustTypeCount = 5,
+    ColorAdjustTypeAny = 6,
+};
+
+enum ColorMatrixFlags : int
+{
+    ColorMatrixFlagsDefault = 0,
+    ColorMatrixFlagsSkipGrays = 1,
+    ColorMatrixFlagsAltGray = 2,
+};
+
+// A colour transform: a row vector (r, g, b, a, 1) times the matrix, channels in 0..1.
+struct ColorMatrix
+{
+    REAL m[5][5];
+};
+
 struct GdiplusStartupInput
 {
     UINT GdiplusVersion = 1; // 1 or 2
@@ -378,6 +403,9 @@ GpStatus GdipResetWorldTransform(GpGraphics* graphics);
 // is set. Replace and Intersect are the combinations this layer draws.
 GpStatus GdipSetClipRect(GpGraphics* graphics, REAL x, REAL y, REAL width, REAL height,
                          Gdiplus::CombineMode mode);
+// Clips to the region (Replace), or to what the clip and the region share (Intersect); the
+// region's rectangles are moved by the world transform like a clip rectangle.
+GpStatus GdipSetClipRegion(GpGraphics* graphics, GpRegion* region, Gdiplus::CombineMode mode);
 GpStatus GdipResetClip(GpGraphics* graphics);
 // Fills the clip with the colour, replacing the pixels.
 GpStatus GdipGraphicsClear(GpGraphics* graphics, ARGB color);
@@ -417,7 +445,7 @@ GpStatus GdipDrawPath(GpGraphics* graphics, GpPen* pen, GpPath* path);
 GpStatus GdipFillPath(GpGraphics* graphics, GpBrush* brush, GpPath* path);
 // Draws the source rectangle of the image (in srcUnit, which must be UnitPixel) into the
 // destination rectangle, scaled with the graphics' interpolation mode; negative destination sizes
-// mirror the image. Image attributes are not drawn with (NotImplemented when given).
+// mirror the image. Of image attributes the colour matrix that scales alpha is applied.
 GpStatus GdipDrawImageRectRect(GpGraphics* graphics, GpImage* image, REAL dstx, REAL dsty,
                                REAL dstwidth, REAL dstheight, REAL srcx, REAL srcy, REAL srcwidth,
                                REAL srcheight, GpUnit srcUnit, const GpImageAttributes* attributes,
@@ -464,8 +492,25 @@ GpStatus GdipSetStringFormatMeasurableCharacterRanges(GpStringFormat* format, IN
                                                       const Gdiplus::CharacterRange* ranges);
 GpStatus GdipGetStringFormatMeasurableCharacterRangeCount(GpStringFormat* format, INT* count);
 GpStatus GdipCreateRegion(GpRegion** region); // the infinite region
+// A region of one rectangle (an empty rectangle gives the empty region).
+GpStatus GdipCreateRegionRect(const GpRectF* rect, GpRegion** region);
+// Combines a rectangle into the region: CombineModeReplace, CombineModeIntersect and
+// CombineModeUnion; the other modes are NotImplemented.
+GpStatus GdipCombineRegionRect(GpRegion* region, const GpRectF* rect, Gdiplus::CombineMode mode);
 GpStatus GdipDeleteRegion(GpRegion* region);
 GpStatus GdipGetRegionBounds(GpRegion* region, GpGraphics* graphics, GpRectF* bounds);
+
+// ---- Image attributes ----
+GpStatus GdipCreateImageAttributes(GpImageAttributes** attributes);
+GpStatus GdipDisposeImageAttributes(GpImageAttributes* attributes);
+// Sets (enableFlag TRUE) or clears the colour matrix of the default or bitmap adjustment. Only a
+// matrix that scales alpha alone is applied (the identity but for m[3][3] in 0..1), without
+// gray handling; other matrices, adjustment types and flags are NotImplemented.
+GpStatus GdipSetImageAttributesColorMatrix(GpImageAttributes* attributes,
+                                           Gdiplus::ColorAdjustType type, BOOL enableFlag,
+                                           const Gdiplus::ColorMatrix* colorMatrix,
+                                           const Gdiplus::ColorMatrix* grayMatrix,
+                                           Gdiplus::ColorMatrixFlags flags);
 // Text layout: lines break at '\n' and, when the layout rectangle has a width, wrap at blanks
 // before the width is passed (not with StringFormatFlagsNoWrap). The text starts one sixth of
 // the em size right of the rectangle's left edge; the first line's top is the rectangle's top. A

@@ -589,6 +589,9 @@ constexpr int VK_OEM_102 = 0xE2;
 SHORT GetKeyState(int virtualKey);
 // The key's state now, as the window system last reported it: high bit down.
 SHORT GetAsyncKeyState(int virtualKey);
+// Copies 256 key states (bit 0x80 down, bit 0x01 toggled) into the state GetKeyState reads;
+// the state the window system reports does not change. FALSE for a null array.
+BOOL SetKeyboardState(PBYTE keyState);
 
 // The window that receives all mouse input while set, wherever the pointer is. Returns the
 // previous capture window. WM_CAPTURECHANGED (lParam the new window) goes to the window that

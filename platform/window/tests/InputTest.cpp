@@ -189,6 +189,32 @@ TEST_F(WindowInput, KeysBecomeVirtualKeysWithTheirKeyDataAndState)
     EXPECT_NE(system[1].lParam & (1 << 29), 0);
 }
 
+TEST_F(WindowInput, ASetKeyboardStateIsWhatGetKeyStateReadsUntilTheNextKeyMessage)
+{
+    EXPECT_FALSE(SetKeyboardState(nullptr));
+    BYTE state[256] = {};
+    state[VK_CONTROL] = 0x80;
+    state[VK_LCONTROL] = 0x80;
+    state[VK_CAPITAL] = 0x01;
+    ASSERT_TRUE(SetKeyboardState(state));
+    EXPECT_EQ(GetKeyState(VK_CONTROL) & 0xFFFF, 0x8000);
+    EXPECT_EQ(GetKeyState(VK_LCONTROL) & 0xFFFF, 0x8000);
+    EXPECT_EQ(GetKeyState(VK_CAPITAL) & 0xFFFF, 0x0001);
+    EXPECT_EQ(GetKeyState(VK_SHIFT), 0);
+    // What the window system reports stays as it was.
+    EXPECT_EQ(GetAsyncKeyState(VK_CONTROL), 0);
+    // A key message taken updates the state of its key only.
+    PushKey(window, SDL_SCANCODE_RSHIFT, SDLK_RSHIFT, true);
+    PumpAll();
+    EXPECT_NE(GetKeyState(VK_SHIFT) & 0x8000, 0);
+    EXPECT_NE(GetKeyState(VK_CONTROL) & 0x8000, 0);
+    PushKey(window, SDL_SCANCODE_RSHIFT, SDLK_RSHIFT, false);
+    PumpAll();
+    const BYTE cleared[256] = {};
+    ASSERT_TRUE(SetKeyboardState(const_cast<PBYTE>(cleared)));
+    EXPECT_EQ(GetKeyState(VK_CONTROL), 0);
+}
+
 TEST_F(WindowInput, TypedTextGivesOneCharacterPerCodePoint)
 {
     SDL_Event event{};

@@ -55,8 +55,8 @@ ARGB PixelAt(GpBitmap* bitmap, int x, int y)
 
 TEST(WindowDisplay, AWindowDrawnThroughItsGraphicsShowsOnTheScreen)
 {
-    VirtualDisplay display;
-    ASSERT_TRUE(display.Start()) << "Xvfb did not start";
+    OrvTest::VirtualDisplay display;
+    ASSERT_TRUE(display.Start(640, 480)) << "Xvfb did not start";
     setenv("DISPLAY", display.Name().c_str(), 1);
     setenv("SDL_VIDEODRIVER", "x11", 1);
     // The test's own display has no session bus beside it.

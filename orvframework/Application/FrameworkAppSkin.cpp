@@ -1,0 +1,61 @@
+// Skin selection: one skin of the loaded set is applied to every open window and fixes the
+// application's skin font.
+#include "Application/FrameworkApp.h"
+
+#include "ControlBase/Control.h"
+#include "System/RootWindow.h"
+#include "System/WindowOSServices.h"
+#include "Utilities/Debug/DebugOutput.h"
+#include "Utilities/Globals.h"
+
+namespace Orv
+{
+int LFrameworkApp::GetStoredSkinIndex()
+{
+    // The index is kept in the user settings file; without one it reads 0.
+    return 0;
+}
+
+ORVRESULT LFrameworkApp::SetSkin(int index)
+{
+    const int count = mFactory ? static_cast<int>(mFactory->GetSkinCount()) : 0;
+    if (count == 0)
+    {
+        GetDebugOutput().Narrow() << "SetSkin: no skin is loaded" << std::endl;
+        return E_FAIL;
+    }
+    // Every reader of the current skin relies on an index inside the loaded skins.
+    index = index < 0 ? 0 : (index > count - 1 ? count - 1 : index);
+
+    WString fontName;
+    float fontSize = 0;
+    int fontStyle = 0;
+    ORV_REQUIRE_SUCCESS(GetSystemFont(fontName, fontSize, fontStyle));
+    mFactory->SetCurrentSkinIndex(index);
+    mFactory->GetSkinFontSettings(fontName, fontSize, fontStyle);
+    mSkinFont = LFont::GetFont(fontName, fontSize, fontStyle);
+
+    const unsigned int windows = mRootWindows.GetCount();
+    for (unsigned int i = 0; i < windows && i < mRootWindows.GetCount(); ++i)
+    {
+        const RCPtr<LRootWindow> window = mRootWindows.GetConstElementPointer(i);
+        IWindowOSServices* services = window->GetServices();
+        const bool active = services != nullptr && services->IsActive();
+        if (active)
+        {
+            window->HandleFocusLost();
+        }
+        if (const RCPtr<LControl>& root = window->GetRootControl())
+        {
+            mFactory->ReapplyDescriptor(root);
+        }
+        const RectT<LONG> client = window->GetClientRect();
+        window->InvalidateControl(RectT<LONG>(0, 0, client.width, client.height));
+        if (active)
+        {
+            window->RestoreFocus();
+        }
+    }
+    return S_OK;
+}
+} // namespace Orv

@@ -1,0 +1,111 @@
+// A framework window on a real X display the test starts itself (Xvfb): the skin fixture's
+// control tree drawn through the GDI+ renderer, photographed from the X display, and checked
+// pixel by pixel. The screenshot stays as a test artefact.
+#include "TestApplication.h"
+#include "TestControls.h"
+#include "VirtualDisplay.h"
+
+#include "System/WindowOSServices.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+
+using namespace Orv;
+using namespace OrvTest;
+
+namespace
+{
+// The X server, started before the application and stopped after it, so that no window call
+// finds its display gone.
+class DisplayHolder
+{
+protected:
+    DisplayHolder()
+    {
+        mStarted = mDisplay.Start(640, 480);
+        if (mStarted)
+        {
+            setenv("DISPLAY", mDisplay.Name().c_str(), 1);
+            setenv("SDL_VIDEODRIVER", "x11", 1);
+            // The test's own display has no session bus beside it.
+            setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/orv-test-bus", 1);
+        }
+    }
+
+    VirtualDisplay mDisplay;
+    bool mStarted = false;
+};
+
+class SystemDisplay : private DisplayHolder, public ApplicationFixture
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(mStarted) << "Xvfb did not start"; }
+    const std::string& DisplayName() const { return mDisplay.Name(); }
+};
+
+Gdiplus::ARGB PixelAt(Gdiplus::GpBitmap* bitmap, LONG x, LONG y)
+{
+    Gdiplus::ARGB color = 0;
+    GdipBitmapGetPixel(bitmap, x, y, &color);
+    return color;
+}
+} // namespace
+
+TEST_F(SystemDisplay, TheSkinnedControlTreeShowsOnTheScreen)
+{
+    const RCPtr<LRootWindow> main = MakeMainWindow();
+    ASSERT_TRUE(main);
+    IWindowOSServices* services = main->GetServices();
+    ASSERT_NE(services, nullptr);
+    // Until the window has been painted and shown on the display.
+    PumpMessages();
+    services->Redraw();
+    PumpMessages();
+    const PointT<LONG> origin = services->ClientToScreen(PointT<LONG>(0, 0));
+
+    const std::string shot = std::string(ORV_TEST_ARTEFACTS) + "/framework-window-on-display.png";
+    mkdir(ORV_TEST_ARTEFACTS, 0755);
+    const std::string command = "import -display " + DisplayName() + " -window root " + shot;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+
+    Gdiplus::GpBitmap* screen = nullptr;
+    const std::wstring wide(shot.begin(), shot.end());
+    ASSERT_EQ(GdipCreateBitmapFromFile(wide.c_str(), &screen), Gdiplus::Ok);
+    UINT width = 0;
+    GdipGetImageWidth(screen, &width);
+    EXPECT_EQ(width, 640u);
+    struct Case
+    {
+        LONG x;
+        LONG y;
+        Gdiplus::ARGB color;
+    };
+    // Client points of the fixture: the window, left, the floating panel above left and the
+    // window, right, inner, the floating panel's own floating child.
+    const Case cases[] = {
+        {5, 5, 0xFF404040},     {319, 199, 0xFF404040}, {20, 20, 0xFFE02020},
+        {119, 25, 0xFFE02020},  {120, 25, 0xFF404040},  {119, 99, 0xFF20C040},
+        {30, 50, 0xFFE02020},   {100, 70, 0xFF20C040},  {140, 110, 0xFF20C040},
+        {155, 90, 0xFF2040E0},  {249, 99, 0xFF2040E0},  {165, 35, 0xFFF0E020},
+        {199, 59, 0xFFF0E020},  {200, 60, 0xFF2040E0},  {130, 125, 0xFFE02020},
+        {149, 139, 0xFFE02020}, {150, 139, 0xFF404040},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(PixelAt(screen, origin.x + c.x, origin.y + c.y), c.color) << c.x << "," << c.y;
+    }
+    // The label's white text lies somewhere on its row.
+    int white = 0;
+    for (LONG x = 20; x < 220; ++x)
+    {
+        for (LONG y = 140; y < 164; ++y)
+        {
+            white += PixelAt(screen, origin.x + x, origin.y + y) == 0xFFFFFFFF ? 1 : 0;
+        }
+    }
+    EXPECT_GT(white, 10);
+    GdipDisposeImage(screen);
+}

@@ -1,0 +1,71 @@
+#include "VirtualDisplay.h"
+
+#include <csignal>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace OrvTest
+{
+namespace
+{
+bool Exists(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+} // namespace
+
+bool VirtualDisplay::Start(int width, int height)
+{
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    for (int number = 300 + getpid() % 100; number < 500; ++number)
+    {
+        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+        const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
+        if (Exists(socket) || Exists(lock))
+        {
+            continue;
+        }
+        mName = ":" + std::to_string(number);
+        const char* argv[] = {"Xvfb",         mName.c_str(), "-screen", "0",
+                              screen.c_str(), "-nolisten",   "tcp",     nullptr};
+        if (posix_spawnp(&mPid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+        {
+            mPid = 0;
+            return false;
+        }
+        // The server is up once its socket is there (looked at every 20 ms).
+        for (int i = 0; i < 500; ++i)
+        {
+            if (Exists(socket))
+            {
+                return true;
+            }
+            int status = 0;
+            if (waitpid(mPid, &status, WNOHANG) == mPid)
+            {
+                mPid = 0;
+                break;
+            }
+            usleep(20000);
+        }
+        Stop();
+    }
+    return false;
+}
+
+void VirtualDisplay::Stop()
+{
+    if (mPid > 0)
+    {
+        kill(mPid, SIGTERM);
+        int status = 0;
+        waitpid(mPid, &status, 0);
+        mPid = 0;
+    }
+}
+} // namespace OrvTest
