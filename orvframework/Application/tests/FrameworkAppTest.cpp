@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <stdexcept>
+#include <string>
 
 using namespace Orv;
 using namespace OrvTest;
@@ -158,6 +160,57 @@ TEST(FrameworkAppRun, AFailedMessageLoopShowsTheLocalizedErrorAndAsksToExit)
         application = nullptr;
         SetControlFactory(nullptr);
     }
+}
+
+TEST(FrameworkStrings, TheOpenGLErrorTextsAreTranslatedWithTheirFormatsInOrder)
+{
+    // The OpenGL renderer fills in only %d then %s; a translation must keep both, in that order.
+    const wchar_t* const ids[] = {
+        L"GL_ERROR_CAPTION",
+        L"GL_ERROR_UPDATE_DRIVER",
+        L"GL_ERROR_MESSAGE_CHOOSE_PIXEL_FORMAT",
+        L"GL_ERROR_MESSAGE_SET_PIXEL_FORMAT",
+        L"GL_ERROR_MESSAGE_CREATE_CONTEXT",
+        L"GL_ERROR_MESSAGE_GET_PROC_ADDRESS",
+        L"GL_ERROR_MESSAGE_MAKE_CONTEXT_CURRENT",
+    };
+    // The languages of the test application's own table (the application's language decides
+    // the framework table's).
+    const int languages[] = {0x0009, 0x0007, 0x0404};
+    std::set<std::wstring> captions;
+    for (const int language : languages)
+    {
+        const RCPtr<LControlFactory> factory = MakeFactory(nullptr, language);
+        RCPtr<LStringTable> table;
+        ASSERT_TRUE(factory->GetFrameworkStringTable(table)) << language;
+        for (const wchar_t* id : ids)
+        {
+            WString text;
+            ASSERT_TRUE(table->Lookup(id, text)) << language;
+            const std::wstring value(text.GetBuffer());
+            const bool formatted = std::wstring(id).find(L"PROC_ADDRESS") != std::wstring::npos ||
+                                   std::wstring(id).find(L"MAKE_CONTEXT") != std::wstring::npos;
+            const auto number = value.find(L"%d");
+            const auto name = value.find(L"%s");
+            if (formatted)
+            {
+                EXPECT_TRUE(number != std::wstring::npos && name != std::wstring::npos &&
+                            number < name)
+                    << language;
+            }
+            else
+            {
+                EXPECT_EQ(value.find(L'%'), std::wstring::npos) << language;
+            }
+            if (std::wstring(id) == L"GL_ERROR_CAPTION")
+            {
+                captions.insert(value);
+            }
+        }
+        SetControlFactory(nullptr);
+    }
+    EXPECT_EQ(captions,
+              (std::set<std::wstring>{L"OpenGL Error", L"OpenGL-Fehler", L"OpenGL 錯誤"}));
 }
 
 TEST(FrameworkAppClock, ElapsedSecondsFollowTheMillisecondClockAcrossItsWrap)
