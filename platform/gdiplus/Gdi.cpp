@@ -144,6 +144,16 @@ int ReleaseDC(HWND window, HDC dc)
     return 1;
 }
 
+HWND WindowFromDC(HDC dc)
+{
+    std::lock_guard<std::mutex> lock(gLock);
+    if (LiveContexts().count(dc) == 0)
+    {
+        return nullptr;
+    }
+    return reinterpret_cast<DeviceContext*>(dc)->window;
+}
+
 int GetDeviceCaps(HDC dc, int index)
 {
     std::lock_guard<std::mutex> lock(gLock);

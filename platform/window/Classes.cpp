@@ -44,6 +44,15 @@ std::shared_ptr<WindowClassRecord> FindClass(WindowSystem& system, LPCWSTR name)
     auto found = system.classes.find(Key(name));
     return found == system.classes.end() ? nullptr : found->second;
 }
+void RegisterSystemClasses(WindowSystem& system)
+{
+    // The static control's class: its windows are plain windows here (they draw nothing).
+    auto record = std::make_shared<WindowClassRecord>();
+    record->name = L"STATIC";
+    record->atom = kStaticClassAtom;
+    record->procedure = DefWindowProcW;
+    system.classes[Key(record->name.c_str())] = record;
+}
 } // namespace OrvPlatform::Window::Detail
 
 ATOM RegisterClassW(const WNDCLASSW* windowClass)

@@ -143,7 +143,8 @@ void PresentLocked(WindowSystem& system, HWND window)
 {
     std::lock_guard<std::mutex> guard(system.lock);
     auto record = system.Find(window);
-    if (!record || !record->visible || record->sdl == nullptr || !record->pixels)
+    if (!record || !record->visible || record->sdl == nullptr || !record->pixels ||
+        (SDL_GetWindowFlags(record->sdl) & SDL_WINDOW_OPENGL) != 0)
     {
         return;
     }

@@ -16,7 +16,12 @@ constexpr DWORD kQueueSlice = 50;
 WindowSystem& WindowSystem::Get()
 {
     // Never destroyed: threads may still post while the process exits.
-    static WindowSystem* system = new WindowSystem();
+    static WindowSystem* system = []
+    {
+        auto* made = new WindowSystem();
+        RegisterSystemClasses(*made);
+        return made;
+    }();
     return *system;
 }
 
@@ -142,6 +147,7 @@ bool WindowSystem::EnsureVideo()
         return false;
     }
     wakeEvent = SDL_RegisterEvents(1);
+    SetOpenGLAttributes();
     SDL_StartTextInput();
     videoReady.store(true);
     return true;

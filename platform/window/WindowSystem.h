@@ -214,6 +214,10 @@ public:
     SdlLock& operator=(const SdlLock&) = delete;
 };
 
+// The atom of the predefined class "STATIC".
+constexpr ATOM kStaticClassAtom = 0x8082;
+// Registers the classes every program finds registered (at the making of the window system).
+void RegisterSystemClasses(WindowSystem& system);
 // The class of a name or atom (state lock held).
 std::shared_ptr<WindowClassRecord> FindClass(WindowSystem& system, LPCWSTR name);
 // The window rectangle (screen coordinates) of a record.
@@ -247,7 +251,10 @@ bool TakeDueTimer(WindowSystem& system, DWORD thread, const Filter& filter, bool
 void RemoveTimers(WindowSystem& system, HWND window);
 // Routes one SDL event (state lock held).
 void RouteEvent(WindowSystem& system, const SDL_Event& event);
-// Shows the window's pixels on its SDL window (SDL lock held).
+// Sets the attributes OpenGL windows and their contexts are made with (SDL lock held; video up).
+void SetOpenGLAttributes();
+// Shows the window's pixels on its SDL window, unless OpenGL shows what it draws there (SDL
+// lock held).
 void PresentLocked(WindowSystem& system, HWND window);
 // Hands the window's pixel block to the GDI+ layer, made anew for the current size (state lock
 // held).

@@ -205,3 +205,31 @@ TEST(Polyline, HandlesAreNeverReused)
     PolylineT<float> copy(original);
     EXPECT_NE(PolylineT<float>::GetHandle(copy), PolylineT<float>::GetHandle(original));
 }
+
+TEST(ColorRectList, HandlesAreNeverReusedAndChangesAreFlagged)
+{
+    int previous = 0;
+    for (int i = 0; i < 3; ++i)
+    {
+        ColorRectListT<float> list;
+        const int handle = ColorRectListT<float>::GetHandle(list);
+        EXPECT_NE(handle, previous);
+        previous = handle;
+    }
+    ColorRectListT<float> original;
+    original.AddRect(RectT<float>(1, 2, 3, 4), 0xFF112233u);
+    ColorRectListT<float> copy(original);
+    EXPECT_NE(ColorRectListT<float>::GetHandle(copy), ColorRectListT<float>::GetHandle(original));
+    EXPECT_EQ(copy.GetColor(0), 0xFF112233u);
+    // A cached draw clears the flag; every change that alters the drawing sets it again.
+    original.SetChanged(false);
+    original.SetScale(PointT<float>(2, 2));
+    EXPECT_TRUE(original.IsChanged());
+    original.SetChanged(false);
+    original.AddRect(RectT<float>(0, 0, 1, 1), 0);
+    EXPECT_TRUE(original.IsChanged());
+    copy.SetChanged(false);
+    copy = original;
+    EXPECT_TRUE(copy.IsChanged());
+    EXPECT_EQ(copy.GetCount(), 2u);
+}

@@ -8,18 +8,40 @@
 
 namespace Orv
 {
-// Item: what the index finds (a pointer). GetItemID(item) gives an item's handle.
-// GetHashBits(handle) gives a bucket number below 2^HashBits.
+// Items by handle.
+template <class Item, class Handle>
+class IHashedList
+{
+public:
+    IHashedList() = default;
+    IHashedList(const IHashedList&) = delete;
+    IHashedList& operator=(const IHashedList&) = delete;
+    virtual ~IHashedList() = default;
+
+    // The number of pairs held.
+    virtual int GetCount() const = 0;
+    // Drops every pair.
+    virtual void Clear() = 0;
+    // Holds the item under its handle: true when a new pair was added, false when the pair
+    // already held for that handle now holds this item.
+    virtual bool Add(Item item) = 0;
+    // Where the item held for the handle is stored (it may be replaced through the pointer, and
+    // stays valid until the handle's bucket changes); notFound when the handle is absent.
+    virtual Item* Find(const Handle& handle, Item* notFound) = 0;
+    // Removes the pair of the handle; false when there is none.
+    virtual bool Remove(const Handle& handle) = 0;
+};
+
+// Item: what the index finds. GetItemID(item) gives an item's handle. GetHashBits(handle) gives a
+// bucket number below 2^HashBits.
 template <class Item, class Handle, auto GetItemID, unsigned int HashBits, auto GetHashBits>
-class HashedList
+class HashedList : public IHashedList<Item, Handle>
 {
 public:
     static constexpr unsigned int kBucketCount = 1u << HashBits;
     using PairType = LPair<Handle, Item>;
 
     HashedList() = default;
-    HashedList(const HashedList&) = delete;
-    HashedList& operator=(const HashedList&) = delete;
 
     // The item held for the handle; a null item when there is none.
     Item Find(const Handle& handle) const
@@ -30,9 +52,14 @@ public:
                       : bucket.GetConstElementPointer(static_cast<unsigned int>(at))->second;
     }
 
-    // Holds the item under its handle: true when a new pair was added, false when the pair
-    // already held for that handle now holds this item.
-    bool Add(Item item)
+    Item* Find(const Handle& handle, Item* notFound) override
+    {
+        Bucket& bucket = BucketOf(handle);
+        const int at = IndexIn(bucket, handle);
+        return at < 0 ? notFound : &bucket.GetElementPointer(static_cast<unsigned int>(at))->second;
+    }
+
+    bool Add(Item item) override
     {
         const Handle& handle = GetItemID(item);
         Bucket& bucket = BucketOf(handle);
@@ -47,8 +74,7 @@ public:
         return true;
     }
 
-    // Removes the pair of the handle; false when there is none.
-    bool Remove(const Handle& handle)
+    bool Remove(const Handle& handle) override
     {
         Bucket& bucket = BucketOf(handle);
         const int at = IndexIn(bucket, handle);
@@ -61,8 +87,16 @@ public:
         return true;
     }
 
-    // The number of pairs held.
-    int GetCount() const { return mCount; }
+    void Clear() override
+    {
+        for (Bucket& bucket : mBuckets)
+        {
+            bucket.RemoveAll();
+        }
+        mCount = 0;
+    }
+
+    int GetCount() const override { return mCount; }
 
 private:
     using Bucket = RCPtrArray<PairType>;

@@ -1,7 +1,7 @@
 // A reference-counted pair of two values, as hashed lists keep their keys and items.
 #pragma once
 
-#include "ObjectBase/RefCountedObject.h"
+#include "ObjectBase/TaggableObject.h"
 #include "ObjectBase/TypeName.h"
 #include "Utilities/Storage/StringT.h"
 
@@ -15,7 +15,7 @@ WString KeyToString()
 }
 
 template <class First, class Second>
-class LPair : public LRefCountedObject
+class LPair : public LTaggableObject
 {
 public:
     LPair(const First& firstValue, const Second& secondValue)

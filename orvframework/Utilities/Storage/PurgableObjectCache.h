@@ -68,6 +68,16 @@ public:
         return entry->object;
     }
 
+    // Drops the object and use record of the key's entry; the entry keeps its key, so the key is
+    // found again (with no object). Nothing happens for a key without an entry.
+    void Invalidate(const Key& key)
+    {
+        if (Entry* entry = mIndex.Find(GetHandle(key)))
+        {
+            entry->Drop();
+        }
+    }
+
     // Drops the object of every entry last used before the threshold stamp (compared as a
     // signed difference, so that the clock may wrap); the entries keep their keys. Returns the
     // number of entries dropped.

@@ -350,7 +350,7 @@ TEST(Bitmaps, GdiBitmapIsTheImageOverTheBackgroundPremultiplied)
     GdipDisposeImage(bitmap);
 }
 
-TEST(Gdi, ScreenAndWindowContextsReport96Dpi)
+TEST(Gdi, ScreenAndWindowContextsReport96DpiAndTheirWindow)
 {
     for (HWND window : {static_cast<HWND>(nullptr), reinterpret_cast<HWND>(0x42)})
     {
@@ -359,10 +359,12 @@ TEST(Gdi, ScreenAndWindowContextsReport96Dpi)
         EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 96);
         EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 96);
         EXPECT_EQ(GetDeviceCaps(dc, 12), 0);
+        EXPECT_EQ(WindowFromDC(dc), window);
         EXPECT_EQ(ReleaseDC(reinterpret_cast<HWND>(0x43), dc), 0) << "another window's context";
         EXPECT_EQ(ReleaseDC(window, dc), 1);
         EXPECT_EQ(ReleaseDC(window, dc), 0);
         EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 0);
+        EXPECT_EQ(WindowFromDC(dc), nullptr);
     }
 }
 

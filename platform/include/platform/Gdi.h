@@ -21,6 +21,9 @@ constexpr int LOGPIXELSY = 90;
 HDC GetDC(HWND window);
 // 1 when the context was released, 0 when it was not one of GetDC's for that window.
 int ReleaseDC(HWND window, HDC dc);
+// The window a device context of GetDC belongs to; null for the screen's context and for a
+// context that is not (or no longer) one of GetDC's.
+HWND WindowFromDC(HDC dc);
 // LOGPIXELSX and LOGPIXELSY: 96. Other indices and bad contexts: 0.
 int GetDeviceCaps(HDC dc, int index);
 

@@ -15,6 +15,44 @@
 DWORD GetLastError();
 void SetLastError(DWORD code);
 
+// --- Error texts ------------------------------------------------------------------------------
+
+struct HLOCAL__;
+using HLOCAL = HLOCAL__*;
+
+constexpr DWORD FORMAT_MESSAGE_ALLOCATE_BUFFER = 0x00000100;
+constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x00000200;
+constexpr DWORD FORMAT_MESSAGE_FROM_STRING = 0x00000400;
+constexpr DWORD FORMAT_MESSAGE_FROM_HMODULE = 0x00000800;
+constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x00001000;
+
+constexpr WORD LANG_NEUTRAL = 0x00;
+constexpr WORD LANG_ENGLISH = 0x09;
+constexpr WORD SUBLANG_NEUTRAL = 0x00;
+constexpr WORD SUBLANG_DEFAULT = 0x01;
+constexpr WORD SUBLANG_SYS_DEFAULT = 0x02;
+constexpr DWORD MAKELANGID(WORD primary, WORD sub)
+{
+    return static_cast<DWORD>(sub) << 10 | primary;
+}
+
+// The text of a system error code (FORMAT_MESSAGE_FROM_SYSTEM; the only source here), in English
+// whatever language is asked for among the neutral, default and English ones; it ends with
+// "\r\n" and holds no inserts. With FORMAT_MESSAGE_ALLOCATE_BUFFER, buffer is taken as an
+// LPWSTR* that receives text allocated for LocalFree (size is then the least number of characters
+// to allocate); otherwise the text and its terminator are written to buffer, which holds size
+// characters. Returns the number of characters written without the terminator; 0 on failure:
+// ERROR_MR_MID_NOT_FOUND for a code without a text here (the system error codes of Types.h,
+// GlobalMemory.h, Resources.h and SetupApi.h have one), ERROR_RESOURCE_LANG_NOT_FOUND for
+// another language,
+// ERROR_INSUFFICIENT_BUFFER, ERROR_NOT_SUPPORTED for other sources, ERROR_INVALID_PARAMETER.
+// arguments is not read.
+DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPWSTR buffer,
+                     DWORD size, void* arguments);
+// Frees memory FormatMessageW allocated: null on success (also for null); the handle back with
+// ERROR_INVALID_HANDLE when it is not such memory.
+HLOCAL LocalFree(HLOCAL memory);
+
 // --- Objects and waits ---------------------------------------------------------------------
 
 struct SECURITY_ATTRIBUTES

@@ -737,6 +737,8 @@ constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 // --- This platform's own
 // --------------------------------------------------------------------------
 
+struct SDL_Window;
+
 namespace OrvPlatform::Window
 {
 // The cursor for one of the framework's cursor names ("UI_CURSOR_ARROW", ...): a system cursor
@@ -758,4 +760,17 @@ void SetMessageBoxHandler(MessageBoxHandler handler);
 // green, red, alpha): a copy of width x height pixels, rows top down. False for an unknown
 // window.
 bool ReadClientPixels(HWND window, std::uint32_t* pixels, int width, int height);
+
+// OpenGL on windows, for the OpenGL family. EnableOpenGL makes a window able to take OpenGL
+// contexts by making its SDL window anew as an SDL OpenGL window (shown again when it was shown):
+// contexts of the compatibility profile with 8 bits of red, green and blue and no depth or
+// stencil buffer, double-buffered where the video driver offers it. Such a window shows what
+// OpenGL draws there, no longer the pixels lent to GDI+ (ReadClientPixels still reads those).
+// True when the window is able afterwards; false with ERROR_INVALID_WINDOW_HANDLE for an unknown
+// window, with ERROR_INVALID_PIXEL_FORMAT when the video driver makes no OpenGL window.
+bool EnableOpenGL(HWND window);
+// Runs work while this layer's calls into SDL are held off, with the SDL window of the window (a
+// null window: work gets null). False, and work is not run, for an unknown window
+// (ERROR_INVALID_WINDOW_HANDLE) or when no video driver starts (ERROR_GEN_FAILURE).
+bool RunWithSdlWindow(HWND window, const std::function<void(SDL_Window*)>& work);
 } // namespace OrvPlatform::Window

@@ -111,6 +111,24 @@ TEST(PurgableObjectCache, PurgedEntriesKeepTheirKeysAndAreTakenFirst)
     EXPECT_EQ(cache.Purge(0), 0);
 }
 
+TEST(PurgableObjectCache, InvalidatingAKeyEmptiesItsEntryButKeepsTheKey)
+{
+    IntCache cache(2);
+    Use(cache, 1);
+    Use(cache, 2);
+    Use(cache, 1);
+    cache.Invalidate(1);
+    cache.Invalidate(7); // not held: nothing happens
+    EXPECT_TRUE(cache.GetEntryAt(0).IsEmpty());
+    EXPECT_EQ(cache.GetEntryAt(0).uses, 0u);
+    EXPECT_EQ(cache.GetEntryAt(0).lastUse, 0u);
+    EXPECT_FALSE(cache.GetEntryAt(1).IsEmpty());
+    EXPECT_EQ(cache.GetCount(), 2);
+    // The emptied entry is taken by the next new key before the older entry of key 2.
+    EXPECT_FALSE(Use(cache, 3));
+    EXPECT_EQ(Keys(cache), (std::vector<int>{3, 2}));
+}
+
 TEST(PurgableObjectCache, UsesSaturateAndTheClockMayWrap)
 {
     IntCache cache(2);
@@ -199,6 +217,29 @@ TEST(HashedList, AddFindAndRemoveByHandle)
     EXPECT_EQ(list.Find(16), nullptr);
     EXPECT_EQ(list.Find(17), &b);
     EXPECT_EQ(list.GetCount(), 1);
+}
+
+TEST(HashedList, FindGivesWhereTheItemIsStoredAndClearDropsEveryPair)
+{
+    using List = HashedList<Item*, int, &ItemHandle, 8, &GetBits<8, 4, int>>;
+    List list;
+    IHashedList<Item*, int>& index = list;
+    Item a{16}, b{4096 + 16}, replacement{16};
+    index.Add(&a);
+    index.Add(&b);
+    Item* none = nullptr;
+    Item** found = index.Find(16, &none);
+    ASSERT_NE(found, &none);
+    EXPECT_EQ(*found, &a);
+    // What is stored can be replaced through the pointer.
+    *found = &replacement;
+    EXPECT_EQ(list.Find(16), &replacement);
+    EXPECT_EQ(index.Find(17, &none), &none);
+    index.Clear();
+    EXPECT_EQ(index.GetCount(), 0);
+    EXPECT_EQ(index.Find(16, &none), &none);
+    EXPECT_EQ(index.Find(4096 + 16, &none), &none);
+    EXPECT_TRUE(index.Add(&a));
 }
 
 TEST(HashedList, PairsNameTheirKeyType)
