@@ -118,7 +118,7 @@ private:
         const unsigned long long end = offset + count;
         if (end > mSize || end > 0xFFFFFFFFull)
         {
-            return Fail(std::string(what) + " lies outside the file (bytes " +
+            return Fail("outside the file: " + std::string(what) + " (bytes " +
                         std::to_string(offset) + " to " + std::to_string(end) + " of " +
                         std::to_string(mSize) + ")");
         }
@@ -132,7 +132,7 @@ private:
         if (count != 0 && !mData.Read(out.data(), static_cast<unsigned int>(count),
                                       static_cast<unsigned int>(offset)))
         {
-            return Fail(std::string(what) + " cannot be read");
+            return Fail("cannot be read: " + std::string(what));
         }
         return true;
     }
@@ -191,7 +191,7 @@ private:
         const unsigned long long tableEnd = static_cast<unsigned long long>(offset) + length;
         if (tableEnd > mSize)
         {
-            return Fail("the naming table lies outside the file (bytes " + std::to_string(offset) +
+            return Fail("outside the file: the naming table (bytes " + std::to_string(offset) +
                         " to " + std::to_string(tableEnd) + " of " + std::to_string(mSize) + ")");
         }
         std::vector<unsigned char> header;

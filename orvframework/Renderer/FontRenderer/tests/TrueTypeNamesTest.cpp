@@ -244,7 +244,7 @@ TEST(TrueTypeNames, ADamagedFileIsRefusedAsAWholeWithTheReason)
                  PutBig32(font, 12, 0xFFFFFFF0);
              }),
          "offset table"},
-        {"a collection's second face cut off", halfCollection, "outside the file"},
+        {"a collection's second face cut off", halfCollection, "outside the file: "},
         {"a table count past the end",
          changed([](Bytes& font) { PutBig16(font, kTableCountAt, 0xFFFF); }), "table directory"},
         {"a naming table past the end",
