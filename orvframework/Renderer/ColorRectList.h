@@ -62,6 +62,14 @@ public:
     }
     bool IsChanged() const { return mChanged; }
     void SetChanged(bool changed) { mChanged = changed; }
+    // Reads the changed flag and clears it, as a cached draw does. The flag is the caches'
+    // bookkeeping, so a draw that is given the list as const may clear it.
+    bool TakeChanged() const
+    {
+        const bool changed = mChanged;
+        mChanged = false;
+        return changed;
+    }
 
 private:
     static int NextHandle()
@@ -73,7 +81,7 @@ private:
     std::vector<RectT<T>> mRects;
     std::vector<DWORD> mColors;
     PointT<float> mScale{1.0f, 1.0f};
-    bool mChanged = true;
+    mutable bool mChanged = true;
     int mHandle;
 };
 } // namespace Orv

@@ -4,12 +4,15 @@
 #include "Renderer/Gdi/GDIRenderer.h"
 #include "Utilities/Geometry/RectOperations.h"
 
+#include <atomic>
 #include <cmath>
 
 namespace Orv
 {
 namespace
 {
+std::atomic<LRenderer::BackEndMaker> gOpenGLMaker{nullptr};
+
 // Half away from zero, kept as a double.
 double RoundCoordinate(double value)
 {
@@ -29,21 +32,27 @@ LRenderer::~LRenderer()
 
 ConstRCPtr<LRenderer> LRenderer::Create(int type, const RectT<LONG>& bounds, HWND window)
 {
-    // No back-end takes the bounds; the OpenGL back-end takes the window.
-    static_cast<void>(bounds);
-    static_cast<void>(window);
     switch (type)
     {
+        case kOpenGL:
+            if (BackEndMaker maker = gOpenGLMaker.load())
+            {
+                return maker(bounds, window);
+            }
+            break;
         case kGdiplus:
             return ConstRCPtr<LRenderer>(new LGDIRenderer());
         case kDirect3D9:
             return ConstRCPtr<LRenderer>(new LD3D9Renderer());
-        // kOpenGL is made here by its back-end once it is part of the build; until then it is a
-        // type without a back-end.
         default:
             break;
     }
     ORV_THROW(std::domain_error);
+}
+
+void LRenderer::SetOpenGLMaker(BackEndMaker maker)
+{
+    gOpenGLMaker.store(maker);
 }
 
 ORVRESULT LRenderer::SetBounds(const RectT<LONG>& bounds)

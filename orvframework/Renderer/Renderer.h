@@ -40,6 +40,11 @@ public:
     // The back-end for a type number; bounds and window are passed on where a back-end takes
     // them. Throws the domain error for a type without a back-end.
     static ConstRCPtr<LRenderer> Create(int type, const RectT<LONG>& bounds, HWND window);
+    // How Create makes the OpenGL back-end, which lives in a library above this one and installs
+    // its maker (LGLRenderer::InstallBackEnd); null removes it. Until one is installed, kOpenGL
+    // is a type without a back-end.
+    using BackEndMaker = ConstRCPtr<LRenderer> (*)(const RectT<LONG>& bounds, HWND window);
+    static void SetOpenGLMaker(BackEndMaker maker);
 
     virtual int GetRendererType() = 0;
     // Makes the back-end's own context for a target and stores it in context (releasing what it

@@ -90,6 +90,13 @@ bool EnableOpenGL(HWND window)
         SDL_RaiseWindow(made);
     }
     SDL_DestroyWindow(old);
+    // SDL lets OpenGL go when its last OpenGL window goes; contexts outlive the windows they were
+    // made on, so OpenGL stays for the process once a window has taken it.
+    static bool kept = false;
+    if (!kept)
+    {
+        kept = SDL_GL_LoadLibrary(nullptr) == 0;
+    }
     return true;
 }
 

@@ -44,6 +44,33 @@ TEST(RendererCreate, TypesWithoutBackEndThrowTheDomainError)
     }
 }
 
+namespace
+{
+RectT<LONG> gMakerBounds;
+HWND gMakerWindow = nullptr;
+ConstRCPtr<LRenderer> MakeTestRenderer(const RectT<LONG>& bounds, HWND window)
+{
+    gMakerBounds = bounds;
+    gMakerWindow = window;
+    return ConstRCPtr<LRenderer>(new TestRenderer());
+}
+} // namespace
+
+TEST(RendererCreate, TheOpenGLTypeIsMadeByTheMakerItsBackEndInstalled)
+{
+    auto create = [] { return LRenderer::Create(LRenderer::kOpenGL, RectT<LONG>(), nullptr); };
+    ExpectThrowWithPrefix<std::domain_error>(create, "Domain Error : Orv::LRenderer::Create : ");
+    LRenderer::SetOpenGLMaker(&MakeTestRenderer);
+    HWND window = reinterpret_cast<HWND>(0x44);
+    ConstRCPtr<LRenderer> made =
+        LRenderer::Create(LRenderer::kOpenGL, RectT<LONG>(1, 2, 3, 4), window);
+    EXPECT_NE(dynamic_cast<const TestRenderer*>(made.Get()), nullptr);
+    EXPECT_EQ(gMakerBounds, RectT<LONG>(1, 2, 3, 4));
+    EXPECT_EQ(gMakerWindow, window);
+    LRenderer::SetOpenGLMaker(nullptr);
+    ExpectThrowWithPrefix<std::domain_error>(create, "Domain Error : Orv::LRenderer::Create : ");
+}
+
 TEST(RendererCreate, TypeTwoIsTheEmptyDirect3D9Renderer)
 {
     ConstRCPtr<LRenderer> renderer =

@@ -86,6 +86,32 @@ TEST(OpenGLWindows, AHiddenWindowIsMadeAnewAsAnOpenGLWindowAndKeepsItsState)
     EXPECT_TRUE(DestroyWindow(window));
 }
 
+TEST(OpenGLWindows, AContextOutlivesTheOnlyOpenGLWindowItWasMadeOn)
+{
+    Recorder first;
+    HWND made = MakeWindow(first, 0, 0, 8, 8);
+    ASSERT_TRUE(EnableOpenGL(made));
+    SDL_GLContext context = nullptr;
+    RunWithSdlWindow(made, [&](SDL_Window* sdl) { context = SDL_GL_CreateContext(sdl); });
+    ASSERT_NE(context, nullptr);
+    RunWithSdlWindow(made, [](SDL_Window* sdl) { SDL_GL_MakeCurrent(sdl, nullptr); });
+    EXPECT_TRUE(DestroyWindow(made));
+
+    Recorder second;
+    HWND other = MakeWindow(second, 0, 0, 8, 8);
+    ASSERT_TRUE(EnableOpenGL(other));
+    int result = -1;
+    RunWithSdlWindow(other,
+                     [&](SDL_Window* sdl)
+                     {
+                         result = SDL_GL_MakeCurrent(sdl, context);
+                         SDL_GL_MakeCurrent(sdl, nullptr);
+                         SDL_GL_DeleteContext(context);
+                     });
+    EXPECT_EQ(result, 0) << SDL_GetError();
+    EXPECT_TRUE(DestroyWindow(other));
+}
+
 TEST(OpenGLWindows, AShownWindowIsShownAgainAfterTheChange)
 {
     Recorder recorder;
