@@ -8,11 +8,11 @@
 //
 // Argument: the font's size in points (one that is a whole number of pixels at 96 dots per inch,
 // as the small-bitmap cache takes pixel sizes).
-#include "../../bench/BenchmarkRatios.h"
 #include "Renderer/Font.h"
 #include "Renderer/FontRenderer/FontFileInfo.h"
 #include "Renderer/FontRenderer/FreetypeFontRenderer.h"
 #include "Renderer/OpenGL/GLGlyphRenderer.h"
+#include "Renderer/bench/BenchmarkRatios.h"
 
 #include <benchmark/benchmark.h>
 
