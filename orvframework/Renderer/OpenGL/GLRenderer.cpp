@@ -504,10 +504,7 @@ ORVRESULT LGLRenderer::RenderStart(const ConstRCPtr<LRenderContextInfo>& context
     ApplyStateClip();
     return S_OK;
 }
-} // namespace Orv
 
-namespace Orv
-{
 ORVRESULT LGLRenderer::RenderFinish(const ConstRCPtr<LRenderContextInfo>& context)
 {
     LGLRenderContextInfo* current = GetCurrentContext();
