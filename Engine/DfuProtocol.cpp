@@ -2,8 +2,6 @@
 
 #include <iterator>
 
-namespace Dfu
-{
 namespace
 {
 template <std::size_t N>
@@ -13,14 +11,14 @@ const char* NameAt(const char* const (&names)[N], std::uint32_t value)
 }
 } // namespace
 
-const char* RequestName(std::uint32_t request)
+const char* DfuProtocol::RequestName(std::uint32_t request)
 {
     static const char* const names[] = {"DETACH",    "DNLOAD",   "UPLOAD", "GETSTATUS",
                                         "CLRSTATUS", "GETSTATE", "ABORT"};
     return NameAt(names, request);
 }
 
-const char* StateName(std::uint32_t state)
+const char* DfuProtocol::StateName(std::uint32_t state)
 {
     static const char* const names[] = {"appIDLE",          "appDETACH",   "dfuIDLE",
                                         "dfuDNLOAD-SYNC",   "dfuDNBUSY",   "dfuDNLOAD-IDLE",
@@ -29,7 +27,7 @@ const char* StateName(std::uint32_t state)
     return NameAt(names, state);
 }
 
-const char* StatusName(std::uint32_t status)
+const char* DfuProtocol::StatusName(std::uint32_t status)
 {
     static const char* const names[] = {
         "OK",      "errTARGET", "errFILE",    "errWRITE",     "errERASE",    "errCHECK_ERASED",
@@ -37,4 +35,3 @@ const char* StatusName(std::uint32_t status)
         "errUSBR", "errPOR",    "errUNKNOWN", "errSTALLEDPKT"};
     return NameAt(names, status);
 }
-} // namespace Dfu

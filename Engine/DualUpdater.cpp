@@ -1,5 +1,7 @@
 #include "DualUpdater.h"
 
+#include "EngineGlobals.h"
+
 #include "UpdateProcessor.h"
 #include "UpdaterHost.h"
 
@@ -61,10 +63,10 @@ Orv::RCPtr<LUpdateEngineInterface> ApplicationEngine()
 const LDualUpdater::ImageInfo& LDualUpdater::GetImageInfo(Image image)
 {
     static const ImageInfo images[] = {
-        {L"tp", 0x8010, L"Halvex DJ Brelune VANTA", MakeVersion(0, 0, 3, 1, L"00.31"),
+        {L"tp", 0x8010, GetControllerDeviceName().GetBuffer(), MakeVersion(0, 0, 3, 1, L"00.31"),
          L"zk71_tp_update_00_31_120936.dfu", kControllerSectors,
          static_cast<unsigned int>(std::size(kControllerSectors))},
-        {L"wd", 0xB010, L"Halvex DJ Brelune VANTA WD", MakeVersion(0, 0, 5, 0, L"00.50"),
+        {L"wd", 0xB010, GetWheelDisplayDeviceName().GetBuffer(), MakeVersion(0, 0, 5, 0, L"00.50"),
          L"zk71_wd_update_00_50_3A7CE2CA.dfu", kWheelDisplaySectors,
          static_cast<unsigned int>(std::size(kWheelDisplaySectors))},
     };

@@ -29,7 +29,8 @@ UpdateCompletion::Timings UpdateCompletion::GetTimings()
 bool UpdateCompletion::AwaitDeviceReset(const Orv::RCPtr<LUpdateEngineInterface>& engine)
 {
     const int method = engine->GetUpdateModeSwitchMethod();
-    if (method != 1 && method != 4)
+    if (method != LUpdateEngineInterface::kSwitchResetsItself &&
+        method != LUpdateEngineInterface::kSwitchByMidiMessage)
     {
         engine->RescanSelectedDevice();
         return engine->GetDeviceState() == LUpdateEngineInterface::kDeviceNormalMode;

@@ -105,7 +105,7 @@ bool LUpdateEngine::IsBootloader(unsigned int index) const
 {
     ScopedLock<Orv::Mutex> guard(mDeviceLock);
     return index < mFoundDevices.GetCount() &&
-           mFoundDevices.GetConstElementPointer(index).bootloaderFound != 0;
+           mFoundDevices.GetConstElementPointer(index).bootloaderFound;
 }
 
 ORVRESULT LUpdateEngine::GetFailureReason(unsigned int index, unsigned int& reason) const

@@ -34,8 +34,8 @@ public:
 
         DeviceDefinition definition;
         VersionInfo firmwareVersion;
-        // 1 when the device is known to be present in DFU mode.
-        std::uint8_t bootloaderFound = 0;
+        // The device is known to be present in DFU mode.
+        bool bootloaderFound = false;
         // kNoFailure, kFailureFile or kFailureDevice.
         std::uint32_t failureReason = kNoFailure;
         Orv::WString textA;

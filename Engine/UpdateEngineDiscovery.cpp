@@ -55,8 +55,9 @@ WString ReadHardwareId(HDEVINFO set, SP_DEVINFO_DATA& info)
         }
     }
     const DWORD error = GetLastError();
-    std::fprintf(stderr, "DEBUG: error in GetDeviceRegistryPropertyWStr (%d, %u)\n",
-                 static_cast<int>(HRESULT_FROM_WIN32(error)), static_cast<unsigned int>(error));
+    Orv::GetDebugOutput().Narrow()
+        << "DEBUG: error in GetDeviceRegistryPropertyWStr ("
+        << static_cast<int>(HRESULT_FROM_WIN32(error)) << ", " << error << ")" << std::endl;
     return WString();
 }
 
@@ -233,7 +234,7 @@ ORVRESULT LUpdateEngine::SearchDevice(DeviceDefinitionEx& record, HDEVINFO set)
                       {
                           return false;
                       }
-                      record.bootloaderFound = bootloader ? 1 : 0;
+                      record.bootloaderFound = bootloader;
                       if (bootloader)
                       {
                           record.bootloaderPath = path;
@@ -325,7 +326,7 @@ ORVRESULT LUpdateEngine::RescanSelectedDevice()
         return E_FAIL;
     }
     mAwaitingReset.store(false);
-    if (GetUpdateModeSwitchMethod() == 0 && state == kDeviceSwitching)
+    if (GetUpdateModeSwitchMethod() == kSwitchManually && state == kDeviceSwitching)
     {
         SetDeviceState(record.bootloaderFound ? kDeviceUpdateMode : kDeviceSwitching);
     }

@@ -108,19 +108,19 @@ std::string StatusText(const DfuStatus& status)
 {
     char code[16];
     std::snprintf(code, sizeof(code), "0x%02X", static_cast<unsigned int>(status.bStatus));
-    return std::string(Dfu::StateName(status.bState)) + " (bState " +
-           std::to_string(status.bState) + "), status " + Dfu::StatusName(status.bStatus) +
+    return std::string(DfuProtocol::StateName(status.bState)) + " (bState " +
+           std::to_string(status.bState) + "), status " + DfuProtocol::StatusName(status.bStatus) +
            " (bStatus " + code + ")";
 }
 
 bool IsBusy(std::uint32_t state)
 {
-    return state == Dfu::dfuDNBUSY;
+    return state == DfuProtocol::dfuDNBUSY;
 }
 
 bool IsManifesting(std::uint32_t state)
 {
-    return state == Dfu::dfuMANIFEST_SYNC || state == Dfu::dfuMANIFEST;
+    return state == DfuProtocol::dfuMANIFEST_SYNC || state == DfuProtocol::dfuMANIFEST;
 }
 
 enum class PollResult
@@ -211,7 +211,7 @@ ORVRESULT LUpdateEngine::RunDownload(int selected, const WString& path)
     }
 
     WinUsbConnection& connection = mTransfer->connection;
-    if (connection.Open(mTransfer->device.bootloaderPath) == 0)
+    if (!connection.Open(mTransfer->device.bootloaderPath))
     {
         return FailDevice(selected, "Device failure: opening the device in DFU mode failed: " +
                                         connection.DescribeLastError());
@@ -281,7 +281,7 @@ ORVRESULT LUpdateEngine::RunDownload(int selected, const WString& path)
         const auto blockNumber = static_cast<std::uint16_t>(i - anchor + 2);
         if (connection.Download(buffer, length, blockNumber) != 0)
         {
-            RecordRequestFailure(step, Dfu::DNLOAD);
+            RecordRequestFailure(step, DfuProtocol::DNLOAD);
             failed = true;
             break;
         }
@@ -379,7 +379,7 @@ ORVRESULT LUpdateEngine::RefuseFile(int selected, const WString& path, const std
 void LUpdateEngine::RecordRequestFailure(const std::string& step, std::uint8_t request)
 {
     const WinUsbConnection& connection = mTransfer->connection;
-    std::string text = "Device failure: " + step + ": " + Dfu::RequestName(request) +
+    std::string text = "Device failure: " + step + ": " + DfuProtocol::RequestName(request) +
                        " failed: " + connection.DescribeLastError();
     DfuStatus last;
     if (connection.GetLastStatus(last))
@@ -397,7 +397,7 @@ ORVRESULT LUpdateEngine::AbortDownload(int selected)
     connection.AbortRequest();
     DfuStatus status;
     bool answered = connection.GetStatus(status) == 0;
-    if (answered && status.bState == Dfu::dfuERROR)
+    if (answered && status.bState == DfuProtocol::dfuERROR)
     {
         connection.ClearStatus();
         answered = connection.GetStatus(status) == 0;
@@ -409,7 +409,7 @@ ORVRESULT LUpdateEngine::AbortDownload(int selected)
     }
     else
     {
-        RecordRequestFailure("after the abort", Dfu::GETSTATUS);
+        RecordRequestFailure("after the abort", DfuProtocol::GETSTATUS);
         SetFoundDeviceFailure(selected, kFailureDevice);
         SetDeviceState(kDeviceFailed);
     }
@@ -426,7 +426,7 @@ bool LUpdateEngine::BringToIdle()
     switch (PollWhile(connection, IsBusy, ceiling, status))
     {
         case PollResult::RequestFailed:
-            RecordRequestFailure(step, Dfu::GETSTATUS);
+            RecordRequestFailure(step, DfuProtocol::GETSTATUS);
             return false;
         case PollResult::StillBusy:
             RecordFailure("Device failure: " + step + ": the device was still busy (" +
@@ -441,16 +441,16 @@ bool LUpdateEngine::BringToIdle()
     std::uint8_t request = 0;
     switch (status.bState)
     {
-        case Dfu::dfuIDLE:
+        case DfuProtocol::dfuIDLE:
             return true;
-        case Dfu::dfuERROR:
-            request = Dfu::CLRSTATUS;
+        case DfuProtocol::dfuERROR:
+            request = DfuProtocol::CLRSTATUS;
             break;
-        case Dfu::dfuDNLOAD_SYNC:
-        case Dfu::dfuDNLOAD_IDLE:
-        case Dfu::dfuMANIFEST_SYNC:
-        case Dfu::dfuUPLOAD_IDLE:
-            request = Dfu::ABORT;
+        case DfuProtocol::dfuDNLOAD_SYNC:
+        case DfuProtocol::dfuDNLOAD_IDLE:
+        case DfuProtocol::dfuMANIFEST_SYNC:
+        case DfuProtocol::dfuUPLOAD_IDLE:
+            request = DfuProtocol::ABORT;
             break;
         default:
             RecordFailure("Device failure: " + step + ": the device is in " + StatusText(status) +
@@ -458,7 +458,7 @@ bool LUpdateEngine::BringToIdle()
             return false;
     }
     const int sent =
-        request == Dfu::CLRSTATUS ? connection.ClearStatus() : connection.AbortRequest();
+        request == DfuProtocol::CLRSTATUS ? connection.ClearStatus() : connection.AbortRequest();
     if (sent != 0)
     {
         RecordRequestFailure(step, request);
@@ -466,12 +466,12 @@ bool LUpdateEngine::BringToIdle()
     }
     if (connection.GetStatus(status) != 0)
     {
-        RecordRequestFailure(step, Dfu::GETSTATUS);
+        RecordRequestFailure(step, DfuProtocol::GETSTATUS);
         return false;
     }
-    if (status.bState != Dfu::dfuIDLE)
+    if (status.bState != DfuProtocol::dfuIDLE)
     {
-        RecordFailure("Device failure: " + step + ": after " + Dfu::RequestName(request) +
+        RecordFailure("Device failure: " + step + ": after " + DfuProtocol::RequestName(request) +
                       " the device answered " + StatusText(status));
         return false;
     }
@@ -483,7 +483,7 @@ bool LUpdateEngine::SendCommand(std::uint8_t* command, std::uint16_t length,
 {
     if (mTransfer->connection.Download(command, length, 0) != 0)
     {
-        RecordRequestFailure(step, Dfu::DNLOAD);
+        RecordRequestFailure(step, DfuProtocol::DNLOAD);
         return false;
     }
     return AwaitDownloadIdle(step);
@@ -496,7 +496,7 @@ bool LUpdateEngine::AwaitDownloadIdle(const std::string& step)
     switch (PollWhile(mTransfer->connection, IsBusy, ceiling, status))
     {
         case PollResult::RequestFailed:
-            RecordRequestFailure(step, Dfu::GETSTATUS);
+            RecordRequestFailure(step, DfuProtocol::GETSTATUS);
             return false;
         case PollResult::StillBusy:
             RecordFailure("Device failure: " + step + ": the device was still busy (" +
@@ -507,7 +507,7 @@ bool LUpdateEngine::AwaitDownloadIdle(const std::string& step)
             break;
     }
     mTransfer->pollWait = status.pollTimeout;
-    if (status.bState != Dfu::dfuDNLOAD_IDLE)
+    if (status.bState != DfuProtocol::dfuDNLOAD_IDLE)
     {
         RecordFailure("Device failure: " + step + ": GETSTATUS answered " + StatusText(status));
         return false;
@@ -522,7 +522,7 @@ LUpdateEngine::LeaveOutcome LUpdateEngine::LeaveDfuMode()
     std::string leave;
     if (connection.Download(nullptr, 0, 0) != 0)
     {
-        leave = std::string(Dfu::RequestName(Dfu::DNLOAD)) +
+        leave = std::string(DfuProtocol::RequestName(DfuProtocol::DNLOAD)) +
                 " of no data failed: " + connection.DescribeLastError() + "; then ";
     }
     const Milliseconds ceiling(GetBusyCeiling());
@@ -543,7 +543,7 @@ LUpdateEngine::LeaveOutcome LUpdateEngine::LeaveDfuMode()
         case PollResult::Settled:
             break;
     }
-    if (status.bState == Dfu::dfuMANIFEST_WAIT_RESET)
+    if (status.bState == DfuProtocol::dfuMANIFEST_WAIT_RESET)
     {
         return LeaveOutcome::Resetting;
     }

@@ -180,7 +180,7 @@ ORVRESULT LUpdateEngineInterface::GetDeviceFirmwareVersionText(WString& text) co
 
 int LUpdateEngineInterface::GetUpdateModeSwitchMethod() const
 {
-    return 4;
+    return kSwitchByMidiMessage;
 }
 
 ORVRESULT LUpdateEngineInterface::StartEnterUpdateMode()

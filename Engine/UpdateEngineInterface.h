@@ -75,6 +75,17 @@ public:
     static constexpr int kUpdateAborted = 3;
     static constexpr int kUpdateCompleted = 4;
 
+    // How a device enters update mode and comes back after a write
+    // (GetUpdateModeSwitchMethod). The window waits for update mode itself with 3 and 4.
+    // Not switched by the engine: the device's firmware version shows while it changes mode.
+    static constexpr int kSwitchManually = 0;
+    // The device resets by itself after the write.
+    static constexpr int kSwitchResetsItself = 1;
+    // Switched by the engine; the window waits for update mode.
+    static constexpr int kSwitchAwaited = 3;
+    // The update-mode MIDI message; the device resets by itself after the write.
+    static constexpr int kSwitchByMidiMessage = 4;
+
     // Failure reasons of a found device.
     static constexpr unsigned int kNoFailure = 0;
     static constexpr unsigned int kFailureNoDevice = 1;
@@ -109,6 +120,7 @@ public:
     virtual ORVRESULT GetSelectedFailureReason(unsigned int& reason) const;
     virtual ORVRESULT GetDeviceFirmwareVersionText(Orv::WString& text) const;
     virtual ORVRESULT RescanSelectedDevice() = 0;
+    // One of the kSwitch values: kSwitchByMidiMessage.
     virtual int GetUpdateModeSwitchMethod() const;
     virtual ORVRESULT EnterUpdateMode() = 0;
     virtual ORVRESULT StartEnterUpdateMode();

@@ -50,7 +50,7 @@ ORVRESULT LUpdateEngine::EnterUpdateMode()
     {
         return E_FAIL;
     }
-    if (GetUpdateModeSwitchMethod() == 0)
+    if (GetUpdateModeSwitchMethod() == kSwitchManually)
     {
         SetDeviceState(kDeviceSwitching);
         return S_OK;
@@ -126,7 +126,7 @@ ORVRESULT LUpdateEngine::EnterUpdateMode()
         const ORVRESULT search = FindBootloader(record);
         if (SUCCEEDED(search))
         {
-            record.bootloaderFound = 1;
+            record.bootloaderFound = true;
             StoreFoundDevice(selected, record);
             mTransfer->device = record;
             SetDeviceState(kDeviceUpdateMode);

@@ -484,14 +484,14 @@ bool LUpdateProcessor::GetAlwaysUpdate() const
     return mAlwaysUpdate;
 }
 
-int LUpdateProcessor::SetAlwaysUpdate(bool alwaysUpdate)
+bool LUpdateProcessor::SetAlwaysUpdate(bool alwaysUpdate)
 {
     if (mAlwaysUpdate == alwaysUpdate)
     {
-        return 1;
+        return true;
     }
     mAlwaysUpdate = alwaysUpdate;
-    return 0;
+    return false;
 }
 
 Orv::RCPtr<LUpdateEngineInterface> LUpdateProcessor::GetEngine() const

@@ -61,8 +61,8 @@ public:
     // No update is being written.
     bool IsIdle() const;
     bool GetAlwaysUpdate() const;
-    // 1 when the flag already had that value, else 0.
-    int SetAlwaysUpdate(bool alwaysUpdate);
+    // true when the flag already had that value.
+    bool SetAlwaysUpdate(bool alwaysUpdate);
     Orv::RCPtr<LUpdateEngineInterface> GetEngine() const;
 
     // Starts the update of the engine's device without a window: in normal mode it enters

@@ -68,7 +68,7 @@ WinUsbConnection::~WinUsbConnection()
     Close();
 }
 
-int WinUsbConnection::Open(const Orv::WString& path)
+bool WinUsbConnection::Open(const Orv::WString& path)
 {
     if (mOpen != 0)
     {
@@ -80,18 +80,18 @@ int WinUsbConnection::Open(const Orv::WString& path)
     if (mFile == INVALID_HANDLE_VALUE)
     {
         mLastError = static_cast<std::int32_t>(::GetLastError());
-        return 0;
+        return false;
     }
     if (!WinUsb_Initialize(mFile, &mInterface))
     {
         mInterface = INVALID_HANDLE_VALUE;
         mLastError = static_cast<std::int32_t>(::GetLastError());
         Close();
-        return 0;
+        return false;
     }
-    mOpen = 1;
+    mOpen = true;
     mHasStatus = false;
-    return 1;
+    return true;
 }
 
 void WinUsbConnection::Close()
@@ -106,7 +106,7 @@ void WinUsbConnection::Close()
     }
     mInterface = INVALID_HANDLE_VALUE;
     mFile = INVALID_HANDLE_VALUE;
-    mOpen = 0;
+    mOpen = false;
 }
 
 int WinUsbConnection::Transfer(std::uint8_t requestType, std::uint8_t request, std::uint16_t value,
@@ -132,7 +132,8 @@ int WinUsbConnection::Download(std::uint8_t* buffer, std::uint16_t length,
                                std::uint16_t blockNumber)
 {
     ULONG transferred = 0;
-    return Transfer(kHostToInterface, Dfu::DNLOAD, blockNumber, buffer, length, transferred);
+    return Transfer(kHostToInterface, DfuProtocol::DNLOAD, blockNumber, buffer, length,
+                    transferred);
 }
 
 int WinUsbConnection::GetStatus(DfuStatus& status)
@@ -140,7 +141,8 @@ int WinUsbConnection::GetStatus(DfuStatus& status)
     std::uint8_t answer[kStatusLength];
     std::memset(answer, 0xFF, sizeof(answer));
     ULONG transferred = 0;
-    if (Transfer(kInterfaceToHost, Dfu::GETSTATUS, 0, answer, kStatusLength, transferred) != 0)
+    if (Transfer(kInterfaceToHost, DfuProtocol::GETSTATUS, 0, answer, kStatusLength, transferred) !=
+        0)
     {
         return kRequestFailed;
     }
@@ -163,11 +165,11 @@ int WinUsbConnection::GetStatus(DfuStatus& status)
 int WinUsbConnection::ClearStatus()
 {
     ULONG transferred = 0;
-    return Transfer(kHostToInterface, Dfu::CLRSTATUS, 0, nullptr, 0, transferred);
+    return Transfer(kHostToInterface, DfuProtocol::CLRSTATUS, 0, nullptr, 0, transferred);
 }
 
 int WinUsbConnection::AbortRequest()
 {
     ULONG transferred = 0;
-    return Transfer(kHostToInterface, Dfu::ABORT, 0, nullptr, 0, transferred);
+    return Transfer(kHostToInterface, DfuProtocol::ABORT, 0, nullptr, 0, transferred);
 }

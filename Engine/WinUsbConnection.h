@@ -36,12 +36,12 @@ public:
     WinUsbConnection(const WinUsbConnection&) = delete;
     WinUsbConnection& operator=(const WinUsbConnection&) = delete;
 
-    // Opens the device at the interface path (closing first what is open): 1, or 0 with the
+    // Opens the device at the interface path (closing first what is open); false with the
     // system's error kept.
-    int Open(const Orv::WString& path);
+    bool Open(const Orv::WString& path);
     // Frees the interface and closes the device; harmless when closed.
     void Close();
-    bool IsOpen() const { return mOpen != 0; }
+    bool IsOpen() const { return mOpen; }
 
     // DNLOAD of length bytes from the buffer as the block number; length 0 sends no data.
     int Download(std::uint8_t* buffer, std::uint16_t length, std::uint16_t blockNumber);
@@ -69,7 +69,7 @@ private:
     int Transfer(std::uint8_t requestType, std::uint8_t request, std::uint16_t value,
                  std::uint8_t* buffer, std::uint16_t length, ULONG& transferred);
 
-    int mOpen = 0;
+    bool mOpen = false;
     HANDLE mFile = INVALID_HANDLE_VALUE;
     WINUSB_INTERFACE_HANDLE mInterface = INVALID_HANDLE_VALUE;
     std::int32_t mLastError = 0;

@@ -46,14 +46,4 @@ ReuseAllocator<LMidiCaptureNotificationData, 4>& GetMidiCaptureDataPool()
     static ReuseAllocator<LMidiCaptureNotificationData, 4> pool(true);
     return pool;
 }
-
-namespace
-{
-// The pool is made before main, so that it outlives every captured message.
-struct MakePoolBeforeMain
-{
-    MakePoolBeforeMain() { GetMidiCaptureDataPool(); }
-};
-const MakePoolBeforeMain gMakePoolBeforeMain;
-} // namespace
 } // namespace Orv

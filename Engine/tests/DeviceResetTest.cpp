@@ -46,7 +46,7 @@ protected:
         unit.SetRequestHook(
             [&unit, rule](const OrvPlatform::SimulatedControlRequest& request)
             {
-                if (request.request == Dfu::DNLOAD && request.length == 0)
+                if (request.request == DfuProtocol::DNLOAD && request.length == 0)
                 {
                     unit.AddFault(rule);
                 }

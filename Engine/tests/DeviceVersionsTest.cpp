@@ -69,7 +69,7 @@ TEST(DeviceVersions, TheVersionComesFromTheRevisionField)
     {
         SCOPED_TRACE(Orv::WString(c.hardwareId).ToNarrow().GetBuffer());
         LUpdateEngine::DeviceDefinitionEx record;
-        record.bootloaderFound = c.bootloader ? 1 : 0;
+        record.bootloaderFound = c.bootloader;
         record.firmwareVersion.text = Orv::WString(L"stale");
         LUpdateEngine::ReadVersionFromHardwareId(Orv::WString(c.hardwareId), record);
         for (int i = 0; i < 4; ++i)
@@ -123,7 +123,7 @@ TEST(DeviceVersions, NewRecordsAreEmpty)
         EXPECT_TRUE(text.IsEmpty());
     }
     EXPECT_EQ(record.firmwareVersion.parts[0] | record.firmwareVersion.parts[3], 0u);
-    EXPECT_EQ(record.bootloaderFound, 0);
+    EXPECT_FALSE(record.bootloaderFound);
     EXPECT_EQ(record.failureReason, 0u);
     EXPECT_TRUE(record.devicePath.IsEmpty() && record.bootloaderPath.IsEmpty());
 }

@@ -76,7 +76,7 @@ TEST_F(DiscoveryTest, OneDeviceIsSelectedAtOnce)
 
         const auto record = Found(*engine, 0);
         const bool bootloader = c.mode == SimulatedMode::Bootloader;
-        EXPECT_EQ(record.bootloaderFound, bootloader ? 1 : 0);
+        EXPECT_EQ(record.bootloaderFound, bootloader);
         EXPECT_EQ(engine->IsBootloader(0), bootloader);
         EXPECT_EQ(record.devicePath.IsEmpty(), bootloader);
         EXPECT_EQ(record.bootloaderPath.IsEmpty(), !bootloader);

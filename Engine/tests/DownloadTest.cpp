@@ -455,7 +455,7 @@ void UploadOneFrame(const Orv::WString& path)
     ASSERT_TRUE(WinUsb_Initialize(file, &usb));
     std::vector<std::uint8_t> frame(2048);
     ULONG transferred = 0;
-    const WINUSB_SETUP_PACKET upload{0xA1, Dfu::UPLOAD, 2, 0, 2048};
+    const WINUSB_SETUP_PACKET upload{0xA1, DfuProtocol::UPLOAD, 2, 0, 2048};
     EXPECT_TRUE(WinUsb_ControlTransfer(usb, upload, frame.data(), 2048, &transferred, nullptr));
     EXPECT_EQ(transferred, 2048u);
     WinUsb_Free(usb);
@@ -504,7 +504,7 @@ TEST_F(DownloadTest, ADeviceLeftMidTransferIsBroughtToIdleAtTheFirstAttempt)
         ASSERT_TRUE(engine->GetFoundDevice(0, record));
         {
             WinUsbConnection connection;
-            ASSERT_EQ(connection.Open(record.bootloaderPath), 1);
+            ASSERT_TRUE(connection.Open(record.bootloaderPath));
             DfuStatus status;
             std::uint8_t command[5] = {0x21, 0x00, 0x80, 0x00, 0x08};
             switch (c.left)
@@ -737,7 +737,8 @@ TEST_F(DownloadTest, TheBytesWrittenAreTheBytesChecked)
     unit->SetRequestHook(
         [&](const OrvPlatform::SimulatedControlRequest& request)
         {
-            if (request.request != Dfu::DNLOAD || request.data.empty() || request.data[0] != 0x41)
+            if (request.request != DfuProtocol::DNLOAD || request.data.empty() ||
+                request.data[0] != 0x41)
             {
                 return;
             }

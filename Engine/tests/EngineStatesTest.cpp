@@ -32,7 +32,7 @@ TEST_F(EngineStatesTest, ANewEngine)
     EXPECT_EQ(engine->GetUpdateResult(false), Engine::kUpdateReady);
     EXPECT_EQ(engine->GetSelectedIndex(), -1);
     EXPECT_FALSE(engine->IsAsynchronous());
-    EXPECT_EQ(engine->GetUpdateModeSwitchMethod(), 4);
+    EXPECT_EQ(engine->GetUpdateModeSwitchMethod(), LUpdateEngineInterface::kSwitchByMidiMessage);
     EXPECT_EQ(engine->ReservedQuery(), S_FALSE);
     EXPECT_EQ(engine->ReservedHook(7), S_OK);
     EXPECT_EQ(engine->Initialize(Orv::WString(L"-SILENT")), S_OK);

@@ -38,7 +38,7 @@ SimulatedStep StepOf(const SimulatedControlRequest& request)
 {
     switch (request.request)
     {
-        case Dfu::DNLOAD:
+        case DfuProtocol::DNLOAD:
             if (request.length == 0)
             {
                 return SimulatedStep::LeaveRequest;
@@ -50,13 +50,13 @@ SimulatedStep StepOf(const SimulatedControlRequest& request)
                            : SimulatedStep::SetAddressRequest;
             }
             return SimulatedStep::DataRequest;
-        case Dfu::UPLOAD:
+        case DfuProtocol::UPLOAD:
             return SimulatedStep::UploadRequest;
-        case Dfu::GETSTATUS:
+        case DfuProtocol::GETSTATUS:
             return SimulatedStep::GetStatusRequest;
-        case Dfu::CLRSTATUS:
+        case DfuProtocol::CLRSTATUS:
             return SimulatedStep::ClearStatusRequest;
-        case Dfu::ABORT:
+        case DfuProtocol::ABORT:
             return SimulatedStep::AbortRequest;
         default:
             return SimulatedStep::GetStateRequest;

@@ -340,8 +340,8 @@ TEST_F(UpdateProcessorTest, TheFirstCommandLineIsKeptForReinitialize)
     EXPECT_EQ(processor->Initialize(WString(L"-ALWAYS_UPDATE -SILENT_IF_UPDATE_NOT_NEEDED")), S_OK);
     EXPECT_TRUE(processor->GetAlwaysUpdate());
     EXPECT_EQ(processor->Initialize(WString(L"-SILENT_IF_UPDATE_NOT_NEEDED")), S_OK);
-    EXPECT_EQ(processor->SetAlwaysUpdate(true), 1);
-    EXPECT_EQ(processor->SetAlwaysUpdate(false), 0);
+    EXPECT_TRUE(processor->SetAlwaysUpdate(true));
+    EXPECT_FALSE(processor->SetAlwaysUpdate(false));
     EXPECT_EQ(processor->Initialize(WString()), S_OK);
     // The first command line again; its -ALWAYS_UPDATE is not read a second time.
     EXPECT_EQ(processor->Reinitialize(), LUpdateProcessor::kQuietStop);

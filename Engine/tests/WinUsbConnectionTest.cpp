@@ -41,19 +41,19 @@ protected:
 TEST_F(WinUsbConnectionTest, SendsTheFourRequestsAsTheClassDefinesThem)
 {
     WinUsbConnection connection;
-    ASSERT_EQ(connection.Open(path), 1);
+    ASSERT_TRUE(connection.Open(path));
     EXPECT_TRUE(connection.IsOpen());
 
     std::uint8_t command[5] = {0x21, 0x00, 0x80, 0x00, 0x08};
     EXPECT_EQ(connection.Download(command, 5, 0), 0);
     DfuStatus status;
     EXPECT_EQ(connection.GetStatus(status), 0);
-    EXPECT_EQ(status.bState, Dfu::dfuDNBUSY);
+    EXPECT_EQ(status.bState, DfuProtocol::dfuDNBUSY);
     EXPECT_EQ(connection.AbortRequest(), 0);
     EXPECT_EQ(connection.ClearStatus(), WinUsbConnection::kRequestFailed); // not in dfuERROR
     EXPECT_EQ(connection.GetLastError(), static_cast<std::int32_t>(ERROR_GEN_FAILURE));
     EXPECT_EQ(connection.GetStatus(status), 0);
-    EXPECT_EQ(status.bState, Dfu::dfuERROR);
+    EXPECT_EQ(status.bState, DfuProtocol::dfuERROR);
     EXPECT_EQ(connection.ClearStatus(), 0);
     EXPECT_EQ(connection.Download(nullptr, 0, 0), WinUsbConnection::kRequestFailed);
 
@@ -95,13 +95,13 @@ TEST_F(WinUsbConnectionTest, DecodesTheStatusWithAMarginOnThePollTimeout)
         slow.delay = Milliseconds(c.operationMs);
         unit->AddFault(slow);
         WinUsbConnection connection;
-        ASSERT_EQ(connection.Open(path), 1);
+        ASSERT_TRUE(connection.Open(path));
         std::uint8_t erase[5] = {0x41, 0x00, 0x80, 0x00, 0x08};
         ASSERT_EQ(connection.Download(erase, 5, 0), 0);
         DfuStatus status;
         ASSERT_EQ(connection.GetStatus(status), 0);
         EXPECT_EQ(status.bStatus, 0u);
-        EXPECT_EQ(status.bState, Dfu::dfuDNBUSY);
+        EXPECT_EQ(status.bState, DfuProtocol::dfuDNBUSY);
         EXPECT_EQ(status.bwPollTimeout, c.operationMs);
         EXPECT_EQ(status.pollTimeout, c.pollTimeout);
         connection.Close();
@@ -120,14 +120,14 @@ TEST_F(WinUsbConnectionTest, AShortStatusAnswerFails)
     shortAnswer.answerLength = 5;
     unit->AddFault(shortAnswer);
     WinUsbConnection connection;
-    ASSERT_EQ(connection.Open(path), 1);
+    ASSERT_TRUE(connection.Open(path));
     DfuStatus status;
     status.bState = 77;
     EXPECT_EQ(connection.GetStatus(status), WinUsbConnection::kRequestFailed);
     EXPECT_EQ(connection.GetLastError(), static_cast<std::int32_t>(ERROR_INVALID_DATA));
     EXPECT_EQ(status.bState, 77u);
     EXPECT_EQ(connection.GetStatus(status), 0);
-    EXPECT_EQ(status.bState, Dfu::dfuIDLE);
+    EXPECT_EQ(status.bState, DfuProtocol::dfuIDLE);
 }
 
 TEST_F(WinUsbConnectionTest, ClosedAndFailedConnections)
@@ -141,7 +141,7 @@ TEST_F(WinUsbConnectionTest, ClosedAndFailedConnections)
     EXPECT_EQ(connection.ClearStatus(), WinUsbConnection::kRequestFailed);
     connection.Close(); // harmless when closed
 
-    EXPECT_EQ(connection.Open(Orv::WString(L"\\\\?\\usb#vid_0483&pid_df11#nowhere#{x}")), 0);
+    EXPECT_FALSE(connection.Open(Orv::WString(L"\\\\?\\usb#vid_0483&pid_df11#nowhere#{x}")));
     EXPECT_EQ(connection.GetLastError(), static_cast<std::int32_t>(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(connection.IsOpen());
 
@@ -150,13 +150,13 @@ TEST_F(WinUsbConnectionTest, ClosedAndFailedConnections)
     refuse.step = SimulatedStep::ClaimInterface;
     refuse.fault = SimulatedFault::Fail;
     unit->AddFault(refuse);
-    EXPECT_EQ(connection.Open(path), 0);
+    EXPECT_FALSE(connection.Open(path));
     EXPECT_EQ(connection.GetLastError(), static_cast<std::int32_t>(ERROR_ACCESS_DENIED));
     EXPECT_FALSE(connection.IsOpen());
 
     // Open on an open connection closes it first; a device that left fails the requests.
-    ASSERT_EQ(connection.Open(path), 1);
-    ASSERT_EQ(connection.Open(path), 1);
+    ASSERT_TRUE(connection.Open(path));
+    ASSERT_TRUE(connection.Open(path));
     EXPECT_EQ(connection.GetStatus(status), 0);
     unit->Unplug();
     EXPECT_EQ(connection.GetStatus(status), WinUsbConnection::kRequestFailed);

@@ -21,22 +21,25 @@ void LRefCountedObject::Undo()
 
 LONG LRefCountedObject::AddRef()
 {
-    return mRefCount.fetch_add(1) + 1;
+    return RefCountOf(mCounts.fetch_add(1)) + 1;
 }
 
 LONG LRefCountedObject::Release()
 {
-    // The count is read and lowered in one step (a compare-exchange), so that of two references
-    // released at once on different threads exactly one is seen as the last outside one.
-    LONG count = mRefCount.load();
+    // Both counts are read and the reference count lowered in one step (a compare-exchange), so
+    // that of two references released at once on different threads exactly one is seen as the
+    // last outside one, and never one while another outside reference is held.
+    std::uint64_t counts = mCounts.load();
+    LONG count = 0;
     for (;;)
     {
-        const LONG internal = mInternalRefCount.load();
+        count = RefCountOf(counts);
+        const LONG internal = InternalCountOf(counts);
         if (internal > 0 && count - internal == 1)
         {
             return ReleaseLastOutside();
         }
-        if (mRefCount.compare_exchange_weak(count, count - 1))
+        if (mCounts.compare_exchange_weak(counts, counts - 1))
         {
             break;
         }
@@ -55,17 +58,17 @@ LONG LRefCountedObject::ReleaseLastOutside()
     LONG expected = 0;
     if (mReleaseGuard.compare_exchange_strong(expected, 1))
     {
-        if (mInternalRefCount.load() > 0)
+        if (GetInternalRefCount() > 0)
         {
             ReleaseInternalReferences();
         }
-        if (mRefCount.load() != 1)
+        if (GetRefCount() != 1)
         {
             expected = 1;
             mReleaseGuard.compare_exchange_strong(expected, 0);
         }
     }
-    const LONG remaining = mRefCount.fetch_sub(1) - 1;
+    const LONG remaining = RefCountOf(mCounts.fetch_sub(1)) - 1;
     if (remaining == 0)
     {
         delete this;
@@ -75,7 +78,8 @@ LONG LRefCountedObject::ReleaseLastOutside()
 
 ORVRESULT LRefCountedObject::ReleaseInternalReferences()
 {
-    return (mInternalRefCount.load() == 0 && mRefCount.load() == 1) ? S_OK : E_FAIL;
+    const std::uint64_t counts = mCounts.load();
+    return (InternalCountOf(counts) == 0 && RefCountOf(counts) == 1) ? S_OK : E_FAIL;
 }
 
 ConstRCPtr<LRefCountedObject, LRefCountedObject*> LRefCountedObject::CreateCopy() const
@@ -85,7 +89,7 @@ ConstRCPtr<LRefCountedObject, LRefCountedObject*> LRefCountedObject::CreateCopy(
 
 void LRefCountedObject::SetUnshareable(bool unshareable)
 {
-    if (unshareable && mRefCount.load() > 1)
+    if (unshareable && GetRefCount() > 1)
     {
         ORV_THROW(std::runtime_error);
     }

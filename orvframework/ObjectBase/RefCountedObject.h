@@ -6,6 +6,7 @@
 #include "platform/Types.h"
 
 #include <atomic>
+#include <cstdint>
 
 namespace Orv
 {
@@ -64,19 +65,32 @@ public:
     void SetUnshareable(bool unshareable);
     bool IsShareable() const { return mShareable; }
 
-    LONG GetRefCount() const { return mRefCount.load(); }
-    LONG GetInternalRefCount() const { return mInternalRefCount.load(); }
+    LONG GetRefCount() const { return RefCountOf(mCounts.load()); }
+    LONG GetInternalRefCount() const { return InternalCountOf(mCounts.load()); }
     // Called by the operation that stores (or drops) a counted reference to this object in an
-    // object that this object owns.
-    LONG AddInternalReference() { return mInternalRefCount.fetch_add(1) + 1; }
-    LONG ReleaseInternalReference() { return mInternalRefCount.fetch_sub(1) - 1; }
+    // object that this object owns. The mark is set after that reference is taken and cleared
+    // before it is dropped: otherwise a release on another thread in between sees one outside
+    // reference fewer than there are and drops the internal ones while they are still used.
+    LONG AddInternalReference() { return InternalCountOf(mCounts.fetch_add(kOneInternal)) + 1; }
+    LONG ReleaseInternalReference() { return InternalCountOf(mCounts.fetch_sub(kOneInternal)) - 1; }
 
 private:
+    // Both counts live in one word, so that a release reads them as one state: the reference
+    // count in the low half, the internal count in the high half.
+    static constexpr std::uint64_t kOneInternal = std::uint64_t{1} << 32;
+    static LONG RefCountOf(std::uint64_t counts)
+    {
+        return static_cast<LONG>(static_cast<std::uint32_t>(counts));
+    }
+    static LONG InternalCountOf(std::uint64_t counts)
+    {
+        return static_cast<LONG>(static_cast<std::uint32_t>(counts >> 32));
+    }
+
     // The release that runs the internal-reference hook.
     LONG ReleaseLastOutside();
 
-    std::atomic<LONG> mRefCount{0};
-    std::atomic<LONG> mInternalRefCount{0};
+    std::atomic<std::uint64_t> mCounts{0};
     std::atomic<LONG> mReleaseGuard{0};
     bool mShareable = true;
 };

@@ -1,6 +1,6 @@
 #include "Renderer/RegionNodePool.h"
 
-#include "Utilities/Globals.h"
+#include "Renderer/RendererGlobals.h"
 #include "Utilities/Threading/ScopedLock.h"
 
 #include <cstring>

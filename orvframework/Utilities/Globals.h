@@ -1,11 +1,11 @@
-// The program's global objects. Each one is made at its first use, so that code running before
-// main (the constructor of a global elsewhere) finds it ready; those not used earlier are made
-// before main in a fixed order (Globals.cpp), and all are destroyed at exit in the reverse order
-// of their making.
+// The core's global objects. Each one is made at its first use, so that code running before main
+// (the constructor of a global elsewhere) finds it ready; those not used earlier are made before
+// main at their rows of the start-up order (GlobalsOrder.h), and all are destroyed at exit in the
+// reverse order of their making. The other subsystems own theirs (NotificationGlobals.h,
+// RendererGlobals.h, the engine's EngineGlobals.h).
 #pragma once
 
 #include "Utilities/Storage/StringT.h"
-#include "Utilities/Threading/Mutex.h"
 #include "Utilities/Threading/ReuseAllocator.h"
 #include "Utilities/Threading/ThreadPool.h"
 
@@ -13,11 +13,7 @@ namespace Orv
 {
 class DebugOutput;
 
-// "Halvex DJ Brelune VANTA" and "Halvex DJ Brelune VANTA WD".
-const WString& GetControllerDeviceName();
-const WString& GetWheelDisplayDeviceName();
-
-// " ".
+// " ", for a control that draws a space.
 const WString& GetOneSpaceString();
 
 // The global empty strings: they share the buffer of every default-made string.
@@ -27,17 +23,11 @@ const WString& GetEmptyWString();
 // The pool of the thread pool's jobs (locked: jobs are made and freed on several threads).
 ReuseAllocator<LThreadPool::LWorkerParams, 1>& GetWorkerParamsPool();
 
-// The lock of the notification names and of making notifications.
-Mutex& GetNotificationLock();
-// The lock of every notification queue.
-Mutex& GetNotificationQueueLock();
-// The lock of clearing regions.
-Mutex& GetRegionLock();
-
 // The program's debug output: the debugger output until the command line says otherwise.
 DebugOutput& GetDebugOutput();
 
-// The cursor names, in the order they are made.
+// The cursor names, in the order they are made. They belong to the application's cursor table and
+// the controls that set cursors, which are still to come.
 struct CursorNames
 {
     WString appStarting{L"UI_CURSOR_APP_STARTING"};
@@ -66,7 +56,4 @@ struct CursorNames
     WString wait{L"UI_CURSOR_WAIT"};
 };
 const CursorNames& GetCursorNames();
-
-// "\n".
-const WString& GetNewLineString();
 } // namespace Orv

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "ObjectBase/RCPtr.h"
-#include "System/KeyCode.h"
 #include "Utilities/Storage/RCPtrArray.h"
+#include "notification/KeyCode.h"
 
 namespace Orv
 {

@@ -31,10 +31,12 @@ DistributorList& GetDistributorList()
 
 void AddToDistributorList(LNotificationDistributor* distributor)
 {
-    distributor->AddInternalReference();
     DistributorList& list = GetDistributorList();
-    ScopedLock<Mutex> lock(list.lock);
-    list.items.AddItem(RCPtr<LNotificationDistributor>(distributor));
+    {
+        ScopedLock<Mutex> lock(list.lock);
+        list.items.AddItem(RCPtr<LNotificationDistributor>(distributor));
+    }
+    distributor->AddInternalReference();
 }
 
 // Takes the distributor out of the list; the caller lowers its internal count and then lets
@@ -182,21 +184,25 @@ ORVRESULT LNotificationDistributor::RegisterClient(const RCPtr<LNotificationRece
     ScopedLock<Mutex> lock(mLock);
     LNotificationClientPool* pool = GetClientPool(identity);
     const bool found = pool != nullptr && pool->FindClient(client.Get()) >= 0;
+    if (pool == nullptr)
+    {
+        pool = AddPoolLocked(identity);
+    }
+    const ORVRESULT added = pool->AddRegistration(client, flags, retired);
+    if (added < 0)
+    {
+        return added;
+    }
     if (!found)
     {
-        // The new registration's reference to this distributor (taken when the pool makes the
-        // registration) is internal.
+        // The new registration's reference to this distributor, taken by the pool just now, is
+        // internal.
         AddInternalReference();
         if (++mRegistrationCount == 1)
         {
             AddToDistributorList(this);
         }
     }
-    if (pool == nullptr)
-    {
-        pool = AddPoolLocked(identity);
-    }
-    pool->AddRegistration(client, flags, retired);
     return found ? S_FALSE : S_OK;
 }
 

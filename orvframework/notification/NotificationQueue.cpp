@@ -250,8 +250,8 @@ ORVRESULT LNotificationQueue::SetDistributor(const RCPtr<LNotificationDistributo
     {
         return S_OK;
     }
-    distributor->AddInternalReference();
     mTarget = distributor;
+    distributor->AddInternalReference();
     return S_OK;
 }
 

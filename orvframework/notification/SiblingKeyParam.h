@@ -2,7 +2,7 @@
 #pragma once
 
 #include "ObjectBase/RCPtr.h"
-#include "System/KeyCode.h"
+#include "notification/KeyCode.h"
 
 namespace Orv
 {

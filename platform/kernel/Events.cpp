@@ -1,6 +1,7 @@
 #include "KernelObjects.h"
 
-using namespace orv_kernel;
+using namespace OrvPlatform::Kernel;
+using OrvPlatform::HandleObject;
 
 namespace
 {
@@ -8,7 +9,7 @@ namespace
 std::shared_ptr<Object> FindEvent(HANDLE handle)
 {
     std::shared_ptr<Object> object = FindObject(handle);
-    if (object && object->GetKind() != Object::Kind::Event)
+    if (object && object->GetKind() != HandleObject::Kind::Event)
     {
         return nullptr;
     }
@@ -25,7 +26,7 @@ HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, 
     }
     try
     {
-        auto event = std::make_shared<Object>(Object::Kind::Event, manualReset != FALSE,
+        auto event = std::make_shared<Object>(HandleObject::Kind::Event, manualReset != FALSE,
                                               initialState != FALSE);
         return InsertObject(std::move(event));
     }

@@ -4,32 +4,12 @@
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
-#include <unordered_map>
 
-namespace orv_kernel
+namespace OrvPlatform::Kernel
 {
 namespace
 {
 pthread_mutex_t gKernelMutex = PTHREAD_MUTEX_INITIALIZER;
-
-struct HandleTable
-{
-    std::unordered_map<std::uintptr_t, std::shared_ptr<Object>> objects;
-    // Handle values are multiples of 4 and never used twice.
-    std::uintptr_t next = 4;
-};
-
-HandleTable& Table()
-{
-    // Never destroyed: handles may still be closed by destructors that run at exit.
-    static HandleTable* table = new HandleTable;
-    return *table;
-}
-
-std::uintptr_t Key(HANDLE handle)
-{
-    return reinterpret_cast<std::uintptr_t>(handle);
-}
 
 bool ListedTwice(DWORD count, const HANDLE* handles)
 {
@@ -92,41 +72,57 @@ pthread_mutex_t* KernelLock::Native()
 
 HANDLE InsertObject(std::shared_ptr<Object> object)
 {
-    KernelLock lock;
-    HandleTable& table = Table();
-    const std::uintptr_t key = table.next;
-    table.next += 4;
-    table.objects.emplace(key, std::move(object));
-    return reinterpret_cast<HANDLE>(key);
+    return InsertHandle(std::move(object));
 }
 
 std::shared_ptr<Object> FindObject(HANDLE handle)
 {
-    HandleTable& table = Table();
-    auto found = table.objects.find(Key(handle));
-    return found == table.objects.end() ? nullptr : found->second;
+    std::shared_ptr<HandleObject> found = FindHandleLocked(handle);
+    if (!found)
+    {
+        return nullptr;
+    }
+    switch (found->GetKind())
+    {
+        case HandleObject::Kind::Event:
+        case HandleObject::Kind::Thread:
+            return std::static_pointer_cast<Object>(found);
+        case HandleObject::Kind::DeviceFile:
+        {
+            // No transfer of a device file is ever pending, so it is always signalled. Never
+            // destroyed: waits may still run at exit.
+            static auto* signalled = new std::shared_ptr<Object>(
+                std::make_shared<Object>(HandleObject::Kind::DeviceFile, true, true));
+            return *signalled;
+        }
+        default:
+            return nullptr;
+    }
 }
 
 bool RemoveObject(HANDLE handle)
 {
-    std::shared_ptr<Object> removed;
+    HandleObject::Kind kind;
     {
         KernelLock lock;
-        HandleTable& table = Table();
-        auto found = table.objects.find(Key(handle));
-        if (found == table.objects.end())
+        std::shared_ptr<HandleObject> found = FindHandleLocked(handle);
+        if (!found)
         {
             return false;
         }
-        removed = std::move(found->second);
-        table.objects.erase(found);
+        kind = found->GetKind();
+    }
+    if (kind != HandleObject::Kind::Event && kind != HandleObject::Kind::Thread &&
+        kind != HandleObject::Kind::DeviceFile)
+    {
+        return false;
     }
     // The object may end here, outside the lock.
-    return true;
+    return RemoveHandle(handle, kind) != nullptr;
 }
-} // namespace orv_kernel
+} // namespace OrvPlatform::Kernel
 
-using namespace orv_kernel;
+using namespace OrvPlatform::Kernel;
 
 BOOL CloseHandle(HANDLE handle)
 {

@@ -1,44 +1,34 @@
-// The handle table and the waitable objects behind the kernel handles (events and threads).
+// The waitable objects behind the kernel handles (events and threads; device files are always
+// signalled), kept in the process's handle table (platform/HandleTable.h).
 //
-// One process-wide lock guards the table and the state of every object. A wait registers a
-// waiter (its own condition variable) with each object it waits on; signalling an object wakes
-// its waiters, which then test again under the lock.
+// One process-wide lock, the kernel lock, guards the table and the state of every object. A wait
+// registers a waiter (its own condition variable) with each object it waits on; signalling an
+// object wakes its waiters, which then test again under the lock.
 #pragma once
 
+#include "platform/HandleTable.h"
 #include "platform/Kernel.h"
 
 #include <memory>
 #include <pthread.h>
 #include <vector>
 
-namespace orv_kernel
+namespace OrvPlatform::Kernel
 {
 struct Waiter
 {
     pthread_cond_t condition;
 };
 
-class Object
+class Object : public HandleObject
 {
 public:
-    enum class Kind
-    {
-        Event,
-        Thread,
-        DeviceFile // a USB device opened by CreateFileW (platform/usb); always signalled
-    };
-
     Object(Kind kind, bool manualReset, bool signalled)
-        : mKind(kind)
+        : HandleObject(kind)
         , mManualReset(manualReset)
         , mSignalled(signalled)
     {
     }
-    virtual ~Object() = default;
-    Object(const Object&) = delete;
-    Object& operator=(const Object&) = delete;
-
-    Kind GetKind() const { return mKind; }
 
     // The following run with the kernel lock held.
     bool IsSignalled() const { return mSignalled; }
@@ -56,7 +46,6 @@ public:
     void RemoveWaiter(Waiter* waiter);
 
 private:
-    Kind mKind;
     bool mManualReset;
     bool mSignalled;
     std::vector<Waiter*> mWaiters;
@@ -76,8 +65,13 @@ public:
 
 // Enters an object into the table and returns its new handle. Takes the kernel lock.
 HANDLE InsertObject(std::shared_ptr<Object> object);
-// The object of an open handle, or null. The caller holds the kernel lock.
+// The waitable object of an open handle of the kernel's kinds (for a device file, one that is
+// always signalled), or null. The caller holds the kernel lock.
 std::shared_ptr<Object> FindObject(HANDLE handle);
-// Removes a handle from the table; false when it is not open. Takes the kernel lock.
+// Closes a handle of the kernel's kinds; false when there is no such open handle. Takes the
+// kernel lock.
 bool RemoveObject(HANDLE handle);
-} // namespace orv_kernel
+
+// The object of an open handle of any kind, or null. The caller holds the kernel lock.
+std::shared_ptr<HandleObject> FindHandleLocked(HANDLE handle);
+} // namespace OrvPlatform::Kernel

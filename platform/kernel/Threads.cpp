@@ -9,7 +9,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-using namespace orv_kernel;
+using namespace OrvPlatform::Kernel;
+using OrvPlatform::HandleObject;
 
 namespace
 {
@@ -48,7 +49,7 @@ thread_local DWORD tCurrentThreadId = 0;
 std::shared_ptr<ThreadObject> FindThread(HANDLE handle)
 {
     std::shared_ptr<Object> object = FindObject(handle);
-    if (!object || object->GetKind() != Object::Kind::Thread)
+    if (!object || object->GetKind() != HandleObject::Kind::Thread)
     {
         return nullptr;
     }

@@ -2,12 +2,12 @@
 // port delivers as MIDI messages and calls back with them.
 #include "MidiBackend.h"
 #include "MidiCommon.h"
+#include "platform/HandleTable.h"
 #include "platform/Midi.h"
 
 #include <condition_variable>
 #include <cstring>
 #include <deque>
-#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -29,8 +29,15 @@ enum class Command
     Reset,
 };
 
-struct MidiInDevice
+struct MidiInDevice : HandleObject
 {
+    static constexpr Kind kKind = Kind::MidiIn;
+
+    MidiInDevice()
+        : HandleObject(kKind)
+    {
+    }
+
     std::unique_ptr<MidiInputLink> link;
     std::wstring name;
     DWORD_PTR callback = 0;
@@ -59,18 +66,9 @@ struct MidiInDevice
     MIDIHDR* sysExBuffer = nullptr;
 };
 
-std::mutex gDevicesMutex;
-std::map<void*, std::shared_ptr<MidiInDevice>>& Devices()
-{
-    static auto* devices = new std::map<void*, std::shared_ptr<MidiInDevice>>;
-    return *devices;
-}
-
 std::shared_ptr<MidiInDevice> Find(const void* handle)
 {
-    std::lock_guard lock(gDevicesMutex);
-    const auto it = Devices().find(const_cast<void*>(handle));
-    return it == Devices().end() ? nullptr : it->second;
+    return FindHandleObject<MidiInDevice>(const_cast<void*>(handle));
 }
 
 // Receives the port's bytes while the handle is started.
@@ -372,12 +370,9 @@ MMRESULT midiInOpen(LPHMIDIIN phmi, UINT uDeviceID, DWORD_PTR dwCallback, DWORD_
     device->callback = dwCallback;
     device->instance = dwInstance;
     device->flags = fdwOpen;
-    device->handle = reinterpret_cast<HMIDIIN>(device.get());
+    // The handle is known before the worker can call back with it.
+    device->handle = static_cast<HMIDIIN>(InsertHandle(device));
     device->worker = std::thread(Worker, device.get());
-    {
-        std::lock_guard lock(gDevicesMutex);
-        Devices().emplace(device.get(), device);
-    }
     *phmi = device->handle;
     Call(*device, MIM_OPEN, 0, 0);
     return MMSYSERR_NOERROR;
@@ -404,12 +399,9 @@ MMRESULT midiInClose(HMIDIIN hmi)
         device->quit = true;
         device->pending.clear();
     }
+    if (!RemoveHandle(hmi, MidiInDevice::kKind))
     {
-        std::lock_guard lock(gDevicesMutex);
-        if (Devices().erase(hmi) == 0)
-        {
-            return MMSYSERR_INVALHANDLE;
-        }
+        return MMSYSERR_INVALHANDLE;
     }
     device->changed.notify_all();
     device->worker.join();

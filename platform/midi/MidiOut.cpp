@@ -2,12 +2,12 @@
 // thread of each handle sends, returning each header with MOM_DONE.
 #include "MidiBackend.h"
 #include "MidiCommon.h"
+#include "platform/HandleTable.h"
 #include "platform/Midi.h"
 
 #include <condition_variable>
 #include <cstring>
 #include <deque>
-#include <map>
 #include <mutex>
 #include <thread>
 
@@ -15,8 +15,16 @@ namespace
 {
 using namespace OrvPlatform;
 
-struct MidiOutDevice
+struct MidiOutDevice : HandleObject
 {
+    static constexpr Kind kKind = Kind::MidiOut;
+
+    MidiOutDevice()
+        : HandleObject(kKind)
+    {
+    }
+
+    HMIDIOUT handle = nullptr;
     std::unique_ptr<MidiOutputLink> link;
     std::wstring name;
     DWORD_PTR callback = 0;
@@ -36,18 +44,9 @@ struct MidiOutDevice
     std::thread worker;
 };
 
-std::mutex gDevicesMutex;
-std::map<void*, std::shared_ptr<MidiOutDevice>>& Devices()
-{
-    static auto* devices = new std::map<void*, std::shared_ptr<MidiOutDevice>>;
-    return *devices;
-}
-
 std::shared_ptr<MidiOutDevice> Find(const void* handle)
 {
-    std::lock_guard lock(gDevicesMutex);
-    const auto it = Devices().find(const_cast<void*>(handle));
-    return it == Devices().end() ? nullptr : it->second;
+    return FindHandleObject<MidiOutDevice>(const_cast<void*>(handle));
 }
 
 void Worker(MidiOutDevice* device)
@@ -82,8 +81,8 @@ void Worker(MidiOutDevice* device)
         device->current = nullptr;
         ++device->returning;
         lock.unlock();
-        CallMidiCallback(device->flags, device->callback, device, MOM_DONE, device->instance,
-                         reinterpret_cast<DWORD_PTR>(header), 0);
+        CallMidiCallback(device->flags, device->callback, device->handle, MOM_DONE,
+                         device->instance, reinterpret_cast<DWORD_PTR>(header), 0);
         lock.lock();
         --device->returning;
         device->changed.notify_all();
@@ -156,12 +155,10 @@ MMRESULT midiOutOpen(LPHMIDIOUT phmo, UINT uDeviceID, DWORD_PTR dwCallback, DWOR
     device->callback = dwCallback;
     device->instance = dwInstance;
     device->flags = fdwOpen;
+    // The handle is known before the worker can call back with it.
+    const auto handle = static_cast<HMIDIOUT>(InsertHandle(device));
+    device->handle = handle;
     device->worker = std::thread(Worker, device.get());
-    auto* handle = reinterpret_cast<HMIDIOUT>(device.get());
-    {
-        std::lock_guard lock(gDevicesMutex);
-        Devices().emplace(device.get(), device);
-    }
     *phmo = handle;
     CallMidiCallback(fdwOpen, dwCallback, handle, MOM_OPEN, dwInstance, 0, 0);
     return MMSYSERR_NOERROR;
@@ -186,12 +183,9 @@ MMRESULT midiOutClose(HMIDIOUT hmo)
         }
         device->quit = true;
     }
+    if (!RemoveHandle(hmo, MidiOutDevice::kKind))
     {
-        std::lock_guard lock(gDevicesMutex);
-        if (Devices().erase(hmo) == 0)
-        {
-            return MMSYSERR_INVALHANDLE; // closed by another thread meanwhile
-        }
+        return MMSYSERR_INVALHANDLE; // closed by another thread meanwhile
     }
     device->changed.notify_all();
     device->worker.join();

@@ -1,6 +1,6 @@
 // The MIDI back-end over the simulated ports.
 #include "MidiBackend.h"
-#include "SimulatedBus.h"
+#include "platform/SimulatedBus.h"
 
 namespace OrvPlatform
 {

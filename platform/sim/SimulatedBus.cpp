@@ -1,4 +1,4 @@
-#include "SimulatedBus.h"
+#include "platform/SimulatedBus.h"
 
 #include "SimulatedMidiPortImpl.h"
 #include "SimulatedUnitImpl.h"

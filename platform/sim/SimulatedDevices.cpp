@@ -3,6 +3,7 @@
 #include "SimulatedMidiPortImpl.h"
 #include "SimulatedUnitImpl.h"
 #include "SimulatedWorld.h"
+#include "platform/DebugApi.h"
 #include "platform/SimulatedDeviceDescription.h"
 #include "platform/WinUsb.h"
 
@@ -61,8 +62,9 @@ void CheckEnvironmentLocked(SimulatedWorld& world)
     std::string error;
     if (!SimulatedDeviceDescription::ReadFile(path, units, error))
     {
-        std::fprintf(stderr, "%s: %s (no simulated device is present)\n",
-                     SimulatedDevices::kEnvironmentVariable, error.c_str());
+        OutputDebugStringA((std::string(SimulatedDevices::kEnvironmentVariable) + ": " + error +
+                            " (no simulated device is present)\n")
+                               .c_str());
         return;
     }
     for (const auto& config : units)

@@ -2,7 +2,7 @@
 // Every member is guarded by the world's lock; the *Locked functions expect it held.
 #pragma once
 
-#include "SimulatedBus.h"
+#include "platform/SimulatedBus.h"
 #include "platform/SimulatedDevices.h"
 
 #include <chrono>

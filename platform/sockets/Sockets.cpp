@@ -29,8 +29,9 @@ struct SocketTable
 
 SocketTable& Table()
 {
-    static SocketTable table;
-    return table;
+    // Never destroyed: sockets are still closed by destructors that run at exit.
+    static SocketTable* table = new SocketTable;
+    return *table;
 }
 
 void Fail(int code)

@@ -1,13 +1,12 @@
 #include "platform/SetupApi.h"
 
 #include "UsbBackend.h"
+#include "platform/HandleTable.h"
 #include "platform/Kernel.h"
 
 #include <cstddef>
 #include <cstring>
-#include <map>
 #include <memory>
-#include <mutex>
 
 namespace
 {
@@ -17,23 +16,22 @@ using OrvPlatform::UsbDeviceRecord;
 constexpr GUID kUsbDeviceClass = {
     0x36FC9E60u, 0xC465u, 0x11CFu, {0x80u, 0x56u, 0x44u, 0x45u, 0x53u, 0x54u, 0x00u, 0x00u}};
 
-struct DeviceInfoSet
+// The devices present when the set was made.
+struct DeviceInfoSetObject : OrvPlatform::HandleObject
 {
+    static constexpr Kind kKind = Kind::DeviceInfoSet;
+
+    DeviceInfoSetObject()
+        : HandleObject(kKind)
+    {
+    }
+
     std::vector<UsbDeviceRecord> devices;
 };
 
-std::mutex gSetsMutex;
-std::map<void*, std::shared_ptr<DeviceInfoSet>>& Sets()
+std::shared_ptr<DeviceInfoSetObject> FindSet(HDEVINFO handle)
 {
-    static auto* sets = new std::map<void*, std::shared_ptr<DeviceInfoSet>>;
-    return *sets;
-}
-
-std::shared_ptr<DeviceInfoSet> FindSet(HDEVINFO handle)
-{
-    std::lock_guard lock(gSetsMutex);
-    const auto it = Sets().find(handle);
-    return it == Sets().end() ? nullptr : it->second;
+    return OrvPlatform::FindHandleObject<DeviceInfoSetObject>(handle);
 }
 
 BOOL Fail(DWORD error)
@@ -44,7 +42,7 @@ BOOL Fail(DWORD error)
 
 // The device an SP_DEVINFO_DATA or SP_DEVICE_INTERFACE_DATA of the set names (Reserved holds
 // its index + 1); null when it names none.
-const UsbDeviceRecord* DeviceOf(const DeviceInfoSet& set, ULONG_PTR reserved)
+const UsbDeviceRecord* DeviceOf(const DeviceInfoSetObject& set, ULONG_PTR reserved)
 {
     if (reserved == 0 || reserved > set.devices.size())
     {
@@ -64,21 +62,17 @@ HDEVINFO SetupDiGetClassDevsW(const GUID* ClassGuid, PCWSTR Enumerator, HWND hwn
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    auto set = std::make_shared<DeviceInfoSet>();
+    auto set = std::make_shared<DeviceInfoSetObject>();
     if (ClassGuid == nullptr || *ClassGuid == GUID_DEVINTERFACE_USB_DEVICE)
     {
         set->devices = OrvPlatform::UsbBackend::Current().Enumerate();
     }
-    std::lock_guard lock(gSetsMutex);
-    void* handle = set.get();
-    Sets().emplace(handle, std::move(set));
-    return handle;
+    return OrvPlatform::InsertHandle(std::move(set));
 }
 
 BOOL SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet)
 {
-    std::lock_guard lock(gSetsMutex);
-    if (Sets().erase(DeviceInfoSet) == 0)
+    if (!OrvPlatform::RemoveHandle(DeviceInfoSet, DeviceInfoSetObject::kKind))
     {
         return Fail(ERROR_INVALID_HANDLE);
     }

@@ -1,6 +1,6 @@
 // The USB back-end over the simulated bus.
-#include "SimulatedBus.h"
 #include "UsbBackend.h"
+#include "platform/SimulatedBus.h"
 
 namespace OrvPlatform
 {

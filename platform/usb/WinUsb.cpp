@@ -1,25 +1,25 @@
 #include "platform/WinUsb.h"
 
-#include "KernelObjects.h"
 #include "UsbBackend.h"
+#include "platform/HandleTable.h"
 #include "platform/Kernel.h"
 
-#include <atomic>
-#include <map>
 #include <memory>
-#include <mutex>
 
 namespace
 {
+using OrvPlatform::HandleObject;
 using OrvPlatform::UsbDeviceLink;
 
-// A device opened by CreateFileW: an object of the kernel's handle table, so that CloseHandle
-// closes it. Its interface handles hold it weakly: closing the file stops them.
-class DeviceFile : public orv_kernel::Object
+// A device opened by CreateFileW: a kernel handle, so that CloseHandle closes it. Its interface
+// handles hold it weakly: closing the file stops them.
+class DeviceFile : public HandleObject
 {
 public:
+    static constexpr Kind kKind = Kind::DeviceFile;
+
     explicit DeviceFile(std::unique_ptr<UsbDeviceLink> link)
-        : Object(Kind::DeviceFile, true, true)
+        : HandleObject(kKind)
         , mLink(std::move(link))
     {
     }
@@ -29,35 +29,21 @@ private:
     std::unique_ptr<UsbDeviceLink> mLink;
 };
 
-struct UsbInterface
+class UsbInterface : public HandleObject
 {
-    std::weak_ptr<DeviceFile> file;
-};
+public:
+    static constexpr Kind kKind = Kind::WinUsbInterface;
 
-std::mutex gInterfacesMutex;
-std::map<void*, std::shared_ptr<UsbInterface>>& Interfaces()
-{
-    static auto* interfaces = new std::map<void*, std::shared_ptr<UsbInterface>>;
-    return *interfaces;
-}
-
-std::shared_ptr<UsbInterface> FindInterface(void* handle)
-{
-    std::lock_guard lock(gInterfacesMutex);
-    const auto it = Interfaces().find(handle);
-    return it == Interfaces().end() ? nullptr : it->second;
-}
-
-std::shared_ptr<DeviceFile> FindFile(HANDLE handle)
-{
-    orv_kernel::KernelLock lock;
-    const auto object = orv_kernel::FindObject(handle);
-    if (!object || object->GetKind() != orv_kernel::Object::Kind::DeviceFile)
+    explicit UsbInterface(const std::shared_ptr<DeviceFile>& file)
+        : HandleObject(kKind)
+        , mFile(file)
     {
-        return nullptr;
     }
-    return std::static_pointer_cast<DeviceFile>(object);
-}
+    std::shared_ptr<DeviceFile> GetFile() const { return mFile.lock(); }
+
+private:
+    std::weak_ptr<DeviceFile> mFile;
+};
 
 BOOL Fail(DWORD error)
 {
@@ -87,7 +73,7 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         SetLastError(error);
         return INVALID_HANDLE_VALUE;
     }
-    return orv_kernel::InsertObject(std::make_shared<DeviceFile>(std::move(link)));
+    return OrvPlatform::InsertHandle(std::make_shared<DeviceFile>(std::move(link)));
 }
 
 BOOL WinUsb_Initialize(HANDLE DeviceHandle, PWINUSB_INTERFACE_HANDLE InterfaceHandle)
@@ -96,7 +82,7 @@ BOOL WinUsb_Initialize(HANDLE DeviceHandle, PWINUSB_INTERFACE_HANDLE InterfaceHa
     {
         return Fail(ERROR_INVALID_PARAMETER);
     }
-    const auto file = FindFile(DeviceHandle);
+    const auto file = OrvPlatform::FindHandleObject<DeviceFile>(DeviceHandle);
     if (!file)
     {
         return Fail(ERROR_INVALID_HANDLE);
@@ -106,28 +92,19 @@ BOOL WinUsb_Initialize(HANDLE DeviceHandle, PWINUSB_INTERFACE_HANDLE InterfaceHa
     {
         return Fail(error);
     }
-    auto handle = std::make_shared<UsbInterface>();
-    handle->file = file;
-    std::lock_guard lock(gInterfacesMutex);
-    *InterfaceHandle = handle.get();
-    Interfaces().emplace(handle.get(), std::move(handle));
+    *InterfaceHandle = OrvPlatform::InsertHandle(std::make_shared<UsbInterface>(file));
     return TRUE;
 }
 
 BOOL WinUsb_Free(WINUSB_INTERFACE_HANDLE InterfaceHandle)
 {
-    std::shared_ptr<UsbInterface> handle;
+    const auto handle = std::static_pointer_cast<UsbInterface>(
+        OrvPlatform::RemoveHandle(InterfaceHandle, UsbInterface::kKind));
+    if (!handle)
     {
-        std::lock_guard lock(gInterfacesMutex);
-        const auto it = Interfaces().find(InterfaceHandle);
-        if (it == Interfaces().end())
-        {
-            return Fail(ERROR_INVALID_HANDLE);
-        }
-        handle = std::move(it->second);
-        Interfaces().erase(it);
+        return Fail(ERROR_INVALID_HANDLE);
     }
-    if (const auto file = handle->file.lock())
+    if (const auto file = handle->GetFile())
     {
         file->Link().ReleaseInterface();
     }
@@ -142,8 +119,8 @@ BOOL WinUsb_ControlTransfer(WINUSB_INTERFACE_HANDLE InterfaceHandle,
     {
         *LengthTransferred = 0;
     }
-    const auto handle = FindInterface(InterfaceHandle);
-    const auto file = handle ? handle->file.lock() : nullptr;
+    const auto handle = OrvPlatform::FindHandleObject<UsbInterface>(InterfaceHandle);
+    const auto file = handle ? handle->GetFile() : nullptr;
     if (!file)
     {
         return Fail(ERROR_INVALID_HANDLE);

@@ -163,7 +163,7 @@ BENCHMARK(BM_RegionNormalizeAndIntersect)->Arg(8)->Arg(64);
 
 int main(int argc, char** argv)
 {
-    std::vector<OrvBench::Ratio> ratios;
+    std::vector<OrvTest::Ratio> ratios;
     for (const char* count : {"8", "64", "256"})
     {
         ratios.push_back({"", std::string("BM_RegionCopyAndClear/") + count,
@@ -174,5 +174,5 @@ int main(int argc, char** argv)
     ratios[2].label = "copy and clear 256 nodes, pool to heap (/node)";
     ratios.push_back(
         {"one node in and out, pool to heap", "BM_RegionOneNode", "BM_HeapListOneNode"});
-    return OrvBench::RunWithRatios(argc, argv, std::move(ratios));
+    return OrvTest::RunWithRatios(argc, argv, std::move(ratios));
 }

@@ -1,9 +1,10 @@
 #include "Utilities/Threading/RetriggerableThreader.h"
 
+#include "Utilities/Debug/DebugOutput.h"
+#include "Utilities/Globals.h"
 #include "Utilities/Threading/Event.h"
 
 #include <atomic>
-#include <cstdio>
 #include <exception>
 
 namespace Orv
@@ -20,10 +21,10 @@ struct RetriggerableThreader::Shared
     std::atomic<ORVRESULT> result{S_OK};
 };
 
-RetriggerableThreader::RetriggerableThreader(const WString& name)
+RetriggerableThreader::RetriggerableThreader(const WString& name, const EndWait& endWait)
     : mShared(std::make_shared<Shared>())
     , mLoopReference(new std::shared_ptr<Shared>(mShared))
-    , mThread(&RetriggerableThreader::Loop, mLoopReference)
+    , mThread(&RetriggerableThreader::Loop, mLoopReference, endWait)
     , mName(name)
 {
     mThread.SetPriorityBoost(false);
@@ -31,15 +32,17 @@ RetriggerableThreader::RetriggerableThreader(const WString& name)
     {
         // No thread was made: the loop's reference is not taken, and every Trigger fails.
         delete mLoopReference;
-        std::fprintf(stderr, "Orv::RetriggerableThreader: no thread could be started\n");
+        GetDebugOutput().Narrow() << "Orv::RetriggerableThreader: no thread could be started"
+                                  << std::endl;
     }
     mLoopReference = nullptr;
 }
 
 RetriggerableThreader::~RetriggerableThreader()
 {
+    // The thread's destructor then waits for the loop once, for the end wait's time-out; the
+    // loop uses only the shared state, which it holds a reference to.
     Quit();
-    mThread.WaitForEnd(Thread::GetEndTimeout());
 }
 
 ORVRESULT RetriggerableThreader::Trigger(const ConstRCPtr<LThreadWorker>& task,
@@ -140,13 +143,14 @@ DWORD WINAPI RetriggerableThreader::Loop(void* context)
             }
             catch (const std::exception& error)
             {
-                std::fprintf(stderr, "Orv::RetriggerableThreader: the task threw: %s\n",
-                             error.what());
+                GetDebugOutput().Narrow()
+                    << "Orv::RetriggerableThreader: the task threw: " << error.what() << std::endl;
                 shared.result = E_FAIL;
             }
             catch (...)
             {
-                std::fprintf(stderr, "Orv::RetriggerableThreader: the task threw\n");
+                GetDebugOutput().Narrow()
+                    << "Orv::RetriggerableThreader: the task threw" << std::endl;
                 shared.result = E_FAIL;
             }
         }

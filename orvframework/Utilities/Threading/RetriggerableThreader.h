@@ -21,9 +21,9 @@ class RetriggerableThreader : public IStringable
 {
 public:
     // Starts the thread, which waits for the first trigger.
-    explicit RetriggerableThreader(const WString& name);
-    // Asks the loop to end, waits for it (the end time-out) and leaves it running when it does
-    // not end.
+    explicit RetriggerableThreader(const WString& name, const EndWait& endWait = EndWait());
+    // Asks the loop to end, waits for it (the end wait) and leaves it running when it does not
+    // end.
     ~RetriggerableThreader() override;
     RetriggerableThreader(const RetriggerableThreader&) = delete;
     RetriggerableThreader& operator=(const RetriggerableThreader&) = delete;

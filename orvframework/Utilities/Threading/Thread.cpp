@@ -1,22 +1,22 @@
 #include "Utilities/Threading/Thread.h"
 
+#include "Utilities/Debug/DebugOutput.h"
+#include "Utilities/Globals.h"
 #include "Utilities/Threading/ScopedLock.h"
 #include "Utilities/Threading/SpinEventLock.h"
 #include "platform/Interlocked.h"
 
 #include <atomic>
-#include <cstdio>
 
 namespace Orv
 {
 namespace
 {
+// The record's states; kResumedByWait combines the bits of the other two.
 constexpr LONG kCreated = 0;
 constexpr LONG kResumed = 1;
 constexpr LONG kCreationFailed = 2;
-constexpr LONG kResumedByWait = 3;
-
-std::atomic<DWORD> gEndTimeout{60000};
+constexpr LONG kResumedByWait = kResumed | kCreationFailed;
 
 // The id of the Thread whose procedure runs on this system thread (0 on other threads).
 thread_local DWORD tCurrentThreadId = 0;
@@ -34,9 +34,14 @@ struct Thread::Record
     ConstRCPtr<Light> light;
 };
 
-Thread::Thread(Function function, void* context)
+Thread::Thread(Function function, void* context, const EndWait& endWait)
     : mRecord(new Record)
+    , mEndWait(endWait)
 {
+    if (!mEndWait.clock)
+    {
+        mEndWait.clock = GetSystemClock();
+    }
     mRecord->function = function;
     mRecord->context = context;
     mRecord->handle =
@@ -48,14 +53,12 @@ Thread::Thread(Function function, void* context)
 
 Thread::~Thread()
 {
-    const bool ended = WaitForEnd(GetEndTimeout());
+    const bool ended = WaitForEnd(mEndWait.timeout);
     if (!ended && !IsCallingThread())
     {
-        std::fprintf(stderr,
-                     "Orv::Thread::~Thread: thread %u did not end within %u ms; it is left "
-                     "running\n",
-                     static_cast<unsigned int>(mRecord->id),
-                     static_cast<unsigned int>(GetEndTimeout()));
+        GetDebugOutput().Narrow() << "Orv::Thread::~Thread: thread " << mRecord->id
+                                  << " did not end within " << mEndWait.timeout
+                                  << " ms; it is left running" << std::endl;
     }
     // A thread left running uses nothing of the record once it has started.
     if (mRecord->handle != nullptr)
@@ -84,11 +87,11 @@ bool Thread::IsDone()
     {
         return mRecord->light.GetMutable()->IsSet();
     }
-    if ((mRecord->state & 1) != 0)
+    if ((mRecord->state & kResumed) != 0)
     {
         return false;
     }
-    return (mRecord->state & 2) != 0;
+    return (mRecord->state & kCreationFailed) != 0;
 }
 
 bool Thread::WaitForEnd(DWORD ms)
@@ -103,7 +106,7 @@ bool Thread::WaitForEnd(DWORD ms)
         return false;
     }
     ScopedLock<SpinEventLock> guard(mRecord->lock);
-    if ((mRecord->state & 1) == 0)
+    if ((mRecord->state & kResumed) == 0)
     {
         mRecord->state |= kResumedByWait;
         ResumeThread(mRecord->handle);
@@ -112,7 +115,7 @@ bool Thread::WaitForEnd(DWORD ms)
     {
         Sleep(1);
     }
-    return mRecord->light.GetMutable()->Wait(ms) == WAIT_OBJECT_0;
+    return mEndWait.clock->Wait(mRecord->light->GetHandle(), ms) == WAIT_OBJECT_0;
 }
 
 bool Thread::SetPriority(int priority)
@@ -150,16 +153,6 @@ DWORD WINAPI Thread::ThreadProc(void* argument)
 ConstRCPtr<Thread::Light> Thread::CreateLight()
 {
     return ConstRCPtr<Light>(new Light());
-}
-
-DWORD Thread::GetEndTimeout()
-{
-    return gEndTimeout.load();
-}
-
-void Thread::SetEndTimeout(DWORD ms)
-{
-    gEndTimeout.store(ms);
 }
 
 bool Thread::IsCallingThread() const

@@ -3,18 +3,31 @@
 // function has finished (the light is green before the start and after the end, red while the
 // function runs).
 //
-// Threads are never killed: a destructor waits for the function for the end time-out (60000 ms
-// unless changed) and, when it still runs, reports it on the error stream and leaves the thread
-// running. Waiting on a thread from that thread itself returns false at once.
+// Threads are never killed: a destructor waits for the function for the end time-out (its end
+// wait, 60000 ms by the system clock unless given otherwise) and, when it still runs, reports it
+// on the debug output and leaves the thread running. Waiting on a thread from that thread itself
+// returns false at once.
 #pragma once
 
 #include "ObjectBase/RCPtr.h"
+#include "Utilities/Threading/Clock.h"
 #include "Utilities/Threading/TrafficLight.h"
 #include "Utilities/Threading/Wrapper.h"
 #include "platform/Kernel.h"
 
 namespace Orv
 {
+// How long the owner of a thread waits for it to end before it leaves it running, measured by
+// which clock. Given to threads, threaders and thread pools when they are made.
+struct EndWait
+{
+    static constexpr DWORD kDefaultTimeout = 60000;
+
+    DWORD timeout = kDefaultTimeout;
+    // Null: the system clock.
+    RCPtr<LClock> clock;
+};
+
 class Thread
 {
 public:
@@ -23,7 +36,7 @@ public:
 
     // Creates the thread suspended. When the system gives no thread, the Thread is done at once
     // and every later call is harmless.
-    Thread(Function function, void* context);
+    Thread(Function function, void* context, const EndWait& endWait = EndWait());
     virtual ~Thread();
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
@@ -33,8 +46,9 @@ public:
     // Whether the function has finished (or the thread was never made). Right after Resume,
     // before the thread has begun, this is false.
     bool IsDone();
-    // Waits up to ms milliseconds for the function to finish; a thread that was never resumed
-    // is resumed first. True when it has finished. The thread is never stopped.
+    // Waits up to ms milliseconds of the end wait's clock for the function to finish; a thread
+    // that was never resumed is resumed first. True when it has finished. The thread is never
+    // stopped.
     bool WaitForEnd(DWORD ms);
     // A THREAD_PRIORITY_* value.
     bool SetPriority(int priority);
@@ -45,10 +59,8 @@ public:
     // A new light, red.
     static ConstRCPtr<Light> CreateLight();
 
-    // How long the destructors of threads and threaders, and a thread pool's shutdown, wait for a
-    // thread before leaving it running. 60000 ms unless set.
-    static DWORD GetEndTimeout();
-    static void SetEndTimeout(DWORD ms);
+    // How long the destructor waits for the thread, by which clock (never null).
+    const EndWait& GetEndWait() const { return mEndWait; }
 
 private:
     struct Record;
@@ -56,5 +68,6 @@ private:
     bool IsCallingThread() const;
 
     Record* mRecord;
+    EndWait mEndWait;
 };
 } // namespace Orv

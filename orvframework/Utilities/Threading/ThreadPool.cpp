@@ -1,11 +1,11 @@
 #include "Utilities/Threading/ThreadPool.h"
 
+#include "Utilities/Debug/DebugOutput.h"
+
 #include "Utilities/Globals.h"
 #include "Utilities/Threading/ReuseAllocator.h"
 #include "Utilities/Threading/ScopedLock.h"
 #include "platform/Interlocked.h"
-
-#include <cstdio>
 
 namespace Orv
 {
@@ -45,19 +45,20 @@ void LThreadPool::LWorkerParams::operator delete(void* pointer)
     GetWorkerParamsPool().Free(pointer);
 }
 
-LThreadPool::LThreadPool(unsigned int workerCount, int dispatcherPriority)
+LThreadPool::LThreadPool(unsigned int workerCount, int dispatcherPriority, const EndWait& endWait)
     : mWorkerCount(static_cast<LONG>(CheckedWorkerCount(workerCount)))
     , mWorkers(std::make_unique<std::unique_ptr<RetriggerableThreader>[]>(workerCount))
     , mEvents(workerCount)
-    , mDispatcher(WString(L"LThreadPool::mQueueThreader"))
+    , mDispatcher(WString(L"LThreadPool::mQueueThreader"), endWait)
     , mDispatcherDone(LEvent::Create())
     , mDispatcherPriority(dispatcherPriority)
+    , mEndWait(endWait)
 {
     // The job pool is made before any pool, so that it outlives them at exit.
     GetWorkerParamsPool();
     for (unsigned int i = 0; i < workerCount; ++i)
     {
-        mWorkers[i] = std::make_unique<RetriggerableThreader>(WString());
+        mWorkers[i] = std::make_unique<RetriggerableThreader>(WString(), endWait);
     }
     mDispatcherDone->Set();
 }
@@ -154,7 +155,8 @@ ORVRESULT LThreadPool::DoWork(const ConstRCPtr<LRefCountedObject>&)
         if (index < 0)
         {
             // Only a failed wait gives no worker; no index can be taken from it.
-            std::fprintf(stderr, "Orv::LThreadPool::DoWork: waiting for the workers failed\n");
+            GetDebugOutput().Narrow()
+                << "Orv::LThreadPool::DoWork: waiting for the workers failed" << std::endl;
             return E_FAIL;
         }
         ScopedLock<Mutex> guard(mMutex);
@@ -193,7 +195,7 @@ void LThreadPool::Shutdown()
             }
         }
     }
-    const DWORD timeout = Thread::GetEndTimeout();
+    const DWORD timeout = mEndWait.timeout;
     mDispatcher.Quit();
     mDispatcher.WaitForEnd(timeout);
     for (unsigned int i = mEvents.GetCount(); i-- > 0;)

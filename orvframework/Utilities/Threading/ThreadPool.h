@@ -41,9 +41,11 @@ public:
         int priority;
     };
 
-    // workerCount workers, each waiting for work; the dispatcher runs at dispatcherPriority.
-    // Throws "Invalid Argument" for more workers than one wait can watch (64).
-    LThreadPool(unsigned int workerCount, int dispatcherPriority);
+    // workerCount workers, each waiting for work; the dispatcher runs at dispatcherPriority. The
+    // end wait is that of the dispatcher's and each worker's thread. Throws "Invalid Argument"
+    // for more workers than one wait can watch (64).
+    LThreadPool(unsigned int workerCount, int dispatcherPriority,
+                const EndWait& endWait = EndWait());
     // Shuts down, then destroys the workers.
     ~LThreadPool() override;
 
@@ -58,7 +60,7 @@ public:
     // The dispatcher: hands queued jobs to workers as they finish, until the queue is empty.
     ORVRESULT DoWork(const ConstRCPtr<LRefCountedObject>& parameter) override;
     // Refuses further jobs, drops the queued ones and ends the dispatcher and the workers (each
-    // given the end time-out, then left running when it does not end).
+    // given the end wait's time-out, then left running when it does not end).
     void Shutdown();
 
     // The name, or "Unnamed ThreadPool".
@@ -81,5 +83,6 @@ private:
     RCPtrArray<LWorkerParams, 16, 16> mQueue;
     mutable Mutex mMutex;
     int mDispatcherPriority;
+    EndWait mEndWait;
 };
 } // namespace Orv

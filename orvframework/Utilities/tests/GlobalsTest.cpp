@@ -1,6 +1,7 @@
 #include "Utilities/Globals.h"
 
 #include "Utilities/Debug/DebugOutput.h"
+#include "Utilities/GlobalsOrder.h"
 
 #include "LoopbackReceiver.h"
 
@@ -15,14 +16,11 @@ using Orv::WString;
 
 namespace
 {
-// What a global of this file sees while it is made, before main. (The linker puts this file's
-// start-up code before the library's, so these are the first uses of the globals.)
+// What a plain global of this file sees while it is made, before main (after every start-up).
 struct SeenBeforeMain
 {
     SeenBeforeMain()
-        : controllerName(Orv::GetControllerDeviceName())
-        , wheelDisplayName(Orv::GetWheelDisplayDeviceName())
-        , emptyWideBuffer(Orv::GetEmptyWString().GetBuffer())
+        : emptyWideBuffer(Orv::GetEmptyWString().GetBuffer())
         , emptyNarrowBuffer(Orv::GetEmptyNString().GetBuffer())
         , defaultWideBuffer(WString().GetBuffer())
         , defaultNarrowBuffer(NString().GetBuffer())
@@ -30,8 +28,6 @@ struct SeenBeforeMain
     {
     }
 
-    WString controllerName;
-    WString wheelDisplayName;
     const wchar_t* emptyWideBuffer;
     const char* emptyNarrowBuffer;
     const wchar_t* defaultWideBuffer;
@@ -49,11 +45,8 @@ std::string Narrow(const WString& text)
 
 TEST(Globals, ExistBeforeMainWithTheirValues)
 {
-    EXPECT_EQ(Narrow(gSeenBeforeMain.controllerName), "Halvex DJ Brelune VANTA");
-    EXPECT_EQ(Narrow(gSeenBeforeMain.wheelDisplayName), "Halvex DJ Brelune VANTA WD");
     EXPECT_EQ(gSeenBeforeMain.debugOutput, &Orv::GetDebugOutput());
     EXPECT_EQ(Narrow(Orv::GetOneSpaceString()), " ");
-    EXPECT_EQ(Narrow(Orv::GetNewLineString()), "\n");
 
     const Orv::CursorNames& cursors = Orv::GetCursorNames();
     const WString* const inOrder[] = {
@@ -102,20 +95,63 @@ TEST(Globals, EmptyStringsShareTheBufferOfEveryEmptyString)
     EXPECT_EQ(unlocked.GetBuffer(), Orv::GetEmptyNString().GetBuffer());
 }
 
+namespace
+{
+// The order in which this program's start-ups ran.
+std::vector<int>& StartupRows()
+{
+    static std::vector<int> rows;
+    return rows;
+}
+
+template <int Row>
+struct RecordedStartup
+{
+    RecordedStartup() { StartupRows().push_back(Row); }
+};
+// Declared latest row first: the start-ups still run in the order of their rows.
+ORV_GLOBALS_STARTUP(Orv::kGlobalsRowFontLists, 9) const RecordedStartup<19> gRow19Startup;
+ORV_GLOBALS_STARTUP(Orv::kGlobalsRowDebugOutput, 9) const RecordedStartup<13> gRow13Startup;
+ORV_GLOBALS_STARTUP(Orv::kGlobalsRowApplicationPointers, 0) const RecordedStartup<1> gRow1Startup;
+const RecordedStartup<0> gPlainGlobal;
+
+// Made after the debug output, so destroyed before it: what it writes at exit is still sent.
+bool gWriteAtExit = false;
+struct WritesAtExit
+{
+    ~WritesAtExit()
+    {
+        if (gWriteAtExit)
+        {
+            Orv::GetDebugOutput().Narrow() << ", and by a later row's global" << std::flush;
+        }
+    }
+};
+ORV_GLOBALS_STARTUP(Orv::kGlobalsRowCursorNames, 9) const WritesAtExit gWritesAtExit;
+} // namespace
+
+TEST(Globals, StartUpsRunInTheOrderOfTheirRowsBeforeOtherGlobals)
+{
+    EXPECT_EQ(StartupRows(), (std::vector<int>{1, 13, 19, 0}));
+}
+
 TEST(GlobalsDeathTest, TheDebugOutputOutlivesLaterExitHandlersAndHandsOnItsTextAtExit)
 {
-    OrvTesting::LoopbackReceiver receiver;
+    OrvTest::LoopbackReceiver receiver;
     const int port = receiver.GetPort();
     EXPECT_EXIT(
         {
             Orv::GetDebugOutput().SetUdpTarget("127.0.0.1", port);
             Orv::GetDebugOutput().Narrow() << "written before exit";
+            gWriteAtExit = true;
             // Registered after the globals were made, so it runs before they are destroyed.
             std::atexit([] { Orv::GetDebugOutput().Narrow() << ", and by an exit handler"; });
             std::exit(0);
         },
         ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ(receiver.ReceiveAll(),
-              (std::vector<std::string>{"*** APPLICATION Launched on ", "127.0.0.1", "***\n",
-                                        "written before exit, and by an exit handler"}));
+    EXPECT_EQ(
+        receiver.ReceiveAll(),
+        (std::vector<std::string>{"*** APPLICATION Launched on ", "127.0.0.1", "***\n",
+                                  "written before exit, and by an exit handler, and by a later "
+                                  "row's global"}));
 }

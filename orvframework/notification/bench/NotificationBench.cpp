@@ -371,7 +371,7 @@ BENCHMARK(BM_FunctionQueueThenCall)->Args({1, 1})->Args({1, 64})->Args({8, 64});
 
 int main(int argc, char** argv)
 {
-    std::vector<OrvBench::Ratio> ratios;
+    std::vector<OrvTest::Ratio> ratios;
     for (const char* receivers : {"1", "8"})
     {
         const std::string send = std::string("BM_Send/") + receivers;
@@ -405,5 +405,5 @@ int main(int argc, char** argv)
         ratios.push_back({post.plain, measured,
                           std::string("BM_FunctionQueueThenCall/") + post.args, post.batch});
     }
-    return OrvBench::RunWithRatios(argc, argv, std::move(ratios));
+    return OrvTest::RunWithRatios(argc, argv, std::move(ratios));
 }

@@ -1,5 +1,6 @@
 #include "platform/Midi.h"
 #include "MidiCommon.h"
+#include "platform/Kernel.h"
 #include "platform/SimulatedDevices.h"
 
 #include <gtest/gtest.h>
@@ -164,6 +165,33 @@ TEST_F(SimulatedMidi, ListsThePortsByTheirDevicesNames)
     EXPECT_EQ(midiOutShortMsg(out, 0x7F3C90), MMSYSERR_NODRIVER);
     EXPECT_EQ(midiOutClose(out), MMSYSERR_NOERROR);
     EXPECT_EQ(midiOutClose(out), MMSYSERR_INVALHANDLE);
+}
+
+TEST_F(SimulatedMidi, AClosedHandleStaysClosedAndIsNoKernelHandle)
+{
+    SimulatedDevices::AddUnit(SimulatedUnitConfig::Controller(0x0031));
+    HMIDIOUT out = nullptr;
+    HMIDIIN in = nullptr;
+    ASSERT_EQ(midiOutOpen(&out, 0, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiInOpen(&in, 0, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    EXPECT_FALSE(CloseHandle(out));
+    EXPECT_EQ(WaitForSingleObject(in, 0), WAIT_FAILED);
+    // A handle of one direction is not one of the other.
+    EXPECT_EQ(midiInStart(reinterpret_cast<HMIDIIN>(out)), MMSYSERR_INVALHANDLE);
+    ASSERT_EQ(midiOutClose(out), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiInClose(in), MMSYSERR_NOERROR);
+
+    // The next opens get new handles; the old ones stay closed.
+    HMIDIOUT nextOut = nullptr;
+    HMIDIIN nextIn = nullptr;
+    ASSERT_EQ(midiOutOpen(&nextOut, 0, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    ASSERT_EQ(midiInOpen(&nextIn, 0, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    EXPECT_NE(nextOut, out);
+    EXPECT_NE(nextIn, in);
+    EXPECT_EQ(midiOutShortMsg(out, 0x7F3C90), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(midiInStart(in), MMSYSERR_INVALHANDLE);
+    EXPECT_EQ(midiOutClose(nextOut), MMSYSERR_NOERROR);
+    EXPECT_EQ(midiInClose(nextIn), MMSYSERR_NOERROR);
 }
 
 TEST_F(SimulatedMidi, OpenChecksItsArguments)

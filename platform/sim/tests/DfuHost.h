@@ -1,15 +1,20 @@
 // A small DFU host over a simulated link, for the tests of the simulated bootloader.
 #pragma once
 
-#include "SimulatedBus.h"
+#include "platform/SimulatedBus.h"
 #include "platform/SimulatedDevices.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-namespace OrvPlatform::Testing
+namespace OrvTest
 {
+using OrvPlatform::DfuState;
+using OrvPlatform::DfuStatus;
+using OrvPlatform::SimulatedSetup;
+using OrvPlatform::SimulatedUsbLink;
+
 struct StatusAnswer
 {
     DWORD error = 0;
@@ -95,4 +100,4 @@ public:
 private:
     std::shared_ptr<SimulatedUsbLink> mLink;
 };
-} // namespace OrvPlatform::Testing
+} // namespace OrvTest

@@ -1,5 +1,5 @@
 #include "DfuHost.h"
-#include "SimulatedBus.h"
+#include "platform/SimulatedBus.h"
 #include "platform/SimulatedDevices.h"
 #include "platform/SimulatedFirmwareImage.h"
 
@@ -9,8 +9,8 @@
 #include <thread>
 
 using namespace OrvPlatform;
-using OrvPlatform::Testing::DfuHost;
-using OrvPlatform::Testing::StatusAnswer;
+using OrvTest::DfuHost;
+using OrvTest::StatusAnswer;
 
 namespace
 {

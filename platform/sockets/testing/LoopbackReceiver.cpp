@@ -7,7 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace OrvTesting
+namespace OrvTest
 {
 LoopbackReceiver::LoopbackReceiver(bool anyAddress)
 {
@@ -63,4 +63,4 @@ std::vector<std::string> LoopbackReceiver::ReceiveAll(int quietMs)
     }
     return all;
 }
-} // namespace OrvTesting
+} // namespace OrvTest

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace OrvTesting
+namespace OrvTest
 {
 class LoopbackReceiver
 {
@@ -29,4 +29,4 @@ private:
     int mSocket = -1;
     std::uint16_t mPort = 0;
 };
-} // namespace OrvTesting
+} // namespace OrvTest

@@ -64,7 +64,7 @@ protected:
     }
     void TearDown() override { EXPECT_EQ(Winsock::WSACleanup(), 0); }
 
-    OrvTesting::LoopbackReceiver mReceiver;
+    OrvTest::LoopbackReceiver mReceiver;
 };
 } // namespace
 
@@ -110,7 +110,7 @@ TEST(Winsock, StartupNegotiatesTheVersionAndEveryStartupNeedsOneCleanup)
     // Sockets stay usable until the last cleanup.
     const SOCKET s = Winsock::socket(AF_INET, SOCK_DGRAM, 0);
     ASSERT_NE(s, INVALID_SOCKET);
-    OrvTesting::LoopbackReceiver receiver;
+    OrvTest::LoopbackReceiver receiver;
     const sockaddr_in to = Destination("127.0.0.1", receiver.GetPort());
     for (int i = 0; i < started - 1; ++i)
     {

@@ -201,9 +201,16 @@ TEST_F(SimulatedUsb, ASetIsASnapshotAndChecksItsArguments)
     EXPECT_FALSE(SetupDiEnumDeviceInterfaces(set, nullptr, &other, 0, &data));
     EXPECT_EQ(GetLastError(), ERROR_NO_MORE_ITEMS);
 
+    EXPECT_FALSE(CloseHandle(set));
     EXPECT_TRUE(SetupDiDestroyDeviceInfoList(set));
     EXPECT_FALSE(SetupDiDestroyDeviceInfoList(set));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    // A destroyed set's handle is never given to a new set.
+    HDEVINFO next = SetupDiGetClassDevsW(&GUID_DEVINTERFACE_USB_DEVICE, nullptr, nullptr,
+                                         DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    ASSERT_NE(next, INVALID_HANDLE_VALUE);
+    EXPECT_NE(next, set);
+    EXPECT_TRUE(SetupDiDestroyDeviceInfoList(next));
     EXPECT_FALSE(
         SetupDiEnumDeviceInterfaces(set, nullptr, &GUID_DEVINTERFACE_USB_DEVICE, 0, &data));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
@@ -245,8 +252,19 @@ TEST_F(SimulatedUsb, ControlTransfersInAndOut)
     EXPECT_EQ(log[0].data, command);
 
     // The file is a kernel handle: waitable (no I/O pending: signalled), closed by CloseHandle.
+    // The interface handle is not one: only WinUsb_Free frees it.
     EXPECT_EQ(WaitForSingleObject(file, 0), WAIT_OBJECT_0);
+    EXPECT_FALSE(CloseHandle(usb));
+    EXPECT_EQ(WaitForSingleObject(usb, 0), WAIT_FAILED);
     EXPECT_TRUE(WinUsb_Free(usb));
+    // A freed interface handle stays dead, also once another interface is claimed.
+    WINUSB_INTERFACE_HANDLE again = nullptr;
+    ASSERT_TRUE(WinUsb_Initialize(file, &again));
+    EXPECT_NE(again, usb);
+    EXPECT_FALSE(Transfer(usb, 0xA1, 3, 0, status));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(WinUsb_Free(usb));
+    EXPECT_TRUE(WinUsb_Free(again));
     EXPECT_TRUE(CloseHandle(file));
     EXPECT_EQ(WaitForSingleObject(file, 0), WAIT_FAILED);
 }

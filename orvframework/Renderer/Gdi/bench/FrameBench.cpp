@@ -3,11 +3,11 @@
 // bitmaps (buttons and parts of one skin image, most at their own size, some stretched or
 // tiled), ten strings and a progress bar. Two kinds of frame: the whole window, and only the
 // progress bar's region as it moves. The run ends with the ratio of the renderer's CPU time to
-// cairo's for each kind, medians of interleaved repetitions (Renderer/bench/BenchmarkRatios.h).
+// cairo's for each kind, medians of interleaved repetitions (BenchmarkRatios.h).
+#include "BenchmarkRatios.h"
 #include "Renderer/Font.h"
 #include "Renderer/Gdi/GDIRenderer.h"
 #include "Renderer/ProcessMeasurementRenderer.h"
-#include "Renderer/bench/BenchmarkRatios.h"
 #include "Utilities/Graphics/Bitmap.h"
 
 #include <benchmark/benchmark.h>
@@ -402,7 +402,7 @@ BENCHMARK(BM_ProgressRegion_Cairo)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    return OrvBench::RunWithRatios(
+    return OrvTest::RunWithRatios(
         argc, argv,
         {{"whole window, renderer to cairo", "BM_WholeWindow_Renderer", "BM_WholeWindow_Cairo"},
          {"progress bar only, renderer to cairo", "BM_ProgressRegion_Renderer",

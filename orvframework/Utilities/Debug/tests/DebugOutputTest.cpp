@@ -21,7 +21,7 @@
 #include <vector>
 
 using Orv::DebugOutput;
-using OrvTesting::LoopbackReceiver;
+using OrvTest::LoopbackReceiver;
 
 namespace
 {

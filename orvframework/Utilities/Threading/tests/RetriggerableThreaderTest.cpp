@@ -1,17 +1,19 @@
 #include "Utilities/Threading/RetriggerableThreader.h"
 #include "ObjectBase/Holder.h"
 
+#include "ManualClock.h"
 #include "ThreadingTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <memory>
 #include <stdexcept>
 
 using namespace Orv;
-using OrvTest::EndTimeout;
 using OrvTest::Eventually;
+using OrvTest::LManualClock;
 using OrvTest::RecordingTask;
 
 TEST(RetriggerableThreader, RunsOneTaskPerTriggerAndReleasesItsObjects)
@@ -143,11 +145,15 @@ TEST(RetriggerableThreader, StoppingWhileATaskRunsLeavesTheThreadToFinish)
     task->release = LEvent::Create();
     RCPtr<LEvent> done = LEvent::Create();
     {
-        EndTimeout shortWait(10);
-        RetriggerableThreader threader{WString()};
-        ASSERT_EQ(threader.Trigger(task, nullptr, done, THREAD_PRIORITY_NORMAL), S_OK);
+        const RCPtr<LManualClock> clock(new LManualClock());
+        auto threader = std::make_unique<RetriggerableThreader>(WString(), EndWait{10, clock});
+        ASSERT_EQ(threader->Trigger(task, nullptr, done, THREAD_PRIORITY_NORMAL), S_OK);
         ASSERT_EQ(task->started.Wait(5000), WAIT_OBJECT_0);
         // The threader is destroyed while its task still runs: it is not stopped.
+        auto destroyed = std::async(std::launch::async, [&] { threader.reset(); });
+        ASSERT_TRUE(clock->WaitForWaiters(1));
+        clock->Advance(10);
+        destroyed.get();
     }
     EXPECT_EQ(task->runs, 0);
     task->release->Set();

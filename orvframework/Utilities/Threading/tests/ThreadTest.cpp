@@ -1,17 +1,19 @@
 #include "Utilities/Threading/Thread.h"
 #include "Utilities/Threading/Event.h"
 
+#include "ManualClock.h"
 #include "ThreadingTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <memory>
 
 using namespace Orv;
-using OrvTest::EndTimeout;
 using OrvTest::Eventually;
+using OrvTest::LManualClock;
 
 namespace
 {
@@ -91,15 +93,18 @@ TEST(Thread, DestructorLeavesAThreadThatOutlivesTheTimeOut)
 {
     Work work;
     work.block = true;
+    const RCPtr<LManualClock> clock(new LManualClock());
     {
-        EndTimeout shortWait(20);
-        const auto start = std::chrono::steady_clock::now();
-        {
-            Thread thread(&DoWork, &work);
-            thread.Resume();
-        }
-        // The destructor waited for the time-out and left the thread running.
-        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20));
+        auto thread = std::make_unique<Thread>(&DoWork, &work, EndWait{60000, clock});
+        thread->Resume();
+        auto destroyed = std::async(std::launch::async, [&] { thread.reset(); });
+        // The destructor waits for the end time-out by the thread's clock, not a moment less.
+        ASSERT_TRUE(clock->WaitForWaiters(1));
+        clock->Advance(59999);
+        EXPECT_EQ(destroyed.wait_for(std::chrono::milliseconds(20)), std::future_status::timeout);
+        clock->Advance(1);
+        destroyed.get();
+        // It left the thread running.
         EXPECT_EQ(work.runs, 0);
     }
     work.release.Set();

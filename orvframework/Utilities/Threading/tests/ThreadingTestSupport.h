@@ -31,21 +31,6 @@ bool Eventually(Condition condition)
     return true;
 }
 
-// Sets a shorter end time-out for one test and puts the old one back.
-class EndTimeout
-{
-public:
-    explicit EndTimeout(DWORD ms)
-        : mOld(Orv::Thread::GetEndTimeout())
-    {
-        Orv::Thread::SetEndTimeout(ms);
-    }
-    ~EndTimeout() { Orv::Thread::SetEndTimeout(mOld); }
-
-private:
-    DWORD mOld;
-};
-
 // A task that records the order of its runs, optionally blocking until released.
 class RecordingTask : public Orv::LThreadWorker
 {

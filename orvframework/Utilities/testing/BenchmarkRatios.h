@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-namespace OrvBench
+namespace OrvTest
 {
 // One comparison: the benchmark measured, the one it is measured against, and how many items
 // (notifications, nodes, frames) one iteration handles, for the time per item.
@@ -170,4 +170,4 @@ inline int RunWithRatios(int argc, char** argv, std::vector<Ratio> ratios)
     benchmark::Shutdown();
     return 0;
 }
-} // namespace OrvBench
+} // namespace OrvTest

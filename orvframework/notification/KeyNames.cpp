@@ -1,4 +1,4 @@
-#include "System/KeyNames.h"
+#include "notification/KeyNames.h"
 
 #include <map>
 

@@ -1,6 +1,6 @@
 // The name text of key codes and the table of key names.
-#include "System/KeyCode.h"
-#include "System/KeyNames.h"
+#include "notification/KeyCode.h"
+#include "notification/KeyNames.h"
 
 #include <gtest/gtest.h>
 

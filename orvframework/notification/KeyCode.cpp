@@ -1,6 +1,6 @@
-#include "System/KeyCode.h"
+#include "notification/KeyCode.h"
 
-#include "System/KeyNames.h"
+#include "notification/KeyNames.h"
 
 namespace Orv
 {

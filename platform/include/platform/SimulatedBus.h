@@ -1,5 +1,5 @@
-// What the USB and MIDI families use of the simulated devices: the devices and ports present
-// now, and opened links to a unit's USB side.
+// What the USB and MIDI families use of the simulated devices (platform/sim): the devices and ports
+// present now, and opened links to a unit's USB side.
 #pragma once
 
 #include "platform/SimulatedDevices.h"
