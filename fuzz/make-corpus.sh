@@ -74,6 +74,55 @@ seed utf_conversion utf16-pair '=\xd8\xa7\xdfA\x00'
 seed string_format wide-text 'Halvex DJ Brelune VANTA\\ Gr\xc3\xbc\xc3\x9fe \xe5\x90\x8d\\ \x10\x00\x00\x00\xff\xff\xff\xff\x2a\x00\x00\x00\x00\x00\x00\x00\x05\x00\x00\x00\x07\x01'
 seed string_format narrow-text '/tmp/my dir/a.dfu\\ -42\\ \x01\x00\x00\x00\x02\x00\x00\x00\x03\x00\x00\x00\x00\x00\x00\x80\x2c\x00\x00\x00\x00'
 seed string_format number '  +2147483648 x\\ 12\\ \x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x50\x02\x03\x01'
+# Font files for the name reader, made from the installed DejaVu fonts (package
+# fonts-dejavu-core; their licence allows copies, and each seed keeps the font's naming table with
+# its copyright and licence records): each font cut down to its naming table behind an offset
+# table of one record, and a collection of two such fonts.
+font_file() {
+    local name=$1
+    find /usr/share/fonts /usr/local/share/fonts -name "$name" -print -quit 2>/dev/null
+}
+big16() { od -An -tu1 -j "$2" -N 2 "$1" | awk '{ print $1 * 256 + $2 }'; }
+big32() { od -An -tu1 -j "$2" -N 4 "$1" | awk '{ print (($1 * 256 + $2) * 256 + $3) * 256 + $4 }'; }
+# put32 VALUE: the value as four big-endian bytes.
+put32() {
+    for shift in 24 16 8 0; do
+        printf "\\$(printf %03o $(($1 >> shift & 255)))"
+    done
+}
+# naming_font FONT BASE: the font's naming table alone, as a font placed at BASE in its file.
+naming_font() {
+    local font=$1 base=$2 count offset=0 length=0
+    count=$(big16 "$font" 4)
+    for ((i = 0; i < count; i++)); do
+        if [ "$(dd if="$font" bs=1 skip=$((12 + 16 * i)) count=4 2>/dev/null)" = name ]; then
+            offset=$(big32 "$font" $((12 + 16 * i + 8)))
+            length=$(big32 "$font" $((12 + 16 * i + 12)))
+        fi
+    done
+    printf '\x00\x01\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00name\x00\x00\x00\x00'
+    put32 $((base + 28))
+    put32 "$length"
+    dd if="$font" iflag=skip_bytes,count_bytes skip="$offset" count="$length" status=none
+}
+mkdir -p "$corpus/font_names"
+for name in DejaVuSans.ttf DejaVuSerif-BoldItalic.ttf DejaVuSansMono-Oblique.ttf; do
+    naming_font "$(font_file $name)" 0 > "$corpus/font_names/${name%.ttf}"
+done
+first=$(font_file DejaVuSerif-BoldItalic.ttf)
+naming_font "$first" 20 > "$scratch/first"
+second_at=$((20 + $(stat -c %s "$scratch/first")))
+second_at=$(((second_at + 3) / 4 * 4))
+{
+    printf 'ttcf\x00\x01\x00\x00'
+    put32 2
+    put32 20
+    put32 $second_at
+    cat "$scratch/first"
+    dd if=/dev/zero bs=1 count=$((second_at - 20 - $(stat -c %s "$scratch/first"))) status=none
+    naming_font "$(font_file DejaVuSansMono-Oblique.ttf)" "$second_at"
+} > "$corpus/font_names/collection"
+
 # Reproducers of findings, kept so that they are replayed: the narrow reader did not clamp
 # "+2147483648" (the seed "number" above); wide units past U+10FFFF narrowed by "%S" became bytes
 # that are not UTF-8; a narrow character that is not UTF-8 ("%C" of 0xC3) took seconds to refuse.

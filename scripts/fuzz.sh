@@ -4,8 +4,9 @@
 #   scripts/fuzz.sh [--time SECONDS] [--jobs N] [TARGET...]
 # --time: how long each target runs (default 60); --jobs: how many run at once (default: the
 # number of cores); TARGET: dfuse_file, device_description, command_line, utf_conversion,
-# string_format, profile_file, utf8_text, user_dirs, skin_document, string_table_document
-# (default: all). New inputs go to build-asan/fuzz-out/<target>/corpus, the logs beside them.
+# string_format, profile_file, utf8_text, user_dirs, skin_document, string_table_document,
+# font_names (default: all). New inputs go to build-asan/fuzz-out/<target>/corpus, the logs
+# beside them.
 # A crash, a failed check, a leak or an input that takes more than 25 s ends that target: the
 # script prints the reproducer and fails. To keep a reproducer, copy it into
 # fuzz/corpus/<target>/; to replay one: build-asan/fuzz/fuzz_<target> FILE.
@@ -25,7 +26,7 @@ while [ $# -gt 0 ]; do
 done
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(dfuse_file device_description command_line utf_conversion string_format
-             profile_file utf8_text user_dirs skin_document string_table_document)
+             profile_file utf8_text user_dirs skin_document string_table_document font_names)
 fi
 
 bash scripts/install-deps.sh

@@ -4,14 +4,20 @@
 #include "platform/Kernel.h"
 #include "platform/Shell.h"
 
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <dirent.h>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace OrvPlatform::Window::Detail;
 
@@ -81,6 +87,123 @@ std::string Documents()
     return home.empty() ? std::string() : home + "/Documents";
 }
 
+// The font folders fontconfig's configuration names (its configuration files as the environment
+// selects them, FONTCONFIG_FILE included), whether they exist or not.
+std::vector<std::string> ConfiguredFontFolders()
+{
+    std::vector<std::string> folders;
+    FcConfig* config = FcInitLoadConfig();
+    if (config == nullptr)
+    {
+        return folders;
+    }
+    if (FcStrList* list = FcConfigGetFontDirs(config))
+    {
+        while (const FcChar8* folder = FcStrListNext(list))
+        {
+            folders.emplace_back(reinterpret_cast<const char*>(folder));
+        }
+        FcStrListDone(list);
+    }
+    FcConfigDestroy(config);
+    return folders;
+}
+
+// The "fonts" folders of the XDG data folders: the user's first, then the system's.
+std::vector<std::string> DataFontFolders()
+{
+    std::vector<std::string> folders;
+    const std::string user = UserData();
+    if (!user.empty())
+    {
+        folders.push_back(user + "/fonts");
+    }
+    std::string dirs = Environment("XDG_DATA_DIRS");
+    if (dirs.empty())
+    {
+        dirs = "/usr/local/share:/usr/share";
+    }
+    std::size_t start = 0;
+    while (start <= dirs.size())
+    {
+        std::size_t end = dirs.find(':', start);
+        if (end == std::string::npos)
+        {
+            end = dirs.size();
+        }
+        const std::string dir = dirs.substr(start, end - start);
+        if (!dir.empty() && dir.front() == '/')
+        {
+            folders.push_back(dir + "/fonts");
+        }
+        start = end + 1;
+    }
+    return folders;
+}
+
+// Appends the folder, when it exists and was not met before (by its canonical path), and then
+// every folder below it, each level in name order. Links to folders are followed; a folder met
+// again through a link is not listed twice.
+void AppendFolderTree(const std::string& folder, std::set<std::string>& seen,
+                      std::vector<std::string>& out, int depth)
+{
+    constexpr int kMaxDepth = 32;
+    char canonical[PATH_MAX];
+    struct stat info;
+    if (depth > kMaxDepth || realpath(folder.c_str(), canonical) == nullptr ||
+        stat(canonical, &info) != 0 || !S_ISDIR(info.st_mode) || !seen.insert(canonical).second)
+    {
+        return;
+    }
+    out.push_back(folder);
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str()))
+    {
+        while (const dirent* entry = readdir(dir))
+        {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..")
+            {
+                names.push_back(name);
+            }
+        }
+        closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names)
+    {
+        const std::string below = folder + "/" + name;
+        if (stat(below.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        {
+            AppendFolderTree(below, seen, out, depth + 1);
+        }
+    }
+}
+
+std::vector<std::string> FontFolderTrees(const std::vector<std::string>& tops)
+{
+    std::set<std::string> seen;
+    std::vector<std::string> out;
+    for (const std::string& top : tops)
+    {
+        if (!top.empty() && top.front() == '/')
+        {
+            AppendFolderTree(top, seen, out, 0);
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> FontFolders()
+{
+    std::vector<std::string> folders = FontFolderTrees(ConfiguredFontFolders());
+    if (folders.empty())
+    {
+        folders = FontFolderTrees(DataFontFolders());
+    }
+    return folders;
+}
+
 bool MakeChain(const std::string& folder)
 {
     for (std::size_t i = 1; i <= folder.size(); ++i)
@@ -146,6 +269,16 @@ std::string DocumentsFolderFromUserDirs(const std::string& text, const std::stri
     }
     return std::string();
 }
+
+std::vector<std::wstring> GetFontFolders()
+{
+    std::vector<std::wstring> out;
+    for (const std::string& folder : FontFolders())
+    {
+        out.push_back(DecodeUtf8(folder.data(), folder.size()));
+    }
+    return out;
+}
 } // namespace OrvPlatform::Shell
 
 HRESULT SHGetFolderPathW(HWND, int folder, HANDLE, DWORD, LPWSTR path)
@@ -168,8 +301,14 @@ HRESULT SHGetFolderPathW(HWND, int folder, HANDLE, DWORD, LPWSTR path)
             found = Documents();
             break;
         case CSIDL_FONTS:
-            found = "/usr/share/fonts";
+        {
+            const std::vector<std::string> fonts = FontFolders();
+            if (!fonts.empty())
+            {
+                found = fonts.front();
+            }
             break;
+        }
         default:
             return E_INVALIDARG;
     }

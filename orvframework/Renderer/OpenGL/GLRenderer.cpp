@@ -2,9 +2,11 @@
 // purge of its caches.
 #include "Renderer/OpenGL/GLRenderer.h"
 
+#include "Renderer/FontRenderer/FreetypeFontRenderer.h"
 #include "Renderer/Milliseconds.h"
 #include "Renderer/OpenGL/GLErrorMessages.h"
 #include "Renderer/OpenGL/GLErrors.h"
+#include "Renderer/OpenGL/GLGlyphRenderer.h"
 #include "Renderer/OpenGL/WGLExtensions.h"
 #include "Utilities/Graphics/Bitmap.h"
 #include "platform/Kernel.h"
@@ -222,6 +224,13 @@ void LGLRenderer::TryPixelFormatExtension(HDC windowDC, HDC hiddenDC)
     mSwapCopies = (descriptor.dwFlags & PFD_SWAP_COPY) != 0;
 }
 
+LGLRenderer::LGLRenderer(const ConstRCPtr<LFontRenderer>& fontRenderer, HWND window,
+                         MillisecondClock clock)
+    : LGLRenderer(window, clock)
+{
+    mFontRenderer = fontRenderer;
+}
+
 LGLRenderer::~LGLRenderer()
 {
     if (mGLContext != nullptr)
@@ -241,9 +250,12 @@ LGLRenderer::~LGLRenderer()
 
 namespace
 {
+// Text through FreeType, its glyphs kept and drawn by an OpenGL glyph renderer.
 ConstRCPtr<LRenderer> MakeGLRenderer(const RectT<LONG>&, HWND window)
 {
-    return ConstRCPtr<LRenderer>(new LGLRenderer(window));
+    const ConstRCPtr<LGlyphProcessor> glyphs(LGLGlyphRenderer::Create());
+    const ConstRCPtr<LFontRenderer> text(new LFreetypeFontRenderer(glyphs, glyphs));
+    return ConstRCPtr<LRenderer>(new LGLRenderer(text, window));
 }
 } // namespace
 

@@ -5,14 +5,16 @@
 // two purge periods (five minutes each) are dropped. Off-screen render contexts draw into a
 // texture that other contexts draw from.
 //
-// Text is drawn and measured by a font renderer, which this back-end does not have yet: until
-// then it draws no text and measures every text as empty.
+// Text is measured and drawn by the font renderer the back-end is given: LRenderer::Create gives
+// it a FreeType font renderer over an OpenGL glyph renderer. Without one it draws no text and
+// measures every text as empty.
 //
 // Set-up failures show a message box and throw; drawing never throws but for DrawBitmap's
 // argument errors. UI thread only: the renderer, its contexts and its OpenGL context are used by
 // the thread that owns the window.
 #pragma once
 
+#include "Renderer/FontRenderer/FontRenderer.h"
 #include "Renderer/OpenGL/GLDisplayList.h"
 #include "Renderer/OpenGL/GLRenderContextInfo.h"
 #include "Renderer/OpenGL/GLTexture.h"
@@ -47,12 +49,15 @@ public:
     // a message box and throws the runtime error. The clock times the purge (the application's
     // millisecond clock by default).
     explicit LGLRenderer(HWND window, MillisecondClock clock = nullptr);
+    // The same, with the font renderer that measures and draws text.
+    LGLRenderer(const ConstRCPtr<LFontRenderer>& fontRenderer, HWND window,
+                MillisecondClock clock = nullptr);
     ~LGLRenderer() override;
 
     // Makes LRenderer::Create build this back-end for type 0.
     static void InstallBackEnd();
 
-    // Text (none yet: see above).
+    // Text, through the font renderer (see above).
     ORVRESULT GetFontMetrics(const ConstRCPtr<LFont>& font, int& height, int& ascent,
                              int& descent) override;
     RectT<float> MeasureString(const WString& text, const ConstRCPtr<LFont>& font) override;
@@ -159,6 +164,7 @@ private:
     void DrawColorRects(const ColorRectListT<float>& list);
 
     HWND mWindow;
+    ConstRCPtr<LFontRenderer> mFontRenderer;
     // A device context of the window, for off-screen contexts that have no window.
     HDC mWindowDC = nullptr;
     bool mDoubleBuffered = true;

@@ -21,22 +21,42 @@ void SetColor(const ColorRGBA& color)
 }
 } // namespace
 
-ORVRESULT LGLRenderer::GetFontMetrics(const ConstRCPtr<LFont>&, int&, int&, int&)
+ORVRESULT LGLRenderer::GetFontMetrics(const ConstRCPtr<LFont>& font, int& height, int& ascent,
+                                      int& descent)
 {
-    // No font renderer yet: nothing is measured.
-    return E_NOTIMPL;
+    if (mFontRenderer == nullptr)
+    {
+        return E_NOTIMPL;
+    }
+    return mFontRenderer.GetMutable()->GetFontMetrics(font, height, ascent, descent);
 }
 
-RectT<float> LGLRenderer::MeasureString(const WString&, const ConstRCPtr<LFont>&)
+RectT<float> LGLRenderer::MeasureString(const WString& text, const ConstRCPtr<LFont>& font)
 {
-    return RectT<float>();
+    RectT<float> extent;
+    if (mFontRenderer != nullptr)
+    {
+        mFontRenderer.GetMutable()->MeasureString(extent, text, font);
+    }
+    return extent;
 }
 
-ORVRESULT LGLRenderer::DrawString(const WString&, const ConstRCPtr<LFont>&, const PointT<LONG>&,
-                                  const ColorRGBA&)
+ORVRESULT LGLRenderer::DrawString(const WString& text, const ConstRCPtr<LFont>& font,
+                                  const PointT<LONG>& position, const ColorRGBA& color)
 {
-    // No font renderer yet: nothing is drawn, and no state changes.
-    return E_NOTIMPL;
+    if (mFontRenderer == nullptr || text.IsEmpty())
+    {
+        return S_OK;
+    }
+    // The glyphs are drawn in the current colour, the top of the line at the string's point.
+    SetColor(color);
+    const PointT<double> origin(static_cast<double>(position.x), static_cast<double>(position.y));
+    Translate(origin);
+    LFontRenderer& fontRenderer = *mFontRenderer.GetMutable();
+    fontRenderer.ProcessString(text, font, fontRenderer.GetGlyphProcessor(), 0, 0.0f,
+                               LGlyphProcessor::kModeDrawString);
+    Translate(PointT<double>(-origin.x, -origin.y));
+    return S_OK;
 }
 
 ORVRESULT LGLRenderer::DrawRect(const RectT<LONG>& rect, const ColorRGBA& color, float lineWidth)

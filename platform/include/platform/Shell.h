@@ -5,12 +5,13 @@
 //                         when this user may write there, else the user's data folder
 //   CSIDL_PERSONAL        the user's documents folder: XDG_DOCUMENTS_DIR of the environment or of
 //                         $XDG_CONFIG_HOME/user-dirs.dirs, else ~/Documents
-//   CSIDL_FONTS           the system's font folder, /usr/share/fonts
+//   CSIDL_FONTS           the system's first font folder (the first of GetFontFolders)
 #pragma once
 
 #include "platform/User32.h"
 
 #include <string>
+#include <vector>
 
 constexpr int MAX_PATH = 260;
 
@@ -39,4 +40,11 @@ namespace OrvPlatform::Shell
 // The value of XDG_DOCUMENTS_DIR in the text of a user-dirs.dirs file ("$HOME/..." or an
 // absolute path, in double quotes); empty when the file does not give one in that form.
 std::string DocumentsFolderFromUserDirs(const std::string& text, const std::string& home);
+
+// The folders the system's fonts are in: the font folders fontconfig's configuration names, else
+// (when none of those exists) the "fonts" folders of the XDG data folders ($XDG_DATA_HOME, then
+// each of $XDG_DATA_DIRS). Each existing one comes with every folder below it, right after it, a
+// level at a time in name order; a folder reached twice (through a link) is listed once. Empty
+// when no font folder exists.
+std::vector<std::wstring> GetFontFolders();
 } // namespace OrvPlatform::Shell

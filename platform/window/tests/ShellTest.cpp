@@ -83,7 +83,9 @@ TEST(ShellFolders, KnownFoldersFollowTheBaseDirectoryLayout)
 
     EXPECT_EQ(Folder(CSIDL_LOCAL_APPDATA), Wide(home + "/.local/share"));
     EXPECT_EQ(Folder(CSIDL_PERSONAL), Wide(home + "/Documents"));
-    EXPECT_EQ(Folder(CSIDL_FONTS), L"/usr/share/fonts");
+    const std::vector<std::wstring> fonts = OrvPlatform::Shell::GetFontFolders();
+    ASSERT_FALSE(fonts.empty());
+    EXPECT_EQ(Folder(CSIDL_FONTS), fonts.front());
     // A system folder that does not exist (so cannot be written) gives the user's folder.
     EXPECT_EQ(Folder(CSIDL_COMMON_APPDATA), Wide(home + "/.local/share"));
     mkdir((std::string(root) + "/system").c_str(), 0755);
@@ -147,4 +149,58 @@ TEST(ShellFolders, TheProgramFileAndACutPath)
     EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(std::wstring(small), full.substr(0, 4));
     EXPECT_EQ(GetModuleFileNameW(reinterpret_cast<HMODULE>(1), path, MAX_PATH), 0u);
+}
+
+TEST(ShellFolders, FontFoldersComeFromFontconfigElseFromTheDataFolders)
+{
+    char rootName[] = "/tmp/orv-fonts-XXXXXX";
+    ASSERT_NE(mkdtemp(rootName), nullptr);
+    const std::string root = rootName;
+    for (const char* folder : {"/a", "/a/b", "/a/b/c", "/a/a2", "/user", "/user/fonts", "/sys2",
+                               "/sys2/fonts", "/sys2/fonts/x"})
+    {
+        ASSERT_EQ(mkdir((root + folder).c_str(), 0755), 0) << folder;
+    }
+    // A link to a folder already listed, and a file that is no folder.
+    ASSERT_EQ(symlink((root + "/a/b").c_str(), (root + "/a/z").c_str()), 0);
+    std::ofstream(root + "/a/file.ttf") << "not a folder";
+    const auto writeConfig = [&](const std::string& name, const std::vector<std::string>& dirs)
+    {
+        std::ofstream out(root + "/" + name);
+        out << "<?xml version=\"1.0\"?>\n<fontconfig>\n";
+        for (const std::string& dir : dirs)
+        {
+            out << "<dir>" << dir << "</dir>\n";
+        }
+        out << "</fontconfig>\n";
+        return root + "/" + name;
+    };
+
+    Environment environment;
+    environment.Set("XDG_DATA_HOME", (root + "/user").c_str());
+    environment.Set("XDG_DATA_DIRS", (root + "/sys1:" + root + "/sys2").c_str());
+
+    // The configured folders that exist, each followed by the folders below it in name order.
+    environment.Set(
+        "FONTCONFIG_FILE",
+        writeConfig("listed.conf", {root + "/missing", root + "/a", root + "/a/b"}).c_str());
+    const std::vector<std::wstring> listed = {Wide(root + "/a"), Wide(root + "/a/a2"),
+                                              Wide(root + "/a/b"), Wide(root + "/a/b/c")};
+    EXPECT_EQ(OrvPlatform::Shell::GetFontFolders(), listed);
+    EXPECT_EQ(Folder(CSIDL_FONTS), Wide(root + "/a"));
+
+    // None of the configured folders exists: the data folders' "fonts" folders.
+    environment.Set("FONTCONFIG_FILE", writeConfig("none.conf", {root + "/missing"}).c_str());
+    const std::vector<std::wstring> data = {Wide(root + "/user/fonts"), Wide(root + "/sys2/fonts"),
+                                            Wide(root + "/sys2/fonts/x")};
+    EXPECT_EQ(OrvPlatform::Shell::GetFontFolders(), data);
+
+    // Nothing anywhere: no folder, and the known-folder query fails.
+    environment.Set("XDG_DATA_HOME", (root + "/nobody").c_str());
+    environment.Set("XDG_DATA_DIRS", (root + "/sys1").c_str());
+    EXPECT_TRUE(OrvPlatform::Shell::GetFontFolders().empty());
+    wchar_t path[MAX_PATH];
+    EXPECT_EQ(SHGetFolderPathW(nullptr, CSIDL_FONTS, nullptr, 0, path), E_FAIL);
+    EXPECT_EQ(path[0], L'\0');
+    EXPECT_EQ(std::system(("rm -rf " + root).c_str()), 0);
 }
