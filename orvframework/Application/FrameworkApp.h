@@ -90,6 +90,10 @@ public:
     virtual double GetElapsedSeconds();
     // Platform: the millisecond clock (wraps at 32 bits).
     virtual DWORD GetTimeMs();
+    // Platform: the local date and time: year, month (1 to 12), day of week (0 Sunday), day,
+    // hour, minute, second, millisecond; S_OK.
+    virtual ORVRESULT GetLocalTime(int& year, int& month, int& dayOfWeek, int& day, int& hour,
+                                   int& minute, int& second, int& millisecond);
     // Platform: the key's state as two bytes, down and toggled; S_OK.
     virtual ORVRESULT GetKeyState(int key, BYTE& down, BYTE& toggled);
     // Platform: a message box owned by the main window; the button the user chose.

@@ -92,6 +92,22 @@ DWORD LFrameworkApp::GetTimeMs()
     return mClock->GetMilliseconds();
 }
 
+ORVRESULT LFrameworkApp::GetLocalTime(int& year, int& month, int& dayOfWeek, int& day, int& hour,
+                                      int& minute, int& second, int& millisecond)
+{
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    year = now.wYear;
+    month = now.wMonth;
+    dayOfWeek = now.wDayOfWeek;
+    day = now.wDay;
+    hour = now.wHour;
+    minute = now.wMinute;
+    second = now.wSecond;
+    millisecond = now.wMilliseconds;
+    return S_OK;
+}
+
 ORVRESULT LFrameworkApp::GetKeyState(int key, BYTE& down, BYTE& toggled)
 {
     const SHORT state = ::GetKeyState(key);

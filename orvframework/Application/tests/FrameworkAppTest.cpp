@@ -261,6 +261,31 @@ TEST_F(FrameworkApp, ThePlatformServicesAnswerFromTheWindowSystem)
     EXPECT_EQ(down, 0);
     EXPECT_EQ(toggled, 0);
     EXPECT_EQ(mApplication->GetMouseButtons(), 0u);
+
+    // The local time, field by field from the system's reading (a minute boundary between the
+    // two readings is taken again).
+    for (int attempt = 0; attempt < 3; ++attempt)
+    {
+        SYSTEMTIME before{};
+        ::GetLocalTime(&before);
+        int fields[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+        ASSERT_EQ(mApplication->GetLocalTime(fields[0], fields[1], fields[2], fields[3], fields[4],
+                                             fields[5], fields[6], fields[7]),
+                  S_OK);
+        if (fields[5] != before.wMinute)
+        {
+            continue;
+        }
+        const int expected[6] = {before.wYear, before.wMonth, before.wDayOfWeek,
+                                 before.wDay,  before.wHour,  before.wMinute};
+        for (int i = 0; i < 6; ++i)
+        {
+            EXPECT_EQ(fields[i], expected[i]) << i;
+        }
+        EXPECT_GE(fields[6], before.wSecond);
+        EXPECT_LT(fields[7], 1000);
+        break;
+    }
 }
 
 TEST_F(FrameworkApp, AWindowForAnUnknownControlIsRefused)

@@ -165,3 +165,20 @@ void Sleep(DWORD ms);
 // Milliseconds of the monotonic system clock, wrapping at 32 bits (every 49.7 days).
 DWORD GetTickCount();
 DWORD timeGetTime();
+
+// A calendar date and time; day of week 0 is Sunday.
+struct SYSTEMTIME
+{
+    WORD wYear;
+    WORD wMonth;
+    WORD wDayOfWeek;
+    WORD wDay;
+    WORD wHour;
+    WORD wMinute;
+    WORD wSecond;
+    WORD wMilliseconds;
+};
+using LPSYSTEMTIME = SYSTEMTIME*;
+
+// The current date and time in the local time zone.
+void GetLocalTime(LPSYSTEMTIME time);
