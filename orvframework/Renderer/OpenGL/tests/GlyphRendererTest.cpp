@@ -386,6 +386,21 @@ TEST(GLGlyphRenderer, MeasuredStringsAgreeWithTheGdiplusRendererWithinAPixelAGly
     }
 }
 
+TEST(GLGlyphRenderer, AnEmptyStringMeasuresOnePixelWideOverTheFontsCell)
+{
+    TextTarget target(16, 16);
+    const ConstRCPtr<LFont> font = LFont::GetFont(WString(L"DejaVu Sans"), 12.7f, 0);
+    int height = 0;
+    int ascent = 0;
+    int descent = 0;
+    ASSERT_EQ(target.gl.renderer->GetFontMetrics(font, height, ascent, descent), S_OK);
+    ASSERT_LT(ascent, 0);
+    ASSERT_GT(descent, 0);
+    // The bounds start at the origin: from the ascent to the descent, one pixel wide.
+    EXPECT_EQ(target.gl.renderer->MeasureString(WString(L""), font),
+              RectT<float>(0, static_cast<float>(ascent), 1, static_cast<float>(descent - ascent)));
+}
+
 TEST(GLGlyphRenderer, TextDrawnThroughTheRendererHasInkOnlyInsideItsMeasuredBox)
 {
     TextTarget target(240, 70);
