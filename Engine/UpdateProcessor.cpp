@@ -46,8 +46,10 @@ public:
 };
 } // namespace
 
-LUpdateProcessor::LUpdateProcessor(const Orv::RCPtr<LUpdateEngineInterface>& engine)
+LUpdateProcessor::LUpdateProcessor(const Orv::RCPtr<LUpdateEngineInterface>& engine,
+                                   const UpdateCompletion& completion)
     : mEngine(engine)
+    , mCompletion(completion)
 {
 }
 
@@ -459,7 +461,7 @@ void LUpdateProcessor::RunSilentUpdate()
         const bool succeeded =
             mEngine->GetUpdateResult(false) == LUpdateEngineInterface::kUpdateCompleted;
         // The sequencer may start the update of the other image from here.
-        if (FAILED(UpdateCompletion::Complete(mEngine, succeeded)))
+        if (FAILED(mCompletion.Complete(mEngine, succeeded)))
         {
             failed = true;
         }

@@ -28,6 +28,7 @@
 //   1 when the command line was refused.
 #pragma once
 
+#include "UpdateCompletion.h"
 #include "UpdateEngineInterface.h"
 
 #include <cstdint>
@@ -48,8 +49,10 @@ public:
     static constexpr int kStatusSilentUpdateFailed = 1;
     static constexpr int kStatusCommandLineRefused = 1;
 
-    // Holds the application's engine.
-    explicit LUpdateProcessor(const Orv::RCPtr<LUpdateEngineInterface>& engine);
+    // Holds the application's engine; a run without a window ends each download with the
+    // completion (its wait for the device's reset).
+    explicit LUpdateProcessor(const Orv::RCPtr<LUpdateEngineInterface>& engine,
+                              const UpdateCompletion& completion = UpdateCompletion());
     ~LUpdateProcessor() override;
 
     // Applies the command line: S_OK (show the window), kQuietStop, or the engine's
@@ -98,6 +101,7 @@ private:
 
     Orv::WString mCommandLine;
     Orv::RCPtr<LUpdateEngineInterface> mEngine;
+    UpdateCompletion mCompletion;
     bool mAlwaysUpdate = false;
     // The command line of the Initialize that runs.
     Orv::WString mCurrentCommandLine;

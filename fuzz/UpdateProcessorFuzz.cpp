@@ -91,18 +91,6 @@ void SetUpOnce()
         folder.Write("bad.dfu", bad, sizeof(bad));
         UpdaterHost::SetDefaultFolder(Orv::WString(folder.Path().c_str()));
         SimulatedDevices::Activate();
-
-        LUpdateEngine::UpdateModeTimings modeTimings;
-        modeTimings.settle = 0;
-        modeTimings.searchInterval = 1;
-        // The bootloader comes at once or not at all.
-        modeTimings.searchPeriod = 50;
-        LUpdateEngine::SetUpdateModeTimings(modeTimings);
-        UpdateCompletion::Timings completion;
-        completion.pause = 1;
-        completion.rounds = 50;
-        UpdateCompletion::SetTimings(completion);
-        Orv::LMidiRenderPort::SetSendTimeout(2000);
         return true;
     }();
     (void)done;
@@ -188,9 +176,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SimulatedDevices::Reset();
     Place(static_cast<Situation>(data[0] % static_cast<int>(Situation::kCount)));
 
-    Orv::RCPtr<LUpdateEngine> engine = LUpdateEngine::Create();
+    LUpdateEngine::UpdateModeTimings modeTimings;
+    modeTimings.sendTimeout = 2000;
+    modeTimings.settle = 0;
+    modeTimings.searchInterval = 1;
+    // The bootloader comes at once or not at all.
+    modeTimings.searchPeriod = 50;
+    UpdateCompletion::Timings completionTimings;
+    completionTimings.pause = 1;
+    completionTimings.rounds = 50;
+    const UpdateCompletion completion(completionTimings);
+    Orv::RCPtr<LUpdateEngine> engine = LUpdateEngine::Create(modeTimings);
     Orv::RCPtr<LUpdateProcessor> processor(
-        new LUpdateProcessor(Orv::RCPtr<LUpdateEngineInterface>(engine.Get())));
+        new LUpdateProcessor(Orv::RCPtr<LUpdateEngineInterface>(engine.Get()), completion));
     UpdaterHost::SetUpdateProcessor(processor);
     LUpdateProcessor::SetExitStatus(0);
 
@@ -211,9 +209,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         {
             break;
         }
-        UpdateCompletion::Complete(Orv::RCPtr<LUpdateEngineInterface>(engine.Get()),
-                                   engine->GetUpdateResult(false) ==
-                                       LUpdateEngineInterface::kUpdateCompleted);
+        completion.Complete(Orv::RCPtr<LUpdateEngineInterface>(engine.Get()),
+                            engine->GetUpdateResult(false) ==
+                                LUpdateEngineInterface::kUpdateCompleted);
     }
     ORV_FUZZ_CHECK(engine->WaitForTask(INFINITE) == S_OK, "the worker ends");
     ORV_FUZZ_CHECK(processor->IsIdle(), "nothing is being written once the completion step ran");

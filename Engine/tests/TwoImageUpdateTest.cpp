@@ -165,10 +165,9 @@ TEST_F(TwoImageUpdateTest, AnUpdateThatDoesNotTakeFailsTheSilentRun)
             TearDown();
             SetUp();
             // Long enough for a unit that comes back (10 ms after manifesting).
-            UpdateCompletion::Timings wait;
-            wait.pause = 10;
-            wait.rounds = 10;
-            UpdateCompletion::SetTimings(wait);
+            completionTimings.pause = 10;
+            completionTimings.rounds = 10;
+            MakeEngineAndProcessor();
             auto controller = AddController(0x0030);
             auto wheel = AddWheelDisplay(0x0040);
             if (c.step)
@@ -201,9 +200,8 @@ TEST_F(TwoImageUpdateTest, ASwitchThatNeverShowsTheBootloaderFailsTheSilentRun)
     ignore.step = SimulatedStep::UpdateMessage;
     ignore.fault = OrvPlatform::SimulatedFault::Fail;
     controller->AddFault(ignore);
-    LUpdateEngine::UpdateModeTimings timings = LUpdateEngine::GetUpdateModeTimings();
-    timings.searchPeriod = 100;
-    LUpdateEngine::SetUpdateModeTimings(timings);
+    modeTimings.searchPeriod = 100;
+    MakeEngineAndProcessor();
 
     EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), LUpdateProcessor::kQuietStop);
     EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 1);
@@ -221,8 +219,10 @@ TEST_F(TwoImageUpdateTest, NotificationsDriveTheSequenceAsTheMainWindowDoes)
     class CompletionHandler : public Orv::LNotificationClient
     {
     public:
-        explicit CompletionHandler(Orv::RCPtr<LUpdateEngineInterface> engine)
+        CompletionHandler(Orv::RCPtr<LUpdateEngineInterface> engine,
+                          const UpdateCompletion::Timings& timings)
             : mEngine(std::move(engine))
+            , mCompletion(timings)
         {
         }
         Orv::ORVRESULT
@@ -231,17 +231,17 @@ TEST_F(TwoImageUpdateTest, NotificationsDriveTheSequenceAsTheMainWindowDoes)
         {
             const auto* data = dynamic_cast<const Orv::LFirmwareUpdateCompletedNotificationData*>(
                 notification->param.Get());
-            results.push_back(
-                UpdateCompletion::Complete(mEngine, data != nullptr && data->GetSuccess()));
+            results.push_back(mCompletion.Complete(mEngine, data != nullptr && data->GetSuccess()));
             return S_OK;
         }
         std::vector<Orv::ORVRESULT> results;
 
     private:
         Orv::RCPtr<LUpdateEngineInterface> mEngine;
+        UpdateCompletion mCompletion;
     };
     Orv::RCPtr<CompletionHandler> handler(
-        new CompletionHandler(Orv::RCPtr<LUpdateEngineInterface>(engine.Get())));
+        new CompletionHandler(Orv::RCPtr<LUpdateEngineInterface>(engine.Get()), completionTimings));
     handler->RegisterNotification(
         Orv::RCPtr<Orv::LNotificationDistributor>(Orv::GetApplicationNotificationCenter().Get()),
         LUpdateEngineInterface::kFirmwareUpdateCompleted);

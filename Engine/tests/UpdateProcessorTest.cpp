@@ -362,8 +362,8 @@ TEST_F(UpdateProcessorTest, AnUpdateStartedWithTheWindowRunsOnTheWorker)
     EXPECT_EQ(engine->WaitForTask(10000), S_OK);
     // The written device resets: the update goes on until the window's wait sees it back.
     EXPECT_FALSE(processor->IsIdle());
-    EXPECT_TRUE(
-        UpdateCompletion::AwaitDeviceReset(Orv::RCPtr<LUpdateEngineInterface>(engine.Get())));
+    EXPECT_TRUE(UpdateCompletion(completionTimings)
+                    .AwaitDeviceReset(Orv::RCPtr<LUpdateEngineInterface>(engine.Get())));
     EXPECT_TRUE(processor->IsIdle());
     EXPECT_TRUE(FlashHolds(*controller, controllerImage));
     // Without the main window nothing goes on to the wheel display.

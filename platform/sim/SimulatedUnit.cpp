@@ -600,9 +600,8 @@ DWORD SimulatedUnitImpl::ControlTransferLocked(std::unique_lock<std::mutex>& loc
                                                std::uint8_t* buffer, std::uint32_t& transferred)
 {
     transferred = 0;
-    auto& world = SimulatedWorld::Get();
     const auto start = Clock::now();
-    const auto limit = start + world.controlTimeout;
+    const auto limit = start + mConfig.controlTimeout;
     AdvanceLocked(start);
     if (!ConnectedLocked(generation))
     {
