@@ -115,7 +115,10 @@ ORVRESULT LMidiRenderPort::SendToPort(const ConstRCPtr<LRefCountedObject>& port,
     }
     const DWORD timeout = self->mSendTimeout;
     // A block still in flight normally ends first; the send goes out in any case.
-    self->mClock->Wait(self->mLight.GetHandle(), timeout);
+    if (!self->mLight.IsSet())
+    {
+        self->mClock->Wait(self->mLight.GetHandle(), timeout);
+    }
     const HMIDIOUT handle = self->mHandle.load();
     const auto* bytes = static_cast<const unsigned char*>(data);
     const unsigned char first = bytes[0];
