@@ -4,7 +4,6 @@
 #include "UpdateCompletion.h"
 #include "UpdaterHost.h"
 
-#include <atomic>
 #include <utility>
 
 using Orv::WString;
@@ -24,8 +23,6 @@ const wchar_t* const kDeviceBootloaderPid = L"-DEVICE_BOOTLOADER_PID=";
 
 // How long a -SILENT run without a wanted update waits for a task (none runs).
 constexpr DWORD kIdleTaskWait = 600000;
-
-std::atomic<int> gExitStatus{0};
 
 bool IsBlank(wchar_t c)
 {
@@ -58,16 +55,6 @@ LUpdateProcessor::~LUpdateProcessor() = default;
 WString LUpdateProcessor::ToString() const
 {
     return WString(L"LUpdateProcessor");
-}
-
-int LUpdateProcessor::GetExitStatus()
-{
-    return gExitStatus.load();
-}
-
-void LUpdateProcessor::SetExitStatus(int status)
-{
-    gExitStatus.store(status);
 }
 
 bool LUpdateProcessor::FindOption(const WString& commandLine, const WString& option, WString& value)

@@ -79,9 +79,9 @@ public:
     // digits, nothing else. false (id untouched) for anything else.
     static bool ParseDeviceId(const Orv::WString& text, std::uint32_t& id);
 
-    // The program's exit status.
-    static int GetExitStatus();
-    static void SetExitStatus(int status);
+    // The exit status that this processor's Initialize calls left for the program (0 until one
+    // of them sets one).
+    int GetExitStatus() const { return mExitStatus; }
 
     Orv::WString ToString() const override;
 
@@ -99,7 +99,10 @@ private:
     // Runs the wanted update, and the update of the other image that it leads to, to the end.
     void RunSilentUpdate();
 
+    void SetExitStatus(int status) { mExitStatus = status; }
+
     Orv::WString mCommandLine;
+    int mExitStatus = 0;
     Orv::RCPtr<LUpdateEngineInterface> mEngine;
     UpdateCompletion mCompletion;
     bool mAlwaysUpdate = false;

@@ -190,10 +190,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Orv::RCPtr<LUpdateProcessor> processor(
         new LUpdateProcessor(Orv::RCPtr<LUpdateEngineInterface>(engine.Get()), completion));
     UpdaterHost::SetUpdateProcessor(processor);
-    LUpdateProcessor::SetExitStatus(0);
 
     const ORVRESULT result = processor->Initialize(Orv::WString(line.c_str()));
-    const int status = LUpdateProcessor::GetExitStatus();
+    const int status = processor->GetExitStatus();
     ORV_FUZZ_CHECK(result == LUpdateProcessor::kQuietStop || result >= 0,
                    "S_OK, the quiet stop or the engine's non-negative result");
     ORV_FUZZ_CHECK(status >= 0 && status <= 5, "an exit status of the list");
@@ -229,7 +228,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LDualUpdater::ReleaseInstance();
     processor = nullptr;
     engine = nullptr;
-    LUpdateProcessor::SetExitStatus(0);
     Orv::GetApplicationNotificationCenter()->Clear();
     SimulatedDevices::Reset();
     return 0;

@@ -39,7 +39,7 @@ TEST_F(TwoImageUpdateTest, ASilentRunWritesTheControllerThenTheWheelDisplay)
     auto wheel = AddWheelDisplay(0x0040);
 
     EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), LUpdateProcessor::kQuietStop);
-    EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 0);
+    EXPECT_EQ(processor->GetExitStatus(), 0);
 
     // Both parts were switched by their own message, written, and are back with the target.
     EXPECT_TRUE(WriteOrder::ReceivedUpdateMessage(*controller));
@@ -78,7 +78,7 @@ TEST_F(TwoImageUpdateTest, OnlyThePartThatIsNotCurrentIsWritten)
         auto controller = AddController(kControllerTarget);
         auto wheel = AddWheelDisplay(0x0040);
         EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), LUpdateProcessor::kQuietStop);
-        EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 0);
+        EXPECT_EQ(processor->GetExitStatus(), 0);
         EXPECT_FALSE(WasTouched(*controller));
         EXPECT_TRUE(FlashHolds(*wheel, wheelDisplayImage));
         EXPECT_EQ(wheel->FirmwareVersion(), kWheelDisplayTarget);
@@ -90,7 +90,7 @@ TEST_F(TwoImageUpdateTest, OnlyThePartThatIsNotCurrentIsWritten)
         auto controller = AddController(0x0029);
         auto wheel = AddWheelDisplay(kWheelDisplayTarget);
         EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), LUpdateProcessor::kQuietStop);
-        EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 0);
+        EXPECT_EQ(processor->GetExitStatus(), 0);
         EXPECT_FALSE(WasTouched(*wheel));
         EXPECT_TRUE(FlashHolds(*controller, controllerImage));
         EXPECT_EQ(controller->FirmwareVersion(), kControllerTarget);
@@ -105,7 +105,7 @@ TEST_F(TwoImageUpdateTest, AWheelDisplayLeftInDfuModeIsWrittenFirstThenTheContro
     auto wheel = AddWheelDisplay(0x0040, SimulatedMode::Bootloader);
 
     EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), LUpdateProcessor::kQuietStop);
-    EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 0);
+    EXPECT_EQ(processor->GetExitStatus(), 0);
 
     // No message for the wheel display: it was in update mode already.
     EXPECT_TRUE(wheel->MidiPort()->Received().empty());
@@ -128,7 +128,7 @@ TEST_F(TwoImageUpdateTest, AFailedSecondImageEndsTheSilentRunWithStatus1)
     wheel->AddFault(stall);
 
     EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), LUpdateProcessor::kQuietStop);
-    EXPECT_EQ(LUpdateProcessor::GetExitStatus(), LUpdateProcessor::kStatusSilentUpdateFailed);
+    EXPECT_EQ(processor->GetExitStatus(), LUpdateProcessor::kStatusSilentUpdateFailed);
     EXPECT_TRUE(FlashHolds(*controller, controllerImage));
     EXPECT_EQ(engine->GetCompletions(), (std::vector<bool>{true, false}));
     // The next run resumes with the wheel display, which waits in its bootloader.
@@ -183,8 +183,7 @@ TEST_F(TwoImageUpdateTest, AnUpdateThatDoesNotTakeFailsTheSilentRun)
                                   OrvPlatform::SimulatedFirmwareImage::Make(0x0030, 20 * 1024));
             }
             EXPECT_EQ(processor->Initialize(WString(line)), LUpdateProcessor::kQuietStop);
-            EXPECT_EQ(LUpdateProcessor::GetExitStatus(),
-                      LUpdateProcessor::kStatusSilentUpdateFailed);
+            EXPECT_EQ(processor->GetExitStatus(), LUpdateProcessor::kStatusSilentUpdateFailed);
             EXPECT_FALSE(WasTouched(*wheel));
             EXPECT_NE(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceUpdating);
             EXPECT_TRUE(processor->IsIdle());
@@ -204,7 +203,7 @@ TEST_F(TwoImageUpdateTest, ASwitchThatNeverShowsTheBootloaderFailsTheSilentRun)
     MakeEngineAndProcessor();
 
     EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), LUpdateProcessor::kQuietStop);
-    EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 1);
+    EXPECT_EQ(processor->GetExitStatus(), 1);
     EXPECT_TRUE(engine->GetCompletions().empty());
     EXPECT_EQ(controller->FirmwareVersion(), 0x0030);
     EXPECT_FALSE(WasTouched(*wheel));
@@ -257,7 +256,7 @@ TEST_F(TwoImageUpdateTest, NotificationsDriveTheSequenceAsTheMainWindowDoes)
     EXPECT_EQ(handler->results, (std::vector<Orv::ORVRESULT>{S_OK, S_OK}));
     EXPECT_TRUE(FlashHolds(*controller, controllerImage));
     EXPECT_TRUE(FlashHolds(*wheel, wheelDisplayImage));
-    EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 0);
+    EXPECT_EQ(processor->GetExitStatus(), 0);
     handler->UnregisterAllNotifications();
     while (PumpNotifications())
     {

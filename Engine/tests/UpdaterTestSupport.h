@@ -79,7 +79,6 @@ protected:
         UpdaterHost::SetDefaultFolder(Orv::WString(folder.Path().c_str()));
 
         MakeEngineAndProcessor();
-        LUpdateProcessor::SetExitStatus(0);
     }
 
     // A new engine and processor with the fixture's timings (on the system clock: the simulated
@@ -105,7 +104,6 @@ protected:
         LDualUpdater::ReleaseInstance();
         processor = nullptr;
         engine = nullptr;
-        LUpdateProcessor::SetExitStatus(0);
         // What the engines posted and nobody pumped does not reach the next test.
         Orv::GetApplicationNotificationCenter()->Clear();
         SimulatedBusTest::TearDown();
