@@ -3,30 +3,20 @@
 #include "DualUpdater.h"
 
 #include <algorithm>
-#include <atomic>
 #include <iterator>
 
-namespace
+UpdateCompletion::UpdateCompletion()
+    : UpdateCompletion(Timings())
 {
-std::atomic<DWORD> gPause{500};
-std::atomic<unsigned int> gRounds{20};
-} // namespace
-
-void UpdateCompletion::SetTimings(const Timings& timings)
-{
-    gPause.store(timings.pause);
-    gRounds.store(timings.rounds);
 }
 
-UpdateCompletion::Timings UpdateCompletion::GetTimings()
+UpdateCompletion::UpdateCompletion(const Timings& timings, const Orv::RCPtr<Orv::LClock>& clock)
+    : mTimings(timings)
+    , mClock(clock ? clock : Orv::GetSystemClock())
 {
-    Timings timings;
-    timings.pause = gPause.load();
-    timings.rounds = gRounds.load();
-    return timings;
 }
 
-bool UpdateCompletion::AwaitDeviceReset(const Orv::RCPtr<LUpdateEngineInterface>& engine)
+bool UpdateCompletion::AwaitDeviceReset(const Orv::RCPtr<LUpdateEngineInterface>& engine) const
 {
     const int method = engine->GetUpdateModeSwitchMethod();
     if (method != LUpdateEngineInterface::kSwitchResetsItself &&
@@ -35,10 +25,9 @@ bool UpdateCompletion::AwaitDeviceReset(const Orv::RCPtr<LUpdateEngineInterface>
         engine->RescanSelectedDevice();
         return engine->GetDeviceState() == LUpdateEngineInterface::kDeviceNormalMode;
     }
-    const Timings timings = GetTimings();
-    for (unsigned int round = 0; round < timings.rounds; ++round)
+    for (unsigned int round = 0; round < mTimings.rounds; ++round)
     {
-        Sleep(timings.pause);
+        mClock->Sleep(mTimings.pause);
         if (SUCCEEDED(engine->RescanSelectedDevice()) &&
             engine->GetDeviceState() == LUpdateEngineInterface::kDeviceNormalMode)
         {
@@ -66,7 +55,7 @@ bool UpdateCompletion::RunsFileVersion(const Orv::RCPtr<LUpdateEngineInterface>&
 }
 
 ORVRESULT UpdateCompletion::Complete(const Orv::RCPtr<LUpdateEngineInterface>& engine,
-                                     bool succeeded)
+                                     bool succeeded) const
 {
     // After a failed download the device is not waited for: it did not reset.
     const bool back = succeeded && engine && AwaitDeviceReset(engine);

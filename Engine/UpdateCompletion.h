@@ -10,14 +10,19 @@ class UpdateCompletion
 {
 public:
     // The wait for the device: a pause before each rescan of the selected device, at most this
-    // many rounds (500 ms and 20; tests shorten them).
+    // many rounds.
     struct Timings
     {
         DWORD pause = 500;
         unsigned int rounds = 20;
     };
-    static void SetTimings(const Timings& timings);
-    static Timings GetTimings();
+
+    // Waits with the timings (the ones above when none are given) by the clock.
+    UpdateCompletion();
+    explicit UpdateCompletion(const Timings& timings,
+                              const Orv::RCPtr<Orv::LClock>& clock = Orv::GetSystemClock());
+
+    const Timings& GetTimings() const { return mTimings; }
 
     // After a successful download, waits until a rescan of the engine's selected device finds it
     // in normal mode (an engine that does not switch by message is rescanned once, at once); then
@@ -27,10 +32,14 @@ public:
     // version, where the engine knows it in the device's terms, IsFileVersionGiven). E_FAIL when
     // the update did not take or the sequencer refused the result; else the sequencer's result.
     // A device that never came back is reported failed (state 4, reason 4).
-    static ORVRESULT Complete(const Orv::RCPtr<LUpdateEngineInterface>& engine, bool succeeded);
+    ORVRESULT Complete(const Orv::RCPtr<LUpdateEngineInterface>& engine, bool succeeded) const;
     // Only the wait: true when the device is back in normal mode.
-    static bool AwaitDeviceReset(const Orv::RCPtr<LUpdateEngineInterface>& engine);
+    bool AwaitDeviceReset(const Orv::RCPtr<LUpdateEngineInterface>& engine) const;
     // Whether the engine's selected device reports the file's version (true when the version is
     // not known in the device's terms).
     static bool RunsFileVersion(const Orv::RCPtr<LUpdateEngineInterface>& engine);
+
+private:
+    Timings mTimings;
+    Orv::RCPtr<Orv::LClock> mClock;
 };

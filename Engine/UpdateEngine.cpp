@@ -5,13 +5,38 @@
 using Orv::ScopedLock;
 using Orv::WString;
 
+namespace
+{
+LUpdateEngine::UpdateModeTimings Checked(LUpdateEngine::UpdateModeTimings timings)
+{
+    if (timings.searchInterval == 0)
+    {
+        timings.searchInterval = 1;
+    }
+    return timings;
+}
+} // namespace
+
 Orv::RCPtr<LUpdateEngine> LUpdateEngine::Create()
 {
     return Orv::RCPtr<LUpdateEngine>(new LUpdateEngine());
 }
 
+Orv::RCPtr<LUpdateEngine> LUpdateEngine::Create(const UpdateModeTimings& timings,
+                                                const Orv::RCPtr<Orv::LClock>& clock)
+{
+    return Orv::RCPtr<LUpdateEngine>(new LUpdateEngine(timings, clock));
+}
+
 LUpdateEngine::LUpdateEngine()
+    : LUpdateEngine(UpdateModeTimings())
+{
+}
+
+LUpdateEngine::LUpdateEngine(const UpdateModeTimings& timings, const Orv::RCPtr<Orv::LClock>& clock)
     : mTransfer(std::make_unique<DfuTransferRecord>())
+    , mUpdateModeTimings(Checked(timings))
+    , mClock(clock ? clock : Orv::GetSystemClock())
 {
 }
 

@@ -6,6 +6,7 @@
 // after a download while the user-interface thread reads the list.
 #pragma once
 
+#include "Midi/MidiRenderPort.h"
 #include "UpdateEngineInterface.h"
 #include "platform/SetupApi.h"
 
@@ -51,10 +52,12 @@ public:
     // about 2 s), in milliseconds; past it the download fails.
     static constexpr DWORD kBusyCeiling = 10000;
 
-    // Entering update mode: the pause after the message, then a bootloader search every interval
-    // while less than the search period has passed since the pause.
+    // Entering update mode: how long the message may take to be sent, the pause after it, then a
+    // bootloader search every interval while less than the search period has passed since the
+    // pause. A search interval of 0 is taken as 1 (it would never end the search).
     struct UpdateModeTimings
     {
+        DWORD sendTimeout = Orv::LMidiRenderPort::kDefaultSendTimeout;
         DWORD settle = 1000;
         DWORD searchInterval = 500;
         DWORD searchPeriod = 10000;
@@ -62,15 +65,19 @@ public:
     // The update-mode message: F0, the manufacturer id 7D 00 00, 01 10 72 00 00, F7.
     static const std::uint8_t kUpdateModeMessage[10];
 
-    // The timings of every engine (tests shorten them).
-    static void SetUpdateModeTimings(const UpdateModeTimings& timings);
-    static UpdateModeTimings GetUpdateModeTimings();
     // The number of present USB devices with these ids (ids of 0 match nothing).
     static unsigned int CountPresentDevices(std::uint32_t vendorId, std::uint32_t productId);
 
+    // An engine with the timings (the ones above when none are given) that waits by the clock
+    // (the system's when none is given) when entering update mode.
     static Orv::RCPtr<LUpdateEngine> Create();
+    static Orv::RCPtr<LUpdateEngine>
+    Create(const UpdateModeTimings& timings,
+           const Orv::RCPtr<Orv::LClock>& clock = Orv::GetSystemClock());
 
     LUpdateEngine();
+    explicit LUpdateEngine(const UpdateModeTimings& timings,
+                           const Orv::RCPtr<Orv::LClock>& clock = Orv::GetSystemClock());
     ~LUpdateEngine() override;
 
     ORVRESULT Initialize(const Orv::WString& commandLine) override;
@@ -93,6 +100,9 @@ public:
     // set otherwise), in milliseconds.
     void SetBusyCeiling(DWORD milliseconds) { mBusyCeiling.store(milliseconds); }
     DWORD GetBusyCeiling() const { return mBusyCeiling.load(); }
+
+    const UpdateModeTimings& GetUpdateModeTimings() const { return mUpdateModeTimings; }
+    const Orv::RCPtr<Orv::LClock>& GetClock() const { return mClock; }
 
     // Whether the selected device was told to leave DFU mode and has not been seen since: it is
     // resetting into its new firmware. Until a rescan of the selected device finds it again, the
@@ -156,6 +166,8 @@ private:
     mutable Orv::Mutex mDeviceLock;
     Orv::Array<DeviceDefinitionEx> mFoundDevices;
     std::unique_ptr<DfuTransferRecord> mTransfer;
+    const UpdateModeTimings mUpdateModeTimings;
+    const Orv::RCPtr<Orv::LClock> mClock;
     std::atomic<DWORD> mBusyCeiling{kBusyCeiling};
     std::atomic<bool> mAwaitingReset{false};
 };

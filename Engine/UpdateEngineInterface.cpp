@@ -17,7 +17,20 @@ LUpdateEngineInterface::~LUpdateEngineInterface()
 {
     // The worker holds the engine while a task runs, so no task runs here; a download that was
     // still asked to stop would see the flag at its next block.
-    mAbort.store(true);
+    SetAbortFlag(true);
+}
+
+void LUpdateEngineInterface::SetAbortFlag(bool abort)
+{
+    mAbort.store(abort);
+    if (abort)
+    {
+        mAbortEvent.Set();
+    }
+    else
+    {
+        mAbortEvent.Reset();
+    }
 }
 
 WString LUpdateEngineInterface::ToString() const
@@ -185,7 +198,7 @@ int LUpdateEngineInterface::GetUpdateModeSwitchMethod() const
 
 ORVRESULT LUpdateEngineInterface::StartEnterUpdateMode()
 {
-    mAbort.store(false);
+    SetAbortFlag(false);
     if (!IsAsynchronous())
     {
         return EnterUpdateMode();
@@ -226,7 +239,7 @@ ORVRESULT LUpdateEngineInterface::StartDownload()
     {
         return E_FAIL;
     }
-    mAbort.store(false);
+    SetAbortFlag(false);
     SetDeviceState(kDeviceUpdating);
     const int previousResult = mUpdateResult.exchange(kUpdateInProgress);
     const ORVRESULT trigger = TriggerWorker(kTaskDownload);

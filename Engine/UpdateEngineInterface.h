@@ -169,7 +169,10 @@ protected:
     // Triggers the worker with the task.
     ORVRESULT TriggerWorker(ThreadWorkerTask task);
     bool IsAbortRequested() const { return mAbort.load(); }
-    void SetAbortFlag(bool abort) { mAbort.store(abort); }
+    // Sets or clears the abort flag and its event together.
+    void SetAbortFlag(bool abort);
+    // Signalled while the abort flag is set: waits that an abort ends wait on it.
+    HANDLE GetAbortEvent() const { return mAbortEvent.GetHandle(); }
     void SetUpdateResult(int result) { mUpdateResult.store(result); }
     // Stores the state without a notification.
     void StoreDeviceState(int state) { mDeviceState.store(state); }
@@ -195,6 +198,8 @@ private:
     std::atomic<int> mSelectedIndex{-1};
     std::atomic<int> mUpdateResult{kUpdateReady};
     std::atomic<bool> mAbort{false};
+    // Manual-reset, set with the abort flag.
+    Orv::Event mAbortEvent{false};
     bool mAsynchronous = false;
     std::atomic<int> mFileState{kFileNone};
     Orv::WString mFirmwarePath;

@@ -1,43 +1,17 @@
 // Switching the selected device from normal (MIDI) mode into its DFU bootloader: the update-mode
 // message goes out on the MIDI output port that the device's name (text 2 of its definition)
 // selects; then the bootloader is looked for on USB until it appears or the search period ends.
-// An abort (from another thread) is seen before and after each search.
+// An abort (from another thread) is seen before and after each search, and ends the waits.
 #include "UpdateEngine.h"
 
 #include "DfuTransferRecord.h"
 #include "Midi/MidiComm.h"
 #include "Midi/MidiRenderPort.h"
 
-#include <atomic>
-
 using Orv::WString;
-
-namespace
-{
-std::atomic<DWORD> gSettle{1000};
-std::atomic<DWORD> gSearchInterval{500};
-std::atomic<DWORD> gSearchPeriod{10000};
-} // namespace
 
 const std::uint8_t LUpdateEngine::kUpdateModeMessage[10] = {0xF0, 0x7D, 0x00, 0x00, 0x01,
                                                             0x10, 0x72, 0x00, 0x00, 0xF7};
-
-void LUpdateEngine::SetUpdateModeTimings(const UpdateModeTimings& timings)
-{
-    gSettle.store(timings.settle);
-    // A search interval of 0 would never end the search.
-    gSearchInterval.store(timings.searchInterval != 0 ? timings.searchInterval : 1);
-    gSearchPeriod.store(timings.searchPeriod);
-}
-
-LUpdateEngine::UpdateModeTimings LUpdateEngine::GetUpdateModeTimings()
-{
-    UpdateModeTimings timings;
-    timings.settle = gSettle.load();
-    timings.searchInterval = gSearchInterval.load();
-    timings.searchPeriod = gSearchPeriod.load();
-    return timings;
-}
 
 ORVRESULT LUpdateEngine::EnterUpdateMode()
 {
@@ -66,12 +40,12 @@ ORVRESULT LUpdateEngine::EnterUpdateMode()
         return E_FAIL;
     }
     mTransfer->device = record;
-    const UpdateModeTimings timings = GetUpdateModeTimings();
+    const UpdateModeTimings& timings = mUpdateModeTimings;
 
     {
         // The communicator and its port live for the send only.
         Orv::RCPtr<Orv::LMidiCommInterface> comm;
-        if (FAILED(Orv::LMidiCommInterface::Create(comm)))
+        if (FAILED(Orv::LMidiCommInterface::Create(comm, timings.sendTimeout, mClock)))
         {
             // Like a failed send: the device failed, and the engine is not left switching.
             RecordFailure("Device failure: entering update mode: no MIDI communicator could be "
@@ -115,7 +89,8 @@ ORVRESULT LUpdateEngine::EnterUpdateMode()
         }
     }
 
-    Sleep(timings.settle);
+    // The pause and the waits between searches end early on an abort.
+    mClock->Wait(GetAbortEvent(), timings.settle);
     DWORD elapsed = 0;
     do
     {
@@ -136,7 +111,7 @@ ORVRESULT LUpdateEngine::EnterUpdateMode()
         {
             break;
         }
-        Sleep(timings.searchInterval);
+        mClock->Wait(GetAbortEvent(), timings.searchInterval);
         elapsed += timings.searchInterval;
     } while (elapsed < timings.searchPeriod);
     return EndUpdateModeWithoutBootloader(selected);

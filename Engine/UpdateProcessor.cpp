@@ -4,7 +4,6 @@
 #include "UpdateCompletion.h"
 #include "UpdaterHost.h"
 
-#include <atomic>
 #include <utility>
 
 using Orv::WString;
@@ -25,8 +24,6 @@ const wchar_t* const kDeviceBootloaderPid = L"-DEVICE_BOOTLOADER_PID=";
 // How long a -SILENT run without a wanted update waits for a task (none runs).
 constexpr DWORD kIdleTaskWait = 600000;
 
-std::atomic<int> gExitStatus{0};
-
 bool IsBlank(wchar_t c)
 {
     return c == L' ' || c == L'\t';
@@ -46,8 +43,10 @@ public:
 };
 } // namespace
 
-LUpdateProcessor::LUpdateProcessor(const Orv::RCPtr<LUpdateEngineInterface>& engine)
+LUpdateProcessor::LUpdateProcessor(const Orv::RCPtr<LUpdateEngineInterface>& engine,
+                                   const UpdateCompletion& completion)
     : mEngine(engine)
+    , mCompletion(completion)
 {
 }
 
@@ -56,16 +55,6 @@ LUpdateProcessor::~LUpdateProcessor() = default;
 WString LUpdateProcessor::ToString() const
 {
     return WString(L"LUpdateProcessor");
-}
-
-int LUpdateProcessor::GetExitStatus()
-{
-    return gExitStatus.load();
-}
-
-void LUpdateProcessor::SetExitStatus(int status)
-{
-    gExitStatus.store(status);
 }
 
 bool LUpdateProcessor::FindOption(const WString& commandLine, const WString& option, WString& value)
@@ -459,7 +448,7 @@ void LUpdateProcessor::RunSilentUpdate()
         const bool succeeded =
             mEngine->GetUpdateResult(false) == LUpdateEngineInterface::kUpdateCompleted;
         // The sequencer may start the update of the other image from here.
-        if (FAILED(UpdateCompletion::Complete(mEngine, succeeded)))
+        if (FAILED(mCompletion.Complete(mEngine, succeeded)))
         {
             failed = true;
         }

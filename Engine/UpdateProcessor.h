@@ -28,6 +28,7 @@
 //   1 when the command line was refused.
 #pragma once
 
+#include "UpdateCompletion.h"
 #include "UpdateEngineInterface.h"
 
 #include <cstdint>
@@ -48,8 +49,10 @@ public:
     static constexpr int kStatusSilentUpdateFailed = 1;
     static constexpr int kStatusCommandLineRefused = 1;
 
-    // Holds the application's engine.
-    explicit LUpdateProcessor(const Orv::RCPtr<LUpdateEngineInterface>& engine);
+    // Holds the application's engine; a run without a window ends each download with the
+    // completion (its wait for the device's reset).
+    explicit LUpdateProcessor(const Orv::RCPtr<LUpdateEngineInterface>& engine,
+                              const UpdateCompletion& completion = UpdateCompletion());
     ~LUpdateProcessor() override;
 
     // Applies the command line: S_OK (show the window), kQuietStop, or the engine's
@@ -76,9 +79,9 @@ public:
     // digits, nothing else. false (id untouched) for anything else.
     static bool ParseDeviceId(const Orv::WString& text, std::uint32_t& id);
 
-    // The program's exit status.
-    static int GetExitStatus();
-    static void SetExitStatus(int status);
+    // The exit status that this processor's Initialize calls left for the program (0 until one
+    // of them sets one).
+    int GetExitStatus() const { return mExitStatus; }
 
     Orv::WString ToString() const override;
 
@@ -96,8 +99,12 @@ private:
     // Runs the wanted update, and the update of the other image that it leads to, to the end.
     void RunSilentUpdate();
 
+    void SetExitStatus(int status) { mExitStatus = status; }
+
     Orv::WString mCommandLine;
+    int mExitStatus = 0;
     Orv::RCPtr<LUpdateEngineInterface> mEngine;
+    UpdateCompletion mCompletion;
     bool mAlwaysUpdate = false;
     // The command line of the Initialize that runs.
     Orv::WString mCurrentCommandLine;

@@ -91,18 +91,6 @@ void SetUpOnce()
         folder.Write("bad.dfu", bad, sizeof(bad));
         UpdaterHost::SetDefaultFolder(Orv::WString(folder.Path().c_str()));
         SimulatedDevices::Activate();
-
-        LUpdateEngine::UpdateModeTimings modeTimings;
-        modeTimings.settle = 0;
-        modeTimings.searchInterval = 1;
-        // The bootloader comes at once or not at all.
-        modeTimings.searchPeriod = 50;
-        LUpdateEngine::SetUpdateModeTimings(modeTimings);
-        UpdateCompletion::Timings completion;
-        completion.pause = 1;
-        completion.rounds = 50;
-        UpdateCompletion::SetTimings(completion);
-        Orv::LMidiRenderPort::SetSendTimeout(2000);
         return true;
     }();
     (void)done;
@@ -188,14 +176,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SimulatedDevices::Reset();
     Place(static_cast<Situation>(data[0] % static_cast<int>(Situation::kCount)));
 
-    Orv::RCPtr<LUpdateEngine> engine = LUpdateEngine::Create();
+    LUpdateEngine::UpdateModeTimings modeTimings;
+    modeTimings.sendTimeout = 2000;
+    modeTimings.settle = 0;
+    modeTimings.searchInterval = 1;
+    // The bootloader comes at once or not at all.
+    modeTimings.searchPeriod = 50;
+    UpdateCompletion::Timings completionTimings;
+    completionTimings.pause = 1;
+    completionTimings.rounds = 50;
+    const UpdateCompletion completion(completionTimings);
+    Orv::RCPtr<LUpdateEngine> engine = LUpdateEngine::Create(modeTimings);
     Orv::RCPtr<LUpdateProcessor> processor(
-        new LUpdateProcessor(Orv::RCPtr<LUpdateEngineInterface>(engine.Get())));
+        new LUpdateProcessor(Orv::RCPtr<LUpdateEngineInterface>(engine.Get()), completion));
     UpdaterHost::SetUpdateProcessor(processor);
-    LUpdateProcessor::SetExitStatus(0);
 
     const ORVRESULT result = processor->Initialize(Orv::WString(line.c_str()));
-    const int status = LUpdateProcessor::GetExitStatus();
+    const int status = processor->GetExitStatus();
     ORV_FUZZ_CHECK(result == LUpdateProcessor::kQuietStop || result >= 0,
                    "S_OK, the quiet stop or the engine's non-negative result");
     ORV_FUZZ_CHECK(status >= 0 && status <= 5, "an exit status of the list");
@@ -211,9 +208,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         {
             break;
         }
-        UpdateCompletion::Complete(Orv::RCPtr<LUpdateEngineInterface>(engine.Get()),
-                                   engine->GetUpdateResult(false) ==
-                                       LUpdateEngineInterface::kUpdateCompleted);
+        completion.Complete(Orv::RCPtr<LUpdateEngineInterface>(engine.Get()),
+                            engine->GetUpdateResult(false) ==
+                                LUpdateEngineInterface::kUpdateCompleted);
     }
     ORV_FUZZ_CHECK(engine->WaitForTask(INFINITE) == S_OK, "the worker ends");
     ORV_FUZZ_CHECK(processor->IsIdle(), "nothing is being written once the completion step ran");
@@ -231,7 +228,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LDualUpdater::ReleaseInstance();
     processor = nullptr;
     engine = nullptr;
-    LUpdateProcessor::SetExitStatus(0);
     Orv::GetApplicationNotificationCenter()->Clear();
     SimulatedDevices::Reset();
     return 0;

@@ -90,8 +90,10 @@ ORVRESULT RemovePort(Mutex& lock, RCPtrArray<Port, 1, 0>& ports, const Port* por
 }
 } // namespace
 
-LMidiComm::LMidiComm()
+LMidiComm::LMidiComm(DWORD sendTimeout, const RCPtr<LClock>& clock)
     : mThreadPool(new LThreadPool(kWorkerCount, kDispatcherPriority))
+    , mSendTimeout(sendTimeout)
+    , mClock(clock ? clock : GetSystemClock())
 {
 }
 
@@ -285,7 +287,8 @@ ORVRESULT LMidiComm::OpenRenderPort(const WString& name, RCPtr<LMidiRenderPort>&
     {
         return E_FAIL;
     }
-    RCPtr<LMidiRenderPort> port(new LMidiRenderPort(name, RCPtr<LMidiComm>(this)));
+    RCPtr<LMidiRenderPort> port(
+        new LMidiRenderPort(name, RCPtr<LMidiComm>(this), mSendTimeout, mClock));
     if (port->Open() != MMSYSERR_NOERROR)
     {
         return E_FAIL;

@@ -25,7 +25,8 @@ namespace Orv
 class LMidiComm : public LMidiCommInterface, public LThreadWorker
 {
 public:
-    LMidiComm();
+    // Its output ports wait for a send by the clock, up to the send time-out.
+    LMidiComm(DWORD sendTimeout, const RCPtr<LClock>& clock);
     ~LMidiComm() override;
 
     ORVRESULT OpenCapturePort(const WString& name, RCPtr<LMidiCapturePort>& out) override;
@@ -79,5 +80,7 @@ private:
     RCPtrArray<LMidiRenderPort, 1, 0> mRenderPorts;
     RCPtr<LThreadPool> mThreadPool;
     Mutex mPortLock;
+    const DWORD mSendTimeout;
+    const RCPtr<LClock> mClock;
 };
 } // namespace Orv

@@ -3,6 +3,7 @@
 #include "Midi/MidiCaptureNotificationData.h"
 #include "Midi/MidiComm.h"
 #include "Midi/MidiFilter.h"
+#include "Midi/MidiRenderPort.h"
 
 #include <exception>
 
@@ -26,10 +27,16 @@ const wchar_t* const LMidiCommInterface::kMidiDataCaptured = L"NID_MIDI_DATA_CAP
 
 ORVRESULT LMidiCommInterface::Create(RCPtr<LMidiCommInterface>& out)
 {
+    return Create(out, LMidiRenderPort::kDefaultSendTimeout, GetSystemClock());
+}
+
+ORVRESULT LMidiCommInterface::Create(RCPtr<LMidiCommInterface>& out, DWORD sendTimeout,
+                                     const RCPtr<LClock>& clock)
+{
     out = nullptr;
     try
     {
-        out = new LMidiComm();
+        out = new LMidiComm(sendTimeout, clock);
     }
     catch (const std::exception& error)
     {

@@ -32,8 +32,11 @@ public:
     };
 
     // A new communicator at every call, with its own thread pool and port lists. E_FAIL (and
-    // out null) when none can be made.
+    // out null) when none can be made. Its output ports wait for a send by the clock, up to
+    // the send time-out (LMidiRenderPort::kDefaultSendTimeout in the first form).
     static ORVRESULT Create(RCPtr<LMidiCommInterface>& out);
+    static ORVRESULT Create(RCPtr<LMidiCommInterface>& out, DWORD sendTimeout,
+                            const RCPtr<LClock>& clock);
 
     LMidiCommInterface() = default;
     ~LMidiCommInterface() override;

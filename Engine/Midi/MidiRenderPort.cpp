@@ -3,20 +3,16 @@
 #include "Midi/MidiComm.h"
 #include "Midi/MidiProductNames.h"
 
-#include <atomic>
 #include <cwctype>
 
 namespace Orv
 {
-namespace
-{
-std::atomic<DWORD> gSendTimeout{LMidiRenderPort::kDefaultSendTimeout};
-
-} // namespace
-
-LMidiRenderPort::LMidiRenderPort(const WString& name, const RCPtr<LMidiComm>& owner)
+LMidiRenderPort::LMidiRenderPort(const WString& name, const RCPtr<LMidiComm>& owner,
+                                 DWORD sendTimeout, const RCPtr<LClock>& clock)
     : mName(name)
     , mOwner(owner)
+    , mSendTimeout(sendTimeout)
+    , mClock(clock ? clock : GetSystemClock())
 {
     mLight.SetGreen();
 }
@@ -29,16 +25,6 @@ LMidiRenderPort::~LMidiRenderPort()
 WString LMidiRenderPort::ToString() const
 {
     return WString(L"LMidiRenderPort ") + mName;
-}
-
-void LMidiRenderPort::SetSendTimeout(DWORD milliseconds)
-{
-    gSendTimeout.store(milliseconds);
-}
-
-DWORD LMidiRenderPort::GetSendTimeout()
-{
-    return gSendTimeout.load();
 }
 
 void LMidiRenderPort::Close()
@@ -127,9 +113,12 @@ ORVRESULT LMidiRenderPort::SendToPort(const ConstRCPtr<LRefCountedObject>& port,
     {
         return E_INVALIDARG;
     }
-    const DWORD timeout = GetSendTimeout();
+    const DWORD timeout = self->mSendTimeout;
     // A block still in flight normally ends first; the send goes out in any case.
-    self->mLight.Wait(timeout);
+    if (!self->mLight.IsSet())
+    {
+        self->mClock->Wait(self->mLight.GetHandle(), timeout);
+    }
     const HMIDIOUT handle = self->mHandle.load();
     const auto* bytes = static_cast<const unsigned char*>(data);
     const unsigned char first = bytes[0];
@@ -159,7 +148,7 @@ ORVRESULT LMidiRenderPort::SendToPort(const ConstRCPtr<LRefCountedObject>& port,
     self->mLight.SetRed();
     if (midiOutLongMsg(handle, &header, sizeof(header)) == MMSYSERR_NOERROR)
     {
-        sent = self->mLight.Wait(timeout) == WAIT_OBJECT_0;
+        sent = self->mClock->Wait(self->mLight.GetHandle(), timeout) == WAIT_OBJECT_0;
         if (!sent)
         {
             // Cancel the block, so that the system no longer uses the header or the caller's

@@ -20,7 +20,10 @@ public:
     // How long a send waits for the block before it (default 10000 ms).
     static constexpr DWORD kDefaultSendTimeout = 10000;
 
-    LMidiRenderPort(const WString& name, const RCPtr<LMidiComm>& owner);
+    // Sends wait by the clock, up to the send time-out, for the previous block and for their own.
+    LMidiRenderPort(const WString& name, const RCPtr<LMidiComm>& owner,
+                    DWORD sendTimeout = kDefaultSendTimeout,
+                    const RCPtr<LClock>& clock = GetSystemClock());
     ~LMidiRenderPort() override;
 
     // Opens the device that the port's name selects (see LMidiComm): MMSYSERR_NOERROR, or the
@@ -45,9 +48,7 @@ public:
     static void CALLBACK MidiOutProc(HANDLE handle, UINT message, DWORD_PTR instance,
                                      DWORD_PTR param1, DWORD_PTR param2);
 
-    // How long sends wait for the previous block and for their own (for tests).
-    static void SetSendTimeout(DWORD milliseconds);
-    static DWORD GetSendTimeout();
+    DWORD GetSendTimeout() const { return mSendTimeout; }
 
     // Leaves the communicator's list when only the list's reference and one other remain.
     ORVRESULT ReleaseInternalReferences() override;
@@ -61,6 +62,8 @@ private:
     WString mDeviceName;
     std::atomic<HMIDIOUT> mHandle{nullptr};
     RCPtr<LMidiComm> mOwner;
+    const DWORD mSendTimeout;
+    const RCPtr<LClock> mClock;
     // Green while no block is in flight.
     TrafficLight mLight;
 };

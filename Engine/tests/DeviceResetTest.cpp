@@ -24,20 +24,14 @@ namespace
 class DeviceResetTest : public DownloadTestBase
 {
 protected:
-    void SetUp() override
-    {
-        DownloadTestBase::SetUp();
-        UpdateCompletion::Timings timings;
-        timings.pause = 5;
-        timings.rounds = 15; // 75 ms at least: the units come back 10 ms after manifesting
-        UpdateCompletion::SetTimings(timings);
-    }
     void TearDown() override
     {
-        UpdateCompletion::SetTimings(UpdateCompletion::Timings());
         Orv::GetApplicationNotificationCenter()->Clear();
         DownloadTestBase::TearDown();
     }
+
+    // 75 ms at least: the units come back 10 ms after manifesting.
+    const UpdateCompletion completion{UpdateCompletion::Timings{5, 15}};
 
     // Adds the fault when the device has answered the request that makes it leave DFU mode, so
     // that it hits the requests after it.
@@ -154,7 +148,7 @@ TEST_F(DeviceResetTest, TheDevicesAnswerOrItsReturnDecides)
             EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceUpdating);
         }
         const ORVRESULT completed =
-            UpdateCompletion::Complete(Orv::RCPtr<Engine>(engine.Get()), downloaded);
+            completion.Complete(Orv::RCPtr<Engine>(engine.Get()), downloaded);
         EXPECT_EQ(SUCCEEDED(completed), c.verdict == Verdict::Took);
         EXPECT_EQ(engine->GetDeviceState(), c.state);
         if (c.state == Engine::kDeviceFailed)
@@ -204,7 +198,7 @@ TEST_F(DeviceResetTest, WhileTheDeviceResetsItsStateSaysUpdating)
                 EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceNormalMode);
             }
         }
-        EXPECT_TRUE(SUCCEEDED(UpdateCompletion::Complete(Orv::RCPtr<Engine>(engine.Get()), true)));
+        EXPECT_TRUE(SUCCEEDED(completion.Complete(Orv::RCPtr<Engine>(engine.Get()), true)));
         EXPECT_FALSE(engine->IsAwaitingReset());
         EXPECT_EQ(engine->GetDeviceStates(),
                   (std::vector<std::pair<int, int>>{

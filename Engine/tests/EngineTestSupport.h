@@ -145,6 +145,11 @@ public:
     };
 
     RecordingEngine() = default;
+    explicit RecordingEngine(const UpdateModeTimings& timings,
+                             const Orv::RCPtr<Orv::LClock>& clock = Orv::GetSystemClock())
+        : LUpdateEngine(timings, clock)
+    {
+    }
     explicit RecordingEngine(std::shared_ptr<Lifetime> lifetime)
         : mLifetime(std::move(lifetime))
     {

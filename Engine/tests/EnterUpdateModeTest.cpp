@@ -1,4 +1,5 @@
 // Switching the selected device into its bootloader by the update-mode message.
+#include "ManualClock.h"
 #include "UpdaterTestSupport.h"
 
 #include <future>
@@ -19,25 +20,28 @@ protected:
     void SetUp() override
     {
         SimulatedBusTest::SetUp();
-        LUpdateEngine::UpdateModeTimings timings;
-        timings.settle = 50;
-        timings.searchInterval = 10;
-        timings.searchPeriod = 300;
-        LUpdateEngine::SetUpdateModeTimings(timings);
-        Orv::LMidiRenderPort::SetSendTimeout(300);
         sequence.name = WString(L"Halvex DJ Brelune VANTA");
         IUpdateImageSequence::Install(&sequence);
-        controller = SimulatedDevices::AddUnit(
-            FastUnit(SimulatedUnitConfig::Controller(0x0030), SimulatedMode::Normal));
+        // The bootloader is on the bus as soon as the message is in: every wait of the engine
+        // is then the engine's own, on the test's clock.
+        auto config = FastUnit(SimulatedUnitConfig::Controller(0x0030), SimulatedMode::Normal);
+        config.updateModeDelay = Milliseconds(0);
+        controller = SimulatedDevices::AddUnit(config);
         wheel = SimulatedDevices::AddUnit(
             FastUnit(SimulatedUnitConfig::WheelDisplay(0x0040), SimulatedMode::Normal));
-        engine = new RecordingEngine();
+        // The timings as specified, but for the send: the simulated port plays the block on a
+        // thread of its own, so its wait must not be one that the test's clock ends.
+        LUpdateEngine::UpdateModeTimings timings;
+        timings.sendTimeout = INFINITE;
+        MakeEngine(timings);
+    }
+    void MakeEngine(const LUpdateEngine::UpdateModeTimings& timings)
+    {
+        engine = new RecordingEngine(timings, Orv::RCPtr<Orv::LClock>(clock.Get()));
     }
     void TearDown() override
     {
         engine = nullptr;
-        LUpdateEngine::SetUpdateModeTimings(LUpdateEngine::UpdateModeTimings());
-        Orv::LMidiRenderPort::SetSendTimeout(Orv::LMidiRenderPort::kDefaultSendTimeout);
         Orv::GetApplicationNotificationCenter()->Clear();
         SimulatedBusTest::TearDown();
     }
@@ -58,6 +62,24 @@ protected:
         return reason;
     }
 
+    // Runs StartEnterUpdateMode on a thread of its own and moves the clock to each deadline of
+    // its waits until it returns.
+    ORVRESULT EnterWhileTheClockRuns()
+    {
+        auto switching =
+            std::async(std::launch::async, [&] { return engine->StartEnterUpdateMode(); });
+        return DriveToTheEnd(switching);
+    }
+    ORVRESULT DriveToTheEnd(std::future<ORVRESULT>& switching)
+    {
+        while (switching.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+        {
+            clock->AdvanceToNextDeadline();
+        }
+        return switching.get();
+    }
+
+    Orv::RCPtr<LManualClock> clock{new LManualClock()};
     TestSequence sequence;
     std::shared_ptr<SimulatedUnit> controller;
     std::shared_ptr<SimulatedUnit> wheel;
@@ -67,9 +89,9 @@ protected:
 TEST_F(EnterUpdateModeTest, TheMessageGoesToTheDevicesPortAndTheBootloaderIsFound)
 {
     SelectController();
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(engine->StartEnterUpdateMode(), S_OK);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+    EXPECT_EQ(EnterWhileTheClockRuns(), S_OK);
+    // Found at the first search, after the 1000 ms pause.
+    EXPECT_EQ(clock->GetMilliseconds(), 1000u);
 
     EXPECT_EQ(controller->MidiPort()->Received(),
               std::vector<std::vector<std::uint8_t>>{kUpdateModeMessage});
@@ -136,56 +158,65 @@ TEST_F(EnterUpdateModeTest, ABootloaderThatNeverAppearsFailsAfterTheSearchPeriod
     ignore.fault = OrvPlatform::SimulatedFault::Fail;
     controller->AddFault(ignore);
     SelectController();
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(engine->StartEnterUpdateMode(), E_FAIL);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(350));
+    EXPECT_EQ(EnterWhileTheClockRuns(), E_FAIL);
+    // The pause, then 20 searches 500 ms apart.
+    EXPECT_EQ(clock->GetMilliseconds(), 1000u + 20u * 500u);
     EXPECT_EQ(controller->MidiPort()->Received().size(), 1u);
     EXPECT_EQ(engine->GetDeviceStates(), (std::vector<State>{{6, 5}, {4, 6}}));
     EXPECT_EQ(FailureReason(), LUpdateEngineInterface::kFailureDevice);
     EXPECT_NE(engine->GetLastFailureText().Find(WString(L"did not appear in DFU mode")), -1);
 }
 
-TEST_F(EnterUpdateModeTest, AnAbortDuringTheSearchEndsIt)
+TEST_F(EnterUpdateModeTest, AnAbortEndsThePauseAndTheSearchAtOnce)
 {
-    OrvPlatform::SimulatedFaultRule slow;
-    slow.step = SimulatedStep::UpdateMessage;
-    slow.fault = OrvPlatform::SimulatedFault::Slow;
-    slow.delay = Milliseconds(5000);
-    controller->AddFault(slow);
-    LUpdateEngine::UpdateModeTimings timings = LUpdateEngine::GetUpdateModeTimings();
-    timings.searchPeriod = 10000;
-    LUpdateEngine::SetUpdateModeTimings(timings);
-    SelectController();
-
-    auto switching = std::async(std::launch::async, [&] { return engine->StartEnterUpdateMode(); });
-    const auto start = std::chrono::steady_clock::now();
-    while (engine->GetDeviceState() != LUpdateEngineInterface::kDeviceSwitching &&
-           std::chrono::steady_clock::now() - start < std::chrono::seconds(2))
+    OrvPlatform::SimulatedFaultRule ignore;
+    ignore.step = SimulatedStep::UpdateMessage;
+    ignore.fault = OrvPlatform::SimulatedFault::Fail;
+    for (const DWORD searches : {1u, 3u})
     {
-        std::this_thread::sleep_for(Milliseconds(1));
+        SCOPED_TRACE(searches);
+        controller->AddFault(ignore);
+        SelectController();
+        auto switching =
+            std::async(std::launch::async, [&] { return engine->StartEnterUpdateMode(); });
+        // The pause passes once the send is done (its wait has no deadline)...
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!clock->AdvanceToNextDeadline() && std::chrono::steady_clock::now() < limit)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_EQ(clock->GetMilliseconds() % 500u, 0u);
+        // ... then the waits between the searches, but for the last one.
+        for (DWORD i = 1; i < searches; ++i)
+        {
+            ASSERT_TRUE(clock->WaitForWaiters(1));
+            ASSERT_TRUE(clock->AdvanceToNextDeadline());
+        }
+        ASSERT_TRUE(clock->WaitForWaiters(1));
+        const DWORD before = clock->GetMilliseconds();
+        EXPECT_EQ(engine->Abort(), S_OK);
+        // Ended without the clock moving on.
+        EXPECT_EQ(switching.get(), E_ABORT);
+        EXPECT_EQ(clock->GetMilliseconds(), before);
+        EXPECT_EQ(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceFailed);
+        EXPECT_EQ(engine->GetUpdateResult(false), LUpdateEngineInterface::kUpdateAborted);
+        EXPECT_EQ(FailureReason(), LUpdateEngineInterface::kNoFailure);
+        EXPECT_EQ(controller->Mode(), SimulatedMode::Normal);
     }
-    std::this_thread::sleep_for(Milliseconds(100));
-    EXPECT_EQ(engine->Abort(), S_OK);
-    EXPECT_EQ(switching.get(), E_ABORT);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    EXPECT_EQ(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceFailed);
-    EXPECT_EQ(engine->GetUpdateResult(false), LUpdateEngineInterface::kUpdateAborted);
-    EXPECT_EQ(FailureReason(), LUpdateEngineInterface::kNoFailure);
 }
 
 TEST_F(EnterUpdateModeTest, AnAbortWhileTheMessageHangsEndsAsAnAbort)
 {
+    MakeEngine(LUpdateEngine::UpdateModeTimings());
     SelectController();
     controller->MidiPort()->SetHold(true);
+    // The send waits for its block.
     auto switching = std::async(std::launch::async, [&] { return engine->StartEnterUpdateMode(); });
-    const auto start = std::chrono::steady_clock::now();
-    while (engine->GetDeviceState() != LUpdateEngineInterface::kDeviceSwitching &&
-           std::chrono::steady_clock::now() - start < std::chrono::seconds(2))
-    {
-        std::this_thread::sleep_for(Milliseconds(1));
-    }
+    ASSERT_TRUE(clock->WaitForWaiters(1));
     EXPECT_EQ(engine->Abort(), S_OK);
-    EXPECT_EQ(switching.get(), E_ABORT);
+    // The send gives up after its time-out; then the abort is seen.
+    EXPECT_EQ(DriveToTheEnd(switching), E_ABORT);
+    EXPECT_GE(clock->GetMilliseconds(), Orv::LMidiRenderPort::kDefaultSendTimeout);
     controller->MidiPort()->SetHold(false);
     EXPECT_EQ(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceFailed);
     EXPECT_EQ(engine->GetUpdateResult(false), LUpdateEngineInterface::kUpdateAborted);

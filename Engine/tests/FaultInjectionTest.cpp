@@ -95,21 +95,14 @@ SimulatedFaultRule Rule(SimulatedStep step, SimulatedFault fault, unsigned occur
 class FaultInjectionTest : public DownloadTestBase
 {
 protected:
-    void SetUp() override
-    {
-        DownloadTestBase::SetUp();
-        // At least 40 ms: the unit comes back 10 ms after manifesting.
-        UpdateCompletion::Timings timings;
-        timings.pause = 2;
-        timings.rounds = 20;
-        UpdateCompletion::SetTimings(timings);
-    }
     void TearDown() override
     {
-        UpdateCompletion::SetTimings(UpdateCompletion::Timings());
         Orv::GetApplicationNotificationCenter()->Clear();
         DownloadTestBase::TearDown();
     }
+
+    // At least 40 ms: the unit comes back 10 ms after manifesting.
+    const UpdateCompletion completion{UpdateCompletion::Timings{2, 20}};
 };
 } // namespace
 
@@ -127,7 +120,7 @@ TEST_F(FaultInjectionTest, EveryFaultAtEveryRequestAndOperation)
         auto unit = AddBootloader(kControllerPid);
         auto engine = Ready(kControllerPid, file, version);
         ASSERT_EQ(Run(*engine), Engine::kUpdateCompleted);
-        ASSERT_TRUE(SUCCEEDED(UpdateCompletion::Complete(Orv::RCPtr<Engine>(engine.Get()), true)));
+        ASSERT_TRUE(SUCCEEDED(completion.Complete(Orv::RCPtr<Engine>(engine.Get()), true)));
         baseline = unit->RequestLog();
     }
     const auto leave = std::find_if(baseline.begin(), baseline.end(),
@@ -201,7 +194,7 @@ TEST_F(FaultInjectionTest, EveryFaultAtEveryRequestAndOperation)
         ASSERT_EQ(engine->WaitForTask(10000), S_OK);
         const bool downloaded = engine->GetUpdateResult(false) == Engine::kUpdateCompleted;
         const bool took =
-            SUCCEEDED(UpdateCompletion::Complete(Orv::RCPtr<Engine>(engine.Get()), downloaded));
+            SUCCEEDED(completion.Complete(Orv::RCPtr<Engine>(engine.Get()), downloaded));
         const bool flashHolds =
             unit->ReadFlash(kApplicationStart, static_cast<std::uint32_t>(data.size())) == data;
         const auto requests = Requests(*unit);

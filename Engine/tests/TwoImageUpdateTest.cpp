@@ -39,7 +39,7 @@ TEST_F(TwoImageUpdateTest, ASilentRunWritesTheControllerThenTheWheelDisplay)
     auto wheel = AddWheelDisplay(0x0040);
 
     EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), LUpdateProcessor::kQuietStop);
-    EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 0);
+    EXPECT_EQ(processor->GetExitStatus(), 0);
 
     // Both parts were switched by their own message, written, and are back with the target.
     EXPECT_TRUE(WriteOrder::ReceivedUpdateMessage(*controller));
@@ -78,7 +78,7 @@ TEST_F(TwoImageUpdateTest, OnlyThePartThatIsNotCurrentIsWritten)
         auto controller = AddController(kControllerTarget);
         auto wheel = AddWheelDisplay(0x0040);
         EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), LUpdateProcessor::kQuietStop);
-        EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 0);
+        EXPECT_EQ(processor->GetExitStatus(), 0);
         EXPECT_FALSE(WasTouched(*controller));
         EXPECT_TRUE(FlashHolds(*wheel, wheelDisplayImage));
         EXPECT_EQ(wheel->FirmwareVersion(), kWheelDisplayTarget);
@@ -90,7 +90,7 @@ TEST_F(TwoImageUpdateTest, OnlyThePartThatIsNotCurrentIsWritten)
         auto controller = AddController(0x0029);
         auto wheel = AddWheelDisplay(kWheelDisplayTarget);
         EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), LUpdateProcessor::kQuietStop);
-        EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 0);
+        EXPECT_EQ(processor->GetExitStatus(), 0);
         EXPECT_FALSE(WasTouched(*wheel));
         EXPECT_TRUE(FlashHolds(*controller, controllerImage));
         EXPECT_EQ(controller->FirmwareVersion(), kControllerTarget);
@@ -105,7 +105,7 @@ TEST_F(TwoImageUpdateTest, AWheelDisplayLeftInDfuModeIsWrittenFirstThenTheContro
     auto wheel = AddWheelDisplay(0x0040, SimulatedMode::Bootloader);
 
     EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), LUpdateProcessor::kQuietStop);
-    EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 0);
+    EXPECT_EQ(processor->GetExitStatus(), 0);
 
     // No message for the wheel display: it was in update mode already.
     EXPECT_TRUE(wheel->MidiPort()->Received().empty());
@@ -128,7 +128,7 @@ TEST_F(TwoImageUpdateTest, AFailedSecondImageEndsTheSilentRunWithStatus1)
     wheel->AddFault(stall);
 
     EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), LUpdateProcessor::kQuietStop);
-    EXPECT_EQ(LUpdateProcessor::GetExitStatus(), LUpdateProcessor::kStatusSilentUpdateFailed);
+    EXPECT_EQ(processor->GetExitStatus(), LUpdateProcessor::kStatusSilentUpdateFailed);
     EXPECT_TRUE(FlashHolds(*controller, controllerImage));
     EXPECT_EQ(engine->GetCompletions(), (std::vector<bool>{true, false}));
     // The next run resumes with the wheel display, which waits in its bootloader.
@@ -165,10 +165,9 @@ TEST_F(TwoImageUpdateTest, AnUpdateThatDoesNotTakeFailsTheSilentRun)
             TearDown();
             SetUp();
             // Long enough for a unit that comes back (10 ms after manifesting).
-            UpdateCompletion::Timings wait;
-            wait.pause = 10;
-            wait.rounds = 10;
-            UpdateCompletion::SetTimings(wait);
+            completionTimings.pause = 10;
+            completionTimings.rounds = 10;
+            MakeEngineAndProcessor();
             auto controller = AddController(0x0030);
             auto wheel = AddWheelDisplay(0x0040);
             if (c.step)
@@ -184,8 +183,7 @@ TEST_F(TwoImageUpdateTest, AnUpdateThatDoesNotTakeFailsTheSilentRun)
                                   OrvPlatform::SimulatedFirmwareImage::Make(0x0030, 20 * 1024));
             }
             EXPECT_EQ(processor->Initialize(WString(line)), LUpdateProcessor::kQuietStop);
-            EXPECT_EQ(LUpdateProcessor::GetExitStatus(),
-                      LUpdateProcessor::kStatusSilentUpdateFailed);
+            EXPECT_EQ(processor->GetExitStatus(), LUpdateProcessor::kStatusSilentUpdateFailed);
             EXPECT_FALSE(WasTouched(*wheel));
             EXPECT_NE(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceUpdating);
             EXPECT_TRUE(processor->IsIdle());
@@ -201,12 +199,11 @@ TEST_F(TwoImageUpdateTest, ASwitchThatNeverShowsTheBootloaderFailsTheSilentRun)
     ignore.step = SimulatedStep::UpdateMessage;
     ignore.fault = OrvPlatform::SimulatedFault::Fail;
     controller->AddFault(ignore);
-    LUpdateEngine::UpdateModeTimings timings = LUpdateEngine::GetUpdateModeTimings();
-    timings.searchPeriod = 100;
-    LUpdateEngine::SetUpdateModeTimings(timings);
+    modeTimings.searchPeriod = 100;
+    MakeEngineAndProcessor();
 
     EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), LUpdateProcessor::kQuietStop);
-    EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 1);
+    EXPECT_EQ(processor->GetExitStatus(), 1);
     EXPECT_TRUE(engine->GetCompletions().empty());
     EXPECT_EQ(controller->FirmwareVersion(), 0x0030);
     EXPECT_FALSE(WasTouched(*wheel));
@@ -221,8 +218,10 @@ TEST_F(TwoImageUpdateTest, NotificationsDriveTheSequenceAsTheMainWindowDoes)
     class CompletionHandler : public Orv::LNotificationClient
     {
     public:
-        explicit CompletionHandler(Orv::RCPtr<LUpdateEngineInterface> engine)
+        CompletionHandler(Orv::RCPtr<LUpdateEngineInterface> engine,
+                          const UpdateCompletion::Timings& timings)
             : mEngine(std::move(engine))
+            , mCompletion(timings)
         {
         }
         Orv::ORVRESULT
@@ -231,17 +230,17 @@ TEST_F(TwoImageUpdateTest, NotificationsDriveTheSequenceAsTheMainWindowDoes)
         {
             const auto* data = dynamic_cast<const Orv::LFirmwareUpdateCompletedNotificationData*>(
                 notification->param.Get());
-            results.push_back(
-                UpdateCompletion::Complete(mEngine, data != nullptr && data->GetSuccess()));
+            results.push_back(mCompletion.Complete(mEngine, data != nullptr && data->GetSuccess()));
             return S_OK;
         }
         std::vector<Orv::ORVRESULT> results;
 
     private:
         Orv::RCPtr<LUpdateEngineInterface> mEngine;
+        UpdateCompletion mCompletion;
     };
     Orv::RCPtr<CompletionHandler> handler(
-        new CompletionHandler(Orv::RCPtr<LUpdateEngineInterface>(engine.Get())));
+        new CompletionHandler(Orv::RCPtr<LUpdateEngineInterface>(engine.Get()), completionTimings));
     handler->RegisterNotification(
         Orv::RCPtr<Orv::LNotificationDistributor>(Orv::GetApplicationNotificationCenter().Get()),
         LUpdateEngineInterface::kFirmwareUpdateCompleted);
@@ -257,7 +256,7 @@ TEST_F(TwoImageUpdateTest, NotificationsDriveTheSequenceAsTheMainWindowDoes)
     EXPECT_EQ(handler->results, (std::vector<Orv::ORVRESULT>{S_OK, S_OK}));
     EXPECT_TRUE(FlashHolds(*controller, controllerImage));
     EXPECT_TRUE(FlashHolds(*wheel, wheelDisplayImage));
-    EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 0);
+    EXPECT_EQ(processor->GetExitStatus(), 0);
     handler->UnregisterAllNotifications();
     while (PumpNotifications())
     {

@@ -258,7 +258,7 @@ TEST_F(UpdateProcessorTest, CommandLinesInEachSituation)
         wheel = nullptr;
         Place(row.units);
         EXPECT_EQ(processor->Initialize(WString(row.line.c_str())), row.result);
-        EXPECT_EQ(LUpdateProcessor::GetExitStatus(), row.exitStatus);
+        EXPECT_EQ(processor->GetExitStatus(), row.exitStatus);
         EXPECT_TRUE(processor->IsIdle());
         ExpectWritten(controller, row.controller, controllerImage);
         ExpectWritten(wheel, row.wheelDisplay, wheelDisplayImage);
@@ -302,12 +302,12 @@ TEST_F(UpdateProcessorTest, DeviceIdsAreCheckedBeforeAnythingIsSent)
         EXPECT_EQ(result, LUpdateProcessor::kQuietStop);
         if (row.shown == nullptr)
         {
-            EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 0);
+            EXPECT_EQ(processor->GetExitStatus(), 0);
             ExpectWritten(controller, Written::Default, controllerImage);
             ExpectWritten(wheel, Written::Nothing, wheelDisplayImage);
             continue;
         }
-        EXPECT_EQ(LUpdateProcessor::GetExitStatus(), LUpdateProcessor::kStatusCommandLineRefused);
+        EXPECT_EQ(processor->GetExitStatus(), LUpdateProcessor::kStatusCommandLineRefused);
         EXPECT_NE(message.find(std::string("The command line is refused: ") + row.shown +
                                " is not a USB id: give a number from 1 to 65535"),
                   std::string::npos)
@@ -326,7 +326,7 @@ TEST_F(UpdateProcessorTest, AFailedDeviceIsReportedBeforeAnythingElse)
     controller = AddController(0x0030);
     EXPECT_EQ(processor->Initialize(WString(L"-RETURN_UPDATE_MODE_STATUS")),
               LUpdateProcessor::kQuietStop);
-    EXPECT_EQ(LUpdateProcessor::GetExitStatus(), 1);
+    EXPECT_EQ(processor->GetExitStatus(), 1);
     EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), S_OK);
     EXPECT_EQ(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceFailed);
     EXPECT_FALSE(WasTouched(*controller));
@@ -362,8 +362,8 @@ TEST_F(UpdateProcessorTest, AnUpdateStartedWithTheWindowRunsOnTheWorker)
     EXPECT_EQ(engine->WaitForTask(10000), S_OK);
     // The written device resets: the update goes on until the window's wait sees it back.
     EXPECT_FALSE(processor->IsIdle());
-    EXPECT_TRUE(
-        UpdateCompletion::AwaitDeviceReset(Orv::RCPtr<LUpdateEngineInterface>(engine.Get())));
+    EXPECT_TRUE(UpdateCompletion(completionTimings)
+                    .AwaitDeviceReset(Orv::RCPtr<LUpdateEngineInterface>(engine.Get())));
     EXPECT_TRUE(processor->IsIdle());
     EXPECT_TRUE(FlashHolds(*controller, controllerImage));
     // Without the main window nothing goes on to the wheel display.
@@ -378,7 +378,7 @@ TEST_F(UpdateProcessorTest, SeveralDevicesInDfuModeAreNeverWritten)
     wheel = AddWheelDisplay(0x0040, SimulatedMode::Bootloader);
     EXPECT_EQ(processor->Initialize(WString(L"-SILENT -DEVICE_PID=32784")),
               LUpdateProcessor::kQuietStop);
-    EXPECT_EQ(LUpdateProcessor::GetExitStatus(), LUpdateProcessor::kStatusSilentUpdateFailed);
+    EXPECT_EQ(processor->GetExitStatus(), LUpdateProcessor::kStatusSilentUpdateFailed);
     EXPECT_EQ(engine->GetCompletions(), std::vector<bool>{false});
     for (const auto& unit : {controller, wheel})
     {

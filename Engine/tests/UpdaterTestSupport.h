@@ -62,16 +62,14 @@ protected:
     void SetUp() override
     {
         SimulatedBusTest::SetUp();
-        LUpdateEngine::UpdateModeTimings modeTimings;
+        modeTimings = LUpdateEngine::UpdateModeTimings();
+        modeTimings.sendTimeout = 500;
         modeTimings.settle = 20;
         modeTimings.searchInterval = 10;
         modeTimings.searchPeriod = 1500;
-        LUpdateEngine::SetUpdateModeTimings(modeTimings);
-        UpdateCompletion::Timings completion;
-        completion.pause = 10;
-        completion.rounds = 150;
-        UpdateCompletion::SetTimings(completion);
-        Orv::LMidiRenderPort::SetSendTimeout(500);
+        completionTimings = UpdateCompletion::Timings();
+        completionTimings.pause = 10;
+        completionTimings.rounds = 150;
 
         controllerImage = OrvPlatform::SimulatedFirmwareImage::Make(kControllerTarget, 20 * 1024);
         wheelDisplayImage =
@@ -80,10 +78,17 @@ protected:
         folder.WriteImage("zk71_wd_update_00_50_3A7CE2CA.dfu", wheelDisplayImage);
         UpdaterHost::SetDefaultFolder(Orv::WString(folder.Path().c_str()));
 
-        engine = new RecordingEngine();
-        processor = new LUpdateProcessor(Orv::RCPtr<LUpdateEngineInterface>(engine.Get()));
+        MakeEngineAndProcessor();
+    }
+
+    // A new engine and processor with the fixture's timings (on the system clock: the simulated
+    // units come and go in real time).
+    void MakeEngineAndProcessor()
+    {
+        engine = new RecordingEngine(modeTimings);
+        processor = new LUpdateProcessor(Orv::RCPtr<LUpdateEngineInterface>(engine.Get()),
+                                         UpdateCompletion(completionTimings));
         UpdaterHost::SetUpdateProcessor(processor);
-        LUpdateProcessor::SetExitStatus(0);
     }
 
     void TearDown() override
@@ -99,12 +104,8 @@ protected:
         LDualUpdater::ReleaseInstance();
         processor = nullptr;
         engine = nullptr;
-        LUpdateProcessor::SetExitStatus(0);
         // What the engines posted and nobody pumped does not reach the next test.
         Orv::GetApplicationNotificationCenter()->Clear();
-        LUpdateEngine::SetUpdateModeTimings(LUpdateEngine::UpdateModeTimings());
-        UpdateCompletion::SetTimings(UpdateCompletion::Timings());
-        Orv::LMidiRenderPort::SetSendTimeout(Orv::LMidiRenderPort::kDefaultSendTimeout);
         SimulatedBusTest::TearDown();
     }
 
@@ -132,6 +133,8 @@ protected:
         return !unit.RequestLog().empty() || !unit.MidiPort()->Received().empty();
     }
 
+    LUpdateEngine::UpdateModeTimings modeTimings;
+    UpdateCompletion::Timings completionTimings;
     TempFolder folder;
     std::vector<std::uint8_t> controllerImage;
     std::vector<std::uint8_t> wheelDisplayImage;

@@ -15,12 +15,7 @@ namespace OrvPlatform
 {
 SimulatedWorld& SimulatedWorld::Get()
 {
-    static SimulatedWorld* world = []
-    {
-        auto* w = new SimulatedWorld;
-        w->controlTimeout = Milliseconds(WINUSB_CONTROL_TRANSFER_TIMEOUT_MS);
-        return w;
-    }();
+    static SimulatedWorld* const world = new SimulatedWorld;
     return *world;
 }
 
@@ -153,7 +148,6 @@ void SimulatedDevices::Reset()
     }
     world.units.clear();
     world.ports.clear();
-    world.controlTimeout = Milliseconds(WINUSB_CONTROL_TRANSFER_TIMEOUT_MS);
 }
 
 std::shared_ptr<SimulatedUnit> SimulatedDevices::AddUnit(const SimulatedUnitConfig& config)
@@ -214,19 +208,5 @@ std::vector<std::shared_ptr<SimulatedUnit>> SimulatedDevices::Units()
     auto& world = SimulatedWorld::Get();
     std::lock_guard lock(world.mutex);
     return std::vector<std::shared_ptr<SimulatedUnit>>(world.units.begin(), world.units.end());
-}
-
-Milliseconds SimulatedDevices::ControlTimeout()
-{
-    auto& world = SimulatedWorld::Get();
-    std::lock_guard lock(world.mutex);
-    return world.controlTimeout;
-}
-
-void SimulatedDevices::SetControlTimeout(Milliseconds timeout)
-{
-    auto& world = SimulatedWorld::Get();
-    std::lock_guard lock(world.mutex);
-    world.controlTimeout = timeout;
 }
 } // namespace OrvPlatform

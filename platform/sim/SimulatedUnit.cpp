@@ -600,9 +600,8 @@ DWORD SimulatedUnitImpl::ControlTransferLocked(std::unique_lock<std::mutex>& loc
                                                std::uint8_t* buffer, std::uint32_t& transferred)
 {
     transferred = 0;
-    auto& world = SimulatedWorld::Get();
     const auto start = Clock::now();
-    const auto limit = start + world.controlTimeout;
+    const auto limit = start + mConfig.controlTimeout;
     AdvanceLocked(start);
     if (!ConnectedLocked(generation))
     {
@@ -759,228 +758,262 @@ DWORD SimulatedUnitImpl::DfuRequestLocked(const SimulatedSetup& setup, std::uint
                                           std::uint32_t& transferred,
                                           SimulatedControlRequest& entry, bool& vanished)
 {
-    const auto now = Clock::now();
-    const bool input = (setup.requestType & 0x80) != 0;
     const bool toInterface0 = (setup.requestType & 0x1F) == 0x01 && setup.index == 0;
     if (!toInterface0)
     {
         return StallLocked(entry);
     }
-    auto answered = [&]
-    {
-        if (input)
-        {
-            entry.data.assign(buffer, buffer + transferred);
-        }
-        return ERROR_SUCCESS;
-    };
-
     switch (setup.request)
     {
         case DFU_DNLOAD:
-        {
-            if (input || setup.length > kTransferSize)
-            {
-                return StallLocked(entry);
-            }
-            if (setup.length == 0)
-            {
-                if (mState != DfuState::dfuDNLOAD_IDLE)
-                {
-                    return StallLocked(entry);
-                }
-                mState = DfuState::dfuMANIFEST_SYNC;
-                return ERROR_SUCCESS;
-            }
-            if (mState != DfuState::dfuIDLE && mState != DfuState::dfuDNLOAD_IDLE)
-            {
-                return StallLocked(entry);
-            }
-            PendingBlock block;
-            block.blockNumber = setup.value;
-            if (setup.value == 0)
-            {
-                if (buffer[0] == kCommandSetAddress && setup.length == 5)
-                {
-                    block.operation = Operation::SetAddress;
-                    block.address = Read32(buffer + 1);
-                }
-                else if (buffer[0] == kCommandErase && setup.length == 5)
-                {
-                    block.operation = Operation::Erase;
-                    block.address = Read32(buffer + 1);
-                }
-                else if (buffer[0] == kCommandErase && setup.length == 1)
-                {
-                    block.operation = Operation::MassErase;
-                }
-                else
-                {
-                    return StallLocked(entry);
-                }
-            }
-            else if (setup.value == 1)
-            {
-                return StallLocked(entry);
-            }
-            else
-            {
-                block.operation = Operation::Data;
-                block.data.assign(buffer, buffer + setup.length);
-            }
-            mPending = std::move(block);
-            mState = DfuState::dfuDNLOAD_SYNC;
-            transferred = setup.length;
-            return ERROR_SUCCESS;
-        }
-
+            return DnloadLocked(setup, buffer, transferred, entry);
         case DFU_GETSTATUS:
-        {
-            if (!input || setup.length == 0)
-            {
-                return StallLocked(entry);
-            }
-            switch (mState)
-            {
-                case DfuState::dfuDNLOAD_SYNC:
-                    if (mPending.complete)
-                    {
-                        mPending = PendingBlock{};
-                        mState = DfuState::dfuDNLOAD_IDLE;
-                        ReplyStatusLocked(buffer, setup.length, mState, Milliseconds(0),
-                                          transferred);
-                    }
-                    else
-                    {
-                        Milliseconds poll{0};
-                        if (!StartOperationLocked(now, poll))
-                        {
-                            vanished = true;
-                            return ERROR_DEVICE_NOT_CONNECTED;
-                        }
-                        if (mState == DfuState::dfuERROR)
-                        {
-                            return StallLocked(entry);
-                        }
-                        ReplyStatusLocked(buffer, setup.length, DfuState::dfuDNBUSY, poll,
-                                          transferred);
-                    }
-                    return answered();
-                case DfuState::dfuDNBUSY:
-                case DfuState::dfuMANIFEST:
-                    // Only reached when the unit answers busy again.
-                    ReplyStatusLocked(buffer, setup.length, mState,
-                                      ReportedPollTimeoutLocked(Remaining(mOperationEnd, now)),
-                                      transferred);
-                    return answered();
-                case DfuState::dfuMANIFEST_SYNC:
-                {
-                    Milliseconds duration = mConfig.timings.manifestTime;
-                    mManifestFails = false;
-                    if (const auto fault = TakeFaultLocked(SimulatedStep::ManifestOperation))
-                    {
-                        switch (fault->fault)
-                        {
-                            case SimulatedFault::Fail:
-                                mManifestFails = true;
-                                mManifestStatus = fault->status == DfuStatus::OK
-                                                      ? DfuStatus::errFIRMWARE
-                                                      : fault->status;
-                                break;
-                            case SimulatedFault::Slow:
-                                duration = fault->delay;
-                                break;
-                            case SimulatedFault::Vanish:
-                                LeaveBusLocked();
-                                mAttachAt.reset();
-                                vanished = true;
-                                return ERROR_DEVICE_NOT_CONNECTED;
-                            case SimulatedFault::Stall:
-                                return StallLocked(entry);
-                            case SimulatedFault::ShortAnswer:
-                                break; // only requests answer
-                        }
-                    }
-                    mState = DfuState::dfuMANIFEST;
-                    mOperationEnd = now + duration;
-                    ReplyStatusLocked(buffer, setup.length, mState,
-                                      ReportedPollTimeoutLocked(duration), transferred);
-                    return answered();
-                }
-                default:
-                    ReplyStatusLocked(buffer, setup.length, mState, Milliseconds(0), transferred);
-                    return answered();
-            }
-        }
-
+            return GetStatusLocked(setup, buffer, transferred, entry, vanished);
         case DFU_CLRSTATUS:
-            if (input || mState != DfuState::dfuERROR)
-            {
-                return StallLocked(entry);
-            }
-            mState = DfuState::dfuIDLE;
-            mStatus = DfuStatus::OK;
-            return ERROR_SUCCESS;
-
+            return ClrStatusLocked(setup, entry);
         case DFU_GETSTATE:
-            if (!input || setup.length == 0 || mState == DfuState::dfuDNBUSY ||
-                mState == DfuState::dfuMANIFEST)
-            {
-                return StallLocked(entry);
-            }
-            buffer[0] = static_cast<std::uint8_t>(mState);
-            transferred = 1;
-            return answered();
-
+            return GetStateLocked(setup, buffer, transferred, entry);
         case DFU_ABORT:
-            if (input ||
-                !(mState == DfuState::dfuIDLE || mState == DfuState::dfuDNLOAD_SYNC ||
-                  mState == DfuState::dfuDNLOAD_IDLE || mState == DfuState::dfuMANIFEST_SYNC ||
-                  mState == DfuState::dfuUPLOAD_IDLE))
-            {
-                return StallLocked(entry);
-            }
-            mPending = PendingBlock{};
-            mState = DfuState::dfuIDLE;
-            return ERROR_SUCCESS;
-
+            return AbortLocked(setup, entry);
         case DFU_UPLOAD:
-        {
-            if (!input || setup.length == 0 || setup.length > kTransferSize ||
-                !(mState == DfuState::dfuIDLE || mState == DfuState::dfuUPLOAD_IDLE) ||
-                setup.value == 1)
-            {
-                return StallLocked(entry);
-            }
-            if (setup.value == 0)
-            {
-                const std::uint8_t commands[3] = {0x00, kCommandSetAddress, kCommandErase};
-                const std::uint32_t n = std::min<std::uint32_t>(setup.length, 3);
-                std::copy(commands, commands + n, buffer);
-                transferred = n;
-            }
-            else
-            {
-                const std::uint64_t address =
-                    std::uint64_t(mPointer) + std::uint64_t(setup.value - 2) * setup.length;
-                if (!InFlash(address, 1))
-                {
-                    return StallLocked(entry);
-                }
-                const std::uint64_t end = std::uint64_t(kSimulatedFlashBase) + kSimulatedFlashSize;
-                const auto n = static_cast<std::uint32_t>(
-                    std::min<std::uint64_t>(setup.length, end - address));
-                const auto from = mFlash.begin() + (address - kSimulatedFlashBase);
-                std::copy(from, from + n, buffer);
-                transferred = n;
-            }
-            mState = transferred < setup.length ? DfuState::dfuIDLE : DfuState::dfuUPLOAD_IDLE;
-            return answered();
-        }
-
+            return UploadLocked(setup, buffer, transferred, entry);
         default:
             return StallLocked(entry);
     }
+}
+
+DWORD SimulatedUnitImpl::Answered(const std::uint8_t* buffer, std::uint32_t transferred,
+                                  SimulatedControlRequest& entry)
+{
+    entry.data.assign(buffer, buffer + transferred);
+    return ERROR_SUCCESS;
+}
+
+// A data block, a command in block 0, or (with no data) the start of manifestation.
+DWORD SimulatedUnitImpl::DnloadLocked(const SimulatedSetup& setup, const std::uint8_t* buffer,
+                                      std::uint32_t& transferred, SimulatedControlRequest& entry)
+{
+    const bool input = (setup.requestType & 0x80) != 0;
+    if (input || setup.length > kTransferSize)
+    {
+        return StallLocked(entry);
+    }
+    if (setup.length == 0)
+    {
+        if (mState != DfuState::dfuDNLOAD_IDLE)
+        {
+            return StallLocked(entry);
+        }
+        mState = DfuState::dfuMANIFEST_SYNC;
+        return ERROR_SUCCESS;
+    }
+    if (mState != DfuState::dfuIDLE && mState != DfuState::dfuDNLOAD_IDLE)
+    {
+        return StallLocked(entry);
+    }
+    PendingBlock block;
+    block.blockNumber = setup.value;
+    if (setup.value == 0)
+    {
+        if (buffer[0] == kCommandSetAddress && setup.length == 5)
+        {
+            block.operation = Operation::SetAddress;
+            block.address = Read32(buffer + 1);
+        }
+        else if (buffer[0] == kCommandErase && setup.length == 5)
+        {
+            block.operation = Operation::Erase;
+            block.address = Read32(buffer + 1);
+        }
+        else if (buffer[0] == kCommandErase && setup.length == 1)
+        {
+            block.operation = Operation::MassErase;
+        }
+        else
+        {
+            return StallLocked(entry);
+        }
+    }
+    else if (setup.value == 1)
+    {
+        return StallLocked(entry);
+    }
+    else
+    {
+        block.operation = Operation::Data;
+        block.data.assign(buffer, buffer + setup.length);
+    }
+    mPending = std::move(block);
+    mState = DfuState::dfuDNLOAD_SYNC;
+    transferred = setup.length;
+    return ERROR_SUCCESS;
+}
+
+// The status: starts the operation of a block that came, or manifestation; busy while one runs.
+DWORD SimulatedUnitImpl::GetStatusLocked(const SimulatedSetup& setup, std::uint8_t* buffer,
+                                         std::uint32_t& transferred, SimulatedControlRequest& entry,
+                                         bool& vanished)
+{
+    const bool input = (setup.requestType & 0x80) != 0;
+    if (!input || setup.length == 0)
+    {
+        return StallLocked(entry);
+    }
+    const auto now = Clock::now();
+    switch (mState)
+    {
+        case DfuState::dfuDNLOAD_SYNC:
+            if (mPending.complete)
+            {
+                mPending = PendingBlock{};
+                mState = DfuState::dfuDNLOAD_IDLE;
+                ReplyStatusLocked(buffer, setup.length, mState, Milliseconds(0), transferred);
+            }
+            else
+            {
+                Milliseconds poll{0};
+                if (!StartOperationLocked(now, poll))
+                {
+                    vanished = true;
+                    return ERROR_DEVICE_NOT_CONNECTED;
+                }
+                if (mState == DfuState::dfuERROR)
+                {
+                    return StallLocked(entry);
+                }
+                ReplyStatusLocked(buffer, setup.length, DfuState::dfuDNBUSY, poll, transferred);
+            }
+            return Answered(buffer, transferred, entry);
+        case DfuState::dfuDNBUSY:
+        case DfuState::dfuMANIFEST:
+            // Only reached when the unit answers busy again.
+            ReplyStatusLocked(buffer, setup.length, mState,
+                              ReportedPollTimeoutLocked(Remaining(mOperationEnd, now)),
+                              transferred);
+            return Answered(buffer, transferred, entry);
+        case DfuState::dfuMANIFEST_SYNC:
+            return StartManifestationLocked(setup, buffer, transferred, entry, vanished, now);
+        default:
+            ReplyStatusLocked(buffer, setup.length, mState, Milliseconds(0), transferred);
+            return Answered(buffer, transferred, entry);
+    }
+}
+
+DWORD SimulatedUnitImpl::StartManifestationLocked(const SimulatedSetup& setup, std::uint8_t* buffer,
+                                                  std::uint32_t& transferred,
+                                                  SimulatedControlRequest& entry, bool& vanished,
+                                                  Clock::time_point now)
+{
+    Milliseconds duration = mConfig.timings.manifestTime;
+    mManifestFails = false;
+    if (const auto fault = TakeFaultLocked(SimulatedStep::ManifestOperation))
+    {
+        switch (fault->fault)
+        {
+            case SimulatedFault::Fail:
+                mManifestFails = true;
+                mManifestStatus =
+                    fault->status == DfuStatus::OK ? DfuStatus::errFIRMWARE : fault->status;
+                break;
+            case SimulatedFault::Slow:
+                duration = fault->delay;
+                break;
+            case SimulatedFault::Vanish:
+                LeaveBusLocked();
+                mAttachAt.reset();
+                vanished = true;
+                return ERROR_DEVICE_NOT_CONNECTED;
+            case SimulatedFault::Stall:
+                return StallLocked(entry);
+            case SimulatedFault::ShortAnswer:
+                break; // only requests answer
+        }
+    }
+    mState = DfuState::dfuMANIFEST;
+    mOperationEnd = now + duration;
+    ReplyStatusLocked(buffer, setup.length, mState, ReportedPollTimeoutLocked(duration),
+                      transferred);
+    return Answered(buffer, transferred, entry);
+}
+
+// Clears an error.
+DWORD SimulatedUnitImpl::ClrStatusLocked(const SimulatedSetup& setup,
+                                         SimulatedControlRequest& entry)
+{
+    const bool input = (setup.requestType & 0x80) != 0;
+    if (input || mState != DfuState::dfuERROR)
+    {
+        return StallLocked(entry);
+    }
+    mState = DfuState::dfuIDLE;
+    mStatus = DfuStatus::OK;
+    return ERROR_SUCCESS;
+}
+
+// The state alone; refused while an operation runs.
+DWORD SimulatedUnitImpl::GetStateLocked(const SimulatedSetup& setup, std::uint8_t* buffer,
+                                        std::uint32_t& transferred, SimulatedControlRequest& entry)
+{
+    const bool input = (setup.requestType & 0x80) != 0;
+    if (!input || setup.length == 0 || mState == DfuState::dfuDNBUSY ||
+        mState == DfuState::dfuMANIFEST)
+    {
+        return StallLocked(entry);
+    }
+    buffer[0] = static_cast<std::uint8_t>(mState);
+    transferred = 1;
+    return Answered(buffer, transferred, entry);
+}
+
+// Back to idle from the states that allow it, dropping a block that came.
+DWORD SimulatedUnitImpl::AbortLocked(const SimulatedSetup& setup, SimulatedControlRequest& entry)
+{
+    const bool input = (setup.requestType & 0x80) != 0;
+    if (input || !(mState == DfuState::dfuIDLE || mState == DfuState::dfuDNLOAD_SYNC ||
+                   mState == DfuState::dfuDNLOAD_IDLE || mState == DfuState::dfuMANIFEST_SYNC ||
+                   mState == DfuState::dfuUPLOAD_IDLE))
+    {
+        return StallLocked(entry);
+    }
+    mPending = PendingBlock{};
+    mState = DfuState::dfuIDLE;
+    return ERROR_SUCCESS;
+}
+
+// Block 0 lists the commands; blocks from 2 read the flash from the address pointer on.
+DWORD SimulatedUnitImpl::UploadLocked(const SimulatedSetup& setup, std::uint8_t* buffer,
+                                      std::uint32_t& transferred, SimulatedControlRequest& entry)
+{
+    const bool input = (setup.requestType & 0x80) != 0;
+    if (!input || setup.length == 0 || setup.length > kTransferSize ||
+        !(mState == DfuState::dfuIDLE || mState == DfuState::dfuUPLOAD_IDLE) || setup.value == 1)
+    {
+        return StallLocked(entry);
+    }
+    if (setup.value == 0)
+    {
+        const std::uint8_t commands[3] = {0x00, kCommandSetAddress, kCommandErase};
+        const std::uint32_t n = std::min<std::uint32_t>(setup.length, 3);
+        std::copy(commands, commands + n, buffer);
+        transferred = n;
+    }
+    else
+    {
+        const std::uint64_t address =
+            std::uint64_t(mPointer) + std::uint64_t(setup.value - 2) * setup.length;
+        if (!InFlash(address, 1))
+        {
+            return StallLocked(entry);
+        }
+        const std::uint64_t end = std::uint64_t(kSimulatedFlashBase) + kSimulatedFlashSize;
+        const auto n =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(setup.length, end - address));
+        const auto from = mFlash.begin() + (address - kSimulatedFlashBase);
+        std::copy(from, from + n, buffer);
+        transferred = n;
+    }
+    mState = transferred < setup.length ? DfuState::dfuIDLE : DfuState::dfuUPLOAD_IDLE;
+    return Answered(buffer, transferred, entry);
 }
 
 Milliseconds SimulatedUnitImpl::EraseTimeLocked(std::uint32_t sectorSize) const

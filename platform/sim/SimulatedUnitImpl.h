@@ -106,9 +106,29 @@ private:
     SimulatedStep ClassifyLocked(const SimulatedSetup& setup, const std::uint8_t* buffer) const;
     DWORD StandardRequestLocked(const SimulatedSetup& setup, std::uint8_t* buffer,
                                 std::uint32_t& transferred, SimulatedControlRequest& entry);
+    // A DFU class request to interface 0, handed to the handler of its request; anything else
+    // stalls. A handler that finds the unit gone sets vanished.
     DWORD DfuRequestLocked(const SimulatedSetup& setup, std::uint8_t* buffer,
                            std::uint32_t& transferred, SimulatedControlRequest& entry,
                            bool& vanished);
+    DWORD DnloadLocked(const SimulatedSetup& setup, const std::uint8_t* buffer,
+                       std::uint32_t& transferred, SimulatedControlRequest& entry);
+    DWORD GetStatusLocked(const SimulatedSetup& setup, std::uint8_t* buffer,
+                          std::uint32_t& transferred, SimulatedControlRequest& entry,
+                          bool& vanished);
+    // The GETSTATUS that ends dfuMANIFEST-SYNC.
+    DWORD StartManifestationLocked(const SimulatedSetup& setup, std::uint8_t* buffer,
+                                   std::uint32_t& transferred, SimulatedControlRequest& entry,
+                                   bool& vanished, Clock::time_point now);
+    DWORD ClrStatusLocked(const SimulatedSetup& setup, SimulatedControlRequest& entry);
+    DWORD GetStateLocked(const SimulatedSetup& setup, std::uint8_t* buffer,
+                         std::uint32_t& transferred, SimulatedControlRequest& entry);
+    DWORD AbortLocked(const SimulatedSetup& setup, SimulatedControlRequest& entry);
+    DWORD UploadLocked(const SimulatedSetup& setup, std::uint8_t* buffer,
+                       std::uint32_t& transferred, SimulatedControlRequest& entry);
+    // Logs the answer of an input request: ERROR_SUCCESS.
+    static DWORD Answered(const std::uint8_t* buffer, std::uint32_t transferred,
+                          SimulatedControlRequest& entry);
     void ReplyStatusLocked(std::uint8_t* buffer, std::uint16_t length, DfuState state,
                            Milliseconds pollTimeout, std::uint32_t& transferred);
     // Starts the operation of the pending block at a GETSTATUS; false when the unit vanished.

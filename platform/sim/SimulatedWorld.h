@@ -21,7 +21,6 @@ struct SimulatedWorld
     std::vector<std::shared_ptr<SimulatedUnitImpl>> units;
     std::vector<std::shared_ptr<SimulatedMidiPortImpl>> ports; // in the order they were added
     unsigned nextSlot = 1;
-    Milliseconds controlTimeout{10000};
 
     // The one instance; never destroyed, so that threads still running at exit may use it.
     static SimulatedWorld& Get();

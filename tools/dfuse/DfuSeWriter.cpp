@@ -1,5 +1,7 @@
 #include "DfuSeWriter.h"
 
+#include "DfuSeFirmwareFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -50,16 +52,8 @@ private:
 
 std::uint32_t DfuSeWriter::SuffixCrc(const std::uint8_t* data, std::size_t length)
 {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < length; ++i)
-    {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k)
-        {
-            crc = (crc & 1u) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-        }
-    }
-    return crc;
+    // The one the updater checks files with.
+    return LDfuSeFirmwareFile::SuffixCrc(data, length);
 }
 
 std::vector<std::uint8_t> DfuSeWriter::Build(const DfuSeImage& image)

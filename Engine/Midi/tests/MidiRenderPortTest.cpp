@@ -1,5 +1,7 @@
 #include "MidiTestSupport.h"
 
+#include <future>
+
 #include "platform/SimulatedDevices.h"
 
 using Orv::LMidiRenderPort;
@@ -192,17 +194,20 @@ TEST_F(MidiRenderPortTest, ABlockNotPlayedInTimeIsCancelledAndFails)
     {
         // The bytes live only for the send: the port must be done with them when it returns.
         auto bytes = ByteArray(kUpdateModeMessage);
-        const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(comm->SendBytes(port, bytes), E_FAIL);
-        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(290));
+        auto sending = std::async(std::launch::async, [&] { return comm->SendBytes(port, bytes); });
+        ASSERT_TRUE(clock->WaitForWaiters(1));
+        // The send waits the whole time-out, not a moment less.
+        clock->Advance(LMidiRenderPort::kDefaultSendTimeout - 1);
+        EXPECT_EQ(sending.wait_for(std::chrono::milliseconds(20)), std::future_status::timeout);
+        clock->Advance(1);
+        EXPECT_EQ(sending.get(), E_FAIL);
     }
     synth->SetHold(false);
     EXPECT_TRUE(synth->Received().empty());
 
-    // The port is ready again at once.
-    const auto start = std::chrono::steady_clock::now();
+    // The port is ready again at once: the next send waits for nothing but its block.
     EXPECT_EQ(comm->SendBytes(port, ByteArray(kUpdateModeMessage)), 10);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+    EXPECT_EQ(clock->GetMilliseconds(), LMidiRenderPort::kDefaultSendTimeout);
     EXPECT_EQ(synth->Received(), std::vector<Bytes>{kUpdateModeMessage});
 }
 

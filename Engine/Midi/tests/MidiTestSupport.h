@@ -2,6 +2,8 @@
 // messages it is given, and a filter.
 #pragma once
 
+#include "ManualClock.h"
+
 #include "Midi/MidiCaptureNotificationData.h"
 #include "Midi/MidiCapturePort.h"
 #include "Midi/MidiComm.h"
@@ -127,7 +129,8 @@ private:
     std::uint8_t mStatus;
 };
 
-// The simulated ports, none at the start and at the end of each test; sends give up quickly.
+// The simulated ports, none at the start and at the end of each test; sends wait by a clock
+// that the test moves.
 class SimulatedMidiTest : public ::testing::Test
 {
 protected:
@@ -135,19 +138,19 @@ protected:
     {
         SimulatedDevices::Activate();
         SimulatedDevices::Reset();
-        Orv::LMidiRenderPort::SetSendTimeout(300);
     }
-    void TearDown() override
-    {
-        Orv::LMidiRenderPort::SetSendTimeout(Orv::LMidiRenderPort::kDefaultSendTimeout);
-        SimulatedDevices::Reset();
-    }
+    void TearDown() override { SimulatedDevices::Reset(); }
 
-    static Orv::RCPtr<Orv::LMidiComm> MakeComm()
+    // A communicator whose sends wait the default time-out by the test's clock.
+    Orv::RCPtr<Orv::LMidiComm> MakeComm()
     {
         Orv::RCPtr<Orv::LMidiCommInterface> comm;
-        EXPECT_EQ(Orv::LMidiCommInterface::Create(comm), S_OK);
+        EXPECT_EQ(Orv::LMidiCommInterface::Create(comm, Orv::LMidiRenderPort::kDefaultSendTimeout,
+                                                  Orv::RCPtr<Orv::LClock>(clock.Get())),
+                  S_OK);
         return Orv::RCPtr<Orv::LMidiComm>(comm);
     }
+
+    Orv::RCPtr<LManualClock> clock{new LManualClock()};
 };
 } // namespace OrvTest

@@ -181,6 +181,11 @@ ORVRESULT LThreadPool::DoWork(const ConstRCPtr<LRefCountedObject>&)
 
 void LThreadPool::Shutdown()
 {
+    if (InterlockedExchange(&mShutDown, 1) != 0)
+    {
+        // A thread that did not end in time the first time is not waited for again.
+        return;
+    }
     InterlockedExchange(&mWorkerCount, 0);
     {
         // The dropped jobs are released outside the mutex.

@@ -60,7 +60,8 @@ public:
     // The dispatcher: hands queued jobs to workers as they finish, until the queue is empty.
     ORVRESULT DoWork(const ConstRCPtr<LRefCountedObject>& parameter) override;
     // Refuses further jobs, drops the queued ones and ends the dispatcher and the workers (each
-    // given the end wait's time-out, then left running when it does not end).
+    // given the end wait's time-out, then left running when it does not end). Only the first
+    // call waits; later ones (the destructor's among them) return at once.
     void Shutdown();
 
     // The name, or "Unnamed ThreadPool".
@@ -75,6 +76,8 @@ private:
                    const ConstRCPtr<LRefCountedObject>& parameter, int priority);
 
     LONG mWorkerCount;
+    // Set by the first Shutdown.
+    LONG mShutDown = 0;
     std::unique_ptr<std::unique_ptr<RetriggerableThreader>[]> mWorkers;
     EventPool mEvents;
     WString mName;

@@ -27,6 +27,8 @@
 // looked at after the delay has passed. All of this is safe to use from any thread.
 #pragma once
 
+#include "platform/WinUsb.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -184,6 +186,9 @@ struct SimulatedUnitConfig
     // When set, every busy answer reports this bwPollTimeout instead of the (remaining) time of
     // the operation: a device that tells the host to poll sooner than it will be done.
     std::optional<Milliseconds> reportedPollTimeout;
+    // How long the host waits for a control transfer to the unit before it fails with
+    // ERROR_SEM_TIMEOUT.
+    Milliseconds controlTimeout{WINUSB_CONTROL_TRANSFER_TIMEOUT_MS};
 
     // The controller ("Halvex DJ Brelune VANTA", 0x7A5E:0x8010) and the wheel display
     // ("Halvex DJ Brelune VANTA WD", 0x7A5E:0xB010) with the given firmware version.
@@ -308,11 +313,6 @@ public:
     static void Remove(const std::shared_ptr<SimulatedUnit>& unit);
     static void Remove(const std::shared_ptr<SimulatedMidiPort>& port);
     static std::vector<std::shared_ptr<SimulatedUnit>> Units();
-
-    // Time-out of a control transfer on the simulated bus (WINUSB_CONTROL_TRANSFER_TIMEOUT_MS
-    // unless a test shortens it).
-    static Milliseconds ControlTimeout();
-    static void SetControlTimeout(Milliseconds timeout);
 };
 
 // The update-mode message.

@@ -439,10 +439,6 @@ TEST_F(SimulatedBootloader, StepsCanBeToldToFailStallBeSlowOrVanish)
     ASSERT_EQ(host->Download(2, {1, 2, 3}), 0u);
     EXPECT_EQ(host->GetStatus().pollTimeout, 30u);
     EXPECT_EQ(host->GetStatus().state, DfuState::dfuDNLOAD_IDLE);
-    SimulatedDevices::SetControlTimeout(Milliseconds(20));
-    unit->AddFault({SimulatedStep::GetStateRequest, SimulatedFault::Slow, 1, Milliseconds(50)});
-    std::vector<std::uint8_t> state;
-    EXPECT_EQ(host->In(5, 0, 1, state), ERROR_SEM_TIMEOUT);
 
     // A short answer: the request is carried out, fewer bytes come back.
     unit->AddFault({SimulatedStep::GetStatusRequest, SimulatedFault::ShortAnswer, 1,
@@ -460,6 +456,24 @@ TEST_F(SimulatedBootloader, StepsCanBeToldToFailStallBeSlowOrVanish)
     EXPECT_TRUE(SimulatedBus::ListUsbDevices().empty());
     std::this_thread::sleep_for(Milliseconds(20));
     EXPECT_EQ(unit->Mode(), SimulatedMode::OffBus);
+}
+
+TEST_F(SimulatedBootloader, ARequestSlowerThanTheUnitsTimeOutTimesOut)
+{
+    // A unit with a time-out of its own.
+    SimulatedDevices::Reset();
+    auto config = SimulatedUnitConfig::Controller(0x0030);
+    config.initialMode = SimulatedMode::Bootloader;
+    config.timings = FastTimings();
+    config.controlTimeout = Milliseconds(20);
+    unit = SimulatedDevices::AddUnit(config);
+    host = std::make_unique<DfuHost>(Open());
+    std::vector<std::uint8_t> state;
+    unit->AddFault({SimulatedStep::GetStateRequest, SimulatedFault::Slow, 1, Milliseconds(50)});
+    EXPECT_EQ(host->In(5, 0, 1, state), ERROR_SEM_TIMEOUT);
+    unit->AddFault({SimulatedStep::GetStateRequest, SimulatedFault::Slow, 1, Milliseconds(5)});
+    ASSERT_EQ(host->In(5, 0, 1, state), 0u);
+    EXPECT_EQ(state, std::vector<std::uint8_t>{static_cast<std::uint8_t>(DfuState::dfuIDLE)});
 }
 
 TEST_F(SimulatedBootloader, ReturnToNormalCanFailIntoTheBootloader)

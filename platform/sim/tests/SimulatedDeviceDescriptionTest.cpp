@@ -129,3 +129,23 @@ TEST(SimulatedFirmwareImage, RecordsTheVersionAndDetectsDamage)
                                             check.size()),
               0xCBF43926u);
 }
+
+// The example in the README: its indented "device=" lines make a description.
+TEST(SimulatedDeviceDescription, TheReadmeExampleIsAccepted)
+{
+    std::ifstream readme(ORV_README_PATH);
+    ASSERT_TRUE(readme) << ORV_README_PATH;
+    std::string text;
+    for (std::string line; std::getline(readme, line);)
+    {
+        if (line.rfind("    device=", 0) == 0)
+        {
+            text += line + "\n";
+        }
+    }
+    ASSERT_FALSE(text.empty()) << "no example description in the README";
+    std::vector<SimulatedUnitConfig> units;
+    std::string error;
+    EXPECT_TRUE(SimulatedDeviceDescription::Parse(text, "README.md", units, error)) << error;
+    EXPECT_FALSE(units.empty());
+}

@@ -91,9 +91,11 @@ protected:
     }
     void TearDown() override { SimulatedDevices::Reset(); }
 
+    // A device whose control transfers time out after 10 ms.
     static std::shared_ptr<SimulatedUnit> AddBootloader()
     {
         auto config = SimulatedUnitConfig::Controller(0x0030);
+        config.controlTimeout = Milliseconds(10);
         config.initialMode = SimulatedMode::Bootloader;
         config.timings.eraseTimePer16K = Milliseconds(1);
         config.timings.programTimePerBlock = Milliseconds(0);
@@ -310,7 +312,6 @@ TEST_F(SimulatedUsb, FailuresReportTheirErrorCodes)
                                         reinterpret_cast<LPOVERLAPPED>(status.data())));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     // A device slower than the time-out.
-    SimulatedDevices::SetControlTimeout(Milliseconds(10));
     unit->AddFault({SimulatedStep::GetStatusRequest, SimulatedFault::Slow, 1, Milliseconds(30)});
     EXPECT_FALSE(Transfer(usb, 0xA1, 3, 0, status));
     EXPECT_EQ(GetLastError(), ERROR_SEM_TIMEOUT);

@@ -2,12 +2,14 @@
 #include "ObjectBase/Holder.h"
 #include "Utilities/Threading/EventPool.h"
 
+#include "ManualClock.h"
 #include "ThreadingTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -116,6 +118,37 @@ TEST(ThreadPool, ShutdownWhileJobsWaitDropsThemAndRefusesNewOnes)
     EXPECT_EQ(queued->runs, 0);
     EXPECT_EQ(queued->GetRefCount(), 1);
     EXPECT_EQ(parameter->GetRefCount(), 1);
+}
+
+TEST(ThreadPool, AWorkerThatDoesNotEndIsWaitedForOnlyOnce)
+{
+    RCPtr<OrvTest::LManualClock> clock(new OrvTest::LManualClock());
+    EndWait endWait;
+    endWait.timeout = 1000;
+    endWait.clock = RCPtr<LClock>(clock.Get());
+    RCPtr<LThreadPool> pool(new LThreadPool(1, THREAD_PRIORITY_NORMAL, endWait));
+    RCPtr<RecordingTask> blocker(new RecordingTask(0));
+    blocker->release = LEvent::Create();
+    pool->QueueWork(blocker, nullptr, THREAD_PRIORITY_NORMAL);
+    ASSERT_EQ(blocker->started.Wait(5000), WAIT_OBJECT_0);
+
+    // The first shutdown waits out the end wait for the busy worker and leaves it running.
+    auto first = std::async(std::launch::async, [&] { pool->Shutdown(); });
+    while (first.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+    {
+        clock->AdvanceToNextDeadline();
+    }
+    const DWORD waited = clock->GetMilliseconds();
+    EXPECT_GE(waited, 1000u);
+    // A second one does not wait for it again: it returns without the clock moving.
+    auto second = std::async(std::launch::async, [&] { pool->Shutdown(); });
+    EXPECT_EQ(second.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(clock->GetMilliseconds(), waited);
+
+    blocker->release->Set();
+    clock->Advance(endWait.timeout);
+    second.wait();
+    EXPECT_TRUE(Eventually([&] { return blocker->runs == 1; }));
 }
 
 TEST(ThreadPool, NamesAndBadSizes)
