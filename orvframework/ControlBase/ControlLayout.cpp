@@ -670,17 +670,6 @@ ORVRESULT LControl::SetPlacement(const AxisPlacement& x, const AxisPlacement& y)
     return S_OK;
 }
 
-void LControl::CalcClientRect()
-{
-    mClientRect = LookClientRect(GetActiveLookIndex());
-    mClientRectChanged = true;
-}
-
-void LControl::CheckClientExtent()
-{
-    mClientRectChanged = false;
-}
-
 ORVRESULT LControl::OnResize(const SizeT<LONG>& size)
 {
     const RCPtr<LControl> self(this);

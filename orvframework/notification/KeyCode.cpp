@@ -59,8 +59,7 @@ KeyCode KeyCode::Parse(const WString& text)
     const bool alt = upper.Find(WString(L"ALT")) >= 0;
     const bool shift = upper.Find(WString(L"SHIFT")) >= 0;
     // The debug text writes "Cmd+"; both words are read so that it reads back.
-    const bool cmd =
-        upper.Find(WString(L"COMMAND")) >= 0 || upper.Find(WString(L"CMD")) >= 0;
+    const bool cmd = upper.Find(WString(L"COMMAND")) >= 0 || upper.Find(WString(L"CMD")) >= 0;
 
     const int name = upper.Find(WString(L"VKEY_"));
     if (name >= 0)
