@@ -287,8 +287,14 @@ public:
                                       const RCPtr<LControlDescriptor>& descriptor);
     // The last step of creation; nothing in the base.
     virtual void OnCreated();
-    // A copy of the tool-tip text.
-    virtual WString GetToolTipText() const { return mToolTipText; }
+    // A copy of the tool-tip text; with use-parent-tool-tip set, the parent's tool-tip text
+    // (ControlToolTip.cpp).
+    virtual WString GetToolTipText() const;
+    // Shows (arms) or hides the control's tool tip, the child "toolTip" made from the skin's
+    // "toolTip" descriptor on the first show and used again afterwards. S_OK; also when there is
+    // no text to show or no tool tip to hide. E_FAIL when the skin has no "toolTip" descriptor
+    // or it makes no tool tip.
+    virtual ORVRESULT ShowToolTip(bool show);
 
     // --- Text ---
 
@@ -660,6 +666,26 @@ public:
     // child.
     ORVRESULT SetChildControlName(const RCPtr<LControl>& child, const WString& name);
     bool UsesParentToolTip() const { return mUseParentToolTip; }
+
+    // --- Look regions and images (ControlLookSetters.cpp) ---
+
+    // Replaces the region of the look at index by a copy of region and invalidates the control.
+    // E_INVALIDARG when there is no such look.
+    ORVRESULT SetLookRegion(int index, const LRegion& region);
+    // The region of the look at index becomes the control's rectangle less the region of the
+    // look at otherIndex. E_INVALIDARG unless both looks exist.
+    ORVRESULT SetLookRegionSize(int index, int otherIndex);
+    // Empty the region of a look, or of every look; nothing is invalidated.
+    void ClearLookRegion(int index);
+    void ClearLookRegions();
+    // Gives the look at lookIndex (outside the looks: the active look, else the first) an image
+    // drawn in place of its client part (override) or over it; null removes the image. S_OK when
+    // the look changed, S_FALSE when there was nothing to change, E_FAIL without a look.
+    ORVRESULT SetLookImage(const ConstRCPtr<LBitmap>& bitmap, int resizeType, int lookIndex,
+                           bool override);
+    // Writes the minimum and maximum of an axis and lays the control out. S_OK when the layout
+    // holds exactly them afterwards, S_FALSE otherwise; another axis stores nothing (S_FALSE).
+    ORVRESULT SetAxisSizeLimits(int axis, const LayoutSpec& minimum, const LayoutSpec& maximum);
 
 protected:
     // The flags that the create parameters "WANTS_TAB" and "USE_PARENT_TOOLTIP" set.
