@@ -271,3 +271,50 @@ TEST_F(ValueAndSetters, AControlThatWantsTabKeepsIt)
     EXPECT_EQ(window->focus.Get(), At("a").Get());
 }
 } // namespace
+
+namespace
+{
+TEST_F(ValueAndSetters, LookRegionsAndTheLookImageChangeOnlyLooksThatExist)
+{
+    const RCPtr<LControl> a = At("a");
+    ASSERT_EQ(a->GetLookCount(), 2u);
+    LRegion left;
+    left.AddRect(RECT{0, 0, 20, 30});
+    window->invalidated.clear();
+    EXPECT_EQ(a->SetLookRegion(2, left), E_INVALIDARG);
+    EXPECT_EQ(a->SetLookRegionSize(0, 2), E_INVALIDARG);
+    EXPECT_TRUE(window->invalidated.empty());
+
+    // Look 0 gets the left part, look 1 the rest of the 50 x 30 control.
+    EXPECT_EQ(a->SetLookRegion(0, left), S_OK);
+    EXPECT_FALSE(window->invalidated.empty());
+    EXPECT_EQ(a->SetLookRegionSize(1, 0), S_OK);
+    RECT bounds{};
+    ASSERT_TRUE(a->GetLook(1)->GetClipRegion().GetBounds(bounds));
+    EXPECT_EQ(bounds.left, 20);
+    EXPECT_EQ(bounds.top, 0);
+    EXPECT_EQ(bounds.right, 50);
+    EXPECT_EQ(bounds.bottom, 30);
+    a->ClearLookRegions();
+    EXPECT_TRUE(a->GetLook(0)->GetClipRegion().IsEmpty());
+    EXPECT_TRUE(a->GetLook(1)->GetClipRegion().IsEmpty());
+
+    // No image to remove: nothing changes, nothing is invalidated.
+    window->invalidated.clear();
+    EXPECT_EQ(a->SetLookImage(nullptr, 0, 0, true), S_FALSE);
+    EXPECT_TRUE(window->invalidated.empty());
+}
+
+TEST_F(ValueAndSetters, SizeLimitsOfAnAxis)
+{
+    const RCPtr<LControl> b = At("b");
+    const LayoutSpec minimum{LLayoutDescriptor::kLimitAbsolute, WString(), 0, 80};
+    const LayoutSpec maximum{LLayoutDescriptor::kLimitAbsolute, WString(), 0, 120};
+    EXPECT_EQ(b->SetAxisSizeLimits(2, minimum, maximum), S_FALSE);
+    EXPECT_EQ(b->GetRect().width, 50);
+    EXPECT_EQ(b->SetAxisSizeLimits(0, minimum, maximum), S_OK);
+    // The 50 pixels wide control grows to its new minimum.
+    EXPECT_EQ(b->GetRect().width, 80);
+    EXPECT_EQ(b->GetRect().height, 30);
+}
+} // namespace
