@@ -128,4 +128,10 @@ second_at=$(((second_at + 3) / 4 * 4))
 # that are not UTF-8; a narrow character that is not UTF-8 ("%C" of 0xC3) took seconds to refuse.
 seed string_format crash-narrowed-past-10ffff 'text\\ \x00\x00\x11\x00\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x07\x00\x00\x00\x00\x40\x02\x00'
 seed string_format slow-unconvertible-narrow-character '\xc3\xa9\\ w\\ \x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x40\x08\x01'
+# Key texts of string tables: named keys with modifiers, characters, bracketed codes.
+seed key_text named 'Ctrl+Shift+VKEY_RETURN'
+seed key_text alt-f4 'alt+vkey_f4'
+seed key_text character 'Alt+x'
+seed key_text bracketed 'Cmd+[65]'
+seed key_text unclosed '[12'
 echo "make-corpus: written into $corpus"

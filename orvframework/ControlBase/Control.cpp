@@ -1,4 +1,5 @@
 #include "ControlBase/Control.h"
+#include "ControlBase/ControlNotificationNames.h"
 
 #include "ControlBase/ControlFactory.h"
 #include "Utilities/Debug/DebugOutput.h"
@@ -256,6 +257,14 @@ ORVRESULT LControl::Initialize()
     if (mStringTable)
     {
         mStringTable->Lookup(L"TOOLTIP", mToolTipText);
+        LoadKeyBindings(mStringTable, WString(L"LHK"));
+    }
+    // A child with key bindings takes the keys its parent offers its children.
+    if (mParent && !mKeyBindings.empty())
+    {
+        mHandler->SubscribeHandler(&LControl::OnSiblingKeyBinding,
+                                   RCPtr<LNotificationDistributor>(mParent.Get()),
+                                   ControlNotificationNames::Get().siblingKey);
     }
     return S_OK;
 }

@@ -34,10 +34,14 @@
 #include "Utilities/Storage/Array.h"
 #include "Utilities/Storage/ArrayBuffer.h"
 #include "notification/ConditionsParam.h"
+#include "notification/KeyParam.h"
 #include "notification/NotificationCenter.h"
 #include "notification/NotificationClient.h"
 #include "notification/NotificationDistributor.h"
 #include "notification/NotificationHandler.h"
+#include "notification/SiblingKeyParam.h"
+
+#include <vector>
 
 namespace Orv
 {
@@ -283,8 +287,14 @@ public:
                                       const RCPtr<LControlDescriptor>& descriptor);
     // The last step of creation; nothing in the base.
     virtual void OnCreated();
-    // A copy of the tool-tip text.
-    virtual WString GetToolTipText() const { return mToolTipText; }
+    // A copy of the tool-tip text; with use-parent-tool-tip set, the parent's tool-tip text
+    // (ControlToolTip.cpp).
+    virtual WString GetToolTipText() const;
+    // Shows (arms) or hides the control's tool tip, the child "toolTip" made from the skin's
+    // "toolTip" descriptor on the first show and used again afterwards. S_OK; also when there is
+    // no text to show or no tool tip to hide. E_FAIL when the skin has no "toolTip" descriptor
+    // or it makes no tool tip.
+    virtual ORVRESULT ShowToolTip(bool show);
 
     // --- Text ---
 
@@ -407,8 +417,9 @@ public:
     // reports them held; S_FALSE for any other press.
     ORVRESULT OnMouseButtonDown(DWORD button, LONG x, LONG y) override;
     ORVRESULT OnCaptureLost() override;
-    // Offers the key to HandleUnusedKey. S_FALSE when the control does not take input or the
-    // key was not handled.
+    // The focused control's key (ControlKeys.cpp): offered to the control's own key bindings,
+    // then to HandleUnusedKey; a key left over travels to the siblings and the window's key
+    // bindings, a Tab moves the focus. S_OK when something took it, S_FALSE when not.
     ORVRESULT OnKey(const RCPtr<LKeyParam>& param) override;
     ORVRESULT OnMouseWheel(const RCPtr<LMouseWheelParam>& param) override;
     ORVRESULT OnMouseHWheel(const RCPtr<LMouseWheelParam>& param) override;
@@ -510,7 +521,176 @@ public:
     virtual void OnDrag(const RCPtr<LPointWithModifiersParam>& param);
     virtual void OnDragEnd();
 
+    // --- Keys and tab order (ControlKeys.cpp) ---
+
+    // A key bound to the control and the notification it makes.
+    struct KeyBinding
+    {
+        KeyCode key;
+        const wchar_t* name;
+    };
+    // Binds key to the notification name. E_INVALIDARG when the key is bound already (by the
+    // matching rule of KeyCode::Matches), is no key, or the name is empty; else S_OK.
+    ORVRESULT AddKeyBinding(const KeyCode& key, const WString& name);
+    // Binds the keys of table's entries whose IDs begin with prefix and a dot: the notification
+    // is the ID after its last dot, the key the parsed text. E_INVALIDARG for a null table.
+    ORVRESULT LoadKeyBindings(const RCPtr<LStringTable>& table, const WString& prefix);
+    bool IsKeyBound(const KeyCode& key) const;
+    // The notification bound to key; empty when none is.
+    WString GetKeyBindingNotification(const KeyCode& key) const;
+    // A copy of the bound keys.
+    Array<KeyCode> GetKeyBindings() const;
+    // Offers the key to the control's "NID_SIBLING_KEY" subscribers (its children with key
+    // bindings) in tab order, the last first, skipping the control it comes from. S_OK when one
+    // took it, S_FALSE when none did.
+    virtual ORVRESULT OnSiblingKey(const RCPtr<LKeyParam>& param);
+    // The handler with which a child with key bindings follows its parent's "NID_SIBLING_KEY":
+    // a bound key is taken and turned into its notification. Always S_FALSE.
+    ORVRESULT OnSiblingKeyBinding(const RCPtr<LNotificationDistributor>& source,
+                                  const RCPtr<LNotification>& notification);
+    // OnSiblingKey; for a key nobody took, the key bindings of the window and the application.
+    virtual ORVRESULT RouteSiblingKey(const RCPtr<LKeyParam>& param);
+    // Moves the focus among the children for a Tab (Shift: backward; Ctrl: leave this
+    // container), escalating to the parent, or at the top to the root window, past the end.
+    virtual ORVRESULT MoveFocusByTab(const RCPtr<LKeyParam>& param);
+    // Writes receivers into out: those that are not children of the control first, in their
+    // given order, then the children in ascending tab order (equal positions keep their given
+    // order). OnSiblingKey offers the key from the last to the first, so the children come
+    // first, the last in tab order before the others.
+    virtual void
+    OrderSiblingKeyReceivers(const RCPtr<LKeyParam>& param,
+                             const std::vector<RCPtr<LNotificationReceiver>>& receivers,
+                             std::vector<RCPtr<LNotificationReceiver>>& out);
+    bool WantsTab() const { return mWantsTab; }
+
+    // --- Dragging, idle work and axis animations (ControlDrag.cpp, ControlIdle.cpp) ---
+
+    // Asks for "NID_IDLE" at the tree's root window; the first request subscribes. A failed
+    // subscription leaves no request (E_FAIL).
+    ORVRESULT SubscribeIdle();
+    // Gives one request back; the last one unsubscribes. S_FALSE when the control held none.
+    ORVRESULT UnsubscribeIdle();
+    LONG GetIdleRequestCount() const { return mIdleRequests; }
+    // Starts (or, when it runs, retargets) the animation of an axis (0 x, 1 y): the content
+    // offset moves by speed pixels a second within [lowEnd, highEnd]. E_INVALIDARG for another
+    // axis or a speed that is not a number.
+    ORVRESULT StartAxisAnimation(int axis, double speed, double highEnd, double lowEnd,
+                                 const RCPtr<LControl>& target);
+    // S_OK when the axis ran (its idle request is given back), S_FALSE when not.
+    ORVRESULT StopAxisAnimation(int axis);
+    bool IsAxisAnimating(int axis) const { return axis >= 0 && axis < 2 && mAxes[axis].running; }
+    bool IsAxisThrown(int axis) const { return axis >= 0 && axis < 2 && mAxes[axis].thrown; }
+    double GetAxisSpeed(int axis) const { return axis >= 0 && axis < 2 ? mAxes[axis].speed : 0; }
+    // The drag velocity in pixels a second, kept while dragging.
+    PointT<double> GetDragVelocity() const { return mDragVelocity; }
+    // The idle pass: the axis animations (unless suspended), then the pending removals.
+    ORVRESULT OnIdle(const RCPtr<LNotificationDistributor>& source,
+                     const RCPtr<LNotification>& notification);
+    void SetSuspendIdleWork(bool suspend) { mSuspendIdleWork = suspend; }
+    // Records the drag origin anew from the press point moved by the drag's correction.
+    virtual void RebaseDrag();
+    // The drag modes (SetDragMode): what a left drag does to the control. The argument's bits
+    // 0x1 and 0x2 choose the axes (none: both); kDragResizeEdges reads the edges from the bits
+    // kEdgeLeft, kEdgeTop, kEdgeRight and kEdgeBottom.
+    static constexpr int kDragNone = 0;
+    static constexpr int kDragMove = 1;
+    static constexpr int kDragResizeFar = 2;
+    static constexpr int kDragResizeNear = 3;
+    static constexpr int kDragResizeEdges = 4;
+    static constexpr int kDragScroll = 5;
+    static constexpr int kDragThrow = 6;
+    static constexpr DWORD kDragAxisX = 0x1;
+    static constexpr DWORD kDragAxisY = 0x2;
+    static constexpr DWORD kEdgeLeft = 0x4;
+    static constexpr DWORD kEdgeTop = 0x8;
+    static constexpr DWORD kEdgeRight = 0x10;
+    static constexpr DWORD kEdgeBottom = 0x20;
+    // The bounds of a throw: its width is the x bound, its height the y bound. The base gives
+    // the children's extent beyond the client area (0 where they fit).
+    virtual RectT<double> GetThrowBounds(const LControl* control) const;
+    // Hides child and queues it; the next idle pass detaches it. E_INVALIDARG for a control
+    // that is not a child.
+    ORVRESULT RemoveChildControl(const RCPtr<LControl>& child);
+    // Detaches every queued child; the idle request of the queue is given back.
+    void ProcessPendingRemovals();
+    unsigned int GetPendingRemovalCount() const
+    {
+        return static_cast<unsigned int>(mPendingRemovals.size());
+    }
+    // Hides the control, switches its clipping to the parent on, ends its capture, gives back
+    // every idle request and leaves the parent (a top-level control: its root window).
+    virtual void Detach();
+
+    // --- Scrolling (ControlScroll.cpp) ---
+
+    // Applies a content offset, rounded to whole pixels: docked children follow, the control
+    // redraws, "NID_SCROLL_OFFSET_CHANGE" goes out, the hover is found anew. S_FALSE when the
+    // offset is the current one.
+    virtual ORVRESULT NotifyScrollOffsetChange(const PointT<double>& offset);
+    // With scrolling enabled, the area the new offset exposes is to be drawn.
+    virtual void SetScrollOffset(const PointT<double>& oldOffset, const PointT<double>& newOffset);
+    // (0, 0, client width, client height), clamped; the control's size without an active look.
+    virtual RectT<double> GetClientExtent() const;
+    // (content offset, client size), in whole pixels.
+    RectT<double> GetVisibleContentRect() const;
+    // Adds rect (content coordinates) to the area to be drawn when it meets the visible area;
+    // with alsoInvalidate the control is invalidated there too.
+    void InvalidateScrolledRect(const RectT<double>& rect, bool alsoInvalidate);
+    // A child reports rect (content coordinates) as changed.
+    virtual void InvalidateScrolledArea(const LControl* sender, const RectT<double>& rect);
+    // Adopts the client geometry as the scrolled area.
+    void UpdateScrollExtent();
+    void SetScrollingEnabled(bool enabled) { mScrollingEnabled = enabled; }
+    bool IsScrollingEnabled() const { return mScrollingEnabled; }
+    // The part of the scrolled area still to be drawn.
+    const LRegion& GetPendingInvalidRegion() const { return mPendingInvalid; }
+    bool IsClientRectChanged() const { return mClientRectChanged; }
+
+    // --- Values (ControlValue.cpp) ---
+
+    // Stores the value clamped to 0..1 and sends "NID_VALUE_CHANGE" with the value and its
+    // mapping onto the range when it changed. A value that is not a number is refused: nothing
+    // changes. The stored value.
+    virtual double SetValue(double value);
+    double GetValue() const { return mValue; }
+    // Scale 0 linear (any range) or 1 logarithmic (both bounds above 0). E_INVALIDARG, nothing
+    // changed, for another scale, a logarithmic range with a bound of 0 or less, or a bound that
+    // is not a number.
+    virtual ORVRESULT SetValueRange(double minimum, double maximum, int scale);
+    // The value mapped onto the range.
+    double GetMappedValue() const;
+    // Called when the value changed, before the notification; nothing in the base.
+    virtual void OnValueChangeHook();
+    // Renames child; later siblings that refer to the old name in their layout follow. S_FALSE
+    // when it has the name already, E_FAIL when a sibling bears it, E_INVALIDARG when it is no
+    // child.
+    ORVRESULT SetChildControlName(const RCPtr<LControl>& child, const WString& name);
+    bool UsesParentToolTip() const { return mUseParentToolTip; }
+
+    // --- Look regions and images (ControlLookSetters.cpp) ---
+
+    // Replaces the region of the look at index by a copy of region and invalidates the control.
+    // E_INVALIDARG when there is no such look.
+    ORVRESULT SetLookRegion(int index, const LRegion& region);
+    // The region of the look at index becomes the control's rectangle less the region of the
+    // look at otherIndex. E_INVALIDARG unless both looks exist.
+    ORVRESULT SetLookRegionSize(int index, int otherIndex);
+    // Empty the region of a look, or of every look; nothing is invalidated.
+    void ClearLookRegion(int index);
+    void ClearLookRegions();
+    // Gives the look at lookIndex (outside the looks: the active look, else the first) an image
+    // drawn in place of its client part (override) or over it; null removes the image. S_OK when
+    // the look changed, S_FALSE when there was nothing to change, E_FAIL without a look.
+    ORVRESULT SetLookImage(const ConstRCPtr<LBitmap>& bitmap, int resizeType, int lookIndex,
+                           bool override);
+    // Writes the minimum and maximum of an axis and lays the control out. S_OK when the layout
+    // holds exactly them afterwards, S_FALSE otherwise; another axis stores nothing (S_FALSE).
+    ORVRESULT SetAxisSizeLimits(int axis, const LayoutSpec& minimum, const LayoutSpec& maximum);
+
 protected:
+    // The flags that the create parameters "WANTS_TAB" and "USE_PARENT_TOOLTIP" set.
+    void SetWantsTab(bool wantsTab) { mWantsTab = wantsTab; }
+    void SetUseParentToolTip(bool use) { mUseParentToolTip = use; }
     // The factor the renderer's alpha is multiplied by while the control draws (1 after
     // construction); clamped to 0..1.
     void SetOpacity(float opacity);
@@ -549,6 +729,13 @@ private:
     void SendNamed(const wchar_t* name, const RCPtr<LRefCountedObject>& param);
     // The last step of taking the focus.
     ORVRESULT TakeFocus();
+    // Starts the axis animations of a throw on the axes of the drag argument that move fast
+    // enough (ControlDrag.cpp).
+    void StartThrow();
+    // The drag's pointer in the parent's coordinates less the press point.
+    PointT<double> DragDelta(const PointT<LONG>& point) const;
+    // Places and sizes the control by a drag of the given edges (ControlDrag.cpp).
+    void ResizeByDrag(DWORD edges, const PointT<double>& delta);
 
     RCPtr<LNotificationHandler<LControl>> mHandler;
     WString mName;
@@ -616,5 +803,52 @@ private:
     bool mStyleInherited = false;
     bool mSizeIsRelative = false;
     float mSizeFactor = 1.0f;
+    // Keys.
+    bool mWantsTab = false;
+    bool mUseParentToolTip = false;
+    std::vector<KeyBinding> mKeyBindings;
+
+    // Idle work, axis animations and pending removals.
+    struct AxisAnimation
+    {
+        bool running = false;
+        bool thrown = false;
+        double speed = 0;
+        double highEnd = 0;
+        double lowEnd = 0;
+        double lastStep = 0;
+        // The part of a pixel not yet applied, and of a deceleration step not yet taken.
+        double remainder = 0;
+        double slowdown = 0;
+        RCPtr<LControl> target;
+    };
+    LONG mIdleRequests = 0;
+    AxisAnimation mAxes[2];
+    double mThrowDeceleration = 1000.0;
+    bool mSuspendIdleWork = false;
+    std::vector<RCPtr<LControl>> mPendingRemovals;
+    // The drag origin: size, the parent's content offset, the layout position values.
+    SizeT<double> mDragOriginSize;
+    PointT<double> mDragOriginOffset;
+    PointT<double> mDragOriginPosition;
+    // The control's own content offset at the drag start (the scrolling modes).
+    PointT<double> mDragOriginContent;
+    bool mDragUnclipped = false;
+
+    // Scrolling.
+    bool mScrollingEnabled = false;
+    bool mScrollNotifying = false;
+    bool mDockedChildMoving = false;
+    PointT<double> mAppliedScrollOffset;
+    PointT<double> mPreviousAppliedScrollOffset;
+    RectT<double> mScrollLimits;
+    LRegion mVisibleRegion;
+    LRegion mPendingInvalid;
+
+    // Value.
+    double mValue = 0;
+    double mMinimum = 0;
+    double mMaximum = 1;
+    int mScale = 0;
 };
 } // namespace Orv

@@ -638,6 +638,29 @@ ORVRESULT LControl::SetAxisPlacement(int axis, const AxisPlacement& placement)
     return LLayoutDescriptor::SamePlacement(stored, placement) ? S_OK : S_FALSE;
 }
 
+ORVRESULT LControl::SetAxisSizeLimits(int axis, const LayoutSpec& minimum,
+                                      const LayoutSpec& maximum)
+{
+    if (!mLayout)
+    {
+        return E_FAIL;
+    }
+    if (axis != LLayoutDescriptor::kAxisX && axis != LLayoutDescriptor::kAxisY)
+    {
+        return S_FALSE;
+    }
+    mLayout->axes[axis].minimum = minimum;
+    mLayout->axes[axis].maximum = maximum;
+    RecalcLayout();
+    LayoutSpec storedMinimum;
+    LayoutSpec storedMaximum;
+    mLayout->GetAxisLimits(axis, storedMinimum, storedMaximum);
+    return LLayoutDescriptor::SameLimit(storedMinimum, minimum) &&
+                   LLayoutDescriptor::SameLimit(storedMaximum, maximum)
+               ? S_OK
+               : S_FALSE;
+}
+
 ORVRESULT LControl::SetPlacement(const AxisPlacement& x, const AxisPlacement& y)
 {
     if (!mLayout)
@@ -668,17 +691,6 @@ ORVRESULT LControl::SetPlacement(const AxisPlacement& x, const AxisPlacement& y)
         }
     }
     return S_OK;
-}
-
-void LControl::CalcClientRect()
-{
-    mClientRect = LookClientRect(GetActiveLookIndex());
-    mClientRectChanged = true;
-}
-
-void LControl::CheckClientExtent()
-{
-    mClientRectChanged = false;
 }
 
 ORVRESULT LControl::OnResize(const SizeT<LONG>& size)

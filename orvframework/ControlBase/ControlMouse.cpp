@@ -12,6 +12,12 @@ namespace Orv
 {
 namespace
 {
+// A release this soon after the last move throws.
+constexpr DWORD kThrowReleaseMs = 100;
+} // namespace
+
+namespace
+{
 constexpr double kCoordinateLimit = 4503599627370496.0;
 
 // Sets the search-excluded flag of every listed control for one search.
@@ -150,6 +156,8 @@ ORVRESULT LControl::OnMouseButtonDown(DWORD button, LONG x, LONG y)
     mPressPoint = PointT<double>(std::clamp<double>(x, -kCoordinateLimit, kCoordinateLimit) + mX,
                                  std::clamp<double>(y, -kCoordinateLimit, kCoordinateLimit) + mY);
     mDragCorrection = PointT<double>();
+    StopAxisAnimation(0);
+    StopAxisAnimation(1);
 
     mCapture = true;
     const DWORD now = window->GetTimeMs();
@@ -250,6 +258,11 @@ ORVRESULT LControl::OnMouseUp(const RCPtr<LMouseButtonParam>& param)
     {
         const RCPtr<IRootWindow> window = GetTreeRootWindow();
         mReleaseTime = window ? window->GetTimeMs() : 0;
+        // A fast release goes on as a throw.
+        if (mDragMode == kDragThrow && mReleaseTime - mLastMoveTime < kThrowReleaseMs)
+        {
+            StartThrow();
+        }
     }
     SendNamed(ControlNotificationNames::Get().mouseUp, RCPtr<LRefCountedObject>(param.Get()));
     // The parameter's click data is the mask of the buttons still held.
@@ -282,15 +295,6 @@ ORVRESULT LControl::OnCaptureLost()
     DispatchConditionChanges();
     mLastPress = nullptr;
     return result;
-}
-
-ORVRESULT LControl::OnKey(const RCPtr<LKeyParam>& param)
-{
-    if (!param || !AcceptsInput())
-    {
-        return S_FALSE;
-    }
-    return HandleUnusedKey(param);
 }
 
 ORVRESULT LControl::OnMouseWheel(const RCPtr<LMouseWheelParam>& param)
@@ -489,7 +493,4 @@ void LControl::OnMouseMoveHook(const RCPtr<LPointWithModifiersParam>&) {}
 void LControl::OnLeftClickHook(const RCPtr<LMouseButtonParam>&) {}
 void LControl::OnMiddleClickHook(const RCPtr<LMouseButtonParam>&) {}
 void LControl::OnRightClickHook(const RCPtr<LMouseButtonParam>&) {}
-void LControl::OnDragStart() {}
-void LControl::OnDrag(const RCPtr<LPointWithModifiersParam>&) {}
-void LControl::OnDragEnd() {}
 } // namespace Orv

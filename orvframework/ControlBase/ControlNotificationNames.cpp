@@ -24,6 +24,10 @@ const ControlNotificationNames& ControlNotificationNames::Get()
         InternNotificationName(L"NID_LEFT_CLICK"),
         InternNotificationName(L"NID_MIDDLE_CLICK"),
         InternNotificationName(L"NID_RIGHT_CLICK"),
+        InternNotificationName(L"NID_SIBLING_KEY"),
+        InternNotificationName(L"NID_IDLE"),
+        InternNotificationName(L"NID_VALUE_CHANGE"),
+        InternNotificationName(L"NID_SCROLL_OFFSET_CHANGE"),
     };
     return names;
 }

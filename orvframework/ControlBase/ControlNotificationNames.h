@@ -22,6 +22,10 @@ struct ControlNotificationNames
     const wchar_t* leftClick;
     const wchar_t* middleClick;
     const wchar_t* rightClick;
+    const wchar_t* siblingKey;
+    const wchar_t* idle;
+    const wchar_t* valueChange;
+    const wchar_t* scrollOffsetChange;
 
     static const ControlNotificationNames& Get();
 };

@@ -13,6 +13,8 @@
 namespace Orv
 {
 class LControl;
+class LKeyParam;
+class LNotificationDistributor;
 
 class IRootWindow : public virtual LRefCountedObject
 {
@@ -50,6 +52,14 @@ public:
 
     // The application's millisecond clock (32 bits, wrapping).
     virtual DWORD GetTimeMs() = 0;
+    // The application's clock in seconds.
+    virtual double GetElapsedSeconds() = 0;
+    // Where the controls of the tree subscribe to "NID_IDLE", which the window sends once per
+    // idle period; null when the window has none.
+    virtual RCPtr<LNotificationDistributor> GetIdleDistributor() = 0;
+    // A Tab that left the top-level control: the focus moves on to the next root window, or
+    // round the tree again.
+    virtual void CycleFocus(const RCPtr<LKeyParam>& key) = 0;
 
     // What the layout of the top-level control is computed against: the desktop's work area
     // (screen coordinates), the screen position of the window's client origin, and the size of

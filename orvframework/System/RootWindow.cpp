@@ -8,6 +8,7 @@
 #include "Utilities/Geometry/RectOperations.h"
 #include "Utilities/Threading/ScopedLock.h"
 #include "notification/KeyCode.h"
+#include "notification/NotificationName.h"
 
 #include <algorithm>
 #include <vector>
@@ -442,6 +443,23 @@ DWORD LRootWindow::GetTimeMs()
 {
     LFrameworkApp* application = GetFrameworkApp();
     return application != nullptr ? application->GetTimeMs() : 0;
+}
+
+double LRootWindow::GetElapsedSeconds()
+{
+    LFrameworkApp* application = GetFrameworkApp();
+    return application != nullptr ? application->GetElapsedSeconds() : 0;
+}
+
+RCPtr<LNotificationDistributor> LRootWindow::GetIdleDistributor()
+{
+    return RCPtr<LNotificationDistributor>(this);
+}
+
+LONG LRootWindow::GetIdleSubscriberCount()
+{
+    const LNotificationClientPool* pool = GetClientPool(InternNotificationName(L"NID_IDLE"));
+    return pool != nullptr ? pool->GetRegistrationCount() : 0;
 }
 
 RectT<LONG> LRootWindow::GetWorkArea()

@@ -104,7 +104,7 @@ public:
     void HandleResize(const SizeT<LONG>& size);
     void CloseWindow();
     // Tab navigation between root windows.
-    void CycleFocus(const RCPtr<LKeyParam>& key);
+    void CycleFocus(const RCPtr<LKeyParam>& key) override;
 
     // --- Queries and services for controls ---
 
@@ -144,6 +144,12 @@ public:
     static HCURSOR GetCursorFromId(int id);
     // The application's millisecond clock; 0 without an application.
     DWORD GetTimeMs() override;
+    // The application's clock in seconds; 0 without an application.
+    double GetElapsedSeconds() override;
+    // The window itself: its queue sends "NID_IDLE" in the first pass of an idle period.
+    RCPtr<LNotificationDistributor> GetIdleDistributor() override;
+    // The number of controls subscribed to "NID_IDLE" here.
+    LONG GetIdleSubscriberCount();
     // The desktop's work area in screen coordinates.
     RectT<LONG> GetWorkArea() override;
     // The screen position of the client area's origin; (0, 0) without a window.

@@ -1,5 +1,6 @@
 #include "notification/KeyNames.h"
 
+#include <iterator>
 #include <map>
 
 namespace Orv
@@ -165,6 +166,121 @@ constexpr KeyName kKeyNames[] = {
     {L"VKEY_LAUNCH_APP2", 0xB7},
 };
 
+struct KeyText
+{
+    int virtualKey;
+    const wchar_t* text;
+};
+
+// The texts shown to the user, besides the digits, the letters, "Numpad 0" to "Numpad 9" and
+// "F1" to "F24", which are made. BACK and TAB have none.
+constexpr KeyText kKeyTexts[] = {
+    {0x0C, L"Clear"},
+    {0x0D, L"Return"},
+    {0x10, L"Shift"},
+    {0x11, L"Control"},
+    {0x12, L"Menu"},
+    {0x13, L"Pause"},
+    {0x14, L"Capital"},
+    {0x15, L"Kana"},
+    {0x17, L"Junja"},
+    {0x18, L"Final"},
+    {0x19, L"Hanja"},
+    {0x1B, L"Escape"},
+    {0x1C, L"Convert"},
+    {0x1D, L"Non-convert"},
+    {0x1E, L"Accept"},
+    {0x1F, L"Mode Change"},
+    {0x20, L"Space"},
+    {0x21, L"Page Up"},
+    {0x22, L"Page Down"},
+    {0x23, L"End"},
+    {0x24, L"Home"},
+    {0x25, L"Left Arrow"},
+    {0x26, L"Up Arrow"},
+    {0x27, L"Right Arrow"},
+    {0x28, L"Down Arrow"},
+    {0x29, L"Select"},
+    {0x2A, L"Print"},
+    {0x2B, L"Execute"},
+    {0x2C, L"Snapshot"},
+    {0x2D, L"Insert"},
+    {0x2E, L"Del"},
+    {0x2F, L"Help"},
+    {0x5B, L"Left Win"},
+    {0x5C, L"Right Win"},
+    {0x5D, L"Apps"},
+    {0x5F, L"Sleep"},
+    {0x6A, L"*"},
+    {0x6B, L"+"},
+    {0x6C, L"Separator"},
+    {0x6D, L"-"},
+    {0x6E, L"."},
+    {0x6F, L"/"},
+    {0x90, L"Numlock"},
+    {0x91, L"Scroll"},
+    {0x92, L"NEC Equal"},
+    {0x93, L"Masshou"},
+    {0x94, L"Touroku"},
+    {0x95, L"Loya"},
+    {0x96, L"Roya"},
+    {0xA0, L"Left Shift"},
+    {0xA1, L"Right Shift"},
+    {0xA2, L"Left Control"},
+    {0xA3, L"Right Control"},
+    {0xA4, L"Left Menu"},
+    {0xA5, L"Right Menu"},
+    {0xA6, L"Browser Back"},
+    {0xA7, L"Browser Forward"},
+    {0xA8, L"Browser Refresh"},
+    {0xA9, L"Browser Stop"},
+    {0xAA, L"Browser Search"},
+    {0xAB, L"Browser Favorites"},
+    {0xAC, L"Browser Home"},
+    {0xAD, L"Volume Mute"},
+    {0xAE, L"Volume Down"},
+    {0xAF, L"Volume Up"},
+    {0xB0, L"Media Next Track"},
+    {0xB1, L"Media Prev Track"},
+    {0xB2, L"Media Stop"},
+    {0xB3, L"Media Play Pause"},
+    {0xB4, L"Launch Mail"},
+    {0xB5, L"Launch Media Select"},
+    {0xB6, L"Launch App 1"},
+    {0xB7, L"Launch App 2"},
+};
+
+// By virtual key; filled once, never changed. A key that several names share has one text.
+const std::map<int, WString>& GetKeyTextTable()
+{
+    static const std::map<int, WString> table = []
+    {
+        std::map<int, WString> texts;
+        for (const KeyText& entry : kKeyTexts)
+        {
+            texts.emplace(entry.virtualKey, WString(entry.text));
+        }
+        for (int key = 0x30; key <= 0x39; ++key)
+        {
+            texts.emplace(key, WString(static_cast<wchar_t>(key)));
+        }
+        for (int key = 0x41; key <= 0x5A; ++key)
+        {
+            texts.emplace(key, WString(static_cast<wchar_t>(key)));
+        }
+        for (int key = 0x60; key <= 0x69; ++key)
+        {
+            texts.emplace(key, WString::CreateFormatted(L"Numpad %d", key - 0x60));
+        }
+        for (int key = 0x70; key <= 0x87; ++key)
+        {
+            texts.emplace(key, WString::CreateFormatted(L"F%d", key - 0x6F));
+        }
+        return texts;
+    }();
+    return table;
+}
+
 // Ordered by name (ordinal order of the characters); filled once, never changed.
 const std::map<WString, int>& GetKeyNameTable()
 {
@@ -186,6 +302,23 @@ int GetVirtualKeyFromName(const WString& name)
     const std::map<WString, int>& table = GetKeyNameTable();
     const auto entry = table.find(name);
     return entry == table.end() ? 0 : entry->second;
+}
+
+WString GetVirtualKeyText(int virtualKey)
+{
+    const std::map<int, WString>& table = GetKeyTextTable();
+    const auto entry = table.find(virtualKey);
+    return entry == table.end() ? WString() : entry->second;
+}
+
+unsigned int GetVirtualKeyNameCount()
+{
+    return static_cast<unsigned int>(std::size(kKeyNames));
+}
+
+unsigned int GetVirtualKeyTextCount()
+{
+    return static_cast<unsigned int>(GetKeyTextTable().size());
 }
 
 WString GetVirtualKeyName(int virtualKey)

@@ -12,4 +12,9 @@ int GetVirtualKeyFromName(const WString& name);
 // The first name, in the names' order, of a virtual key ("VKEY_HANGEUL" for 0x15); empty when
 // the key has no name.
 WString GetVirtualKeyName(int virtualKey);
+// The text shown to the user for a virtual key ("Page Up", "F4", "A"); empty when it has none.
+WString GetVirtualKeyText(int virtualKey);
+// The number of names (149; several names share a key) and of display texts (143).
+unsigned int GetVirtualKeyNameCount();
+unsigned int GetVirtualKeyTextCount();
 } // namespace Orv

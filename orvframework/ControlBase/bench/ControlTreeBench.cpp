@@ -51,6 +51,9 @@ public:
     void SetFocusControl(const RCPtr<LControl>&) override {}
     void ClearFocusControl() override {}
     DWORD GetTimeMs() override { return 0; }
+    double GetElapsedSeconds() override { return 0; }
+    RCPtr<LNotificationDistributor> GetIdleDistributor() override { return nullptr; }
+    void CycleFocus(const RCPtr<LKeyParam>&) override {}
     RectT<LONG> GetWorkArea() override { return RectT<LONG>(0, 0, 8192, 8192); }
     PointT<LONG> GetClientOrigin() override { return PointT<LONG>(); }
     SizeT<LONG> GetClientSize() override { return clientSize; }

@@ -26,6 +26,7 @@ public:
     {
         hover = nullptr;
         capture = nullptr;
+        idle->UnregisterAllClients();
         focus = nullptr;
         previousFocus = nullptr;
         if (root)
@@ -208,6 +209,18 @@ public:
     }
 
     DWORD GetTimeMs() override { return clock; }
+    double GetElapsedSeconds() override { return clock / 1000.0; }
+    Orv::RCPtr<Orv::LNotificationDistributor> GetIdleDistributor() override { return idle; }
+    void CycleFocus(const Orv::RCPtr<Orv::LKeyParam>& key) override
+    {
+        ++cycles;
+        if (root)
+        {
+            const Orv::RCPtr<Orv::LControl> control = root;
+            control->OnKillFocus();
+            control->SetFocus((key->key.code & Orv::KeyCode::kShift) == 0);
+        }
+    }
 
     Orv::RectT<LONG> GetWorkArea() override { return workArea; }
     Orv::PointT<LONG> GetClientOrigin() override { return clientOrigin; }
@@ -219,6 +232,8 @@ public:
     }
 
     Orv::RCPtr<Orv::LControl> root;
+    Orv::RCPtr<Orv::LNotificationDistributor> idle = new Orv::LNotificationDistributor();
+    int cycles = 0;
     Orv::RCPtr<Orv::LControl> hover;
     Orv::RCPtr<Orv::LControl> capture;
     Orv::RCPtr<Orv::LControl> focus;

@@ -154,3 +154,201 @@ TEST(KeyCode, CharacterAndVirtualKeyCodesCarryTheModifierBits)
         EXPECT_EQ(c.key.extra, 0);
     }
 }
+
+TEST(KeyCode, ParseReadsModifierWordsAndAKeyNameOrCharacter)
+{
+    constexpr LONG kNone = KeyCode::kNoKey;
+    struct Case
+    {
+        const wchar_t* text;
+        LONG code;
+    };
+    const Case cases[] = {
+        {L"Alt+VKEY_F4", 0x24730000},
+        {L"ctrl+shift+vkey_return", 0x230D0000},
+        {L"CTRL+SHIFT+VKEY_RETURN", 0x230D0000},
+        // Modifier words are found anywhere, so the name of the Shift key brings the Shift bit.
+        {L"VKEY_SHIFT", 0x22100000},
+        {L"Cmd+VKEY_A", 0x28410000},
+        {L"Command+VKEY_A", 0x28410000},
+        // An unknown key name: the named form without a key.
+        {L"VKEY_NOSUCHKEY", 0x20000000},
+        {L"Ctrl+VKEY_", 0x21000000},
+        // Without a name only Alt counts; the key is the last character.
+        {L"a", 0x61},
+        {L"Alt+x", 0x04000078},
+        {L"Ctrl+x", 0x78},
+        {L"+", 0x2B},
+        {L"[65]", 65},
+        {L"Alt+[65]", 0x04000041},
+        {L"Ctrl+[65]", 65},
+        {L"[0]", 0},
+        {L"[65535]", 0xFFFF},
+        // Nothing to take as the key: no key at all, so that nothing gets bound to it.
+        {L"", kNone},
+        {L"[65", kNone},
+        {L"Alt+[", kNone},
+        {L"[]", kNone},
+        {L"[6a]", kNone},
+        {L"[-1]", kNone},
+        {L"[65536]", kNone},
+        {L"[99999999999999999999]", kNone},
+        {L"]x[", kNone},
+    };
+    for (const Case& c : cases)
+    {
+        const KeyCode key = KeyCode::Parse(c.text);
+        EXPECT_EQ(key.code, c.code) << std::wstring(c.text);
+        EXPECT_EQ(key.extra, 0) << std::wstring(c.text);
+    }
+    EXPECT_EQ(KeyCode::Parse(L"Alt+Shift+VKEY_LSHIFT").modifiers,
+              KeyCode::ModifiersFromFlags(KeyCode::kFlagAlt | KeyCode::kFlagShift));
+}
+
+TEST(KeyCode, DisplayTextsOfKeys)
+{
+    struct Case
+    {
+        LONG code;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        {KeyCode::Parse(L"Ctrl+VKEY_A").code, L"Ctrl+A"},
+        {KeyCode::Parse(L"VKEY_TAB").code, L""},
+        {KeyCode::Parse(L"VKEY_BACK").code, L""},
+        {KeyCode::Parse(L"Alt+VKEY_F4").code, L"Alt+F4"},
+        {KeyCode::Parse(L"Ctrl+Shift+VKEY_PAGEDN").code, L"Ctrl+Shift+Page Down"},
+        {KeyCode::Parse(L"VKEY_NUMPAD7").code, L"Numpad 7"},
+        {KeyCode::Parse(L"VKEY_F24").code, L"F24"},
+        {KeyCode::Parse(L"VKEY_7").code, L"7"},
+        {KeyCode::Parse(L"VKEY_HANGUL").code, L"Kana"},
+        {KeyCode::Parse(L"VKEY_KANJI").code, L"Hanja"},
+        {KeyCode::Parse(L"VKEY_OEM_FJ_JISHO").code, L"NEC Equal"},
+        {KeyCode::Parse(L"VKEY_DELETE").code, L"Del"},
+        {KeyCode::Parse(L"Cmd+VKEY_LAUNCH_APP1").code, L"Cmd+Launch App 1"},
+        // Character keys: control characters as Ctrl and a letter, printable ASCII as itself.
+        {3, L"Ctrl+C"},
+        {1, L"Ctrl+A"},
+        {26, L"Ctrl+Z"},
+        {0x01000003, L"Ctrl+Ctrl+C"},
+        {33, L"!"},
+        {126, L"~"},
+        {32, L""},
+        {127, L""},
+        {0xE9, L""},
+        {0, L""},
+        {0x04000061, L"Alt+a"},
+        {static_cast<LONG>(0x86730000u), L"Alt+Shift+"},
+    };
+    for (const Case& c : cases)
+    {
+        KeyCode key;
+        key.code = c.code;
+        EXPECT_EQ(std::wstring(key.ToString().GetBuffer()), c.text) << std::hex << c.code;
+    }
+}
+
+TEST(KeyNames, TablesHoldEveryNameAndText)
+{
+    EXPECT_EQ(GetVirtualKeyNameCount(), 149u);
+    EXPECT_EQ(GetVirtualKeyTextCount(), 143u);
+    // Every named key has a display text except Back and Tab, and no key without a name has
+    // one.
+    for (int key = 0; key <= 0xFF; ++key)
+    {
+        const bool named = !GetVirtualKeyName(key).IsEmpty();
+        const bool shown = !GetVirtualKeyText(key).IsEmpty();
+        EXPECT_EQ(shown, named && key != 0x08 && key != 0x09) << key;
+    }
+    EXPECT_EQ(std::wstring(GetVirtualKeyText(0x21).GetBuffer()), L"Page Up");
+    EXPECT_EQ(std::wstring(GetVirtualKeyText(0x6B).GetBuffer()), L"+");
+    EXPECT_EQ(std::wstring(GetVirtualKeyText(0x60).GetBuffer()), L"Numpad 0");
+}
+
+TEST(KeyCode, DebugTextReadsBackToTheSameKey)
+{
+    // Every named key under every combination of modifiers, and character codes.
+    for (int key = 0x08; key <= 0xB7; ++key)
+    {
+        if (GetVirtualKeyName(key).IsEmpty())
+        {
+            continue;
+        }
+        for (LONG modifiers = 0; modifiers < 16; ++modifiers)
+        {
+            KeyCode code;
+            code.code = KeyCode::kNamedKey | (key << 16) | (modifiers << 24);
+            const KeyCode back = KeyCode::Parse(code.ToDebugString());
+            // The names of the Shift keys hold the modifier word, so they come back with Shift.
+            const bool shiftName = GetVirtualKeyName(key).Find(WString(L"SHIFT")) >= 0;
+            EXPECT_EQ(back.code, code.code | (shiftName ? KeyCode::kShift : 0))
+                << std::wstring(code.ToDebugString().GetBuffer());
+        }
+    }
+    for (LONG character : {0, 9, 65, 0x5B, 0x5D, 0xFFFF})
+    {
+        for (LONG alt : {static_cast<LONG>(0), KeyCode::kAlt})
+        {
+            KeyCode code;
+            code.code = character | alt;
+            EXPECT_EQ(KeyCode::Parse(code.ToDebugString()).code, code.code) << character;
+        }
+    }
+}
+
+TEST(KeyCode, MatchesNamedKeysExactlyAndCharactersWithoutCtrlAndShift)
+{
+    struct Case
+    {
+        LONG a;
+        LONG b;
+        bool matches;
+    };
+    const LONG shiftA = KeyCode::kShift | 0x61;
+    const Case cases[] = {
+        {0x61, shiftA, true},
+        {shiftA, 0x61, true},
+        {0x61, KeyCode::kCtrl | 0x61, true},
+        {0x61, KeyCode::kAlt | 0x61, false},
+        {0x61, 0x62, false},
+        {KeyCode::Parse(L"VKEY_A").code, KeyCode::Parse(L"Shift+VKEY_A").code, false},
+        {KeyCode::Parse(L"Alt+VKEY_F4").code, KeyCode::Parse(L"alt+vkey_f4").code, true},
+        // A character never matches a named key, in either order.
+        {0x41, KeyCode::Parse(L"VKEY_A").code, false},
+        {KeyCode::Parse(L"VKEY_A").code, 0x41, false},
+        // No key matches only the same code.
+        {KeyCode::kNoKey, KeyCode::kNoKey, true},
+        {KeyCode::kNoKey, 0, false},
+        {0, KeyCode::kNoKey, false},
+    };
+    for (const Case& c : cases)
+    {
+        KeyCode a;
+        a.code = c.a;
+        KeyCode b;
+        b.code = c.b;
+        EXPECT_EQ(a.Matches(b), c.matches) << std::hex << c.a << " " << c.b;
+    }
+}
+
+TEST(KeyCode, TextInputKeys)
+{
+    struct Case
+    {
+        LONG code;
+        bool textInput;
+    };
+    const Case cases[] = {
+        {0x20410000, true},
+        {0x00410000, false},
+        {0x61, false},
+        {0x20000000, false},
+        {static_cast<LONG>(0xA0410000u), false},
+    };
+    for (const Case& c : cases)
+    {
+        KeyCode key;
+        key.code = c.code;
+        EXPECT_EQ(key.IsTextInput(), c.textInput) << std::hex << c.code;
+    }
+}
