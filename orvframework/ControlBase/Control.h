@@ -273,8 +273,11 @@ public:
     // Takes the default notification center, makes the handler table, reads the create
     // parameters and the "TOOLTIP" text. S_OK.
     virtual ORVRESULT Initialize();
-    // Applies the create parameters. E_NOTIMPL: reading create parameters is not part of this
-    // control model yet.
+    // Applies the descriptor's create parameters: "INITIAL_VALUE" (SetValue with the text read
+    // as a C double), "NOT_FOCUSABLE" (SetNotFocusable; when it is missing, or the descriptor
+    // has no create parameters, not focusable exactly when the layout's tab stop is negative),
+    // "USE_PARENT_TOOLTIP" and "WANTS_TAB". A flag is set when its text, lower-cased and
+    // trimmed, is "true". S_OK.
     virtual ORVRESULT ReadCreateParams();
     // SetParent(this) on child and, when that succeeds, child's ApplyDescriptor(descriptor).
     // E_INVALIDARG when either is null; else the failure of SetParent or ApplyDescriptor's
@@ -293,6 +296,35 @@ public:
     bool ApplyText(const WString& text, bool relayout);
     // ApplyText(text, true): S_OK when the text changed, S_FALSE when not.
     virtual ORVRESULT SetText(const WString& text);
+
+    // --- Values (ControlValues.cpp) ---
+
+    // The scales of a value range.
+    static constexpr int kLinearScale = 0;
+    static constexpr int kLogarithmicScale = 1;
+
+    // Stores value clamped to 0..1 (not a number counts as 0). When that changes the stored
+    // value: OnValueChangeHook, then "NID_VALUE_CHANGE" with the value and its mapping onto the
+    // range. Returns the stored value.
+    virtual double SetValue(double value);
+    // Stores the range the value is mapped onto. E_INVALIDARG, nothing changed, for a scale
+    // other than linear and logarithmic, or a logarithmic range with a bound of 0 or less; else
+    // S_OK. The value is not sent again.
+    virtual ORVRESULT SetValueRange(double minimum, double maximum, int scale);
+    // Called when the value changed, before the notification; the base does nothing.
+    virtual void OnValueChangeHook();
+    // The normalized value, 0..1.
+    double GetValue() const { return mValue; }
+    // The value in the range: minimum + (maximum - minimum) x value, or for the logarithmic
+    // scale minimum x (maximum / minimum) to the power value.
+    double GetMappedValue() const;
+    double GetMinimum() const { return mMinimum; }
+    double GetMaximum() const { return mMaximum; }
+    int GetScale() const { return mScale; }
+    // Tab stays with the control (create parameter "WANTS_TAB").
+    bool WantsTab() const { return mWantsTab; }
+    // The tool tip is the parent's (create parameter "USE_PARENT_TOOLTIP").
+    bool UsesParentToolTip() const { return mUseParentToolTip; }
 
     // --- Applying a descriptor (ControlApplyDescriptor.cpp) ---
 
@@ -563,6 +595,12 @@ private:
     RCPtrArray<LLook> mLooks;
     Array<float> mLookWeights;
     float mOpacity = 1.0f;
+    double mValue = 0;
+    double mMinimum = 0;
+    double mMaximum = 0;
+    int mScale = kLinearScale;
+    bool mWantsTab = false;
+    bool mUseParentToolTip = false;
     RCPtr<LControl> mParent;
     RCPtr<IRootWindow> mRootWindow;
     RCPtr<LStringTable> mStringTable;

@@ -24,6 +24,7 @@ const ControlNotificationNames& ControlNotificationNames::Get()
         InternNotificationName(L"NID_LEFT_CLICK"),
         InternNotificationName(L"NID_MIDDLE_CLICK"),
         InternNotificationName(L"NID_RIGHT_CLICK"),
+        InternNotificationName(L"NID_VALUE_CHANGE"),
     };
     return names;
 }

@@ -22,6 +22,7 @@ struct ControlNotificationNames
     const wchar_t* leftClick;
     const wchar_t* middleClick;
     const wchar_t* rightClick;
+    const wchar_t* valueChange;
 
     static const ControlNotificationNames& Get();
 };
