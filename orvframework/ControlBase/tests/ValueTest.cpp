@@ -73,7 +73,7 @@ TEST_F(ControlValues, CreateParametersSetValueFocusabilityTabAndToolTipInheritan
         const auto& c = cases[i];
         const std::string params =
             c.params ? std::string("<CreateParamList>") + c.params + "</CreateParamList>" : "";
-        children += Sub(("c" + std::to_string(i)).c_str(), 0, 0, 20, 20, "red",
+        children += Sub(std::string("c").append(std::to_string(i)).c_str(), 0, 0, 20, 20, "red",
                         std::string("TabStop=\"") + c.tabStop + "\"", params);
     }
     Show(SkinDocument(Sub("root", 0, 0, 100, 100, "grey", "", children)), L"root");
@@ -81,7 +81,7 @@ TEST_F(ControlValues, CreateParametersSetValueFocusabilityTabAndToolTipInheritan
     {
         const auto& c = cases[i];
         SCOPED_TRACE(std::string(c.params ? c.params : "(none)") + ", tab stop " + c.tabStop);
-        const RCPtr<LControl> made = At("c" + std::to_string(i));
+        const RCPtr<LControl> made = At(std::string("c").append(std::to_string(i)));
         ASSERT_TRUE(made);
         EXPECT_DOUBLE_EQ(made->GetValue(), c.value);
         EXPECT_EQ(made->IsNotFocusable(false), c.notFocusable);
