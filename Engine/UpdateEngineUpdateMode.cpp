@@ -55,7 +55,8 @@ ORVRESULT LUpdateEngine::EnterUpdateMode()
             return E_FAIL;
         }
         const WString name = record.definition.texts[DeviceDefinition::kDeviceNameText];
-        const std::string quoted = "\"" + std::string(name.ToNarrow().GetBuffer()) + "\"";
+        const std::string quoted =
+            std::string("\"").append(name.ToNarrow().GetBuffer()).append("\"");
         Orv::RCPtr<Orv::LMidiRenderPort> port;
         const ORVRESULT opened = comm->OpenRenderPort(name, port);
         if (FAILED(opened) || !port)

@@ -269,11 +269,6 @@ ORVRESULT LControl::Initialize()
     return S_OK;
 }
 
-ORVRESULT LControl::ReadCreateParams()
-{
-    return E_NOTIMPL;
-}
-
 ORVRESULT LControl::AddChildControl(const RCPtr<LControl>& child,
                                     const RCPtr<LControlDescriptor>& descriptor)
 {

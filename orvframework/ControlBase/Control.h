@@ -277,8 +277,11 @@ public:
     // Takes the default notification center, makes the handler table, reads the create
     // parameters and the "TOOLTIP" text. S_OK.
     virtual ORVRESULT Initialize();
-    // Applies the create parameters. E_NOTIMPL: reading create parameters is not part of this
-    // control model yet.
+    // Applies the descriptor's create parameters: "INITIAL_VALUE" (SetValue with the text read
+    // as a C double), "NOT_FOCUSABLE" (SetNotFocusable; when it is missing, or the descriptor
+    // has no create parameters, not focusable exactly when the layout's tab stop is negative),
+    // "USE_PARENT_TOOLTIP" and "WANTS_TAB". A flag is set when its text, lower-cased and
+    // trimmed, is "true". S_OK.
     virtual ORVRESULT ReadCreateParams();
     // SetParent(this) on child and, when that succeeds, child's ApplyDescriptor(descriptor).
     // E_INVALIDARG when either is null; else the failure of SetParent or ApplyDescriptor's
@@ -303,6 +306,17 @@ public:
     bool ApplyText(const WString& text, bool relayout);
     // ApplyText(text, true): S_OK when the text changed, S_FALSE when not.
     virtual ORVRESULT SetText(const WString& text);
+
+    // --- Value range scales (ControlValue.cpp) ---
+
+    // The scales of a value range.
+    static constexpr int kLinearScale = 0;
+    static constexpr int kLogarithmicScale = 1;
+    double GetMinimum() const { return mMinimum; }
+    double GetMaximum() const { return mMaximum; }
+    int GetScale() const { return mScale; }
+    // The tool tip is the parent's (create parameter "USE_PARENT_TOOLTIP").
+    bool UsesParentToolTip() const { return mUseParentToolTip; }
 
     // --- Applying a descriptor (ControlApplyDescriptor.cpp) ---
 
@@ -665,7 +679,6 @@ public:
     // when it has the name already, E_FAIL when a sibling bears it, E_INVALIDARG when it is no
     // child.
     ORVRESULT SetChildControlName(const RCPtr<LControl>& child, const WString& name);
-    bool UsesParentToolTip() const { return mUseParentToolTip; }
 
     // --- Look regions and images (ControlLookSetters.cpp) ---
 
@@ -849,6 +862,6 @@ private:
     double mValue = 0;
     double mMinimum = 0;
     double mMaximum = 1;
-    int mScale = 0;
+    int mScale = kLinearScale;
 };
 } // namespace Orv

@@ -8,12 +8,6 @@
 
 namespace Orv
 {
-namespace
-{
-constexpr int kLinearScale = 0;
-constexpr int kLogarithmicScale = 1;
-} // namespace
-
 double LControl::SetValue(double value)
 {
     // A value that is not a number has no place in the range: it is refused.

@@ -1,7 +1,8 @@
 // The text part of a look: a text, a font and a box, with the lines the text is laid out in and
 // one rectangle per line. Lines and rectangles are made on first use (GetLineCount) and kept;
 // changing the text, the font, the word-wrap flag or the box empties them, and the next use lays
-// the text out again. The layout itself lives with the renderer (Renderer/FontTextLayout.cpp).
+// the text out again. A layout made while there was no measuring renderer (every size 0) is kept
+// only until one is there. The layout itself lives with the renderer (Renderer/FontTextLayout.cpp).
 #pragma once
 
 #include "Renderer/Font.h"
@@ -92,6 +93,7 @@ private:
     {
         mLines.RemoveAll();
         mLineRects.RemoveAll();
+        mUnmeasured = false;
     }
 
     WString mText;
@@ -103,5 +105,7 @@ private:
     LONG mBoxHeight = 0;
     WStringArray mLines;
     Array<RectT<float>> mLineRects;
+    // The lines and rectangles were made without a measuring renderer.
+    bool mUnmeasured = false;
 };
 } // namespace Orv

@@ -39,6 +39,7 @@ public:
         return extent.x != 0 ? extent.width + extent.x : extent.width;
     }
     float Width(const WString& text) const { return WidthOf(Measure(text)); }
+    bool CanMeasure() const { return mRenderer != nullptr; }
     int LineHeight() const { return mFont == nullptr ? 0 : mFont->GetHeight(); }
 
 private:
@@ -168,6 +169,11 @@ void LayOut(const Measurer& measurer, const WString& text, bool wrap, int width,
 int LFontText::GetLineCount()
 {
     const Measurer measurer(mFont);
+    if (mUnmeasured && measurer.CanMeasure())
+    {
+        // Laid out while nothing could measure: every line was 0 by 0 at the wrong place.
+        ClearLayout();
+    }
     if (mLines.GetCount() == 0)
     {
         LayOut(measurer, mText, mWordWrap, mBoxWidth, mLines);
@@ -190,6 +196,7 @@ int LFontText::GetLineCount()
                 RectT<float>(x, top + static_cast<float>(static_cast<int>(i) * lineHeight), width,
                              extent.height));
         }
+        mUnmeasured = !measurer.CanMeasure();
     }
     return static_cast<int>(mLineRects.GetCount());
 }

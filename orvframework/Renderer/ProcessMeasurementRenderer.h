@@ -1,7 +1,7 @@
-// The renderer that fonts and text layout measure with. The application offers the renderer of
-// its first window; before there is a window (or in a program without one) this process-wide
-// renderer is the one: it is null until someone sets it, and measuring without a renderer gives
-// zero sizes.
+// The renderer that fonts and text layout measure with: one for the whole process. It is null
+// until someone sets it; the renderer factory installs a windowless GDI+ measuring renderer when
+// it makes the first GDI+ renderer (LGDIRenderer::InstallMeasurementRenderer). Measuring without
+// a renderer gives zero sizes, which fonts and text parts do not keep.
 #pragma once
 
 #include "Renderer/Renderer.h"

@@ -41,6 +41,9 @@ ConstRCPtr<LRenderer> LRenderer::Create(int type, const RectT<LONG>& bounds, HWN
             }
             break;
         case kGdiplus:
+            // From the first GDI+ window on, fonts and text are measured, also where no window
+            // is at hand: without a measuring renderer every text would lay out as 0 by 0.
+            LGDIRenderer::InstallMeasurementRenderer();
             return ConstRCPtr<LRenderer>(new LGDIRenderer());
         case kDirect3D9:
             return ConstRCPtr<LRenderer>(new LD3D9Renderer());

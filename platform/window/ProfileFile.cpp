@@ -159,7 +159,11 @@ std::string ProfileFile::Serialize() const
         const Section& section = mSections[s];
         if (s > 0)
         {
-            out += "[" + Escape(section.name) + "]\n";
+            // Appended piece by piece: "[" + a temporary string trips a false -Wrestrict of
+            // g++ 12 at -O3.
+            out += '[';
+            out += Escape(section.name);
+            out += "]\n";
         }
         for (const Line& line : section.lines)
         {

@@ -242,7 +242,10 @@ std::string CWinApp::GetProfilePath() const
     }
     if (!m_registryKey.empty())
     {
-        folder += "/" + EncodeUtf8(m_registryKey);
+        // Appended piece by piece: "/" + a temporary string trips a false -Wrestrict of g++ 12
+        // at -O3.
+        folder += '/';
+        folder += EncodeUtf8(m_registryKey);
     }
     const std::string name = m_appName.empty() ? std::string("application") : EncodeUtf8(m_appName);
     return folder + "/" + name + ".profile";

@@ -88,7 +88,7 @@ std::string Axis(char axis, double rel, int abs, double farRel, int farAbs)
 
 std::string Open(int index, const std::string& placement)
 {
-    const std::string name = "c" + std::to_string(index);
+    const std::string name = std::string("c").append(std::to_string(index));
     return "<SubControl Class=\"Bench.Control\" Name=\"" + name + "\"" + placement +
            "><Skin Name=\"" + name + "\" LookList=\"grey\"/>";
 }

@@ -13,6 +13,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -235,4 +236,130 @@ TEST_F(GdiDrawing, ASkinnedTreeIsDrawnWithImagesColorizersTextAndClippedChildren
     EXPECT_EQ(Pixel(90, 11), blue);
     EXPECT_EQ(Pixel(100, 30), red);
     EXPECT_EQ(Pixel(10, 10), red);
+}
+
+namespace
+{
+// A look filling its control with grey whose text area is the whole control, its red text
+// placed by vertical alignment valign.
+std::string TextLook(const char* name, const char* valign)
+{
+    return std::string("<Look Name=\"") + name +
+           "\"><ClientPart Name=\"grey\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" "
+           "OffsetBottom=\"0\"/><TextProperties TextLeftRel=\"0\" TextLeftAbs=\"0\" "
+           "TextRightRel=\"1\" TextRightAbs=\"0\" TextHAlign=\"0\" TextTopRel=\"0\" "
+           "TextTopAbs=\"0\" TextBottomRel=\"1\" TextBottomAbs=\"0\" TextVAlign=\"" +
+           valign + "\" TextForegroundPart=\"red\"/></Look>";
+}
+
+std::string LookList(const char* name)
+{
+    return std::string("<LookList Name=\"") + name + "\" NumLooks=\"1\"><Look Name=\"" + name +
+           "\" Index=\"0\"/></LookList>";
+}
+} // namespace
+
+TEST_F(GdiDrawing, LabelTextSitsInItsControlWhereTheAlignmentPutsIt)
+{
+    // The renderer made as a window makes it, with no measuring renderer set by hand.
+    SetMeasurementRenderer(nullptr);
+    renderer = LRenderer::Create(LRenderer::kGdiplus, RectT<LONG>(0, 0, kWidth, kHeight), nullptr);
+    ASSERT_EQ(renderer.GetMutable()->InitRenderContextInfo(RectT<LONG>(0, 0, kWidth, kHeight),
+                                                           nullptr, true, context),
+              S_OK);
+    const ConstRCPtr<LFont> font = factory->GetSkinFont();
+    ASSERT_TRUE(font);
+    // The font's line height and ascent as a GDI+ renderer of its own measures them.
+    int lineHeight = 0, ascent = 0, descent = 0;
+    RCPtr<LGDIRenderer>(new LGDIRenderer())->GetFontMetrics(font, lineHeight, ascent, descent);
+    ascent = -ascent;
+    ASSERT_GT(lineHeight, 8);
+    ASSERT_GT(ascent, lineHeight / 2);
+
+    // Controls exactly one line high, and three taller ones with the text at the top, in the
+    // middle and at the bottom.
+    const struct
+    {
+        const char* name;
+        const char* look;
+        int x, y, w, h;
+        float valign;
+    } labels[] = {
+        {"fitTop", "textTop", 10, 8, 85, lineHeight, 0.0f},
+        {"fitBottom", "textBottom", 105, 8, 85, lineHeight, 1.0f},
+        {"top", "textTop", 10, 40, 55, 60, 0.0f},
+        {"middle", "textMiddle", 72, 40, 55, 60, 0.5f},
+        {"bottom", "textBottom", 134, 40, 55, 60, 1.0f},
+    };
+    std::string subs;
+    for (const auto& l : labels)
+    {
+        subs += Sub(l.name, l.x, l.y, l.w, l.h, l.look);
+    }
+    Show(SkinDocument(Sub("root", 0, 0, kWidth, kHeight, "blue", "", subs),
+                      TextLook("textTop", "0") + TextLook("textMiddle", "0.5") +
+                          TextLook("textBottom", "1"),
+                      LookList("textTop") + LookList("textMiddle") + LookList("textBottom")),
+         L"root");
+    // Capitals for the baseline; the fitting controls get a descender as well.
+    for (const auto& l : labels)
+    {
+        const bool fits = l.h == lineHeight;
+        ASSERT_EQ(At(l.name)->SetText(WString(fits ? L"HHgg" : L"HH")), S_OK);
+    }
+
+    Paint(RegionOf({RECT{0, 0, kWidth, kHeight}}));
+    Save("label-text-placement.png");
+
+    for (const auto& l : labels)
+    {
+        SCOPED_TRACE(l.name);
+        // Every red pixel lies inside the control; find the rows of the capitals' ink and of all
+        // ink.
+        int capsTop = kHeight, capsBottom = -1, inkBottom = -1;
+        for (int y = 0; y < kHeight; ++y)
+        {
+            for (int x = 0; x < kWidth; ++x)
+            {
+                const ARGB p = Pixel(x, y);
+                if (Channel(p, 16) < Channel(p, 8) + 64)
+                {
+                    continue;
+                }
+                const bool inside = x >= l.x && x < l.x + l.w && y >= l.y && y < l.y + l.h;
+                if (!inside)
+                {
+                    continue;
+                }
+                inkBottom = std::max(inkBottom, y - l.y);
+                // The two capitals come first: the left part of the text.
+                if (x < l.x + 12)
+                {
+                    capsTop = std::min(capsTop, y - l.y);
+                    capsBottom = std::max(capsBottom, y - l.y);
+                }
+            }
+        }
+        if (capsBottom < 0)
+        {
+            ADD_FAILURE() << "no text drawn";
+            continue;
+        }
+        // The line's top as the alignment places it, and its baseline one ascent below
+        // (the capitals' last row is just above it).
+        const int lineTop = static_cast<int>((l.h - lineHeight) * l.valign);
+        EXPECT_NEAR(capsBottom, lineTop + ascent - 1, 2);
+        // The capitals are whole: about 0.7 of the em, which is 3/4 of the line or more.
+        EXPECT_GE(capsBottom - capsTop + 1, lineHeight / 2);
+        EXPECT_GE(capsTop, lineTop);
+        if (l.h == lineHeight)
+        {
+            // The descender is drawn below the baseline, inside the control.
+            EXPECT_GT(inkBottom, capsBottom + 1);
+            EXPECT_LT(inkBottom, l.h);
+        }
+    }
+    // Between the labels the top-level control's blue shows: no text spills there.
+    EXPECT_EQ(Pixel(10, 8 + lineHeight), 0xFF0000FFu);
+    EXPECT_EQ(Pixel(40, 101), 0xFF0000FFu);
 }

@@ -29,13 +29,16 @@ constexpr DWORD kShown = LControl::kEnabled | LControl::kVisible;
 constexpr DWORD kHovered = LControl::kHover | LControl::kHoverOrForced;
 
 // root (0,0)-(300,200); panel (10,10)-(210,160); in it button (20,20)-(70,50) and label
-// (20,70)-(70,100).
+// (20,70)-(70,100), which its create parameter makes not focusable.
 std::string InputTree()
 {
     return SkinDocument(
         Sub("root", 0, 0, 300, 200, "grey", "",
             Sub("panel", 10, 10, 200, 150, "red", "",
-                Sub("button", 10, 10, 50, 30, "green") + Sub("label", 10, 60, 50, 30, "blue"))));
+                Sub("button", 10, 10, 50, 30, "green") +
+                    Sub("label", 10, 60, 50, 30, "blue", "",
+                        "<CreateParamList><CreateParam ID=\"NOT_FOCUSABLE\">True</CreateParam>"
+                        "</CreateParamList>"))));
 }
 
 class MouseInput : public ControlTreeTest
@@ -55,16 +58,12 @@ protected:
         ControlTreeTest::TearDown();
     }
 
-    // The input tree with the top-level control, the panel and the button taking the focus; the
+    // The input tree, where the top-level control, the panel and the button take the focus; the
     // button watched.
     void ShowInputTree()
     {
         Show(InputTree(), L"root");
         button = At("panel/button");
-        for (const RCPtr<LControl>& control : {root, At("panel"), button})
-        {
-            control->SetNotFocusable(false);
-        }
         journal->WatchAll(button);
     }
 

@@ -429,7 +429,7 @@ TEST_F(SkinLoading, EqualLayoutOrdersKeepTheDocumentOrder)
     for (int i = 0; i < 40; ++i)
     {
         const int order = (i * 7) % 3 == 0 ? 1 : 0;
-        const std::string name = "c" + std::to_string(i);
+        const std::string name = std::string("c").append(std::to_string(i));
         inside += "<SubControl Class=\"Test.Button\" Name=\"" + name + "\" LayoutOrder=\"" +
                   std::to_string(order) + "\"/>";
         expected[order].push_back(name);

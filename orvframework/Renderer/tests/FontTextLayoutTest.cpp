@@ -187,6 +187,12 @@ TEST_F(FontTextLayoutTest, WithoutMeasuringRendererEverythingMeasuresZero)
     EXPECT_EQ(text->GetLineCount(), 2);
     EXPECT_EQ(text->GetLineRects().GetConstElementPointer(1), RectT<float>(0, 0, 0, 0));
     EXPECT_EQ(text->GetTextSize(), SizeT<LONG>(0, 0));
+    // Such a layout is not kept: once a renderer measures, the text is laid out again.
+    SetMeasurementRenderer(ConstRCPtr<LRenderer>(measurer = new TestRenderer()));
+    EXPECT_EQ(text->GetLineCount(), 3);
+    EXPECT_EQ(text->GetLineRects().GetConstElementPointer(1), RectT<float>(0, 16, 30, 16));
+    EXPECT_EQ(text->GetTextSize(), SizeT<LONG>(30, 48));
+    SetMeasurementRenderer(nullptr);
 
     RCPtr<LFontText> fontless(new LFontText());
     fontless->SetText(WString(L"x"));

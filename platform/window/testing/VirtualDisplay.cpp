@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -30,7 +31,11 @@ bool VirtualDisplay::Start(int width, int height)
         {
             continue;
         }
-        mName = ":" + std::to_string(number);
+        // Built in a string of its own: ":" + a temporary string, or assigning ":" to the
+        // member, trips a false -Wrestrict of g++ 12 at -O3.
+        std::string name(":");
+        name += std::to_string(number);
+        mName = std::move(name);
         const char* argv[] = {"Xvfb",         mName.c_str(), "-screen", "0",
                               screen.c_str(), "-nolisten",   "tcp",     nullptr};
         if (posix_spawnp(&mPid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)

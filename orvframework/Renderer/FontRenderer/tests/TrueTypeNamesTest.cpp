@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -222,7 +223,8 @@ TEST(TrueTypeNames, ADamagedFileIsRefusedAsAWholeWithTheReason)
     const Bytes halfCollection = [&]
     {
         Bytes collection = OrvTest::MakeCollection({good, good});
-        collection.resize(collection.size() - good.size() / 2);
+        collection.erase(collection.end() - static_cast<std::ptrdiff_t>(good.size() / 2),
+                         collection.end());
         return collection;
     }();
     const std::vector<Case> cases = {

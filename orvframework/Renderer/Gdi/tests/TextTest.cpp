@@ -127,6 +127,31 @@ TEST(GdiText, TextIsDrawnWhereItsMeasuredBoxSays)
     EXPECT_LE(top, boxTop - static_cast<LONG>(box.y) - 8); // capitals and digits are tall
 }
 
+TEST(GdiText, TheFirstGdiplusRendererOfTheFactoryInstallsTheMeasuringRenderer)
+{
+    SetMeasurementRenderer(nullptr);
+    const RectT<LONG> bounds(0, 0, 10, 10);
+    const ConstRCPtr<LRenderer> window = LRenderer::Create(LRenderer::kGdiplus, bounds, nullptr);
+    ConstRCPtr<LRenderer> measuring;
+    GetMeasurementRenderer(measuring);
+    // A windowless one of its own, not the window's.
+    ASSERT_NE(dynamic_cast<const LGDIRenderer*>(measuring.Get()), nullptr);
+    EXPECT_NE(measuring.Get(), window.Get());
+    EXPECT_GT(LFont::GetFont(WString(L"DejaVu Sans"), 11.0f, 0)->GetHeight(), 0);
+
+    // Later renderers keep it, and keep one that was set by hand.
+    LRenderer::Create(LRenderer::kGdiplus, bounds, nullptr);
+    ConstRCPtr<LRenderer> again;
+    GetMeasurementRenderer(again);
+    EXPECT_EQ(again.Get(), measuring.Get());
+    const ConstRCPtr<LRenderer> own(new LGDIRenderer());
+    SetMeasurementRenderer(own);
+    LRenderer::Create(LRenderer::kGdiplus, bounds, nullptr);
+    GetMeasurementRenderer(again);
+    EXPECT_EQ(again.Get(), own.Get());
+    SetMeasurementRenderer(nullptr);
+}
+
 TEST(GdiText, TheWindowlessMeasuringRendererMeasuresFonts)
 {
     SetMeasurementRenderer(nullptr);
