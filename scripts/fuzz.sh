@@ -5,8 +5,8 @@
 # --time: how long each target runs (default 60); --jobs: how many run at once (default: the
 # number of cores); TARGET: dfuse_file, device_description, command_line, utf_conversion,
 # string_format, profile_file, utf8_text, user_dirs, skin_document, string_table_document,
-# font_names (default: all). New inputs go to build-asan/fuzz-out/<target>/corpus, the logs
-# beside them.
+# font_names, property_list (default: all). New inputs go to build-asan/fuzz-out/<target>/corpus,
+# the logs beside them.
 # A crash, a failed check, a leak or an input that takes more than 25 s ends that target: the
 # script prints the reproducer and fails. To keep a reproducer, copy it into
 # fuzz/corpus/<target>/; to replay one: build-asan/fuzz/fuzz_<target> FILE.
@@ -26,7 +26,8 @@ while [ $# -gt 0 ]; do
 done
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(dfuse_file device_description command_line utf_conversion string_format
-             profile_file utf8_text user_dirs skin_document string_table_document font_names)
+             profile_file utf8_text user_dirs skin_document string_table_document font_names
+             property_list)
 fi
 
 bash scripts/install-deps.sh

@@ -16,6 +16,7 @@
 #include "ControlBase/ControlFactory.h"
 #include "ControlBase/StringTable.h"
 #include "Renderer/Font.h"
+#include "System/IniFileManager.h"
 #include "Utilities/Storage/RCPtrArray.h"
 #include "Utilities/Threading/Clock.h"
 #include "notification/NotificationCenter.h"
@@ -79,6 +80,15 @@ public:
     virtual ORVRESULT GetFolder(WString& out, int pathId) = 0;
     // The font of the main window's root control, else the skin font; out may stay null.
     virtual ORVRESULT GetDefaultFont(ConstRCPtr<LFont>& out);
+    // The settings manager: the framework's own, made at first use; an application may hand out
+    // another.
+    virtual RCPtr<LIniFileManager> GetSettingsManager();
+    // Which settings file: the user's or the application's.
+    static constexpr int kApplicationSettings = 0;
+    static constexpr int kUserSettings = 1;
+    // Platform: the handle of an open settings file of the settings manager; 0 when there is
+    // none (the framework opens none).
+    virtual IniFileHandle GetSettingsFile(int which);
     // The skin index kept in the user settings; 0 while there is no settings file.
     virtual int GetStoredSkinIndex();
     // Selects skin index for every root window and fixes the skin font. S_OK; E_FAIL (nothing
@@ -181,6 +191,7 @@ private:
     ConstRCPtr<LFont> mSkinFont;
     RCPtr<LClock> mClock;
     DWORD mLastClock;
+    RCPtr<LIniFileManager> mSettingsManager;
     double mElapsedSeconds = 0;
 };
 
