@@ -89,16 +89,6 @@ bool WriteAll(int fd, const std::string& bytes)
     return true;
 }
 
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-    {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Keeps the bytes of an unreadable settings file under a backup name that holds no other
 // bytes; true when they are kept (also when a backup already holds them).
 bool KeepBackup(const std::string& path, const std::string& bytes)
@@ -149,13 +139,6 @@ int CIniFileManagerProxy::WriteFileAtomically(const std::string& path, const std
         const int error = errno != 0 ? errno : EIO;
         ::unlink(temporary.c_str());
         return error;
-    }
-    // The rename itself reaches the disk with the folder.
-    const int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0)
-    {
-        ::fsync(folder);
-        ::close(folder);
     }
     return 0;
 }

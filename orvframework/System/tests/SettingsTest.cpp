@@ -601,14 +601,20 @@ TEST(SettingsCrash, AKilledWriterLeavesTheOldOrTheNewFile)
     const std::string path = folder.File("UserSettings.ini");
     constexpr int kKeys = 50;
     std::mt19937 random(2026);
-    std::uniform_int_distribution<int> delayUs(0, 8000);
+    std::uniform_int_distribution<int> delayUs(0, 3000);
     int lastSeen = -1;
     for (int round = 0; round < 200; ++round)
     {
+        // The writer reports through the pipe when it has read the file, and in the first round
+        // also its first completed save (so that there is a file); the kill comes at a random
+        // moment after that, mostly in the middle of a save.
+        int saved[2];
+        ASSERT_EQ(::pipe(saved), 0);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0)
         {
+            ::close(saved[0]);
             CIniFileManagerProxy store;
             IniFileHandle file = 0;
             if (store.OpenFile(W(path), L"", L"Crash", file) != 0)
@@ -617,6 +623,11 @@ TEST(SettingsCrash, AKilledWriterLeavesTheOldOrTheNewFile)
             }
             int generation = 0;
             store.GetInt(file, L"Generation", 0, generation);
+            const char ready = 1;
+            if (round > 0 && ::write(saved[1], &ready, 1) != 1)
+            {
+                ::_exit(4);
+            }
             for (;;)
             {
                 ++generation;
@@ -629,19 +640,23 @@ TEST(SettingsCrash, AKilledWriterLeavesTheOldOrTheNewFile)
                 {
                     ::_exit(3);
                 }
+                if (round == 0 && generation == 1 && ::write(saved[1], &ready, 1) != 1)
+                {
+                    ::_exit(4);
+                }
             }
         }
+        ::close(saved[1]);
+        char done = 0;
+        ASSERT_EQ(::read(saved[0], &done, 1), 1) << "the writer did not start";
         ::usleep(static_cast<useconds_t>(delayUs(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ::close(saved[0]);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself: " << status;
 
-        if (!Exists(path))
-        {
-            ASSERT_EQ(lastSeen, -1) << "the file vanished in round " << round;
-            continue;
-        }
+        ASSERT_TRUE(Exists(path)) << "round " << round;
         const std::string text = ReadFile(path);
         std::string error;
         const std::unique_ptr<XNode> root = PropertyListReader::Read(text, nullptr, &error);
