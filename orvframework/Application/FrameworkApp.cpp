@@ -39,6 +39,7 @@ LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory,
     gApplication = this;
     // The "application" center exists before any worker thread posts to it.
     GetApplicationNotificationCenter();
+    mClipboard = LClipboard::Create();
     if (mFactory)
     {
         mFactory->GetApplicationStringTable(mApplicationStringTable);
@@ -48,6 +49,10 @@ LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory,
 LFrameworkApp::~LFrameworkApp()
 {
     UnregisterAllNotifications();
+    if (mClipboard)
+    {
+        mClipboard->UnregisterAllNotifications();
+    }
     ReleaseNotificationCenterManager();
     LNotification::SetRecycling(false);
     if (gApplication == this)
@@ -216,6 +221,11 @@ DWORD LFrameworkApp::GetMouseButtons()
 ORVRESULT LFrameworkApp::ReleaseServices()
 {
     const RCPtr<LControlFactory> factory = std::move(mFactory);
+    if (mClipboard)
+    {
+        mClipboard->UnregisterAllNotifications();
+        mClipboard = nullptr;
+    }
     return S_OK;
 }
 } // namespace Orv

@@ -16,6 +16,7 @@
 #include "ControlBase/ControlFactory.h"
 #include "ControlBase/StringTable.h"
 #include "Renderer/Font.h"
+#include "System/ClipBoard.h"
 #include "System/IniFileManager.h"
 #include "Utilities/Storage/RCPtrArray.h"
 #include "Utilities/Threading/Clock.h"
@@ -161,7 +162,7 @@ public:
     virtual int RunMessageLoop();
     // The main window's power notification: the result the window answers; 1.
     virtual LRESULT OnPowerBroadcast(WPARAM, LPARAM) { return 1; }
-    // Releases the control factory. S_OK.
+    // Releases the control factory and the clipboard. S_OK.
     virtual ORVRESULT ReleaseServices();
 
     // The last root window, searching from the end, whose window reports itself active; an
@@ -176,6 +177,8 @@ public:
     // The UTF-8 copy of the command line.
     const NString& GetCommandLine() const { return mCommandLine; }
     const ConstRCPtr<LFont>& GetSkinFont() const { return mSkinFont; }
+    // The application's clipboard; empty after ReleaseServices.
+    const RCPtr<LClipboard>& GetClipboard() const { return mClipboard; }
 
     // The "application" center of the notification center manager.
     static RCPtr<LNotificationCenter> GetApplicationNotificationCenter();
@@ -192,6 +195,7 @@ private:
     RCPtr<LClock> mClock;
     DWORD mLastClock;
     RCPtr<LIniFileManager> mSettingsManager;
+    RCPtr<LClipboard> mClipboard;
     double mElapsedSeconds = 0;
 };
 
