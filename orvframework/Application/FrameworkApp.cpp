@@ -127,6 +127,17 @@ ORVRESULT LFrameworkApp::GetStatusBar(RCPtr<LControl>& out)
     return E_FAIL;
 }
 
+ORVRESULT LFrameworkApp::SetStatusText(const WString&, bool)
+{
+    // The framework has no status bar to show the text in.
+    return E_FAIL;
+}
+
+ORVRESULT LFrameworkApp::RestoreStatusText(bool)
+{
+    return E_FAIL;
+}
+
 ORVRESULT LFrameworkApp::GetDefaultFont(ConstRCPtr<LFont>& out)
 {
     out = mSkinFont;

@@ -69,6 +69,11 @@ public:
     virtual HCURSOR GetCursor(const WString& name);
     // The status-bar control of the main window; the framework has none (out emptied), E_FAIL.
     virtual ORVRESULT GetStatusBar(RCPtr<LControl>& out);
+    // Shows text in the main window's status bar (immediate: at once, else in a later idle
+    // pass), and the bar's own text again. E_FAIL without a main window or a status bar; the
+    // framework has no status-bar class, so an application with one answers these.
+    virtual ORVRESULT SetStatusText(const WString& text, bool immediate);
+    virtual ORVRESULT RestoreStatusText(bool immediate);
     // Platform: the language id fixed at program start.
     virtual int GetLanguageId() = 0;
     // Platform: the desktop's interface font (its icon-title font): the face name, the size in

@@ -3,6 +3,7 @@
 #include "Application/FrameworkApp.h"
 
 #include "ControlBase/Control.h"
+#include "System/AutoWaitCursor.h"
 #include "System/RootWindow.h"
 #include "System/WindowOSServices.h"
 #include "Utilities/Debug/DebugOutput.h"
@@ -67,6 +68,7 @@ ORVRESULT LFrameworkApp::SetSkin(int index)
     for (unsigned int i = 0; i < windows && i < mRootWindows.GetCount(); ++i)
     {
         const RCPtr<LRootWindow> window = mRootWindows.GetConstElementPointer(i);
+        const CAutoWaitCursor wait(WString(L"Loading Skin..."));
         IWindowOSServices* services = window->GetServices();
         const bool active = services != nullptr && services->IsActive();
         if (active)
