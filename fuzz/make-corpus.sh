@@ -123,6 +123,12 @@ second_at=$(((second_at + 3) / 4 * 4))
     naming_font "$(font_file DejaVuSansMono-Oblique.ttf)" "$second_at"
 } > "$corpus/font_names/collection"
 
+# Settings files: a saved file of every value type, nesting and flags, the new-file document, and
+# text split by references.
+seed property_list saved '<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0">\n<dict>\n\t<key>Application</key><string>Updater</string>\n\t<key>CurrentSkinIndex</key><integer>2</integer>\n\t<key>Scale</key><real>1.00000001e-07</real>\n\t<key>Flag</key><true/>\n\t<key>Off</key><false/>\n\t<key>Blob</key><data>&lt;&amp;&gt;</data>\n\t<key>Recent</key><array>\n\t\t<string>a</string>\n\t\t<dict/>\n\t</array>\n\t<key>1_0_3</key><dict visible="true">\n\t\t<key>Size</key><integer locked="true">0x10</integer>\n\t</dict>\n</dict>\n</plist>\n'
+seed property_list new-file '<dict><key>Application</key><string>Updater</string></dict>'
+seed property_list references '<plist><dict><key>a&amp;b&#13;c</key><string>x&lt;y\r\nz&#x1F3B9;</string><key>n</key><integer>1&#50;</integer></dict></plist>'
+
 # Reproducers of findings, kept so that they are replayed: the narrow reader did not clamp
 # "+2147483648" (the seed "number" above); wide units past U+10FFFF narrowed by "%S" became bytes
 # that are not UTF-8; a narrow character that is not UTF-8 ("%C" of 0xC3) took seconds to refuse.

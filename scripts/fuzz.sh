@@ -2,10 +2,10 @@
 # Builds the fuzz targets (the clang sanitizer build, build-asan/) and runs each from its seed
 # corpus, several at a time.
 #   scripts/fuzz.sh [--time SECONDS] [--jobs N] [TARGET...]
-# --time: how long each target runs (default 60; font_names runs at least 60 s whatever the time
-# given); --jobs: how many run at once (default: the number of cores); TARGET: dfuse_file,
-# device_description, command_line, utf_conversion, string_format, profile_file, utf8_text,
-# user_dirs, skin_document, string_table_document, font_names (default: all). New inputs go to
+# --time: how long each target runs (default 60); --jobs: how many run at once (default: the
+# number of cores); TARGET: dfuse_file, device_description, command_line, utf_conversion,
+# string_format, profile_file, utf8_text, user_dirs, skin_document, string_table_document,
+# font_names, property_list, key_text (default: all). New inputs go to
 # build-asan/fuzz-out/<target>/corpus, the logs beside them.
 # A crash, a failed check, a leak or an input that takes more than 25 s ends that target: the
 # script prints the reproducer and fails. To keep a reproducer, copy it into
@@ -26,7 +26,8 @@ while [ $# -gt 0 ]; do
 done
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(dfuse_file device_description command_line utf_conversion string_format
-             profile_file utf8_text user_dirs skin_document string_table_document font_names)
+             profile_file utf8_text user_dirs skin_document string_table_document font_names
+             property_list key_text)
 fi
 
 bash scripts/install-deps.sh
@@ -36,18 +37,11 @@ CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOR
 cmake --build "$dir" -j "$(nproc)" --target fuzz_targets
 
 out=$dir/fuzz-out
-# The seconds a target runs: the time given, or the target's own minimum when that is longer.
-seconds_for() {
-    case "$1" in
-        font_names) echo $((seconds > 60 ? seconds : 60)) ;;
-        *) echo "$seconds" ;;
-    esac
-}
 run_one() {
     local target=$1 work=$out/$1
     rm -rf "$work"
     mkdir -p "$work/corpus"
-    local options=(-max_total_time="$(seconds_for "$target")" -timeout=25 -rss_limit_mb=4096
+    local options=(-max_total_time="$seconds" -timeout=25 -rss_limit_mb=4096
                    -print_final_stats=1 -artifact_prefix="$work/")
     if [ -f "fuzz/$target.dict" ]; then
         options+=(-dict="fuzz/$target.dict")
@@ -65,7 +59,7 @@ finish() {
     local runs
     if wait "$pid"; then
         runs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$work/log" | grep -o '[0-9]*$' || true)
-        echo "fuzz: $target: ${runs:-?} runs in $(seconds_for "$target") s, no finding"
+        echo "fuzz: $target: ${runs:-?} runs in $seconds s, no finding"
     else
         failed=1
         echo "fuzz: $target FAILED; the end of its log ($work/log):"
@@ -83,7 +77,7 @@ for target in "${targets[@]}"; do
         pids=("${pids[@]:1}")
         names=("${names[@]:1}")
     fi
-    echo "fuzz: $target for $(seconds_for "$target") s"
+    echo "fuzz: $target for $seconds s"
     run_one "$target" &
     pids+=($!)
     names+=("$target")

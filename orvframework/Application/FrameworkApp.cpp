@@ -39,6 +39,7 @@ LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory,
     gApplication = this;
     // The "application" center exists before any worker thread posts to it.
     GetApplicationNotificationCenter();
+    mClipboard = LClipboard::Create();
     if (mFactory)
     {
         mFactory->GetApplicationStringTable(mApplicationStringTable);
@@ -48,6 +49,10 @@ LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory,
 LFrameworkApp::~LFrameworkApp()
 {
     UnregisterAllNotifications();
+    if (mClipboard)
+    {
+        mClipboard->UnregisterAllNotifications();
+    }
     ReleaseNotificationCenterManager();
     LNotification::SetRecycling(false);
     if (gApplication == this)
@@ -119,6 +124,17 @@ void LFrameworkApp::Run()
 ORVRESULT LFrameworkApp::GetStatusBar(RCPtr<LControl>& out)
 {
     out = nullptr;
+    return E_FAIL;
+}
+
+ORVRESULT LFrameworkApp::SetStatusText(const WString&, bool)
+{
+    // The framework has no status bar to show the text in.
+    return E_FAIL;
+}
+
+ORVRESULT LFrameworkApp::RestoreStatusText(bool)
+{
     return E_FAIL;
 }
 
@@ -216,6 +232,11 @@ DWORD LFrameworkApp::GetMouseButtons()
 ORVRESULT LFrameworkApp::ReleaseServices()
 {
     const RCPtr<LControlFactory> factory = std::move(mFactory);
+    if (mClipboard)
+    {
+        mClipboard->UnregisterAllNotifications();
+        mClipboard = nullptr;
+    }
     return S_OK;
 }
 } // namespace Orv

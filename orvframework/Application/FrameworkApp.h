@@ -16,6 +16,8 @@
 #include "ControlBase/ControlFactory.h"
 #include "ControlBase/StringTable.h"
 #include "Renderer/Font.h"
+#include "System/ClipBoard.h"
+#include "System/IniFileManager.h"
 #include "Utilities/Storage/RCPtrArray.h"
 #include "Utilities/Threading/Clock.h"
 #include "notification/NotificationCenter.h"
@@ -67,6 +69,11 @@ public:
     virtual HCURSOR GetCursor(const WString& name);
     // The status-bar control of the main window; the framework has none (out emptied), E_FAIL.
     virtual ORVRESULT GetStatusBar(RCPtr<LControl>& out);
+    // Shows text in the main window's status bar (immediate: at once, else in a later idle
+    // pass), and the bar's own text again. E_FAIL without a main window or a status bar; the
+    // framework has no status-bar class, so an application with one answers these.
+    virtual ORVRESULT SetStatusText(const WString& text, bool immediate);
+    virtual ORVRESULT RestoreStatusText(bool immediate);
     // Platform: the language id fixed at program start.
     virtual int GetLanguageId() = 0;
     // Platform: the desktop's interface font (its icon-title font): the face name, the size in
@@ -79,6 +86,15 @@ public:
     virtual ORVRESULT GetFolder(WString& out, int pathId) = 0;
     // The font of the main window's root control, else the skin font; out may stay null.
     virtual ORVRESULT GetDefaultFont(ConstRCPtr<LFont>& out);
+    // The settings manager: the framework's own, made at first use; an application may hand out
+    // another.
+    virtual RCPtr<LIniFileManager> GetSettingsManager();
+    // Which settings file: the user's or the application's.
+    static constexpr int kApplicationSettings = 0;
+    static constexpr int kUserSettings = 1;
+    // Platform: the handle of an open settings file of the settings manager; 0 when there is
+    // none (the framework opens none).
+    virtual IniFileHandle GetSettingsFile(int which);
     // The skin index kept in the user settings; 0 while there is no settings file.
     virtual int GetStoredSkinIndex();
     // Selects skin index for every root window and fixes the skin font. S_OK; E_FAIL (nothing
@@ -151,7 +167,7 @@ public:
     virtual int RunMessageLoop();
     // The main window's power notification: the result the window answers; 1.
     virtual LRESULT OnPowerBroadcast(WPARAM, LPARAM) { return 1; }
-    // Releases the control factory. S_OK.
+    // Releases the control factory and the clipboard. S_OK.
     virtual ORVRESULT ReleaseServices();
 
     // The last root window, searching from the end, whose window reports itself active; an
@@ -166,6 +182,8 @@ public:
     // The UTF-8 copy of the command line.
     const NString& GetCommandLine() const { return mCommandLine; }
     const ConstRCPtr<LFont>& GetSkinFont() const { return mSkinFont; }
+    // The application's clipboard; empty after ReleaseServices.
+    const RCPtr<LClipboard>& GetClipboard() const { return mClipboard; }
 
     // The "application" center of the notification center manager.
     static RCPtr<LNotificationCenter> GetApplicationNotificationCenter();
@@ -181,6 +199,8 @@ private:
     ConstRCPtr<LFont> mSkinFont;
     RCPtr<LClock> mClock;
     DWORD mLastClock;
+    RCPtr<LIniFileManager> mSettingsManager;
+    RCPtr<LClipboard> mClipboard;
     double mElapsedSeconds = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "Application/FrameworkApp.h"
 
 #include "ControlBase/Control.h"
+#include "System/AutoWaitCursor.h"
 #include "System/RootWindow.h"
 #include "System/WindowOSServices.h"
 #include "Utilities/Debug/DebugOutput.h"
@@ -10,10 +11,38 @@
 
 namespace Orv
 {
+namespace
+{
+const wchar_t* const kSkinIndexKey = L"CurrentSkinIndex";
+} // namespace
+
+RCPtr<LIniFileManager> LFrameworkApp::GetSettingsManager()
+{
+    if (!mSettingsManager)
+    {
+        mSettingsManager = RCPtr<LIniFileManager>(new LIniFileManager());
+    }
+    return mSettingsManager;
+}
+
+IniFileHandle LFrameworkApp::GetSettingsFile(int)
+{
+    return 0;
+}
+
 int LFrameworkApp::GetStoredSkinIndex()
 {
-    // The index is kept in the user settings file; without one it reads 0.
-    return 0;
+    int index = 0;
+    const IniFileHandle file = GetSettingsFile(kUserSettings);
+    if (file == 0)
+    {
+        return 0;
+    }
+    if (const RCPtr<LIniFileManager> settings = GetSettingsManager())
+    {
+        settings->GetInt(file, kSkinIndexKey, 0, index);
+    }
+    return index;
 }
 
 ORVRESULT LFrameworkApp::SetSkin(int index)
@@ -39,6 +68,7 @@ ORVRESULT LFrameworkApp::SetSkin(int index)
     for (unsigned int i = 0; i < windows && i < mRootWindows.GetCount(); ++i)
     {
         const RCPtr<LRootWindow> window = mRootWindows.GetConstElementPointer(i);
+        const CAutoWaitCursor wait(WString(L"Loading Skin..."));
         IWindowOSServices* services = window->GetServices();
         const bool active = services != nullptr && services->IsActive();
         if (active)
@@ -54,6 +84,15 @@ ORVRESULT LFrameworkApp::SetSkin(int index)
         if (active)
         {
             window->RestoreFocus();
+        }
+    }
+    // Stored after every window was redrawn: a failure on the way keeps the old choice.
+    const IniFileHandle file = GetSettingsFile(kUserSettings);
+    if (file != 0)
+    {
+        if (const RCPtr<LIniFileManager> settings = GetSettingsManager())
+        {
+            settings->SetInt(file, kSkinIndexKey, index);
         }
     }
     return S_OK;

@@ -19,6 +19,10 @@ ORVRESULT LFrameworkApp::RunApplicationStartup()
         {
             RegisterControlTypes(*mFactory, GetFrameworkControlTypes());
         }
+        if (mClipboard)
+        {
+            mClipboard->Initialize();
+        }
         // The stored index is read from a file the user can edit: it is brought into the
         // loaded skins, and with none loaded no skin is selected.
         const int count = mFactory ? static_cast<int>(mFactory->GetSkinCount()) : 0;

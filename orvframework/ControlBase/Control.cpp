@@ -345,4 +345,9 @@ void LMenuItemUpdater::ClearTarget()
 {
     mTarget = nullptr;
 }
+
+ORVRESULT LControl::PerformEdit(int)
+{
+    ORV_THROW(std::logic_error, "LControl::PerformEdit must be overridden");
+}
 } // namespace Orv

@@ -392,6 +392,24 @@ public:
                                            const PointT<double>& point);
     // The base accepts nothing.
     virtual bool AcceptsDrop(const RCPtr<LControl>& dragged);
+
+    // Edit commands (delete, cut, copy, paste) for the control that has the focus.
+    enum EditCommand
+    {
+        kEditDelete = 0,
+        kEditCut = 1,
+        kEditCopy = 2,
+        kEditPaste = 3,
+    };
+    // The control that takes the edit commands meant for this one: the control itself.
+    virtual RCPtr<LControl> GetEditTarget() { return RCPtr<LControl>(this); }
+    // Whether the control edits at all, and whether it can perform the command now; the base
+    // edits nothing.
+    virtual bool AcceptsEdit() const { return false; }
+    virtual bool CanPerformEdit(int /*command*/) const { return false; }
+    // Performs the command; the base throws the logic error "LControl::PerformEdit must be
+    // overridden".
+    virtual ORVRESULT PerformEdit(int command);
     // While set, the control itself is never the result of a search (its children still are).
     void SetSearchExcluded(bool excluded) { mSearchExcluded = excluded; }
     bool IsSearchExcluded() const { return mSearchExcluded; }

@@ -9,9 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <set>
+#include <sstream>
 #include <stdexcept>
 #include <string>
+#include <unistd.h>
 
 using namespace Orv;
 using namespace OrvTest;
@@ -509,4 +513,69 @@ TEST(FrameworkAppStartup, TheStoredSkinIndexIsBroughtIntoTheLoadedSkins)
         application = nullptr;
         SetControlFactory(nullptr);
     }
+}
+
+namespace
+{
+// An application whose user settings file lies in a folder the test chose.
+class SettingsApplication : public TestApplication
+{
+public:
+    SettingsApplication(const RCPtr<LControlFactory>& factory, std::string path)
+        : TestApplication(factory)
+        , mPath(std::move(path))
+    {
+    }
+    IniFileHandle GetSettingsFile(int which) override
+    {
+        if (which != kUserSettings)
+        {
+            return 0;
+        }
+        if (mFile == 0)
+        {
+            WString path;
+            path.AssignUtf8(mPath.c_str());
+            GetSettingsManager()->OpenFile(path, L"", L"FrameworkTest", mFile);
+        }
+        return mFile;
+    }
+
+private:
+    std::string mPath;
+    IniFileHandle mFile = 0;
+};
+} // namespace
+
+TEST(FrameworkAppStartup, TheChosenSkinIsSelectedAgainAfterARestart)
+{
+    GdiplusSession gdiplus;
+    std::string folder = "/tmp/orv-skin-index-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+    const std::string path = folder + "/UserSettings.ini";
+    for (int run = 0; run < 2; ++run)
+    {
+        const RCPtr<LControlFactory> factory = MakeFactory("WindowSkin.xml");
+        RegisterTestControls(*factory);
+        RCPtr<SettingsApplication> application(new SettingsApplication(factory, path));
+        EXPECT_EQ(application->RunApplicationStartup(), S_OK);
+        // The first run finds no settings; the second the skin the first one chose.
+        EXPECT_EQ(factory->GetCurrentSkinIndex(), run == 0 ? 0 : 2);
+        EXPECT_EQ(application->GetStoredSkinIndex(), run == 0 ? 0 : 2);
+        if (run == 0)
+        {
+            EXPECT_EQ(application->SetSkin(2), S_OK);
+            EXPECT_EQ(application->GetStoredSkinIndex(), 2);
+        }
+        application->ReleaseServices();
+        // The settings are written when the application's manager closes its files.
+        application = nullptr;
+        SetControlFactory(nullptr);
+    }
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("<key>CurrentSkinIndex</key><integer>2</integer>"), std::string::npos)
+        << text.str();
+    EXPECT_EQ(std::system(("rm -rf '" + folder + "'").c_str()), 0);
 }
