@@ -31,9 +31,10 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 
 bash scripts/install-deps.sh
+source scripts/build-flags.sh
 dir=build-asan
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON \
-    -DORV_FUZZ=ON -DORV_WERROR=ON -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" >/dev/null
+    -DORV_FUZZ=ON -DORV_WERROR=ON -DCMAKE_CXX_FLAGS_DEBUG="$ORV_ASAN_FLAGS" >/dev/null
 cmake --build "$dir" -j "$(nproc)" --target fuzz_targets
 
 out=$dir/fuzz-out
