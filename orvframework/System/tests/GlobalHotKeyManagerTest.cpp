@@ -169,8 +169,10 @@ TEST(GlobalHotKeyManager, ABoundKeyMakesItsNotificationCarryingACopyOfTheKey)
         LGlobalHotKeyManager::Create(RCPtr<LNotificationReceiver>(receiver.Get()));
     ASSERT_EQ(manager->AddHotKey(Key(L"Alt+VKEY_F4"), WString(L"NID_HK_EXIT")), S_OK);
 
+    // Any object stands for a control the key visited.
+    const RCPtr<LRefCountedObject> visited(new RecordingReceiver);
     const RCPtr<LKeyParam> pressed = KeyParam(L"Alt+VKEY_F4");
-    pressed->visitedControls.InsertItem(0, RCPtr<LRefCountedObject>(receiver.Get()));
+    pressed->visitedControls.InsertItem(0, visited);
     EXPECT_EQ(manager->ProcessKey(pressed), S_OK);
     ASSERT_EQ(receiver->received.size(), 1u);
     EXPECT_EQ(receiver->sources[0], nullptr);
@@ -181,8 +183,7 @@ TEST(GlobalHotKeyManager, ABoundKeyMakesItsNotificationCarryingACopyOfTheKey)
     EXPECT_EQ(carried->key.code, pressed->key.code);
     EXPECT_EQ(carried->keyUp, pressed->keyUp);
     ASSERT_EQ(carried->visitedControls.GetCount(), 1u);
-    EXPECT_EQ(carried->visitedControls.GetConstElementPointer(0).Get(),
-              static_cast<LRefCountedObject*>(receiver.Get()));
+    EXPECT_EQ(carried->visitedControls.GetConstElementPointer(0).Get(), visited.Get());
 
     // Keys that are no hot key make nothing.
     EXPECT_EQ(manager->ProcessKey(KeyParam(L"VKEY_F4")), S_FALSE);
