@@ -38,7 +38,8 @@ LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory,
 {
     gApplication = this;
     // The "application" center exists before any worker thread posts to it.
-    GetApplicationNotificationCenter();
+    const RCPtr<LNotificationCenter> center = GetApplicationNotificationCenter();
+    mHotKeys = LGlobalHotKeyManager::Create(center ? center->GetPostingReceiver() : nullptr);
     mClipboard = LClipboard::Create();
     if (mFactory)
     {
@@ -232,6 +233,7 @@ DWORD LFrameworkApp::GetMouseButtons()
 ORVRESULT LFrameworkApp::ReleaseServices()
 {
     const RCPtr<LControlFactory> factory = std::move(mFactory);
+    mHotKeys = nullptr;
     if (mClipboard)
     {
         mClipboard->UnregisterAllNotifications();

@@ -17,6 +17,7 @@
 #include "ControlBase/StringTable.h"
 #include "Renderer/Font.h"
 #include "System/ClipBoard.h"
+#include "System/GlobalHotKeyManager.h"
 #include "System/IniFileManager.h"
 #include "Utilities/Storage/RCPtrArray.h"
 #include "Utilities/Threading/Clock.h"
@@ -157,7 +158,8 @@ public:
     static bool OnMessageLoopIdle(LONG count);
     // Platform: makes the main window.
     virtual ORVRESULT CreateMainWindow() = 0;
-    // The framework's share of start-up: notification recycling, the control types, the skin.
+    // The framework's share of start-up: notification recycling, the control types, the global
+    // hot keys of the application's string table ("GHK" entries), the clipboard, the skin.
     // S_OK; E_FAIL when a step threw (the steps after it are skipped).
     virtual ORVRESULT RunApplicationStartup();
     // Called by Run before its first idle pass; nothing in the framework.
@@ -167,7 +169,7 @@ public:
     virtual int RunMessageLoop();
     // The main window's power notification: the result the window answers; 1.
     virtual LRESULT OnPowerBroadcast(WPARAM, LPARAM) { return 1; }
-    // Releases the control factory and the clipboard. S_OK.
+    // Releases the control factory, the hot-key manager and the clipboard. S_OK.
     virtual ORVRESULT ReleaseServices();
 
     // The last root window, searching from the end, whose window reports itself active; an
@@ -182,6 +184,9 @@ public:
     // The UTF-8 copy of the command line.
     const NString& GetCommandLine() const { return mCommandLine; }
     const ConstRCPtr<LFont>& GetSkinFont() const { return mSkinFont; }
+    // The global hot keys: matched keys are posted into the "application" center. Empty after
+    // ReleaseServices.
+    const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const { return mHotKeys; }
     // The application's clipboard; empty after ReleaseServices.
     const RCPtr<LClipboard>& GetClipboard() const { return mClipboard; }
 
@@ -200,6 +205,7 @@ private:
     RCPtr<LClock> mClock;
     DWORD mLastClock;
     RCPtr<LIniFileManager> mSettingsManager;
+    RCPtr<LGlobalHotKeyManager> mHotKeys;
     RCPtr<LClipboard> mClipboard;
     double mElapsedSeconds = 0;
 };

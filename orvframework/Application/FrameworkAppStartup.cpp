@@ -19,6 +19,10 @@ ORVRESULT LFrameworkApp::RunApplicationStartup()
         {
             RegisterControlTypes(*mFactory, GetFrameworkControlTypes());
         }
+        if (mHotKeys)
+        {
+            mHotKeys->LoadHotKeys(mApplicationStringTable, WString(L"GHK"));
+        }
         if (mClipboard)
         {
             mClipboard->Initialize();

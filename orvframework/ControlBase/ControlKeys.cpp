@@ -2,6 +2,7 @@
 // Tab walk through the tab order.
 #include "ControlBase/Control.h"
 #include "ControlBase/ControlNotificationNames.h"
+#include "ControlBase/KeyBindingReader.h"
 #include "notification/Notification.h"
 #include "notification/NotificationName.h"
 
@@ -41,9 +42,7 @@ ORVRESULT LControl::AddKeyBinding(const KeyCode& key, const WString& name)
 {
     // A negative code is no key, and a named key without a key (an unknown name) is none
     // either: neither is bound.
-    const bool noKey = key.code < 0 || ((key.code & KeyCode::kNamedKey) != 0 &&
-                                        key.GetVirtualKey() == 0 && (key.code & 0xFFFF) == 0);
-    if (name.IsEmpty() || noKey || !GetKeyBindingNotification(key).IsEmpty())
+    if (name.IsEmpty() || !IsBindableKey(key) || !GetKeyBindingNotification(key).IsEmpty())
     {
         return E_INVALIDARG;
     }
@@ -53,26 +52,9 @@ ORVRESULT LControl::AddKeyBinding(const KeyCode& key, const WString& name)
 
 ORVRESULT LControl::LoadKeyBindings(const RCPtr<LStringTable>& table, const WString& prefix)
 {
-    if (!table)
-    {
-        return E_INVALIDARG;
-    }
-    WString full = prefix;
-    full.Append(L'.');
-    for (const auto& [id, text] : table->GetEntries())
-    {
-        if (id.Left(static_cast<int>(full.GetLength())) != full)
-        {
-            continue;
-        }
-        const WString name = id.Mid(id.ReverseFind(L'.') + 1);
-        const KeyCode key = KeyCode::Parse(text);
-        if (key.code >= 0)
-        {
-            AddKeyBinding(key, name);
-        }
-    }
-    return S_OK;
+    return ReadKeyBindings(table, prefix,
+                           [this](const KeyCode& key, const WString& name)
+                           { AddKeyBinding(key, name); });
 }
 
 WString LControl::GetKeyBindingNotification(const KeyCode& key) const
@@ -133,8 +115,12 @@ ORVRESULT LControl::OnKey(const RCPtr<LKeyParam>& param)
     const RCPtr<LControl> parent = mParent;
     if (!tab)
     {
-        // Without a parent the window's key bindings would be next; the window has none.
-        return parent ? parent->RouteSiblingKey(param) : S_FALSE;
+        if (parent)
+        {
+            return parent->RouteSiblingKey(param);
+        }
+        const RCPtr<IRootWindow> window = GetTreeRootWindow();
+        return window ? window->ProcessHotKey(param) : S_FALSE;
     }
     if (mWantsTab)
     {
@@ -154,9 +140,15 @@ ORVRESULT LControl::OnKey(const RCPtr<LKeyParam>& param)
 
 ORVRESULT LControl::RouteSiblingKey(const RCPtr<LKeyParam>& param)
 {
-    // A key no sibling takes would go on to the window's and the application's hot keys,
-    // which the framework does not bind here.
-    return OnSiblingKey(param);
+    const ORVRESULT offered = OnSiblingKey(param);
+    if (offered != S_FALSE)
+    {
+        return offered;
+    }
+    // A key no sibling takes goes on to the window's and the application's hot keys; the
+    // control model reaches both only through the window that hosts the tree.
+    const RCPtr<IRootWindow> window = GetTreeRootWindow();
+    return window ? window->ProcessHotKey(param) : S_FALSE;
 }
 
 ORVRESULT LControl::OnSiblingKey(const RCPtr<LKeyParam>& param)

@@ -60,6 +60,10 @@ public:
     // A Tab that left the top-level control: the focus moves on to the next root window, or
     // round the tree again.
     virtual void CycleFocus(const RCPtr<LKeyParam>& key) = 0;
+    // A key that no control of the tree took: the window's hot keys (bound from its top-level
+    // control's string table), then the application's global hot keys. S_OK when one of them
+    // made the key's notification, S_FALSE when the key is no hot key.
+    virtual ORVRESULT ProcessHotKey(const RCPtr<LKeyParam>& key) = 0;
 
     // What the layout of the top-level control is computed against: the desktop's work area
     // (screen coordinates), the screen position of the window's client origin, and the size of

@@ -18,6 +18,7 @@ namespace Orv
 LRootWindow::LRootWindow(const ConstRCPtr<LRenderer>& renderer, IWindowOSServices* services)
     : mRenderer(renderer)
     , mServices(services)
+    , mHotKeys(LGlobalHotKeyManager::Create(GetPostingReceiver()))
 {
 }
 
@@ -101,12 +102,17 @@ ORVRESULT LRootWindow::SetRootControl(const RCPtr<LControl>& control)
         {
             old->SetRootWindow(nullptr);
         }
+        mHotKeys->Clear();
     }
     if (!installing)
     {
         return S_OK;
     }
     mRootControl = installing;
+    if (const RCPtr<LStringTable> table = installing->GetStringTable())
+    {
+        mHotKeys->LoadHotKeys(table, WString(L"GHK"));
+    }
     if (!installing->GetRootWindow())
     {
         installing->SetRootWindow(this);

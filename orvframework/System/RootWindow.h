@@ -18,6 +18,7 @@
 #include "ControlBase/RootWindowInterface.h"
 #include "Renderer/Region.h"
 #include "Renderer/Renderer.h"
+#include "System/GlobalHotKeyManager.h"
 #include "Utilities/Storage/RCPtrArray.h"
 #include "Utilities/Storage/RCPtrQueue.h"
 #include "Utilities/Threading/Mutex.h"
@@ -105,6 +106,12 @@ public:
     void CloseWindow();
     // Tab navigation between root windows.
     void CycleFocus(const RCPtr<LKeyParam>& key) override;
+    // A key no control took: this window's hot keys, whose notifications are posted into the
+    // window's own queue, then the application's global hot keys.
+    ORVRESULT ProcessHotKey(const RCPtr<LKeyParam>& key) override;
+    // The window's hot keys: those of the root control's string table ("GHK" entries), bound
+    // again whenever the root control is replaced.
+    const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const { return mHotKeys; }
 
     // --- Queries and services for controls ---
 
@@ -209,6 +216,7 @@ private:
     // Whether the root control's reference is counted as internal.
     bool mRootControlReferenceInternal = false;
     RCPtr<LControl> mRootControl;
+    RCPtr<LGlobalHotKeyManager> mHotKeys;
     LRegion mInvalidRegion;
     Mutex mRegionLock;
     bool mRepaintAll = false;

@@ -1,6 +1,7 @@
 // The root window's input roads: which control receives each mouse and key event.
 #include "System/RootWindow.h"
 
+#include "Application/FrameworkApp.h"
 #include "ControlBase/Control.h"
 #include "System/WindowOSServices.h"
 #include "notification/MouseButtonParam.h"
@@ -181,5 +182,17 @@ void LRootWindow::DeliverKey(const RCPtr<LKeyParam>& key)
         const RCPtr<LControl> focus = mFocus;
         focus->OnKey(key);
     }
+}
+
+ORVRESULT LRootWindow::ProcessHotKey(const RCPtr<LKeyParam>& key)
+{
+    if (mHotKeys->ProcessKey(key) == S_OK)
+    {
+        return S_OK;
+    }
+    LFrameworkApp* application = GetFrameworkApp();
+    const RCPtr<LGlobalHotKeyManager> global =
+        application != nullptr ? application->GetHotKeyManager() : nullptr;
+    return global ? global->ProcessKey(key) : S_FALSE;
 }
 } // namespace Orv

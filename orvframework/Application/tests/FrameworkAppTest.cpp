@@ -458,6 +458,69 @@ TEST_F(FrameworkApp, ASkinIndexIsBroughtIntoTheLoadedSkinsAndAppliedToEveryWindo
     }
 }
 
+TEST_F(FrameworkApp, StartUpBindsTheHotKeysOfTheApplicationsStringTable)
+{
+    const RCPtr<LGlobalHotKeyManager> hotKeys = mApplication->GetHotKeyManager();
+    ASSERT_TRUE(hotKeys);
+    EXPECT_FALSE(hotKeys->IsHotKeyNotification(WString(L"NID_TEST_APP_HOTKEY")));
+    ASSERT_EQ(mApplication->RunApplicationStartup(), S_OK);
+
+    struct Case
+    {
+        const wchar_t* key;
+        const char* bound;
+    };
+    const Case cases[] = {
+        {L"VKEY_F7", "NID_TEST_APP_HOTKEY"},
+        {L"VKEY_F8", "NID_TEST_APP_SHARED"},
+        {L"Ctrl+VKEY_2", "NID_TEST_APP_CTRL2"},
+        {L"VKEY_F4", "NID_TEST_APP_F4"},
+        // Outside the "GHK." prefix, and the main window's own hot key.
+        {L"VKEY_F9", ""},
+        {L"VKEY_F6", ""},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(std::string(hotKeys->GetNotificationForKey(KeyCode::Parse(WString(c.key)))
+                                  .ToNarrow()
+                                  .GetBuffer()),
+                  c.bound)
+            << WString(c.key).ToNarrow().GetBuffer();
+    }
+    // Entries whose text names no key bind nothing.
+    for (const wchar_t* name :
+         {L"NID_TEST_APP_UNKNOWN", L"NID_TEST_APP_EMPTY", L"NID_TEST_APP_NOT_LOADED"})
+    {
+        EXPECT_FALSE(hotKeys->IsHotKeyNotification(WString(name)))
+            << WString(name).ToNarrow().GetBuffer();
+    }
+
+    // A bound key is posted into the "application" centre and delivered in the idle pass.
+    RCPtr<CountingClient> client(new CountingClient);
+    client->RegisterNotification(LFrameworkApp::GetApplicationNotificationCenter(),
+                                 L"NID_TEST_APP_HOTKEY");
+    EXPECT_EQ(hotKeys->ProcessKey(LKeyParam::Create(KeyCode::Parse(WString(L"VKEY_F7")), false)),
+              S_OK);
+    EXPECT_EQ(client->Count(L"NID_TEST_APP_HOTKEY"), 0);
+    mApplication->ProcessIdle(false);
+    EXPECT_EQ(client->Count(L"NID_TEST_APP_HOTKEY"), 1);
+    client->UnregisterAllNotifications();
+
+    // A root window binds the hot keys of its root control's string table, and lets them go
+    // with the control.
+    const RCPtr<LRootWindow> window = MakeBareRootWindow();
+    ASSERT_EQ(window->CreateRootControl(WString(L"mainControl")), S_OK);
+    EXPECT_TRUE(
+        window->GetHotKeyManager()->IsHotKeyNotification(WString(L"NID_TEST_WINDOW_HOTKEY")));
+    EXPECT_FALSE(window->GetHotKeyManager()->IsHotKeyNotification(WString(L"NID_TEST_APP_HOTKEY")));
+    EXPECT_EQ(window->SetRootControl(nullptr), S_OK);
+    EXPECT_FALSE(
+        window->GetHotKeyManager()->IsHotKeyNotification(WString(L"NID_TEST_WINDOW_HOTKEY")));
+
+    EXPECT_EQ(mApplication->ReleaseServices(), S_OK);
+    EXPECT_FALSE(mApplication->GetHotKeyManager());
+}
+
 TEST(FrameworkAppSkins, WithoutSkinsStartUpSelectsNoneAndSetSkinFails)
 {
     GdiplusSession gdiplus;

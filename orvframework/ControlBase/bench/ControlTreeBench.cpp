@@ -54,6 +54,7 @@ public:
     double GetElapsedSeconds() override { return 0; }
     RCPtr<LNotificationDistributor> GetIdleDistributor() override { return nullptr; }
     void CycleFocus(const RCPtr<LKeyParam>&) override {}
+    ORVRESULT ProcessHotKey(const RCPtr<LKeyParam>&) override { return S_FALSE; }
     RectT<LONG> GetWorkArea() override { return RectT<LONG>(0, 0, 8192, 8192); }
     PointT<LONG> GetClientOrigin() override { return PointT<LONG>(); }
     SizeT<LONG> GetClientSize() override { return clientSize; }

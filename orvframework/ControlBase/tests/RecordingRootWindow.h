@@ -222,6 +222,13 @@ public:
         }
     }
 
+    // Records the keys no control took; the window binds no hot keys.
+    Orv::ORVRESULT ProcessHotKey(const Orv::RCPtr<Orv::LKeyParam>& key) override
+    {
+        hotKeys.push_back(key ? key->key.code : -1);
+        return S_FALSE;
+    }
+
     Orv::RectT<LONG> GetWorkArea() override { return workArea; }
     Orv::PointT<LONG> GetClientOrigin() override { return clientOrigin; }
     Orv::SizeT<LONG> GetClientSize() override { return clientSize; }
@@ -234,6 +241,7 @@ public:
     Orv::RCPtr<Orv::LControl> root;
     Orv::RCPtr<Orv::LNotificationDistributor> idle = new Orv::LNotificationDistributor();
     int cycles = 0;
+    std::vector<LONG> hotKeys;
     Orv::RCPtr<Orv::LControl> hover;
     Orv::RCPtr<Orv::LControl> capture;
     Orv::RCPtr<Orv::LControl> focus;

@@ -270,6 +270,28 @@ TEST_F(ValueAndSetters, AControlThatWantsTabKeepsIt)
     EXPECT_EQ(window->cycles, 1);
     EXPECT_EQ(window->focus.Get(), At("a").Get());
 }
+
+TEST_F(ValueAndSetters, KeysNoControlTakesGoOnToTheWindowsHotKeys)
+{
+    const RCPtr<LControl> keeper = At("keeper");
+    for (const RCPtr<LControl>& control : {root, At("a"), keeper})
+    {
+        control->SetNotFocusable(false);
+    }
+    const KeyCode f5 = KeyCode::FromVirtualKey(0x74, true, 0);
+    const KeyCode ctrlX = KeyCode::FromCharacter('x', KeyCode::kFlagCtrl);
+    // From a control deep in the tree, past its parent's siblings, and from the top-level
+    // control itself.
+    ASSERT_EQ(keeper->SetFocus(true), S_OK);
+    EXPECT_EQ(keeper->OnKey(LKeyParam::Create(f5, false)), S_FALSE);
+    ASSERT_EQ(root->SetFocus(true), S_OK);
+    EXPECT_EQ(root->OnKey(LKeyParam::Create(ctrlX, false)), S_FALSE);
+    EXPECT_EQ(window->hotKeys, (std::vector<LONG>{f5.code, ctrlX.code}));
+    // Tab moves the focus instead.
+    window->hotKeys.clear();
+    keeper->OnKey(LKeyParam::Create(KeyCode::FromVirtualKey(9, true, 0), false));
+    EXPECT_TRUE(window->hotKeys.empty());
+}
 } // namespace
 
 namespace

@@ -342,6 +342,80 @@ TEST_F(ControlInputTest, BoundKeysOfSiblingsAndOfTheFocusControl)
     EXPECT_EQ(Take("NID_TEST"), std::vector<std::string>());
 }
 
+TEST_F(ControlInputTest, KeysNoControlTakesGoToTheWindowsHotKeysThenTheApplications)
+{
+    // The window bound its hot keys from the main control's string table; the application's
+    // come from its own ("GHK" entries of the test's string tables).
+    ASSERT_EQ(mApplication->GetHotKeyManager()->LoadHotKeys(
+                  mApplication->GetApplicationStringTable(), WString(L"GHK")),
+              S_OK);
+    ASSERT_TRUE(
+        mMain->GetHotKeyManager()->IsHotKeyNotification(WString(L"NID_TEST_WINDOW_HOTKEY")));
+    const wchar_t* windowNames[] = {L"NID_TEST_WINDOW_HOTKEY", L"NID_TEST_WINDOW_SHARED"};
+    const wchar_t* applicationNames[] = {L"NID_TEST_APP_HOTKEY", L"NID_TEST_APP_SHARED",
+                                         L"NID_TEST_APP_CTRL2", L"NID_TEST_APP_F4"};
+    RCPtr<CountingClient> window(new CountingClient);
+    for (const wchar_t* name : windowNames)
+    {
+        window->RegisterNotification(RCPtr<LNotificationDistributor>(mMain.Get()), name);
+    }
+    RCPtr<CountingClient> application(new CountingClient);
+    for (const wchar_t* name : applicationNames)
+    {
+        application->RegisterNotification(LFrameworkApp::GetApplicationNotificationCenter(), name);
+    }
+
+    // Function keys the platform's header does not name.
+    constexpr WPARAM kF6 = 0x75;
+    constexpr WPARAM kF7 = 0x76;
+    constexpr WPARAM kF8 = 0x77;
+    constexpr WPARAM kF9 = 0x78;
+    using Names = std::vector<std::wstring>;
+    struct Case
+    {
+        int clickX;
+        int clickY;
+        WPARAM key;
+        bool ctrl;
+        Names toWindow;
+        Names toApplication;
+        std::vector<std::string> madeByControls;
+    };
+    const Case cases[] = {
+        // The focus on a1, whose group binds no keys.
+        {35, 35, kF6, false, {L"NID_TEST_WINDOW_HOTKEY"}, {}, {}},
+        {35, 35, kF7, false, {}, {L"NID_TEST_APP_HOTKEY"}, {}},
+        // Bound by both: the window's hot keys come first.
+        {35, 35, kF8, false, {L"NID_TEST_WINDOW_SHARED"}, {}, {}},
+        // The other group's bindings are no siblings of a1.
+        {35, 35, '2', true, {}, {L"NID_TEST_APP_CTRL2"}, {}},
+        {35, 35, VK_F4, false, {}, {L"NID_TEST_APP_F4"}, {}},
+        // Bindings of the focus control and its siblings come before every hot key.
+        {195, 35, '2', true, {}, {}, {"b2:NID_TEST_B2"}},
+        {195, 35, VK_F4, false, {}, {}, {"b1:NID_TEST_F4"}},
+        // Keys bound nowhere, and an entry outside the "GHK." prefix.
+        {35, 35, kF9, false, {}, {}, {}},
+        {35, 35, '3', true, {}, {}, {}},
+    };
+    for (const Case& c : cases)
+    {
+        Click(c.clickX, c.clickY);
+        mJournal.clear();
+        window->received.clear();
+        application->received.clear();
+        Key(c.key, c.ctrl);
+        EXPECT_EQ(Take("NID_TEST"), c.madeByControls) << c.clickX << " key " << c.key;
+        // Hot keys are posted: delivered in the idle pass, to the window's or the application's
+        // subscribers.
+        EXPECT_EQ(window->received.size() + application->received.size(), 0u) << c.key;
+        IdlePass(10);
+        EXPECT_EQ(window->received, c.toWindow) << c.clickX << " key " << c.key;
+        EXPECT_EQ(application->received, c.toApplication) << c.clickX << " key " << c.key;
+    }
+    window->UnregisterAllNotifications();
+    application->UnregisterAllNotifications();
+}
+
 TEST_F(ControlInputTest, AFastScrollingDragIsThrownAndTheAnimationEnds)
 {
     auto* scroller = static_cast<TestScroller*>(Control("scroller"));
