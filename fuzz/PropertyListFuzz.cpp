@@ -8,25 +8,15 @@
 #include "System/PropertyListWriter.h"
 #include "System/XNode.h"
 
+#include "FuzzSupport.h"
+
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 using namespace Orv;
 
 namespace
 {
-#define PLIST_FUZZ_CHECK(condition)                                                                \
-    do                                                                                             \
-    {                                                                                              \
-        if (!(condition))                                                                          \
-        {                                                                                          \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);     \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
-
 int Depth(const XNode& node)
 {
     int deepest = 0;
@@ -34,8 +24,8 @@ int Depth(const XNode& node)
     {
         if (const XNode* child = node.GetChild(i))
         {
-            PLIST_FUZZ_CHECK(child->GetParent() == &node);
-            PLIST_FUZZ_CHECK(!child->HasFlag(XNode::kDirty));
+            ORV_FUZZ_CHECK(child->GetParent() == &node, "a child knows its parent");
+            ORV_FUZZ_CHECK(!child->HasFlag(XNode::kDirty), "a node read is clean");
             const int depth = Depth(*child);
             deepest = depth > deepest ? depth : deepest;
         }
@@ -51,15 +41,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::unique_ptr<XNode> root = PropertyListReader::Read(text, "fuzz", &error);
     if (!root)
     {
-        PLIST_FUZZ_CHECK(error.rfind("XML Load Error \"", 0) == 0);
+        ORV_FUZZ_CHECK(error.rfind("XML Load Error \"", 0) == 0, "a refused document says why");
         return 0;
     }
-    PLIST_FUZZ_CHECK(!root->HasFlag(XNode::kDirty));
-    PLIST_FUZZ_CHECK(Depth(*root) <= PropertyListReader::kMaxDepth + 1);
+    ORV_FUZZ_CHECK(!root->HasFlag(XNode::kDirty), "the root read is clean");
+    ORV_FUZZ_CHECK(Depth(*root) <= PropertyListReader::kMaxDepth + 1,
+                   "no deeper than the reader allows");
 
     const std::string written = PropertyListWriter::Write(*root, PropertyListWriter::kHeader);
     const std::unique_ptr<XNode> again = PropertyListReader::Read(written, "fuzz", &error);
-    PLIST_FUZZ_CHECK(again);
-    PLIST_FUZZ_CHECK(PropertyListWriter::Write(*again, PropertyListWriter::kHeader) == written);
+    ORV_FUZZ_CHECK(again, "what was written reads back");
+    ORV_FUZZ_CHECK(PropertyListWriter::Write(*again, PropertyListWriter::kHeader) == written,
+                   "writing what was read back gives the same text");
     return 0;
 }

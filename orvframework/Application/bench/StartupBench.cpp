@@ -148,9 +148,7 @@ int main(int argc, char** argv)
     OrvTest::VirtualDisplay display;
     if (display.Start(800, 600))
     {
-        setenv("DISPLAY", display.Name().c_str(), 1);
-        setenv("SDL_VIDEODRIVER", "x11", 1);
-        setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/orv-bench-bus", 1);
+        display.UseForThisProcess();
         std::printf("Display: Xvfb %s\n", display.Name().c_str());
     }
     else

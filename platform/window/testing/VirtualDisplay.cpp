@@ -1,6 +1,7 @@
 #include "VirtualDisplay.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -72,5 +73,11 @@ void VirtualDisplay::Stop()
         waitpid(mPid, &status, 0);
         mPid = 0;
     }
+}
+void VirtualDisplay::UseForThisProcess() const
+{
+    setenv("DISPLAY", mName.c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/orv-test-bus", 1);
 }
 } // namespace OrvTest

@@ -20,6 +20,9 @@ public:
     void Stop();
     // ":n" once started.
     const std::string& Name() const { return mName; }
+    // Points this process's X clients at the server: DISPLAY, SDL's X11 video driver, and a
+    // session bus address that leads nowhere (the test's display has no bus beside it).
+    void UseForThisProcess() const;
 
 private:
     pid_t mPid = 0;

@@ -24,9 +24,7 @@ protected:
         mStarted = mDisplay.Start(320, 240);
         if (mStarted)
         {
-            setenv("DISPLAY", mDisplay.Name().c_str(), 1);
-            setenv("SDL_VIDEODRIVER", "x11", 1);
-            setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/orv-test-bus", 1);
+            mDisplay.UseForThisProcess();
         }
     }
     VirtualDisplay mDisplay;

@@ -28,10 +28,7 @@ protected:
         mStarted = mDisplay.Start(640, 480);
         if (mStarted)
         {
-            setenv("DISPLAY", mDisplay.Name().c_str(), 1);
-            setenv("SDL_VIDEODRIVER", "x11", 1);
-            // The test's own display has no session bus beside it.
-            setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/orv-test-bus", 1);
+            mDisplay.UseForThisProcess();
         }
     }
 

@@ -57,10 +57,7 @@ TEST(WindowDisplay, AWindowDrawnThroughItsGraphicsShowsOnTheScreen)
 {
     OrvTest::VirtualDisplay display;
     ASSERT_TRUE(display.Start(640, 480)) << "Xvfb did not start";
-    setenv("DISPLAY", display.Name().c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    // The test's own display has no session bus beside it.
-    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/orv-test-bus", 1);
+    display.UseForThisProcess();
 
     GdiplusStartupInput input;
     ULONG_PTR token = 0;
