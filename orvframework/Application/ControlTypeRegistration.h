@@ -1,4 +1,4 @@
-// The registration table of the stock control classes: each row a dotted type name, the creator
+// A row of a control-type registration table: each row a dotted type name, the creator
 // of its class, and the source line the row stands on, which a failed registration names.
 // Several type names share one class; the class then reads its variant from its skin
 // descriptor. Names are case-sensitive as written.
@@ -16,9 +16,6 @@ struct ControlTypeRegistration
     CreateFunction creator;
     int line;
 };
-
-// The rows in registration order.
-std::span<const ControlTypeRegistration> GetFrameworkControlTypes();
 
 // Registers each row with the factory, in order. A negative result throws the "Failed Result"
 // exception of LFrameworkApp::RunApplicationStartup carrying the row's line; the rows after it

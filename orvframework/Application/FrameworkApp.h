@@ -13,6 +13,7 @@
 // UI thread only.
 #pragma once
 
+#include "Application/ControlTypeRegistration.h"
 #include "ControlBase/ControlFactory.h"
 #include "ControlBase/StringTable.h"
 #include "Renderer/Font.h"
@@ -68,6 +69,10 @@ public:
     virtual ORVRESULT GetMainControlName(WString& out) = 0;
     // Platform: the cursor for a framework cursor name ("UI_CURSOR_ARROW"); null when unknown.
     virtual HCURSOR GetCursor(const WString& name);
+    // The control classes start-up registers with the factory, in order. The stock controls
+    // live in a library above this one, so the framework application alone has none; an
+    // application linked with them answers their table (Controls/FrameworkControlTypes.h).
+    virtual std::span<const ControlTypeRegistration> GetControlTypes() const { return {}; }
     // The status-bar control of the main window; the framework has none (out emptied), E_FAIL.
     virtual ORVRESULT GetStatusBar(RCPtr<LControl>& out);
     // Shows text in the main window's status bar (immediate: at once, else in a later idle

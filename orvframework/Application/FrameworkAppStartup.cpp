@@ -17,7 +17,7 @@ ORVRESULT LFrameworkApp::RunApplicationStartup()
     {
         if (mFactory)
         {
-            RegisterControlTypes(*mFactory, GetFrameworkControlTypes());
+            RegisterControlTypes(*mFactory, GetControlTypes());
         }
         if (mHotKeys)
         {

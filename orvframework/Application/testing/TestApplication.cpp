@@ -103,7 +103,10 @@ Orv::RCPtr<Orv::LControlFactory> MakeFactory(const char* skinFile, int languageI
     if (skinFile != nullptr)
     {
         Orv::WString path;
-        path.AssignUtf8((std::string(ORV_APPLICATION_TEST_DATA) + "/" + skinFile).c_str());
+        const std::string file(skinFile);
+        path.AssignUtf8(
+            (file.starts_with('/') ? file : std::string(ORV_APPLICATION_TEST_DATA) + "/" + file)
+                .c_str());
         EXPECT_EQ(factory->LoadSkins(path), S_OK)
             << factory->GetLastErrorText().ToNarrow().GetBuffer();
     }

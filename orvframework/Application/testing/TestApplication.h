@@ -20,6 +20,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,14 @@ public:
     // The main window: a window for the main control "mainControl", shown.
     Orv::ORVRESULT CreateMainWindow() override;
 
+    // What start-up registers: none unless the test sets a table (the stock controls' table,
+    // in the tests of the controls).
+    std::span<const Orv::ControlTypeRegistration> GetControlTypes() const override
+    {
+        return controlTypes;
+    }
+    std::span<const Orv::ControlTypeRegistration> controlTypes;
+
 private:
     TestApplication(const Orv::RCPtr<Orv::LControlFactory>& factory,
                     const Orv::RCPtr<LManualClock>& clock);
@@ -90,7 +99,8 @@ private:
 };
 
 // Loads the framework's string tables (the embedded "FRAMEWORK_STRINGS") and the skin document
-// of the test data folder into a new factory, which becomes the control factory of the process.
+// (a path, or a file name in the test data folder of the application framework) into a new factory,
+// which becomes the control factory of the process.
 Orv::RCPtr<Orv::LControlFactory> MakeFactory(const char* skinFile, int languageId = 9);
 
 // Starts GDI+ for the life of the object.
