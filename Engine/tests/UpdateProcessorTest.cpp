@@ -392,9 +392,9 @@ TEST_F(UpdateProcessorTest, TheSequenceIsOffOnlyForACommandLineThatNamesFileOrDe
 {
     Place(Units::BothOld);
     EXPECT_EQ(processor->Initialize(WString(L"-FIRMWARE_IMAGE_NAME=x.dfu")), S_OK);
-    EXPECT_FALSE(LDualUpdater::GetInstance()->IsSequenceOn());
+    EXPECT_FALSE(sequencer->IsSequenceOn());
     EXPECT_EQ(processor->Initialize(WString(L"-SILENT_IF_UPDATE_NOT_NEEDED")), S_OK);
-    EXPECT_TRUE(LDualUpdater::GetInstance()->IsSequenceOn());
+    EXPECT_TRUE(sequencer->IsSequenceOn());
 }
 
 TEST_F(UpdateProcessorTest, AFailingEngineInitializeThrows)
