@@ -82,8 +82,7 @@ TEST_F(TwoImageUpdateTest, OnlyThePartThatIsNotCurrentIsWritten)
         EXPECT_EQ(wheel->FirmwareVersion(), kWheelDisplayTarget);
         EXPECT_EQ(engine->GetCompletions().size(), 1u);
     }
-    TearDown();
-    SetUp();
+    StartRow();
     {
         auto controller = AddController(0x0029);
         auto wheel = AddWheelDisplay(kWheelDisplayTarget);
@@ -160,8 +159,7 @@ TEST_F(TwoImageUpdateTest, AnUpdateThatDoesNotTakeFailsTheSilentRun)
         for (const Case& c : cases)
         {
             SCOPED_TRACE(std::string(line) + ": " + c.name);
-            TearDown();
-            SetUp();
+            StartRow();
             // Long enough for a unit that comes back (10 ms after manifesting).
             completionTimings.pause = 10;
             completionTimings.rounds = 10;

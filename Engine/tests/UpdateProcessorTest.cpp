@@ -252,8 +252,7 @@ TEST_F(UpdateProcessorTest, CommandLinesInEachSituation)
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.line);
-        TearDown();
-        SetUp();
+        StartRow();
         controller = nullptr;
         wheel = nullptr;
         Place(row.units);
@@ -293,8 +292,7 @@ TEST_F(UpdateProcessorTest, DeviceIdsAreCheckedBeforeAnythingIsSent)
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.line);
-        TearDown();
-        SetUp();
+        StartRow();
         Place(Units::BothOld);
         ::testing::internal::CaptureStderr();
         const ORVRESULT result = processor->Initialize(WString(row.line));

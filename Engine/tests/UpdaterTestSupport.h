@@ -109,6 +109,14 @@ protected:
         host = nullptr;
     }
 
+    // A fresh start for one row of a table: the bus emptied, nothing left posted, the default
+    // timings and the built-in images, and a new host, sequencer, engine and processor.
+    void StartRow()
+    {
+        TearDown();
+        SetUp();
+    }
+
     void TearDown() override
     {
         ReleaseEngineAndProcessor();
