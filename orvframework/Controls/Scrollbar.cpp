@@ -11,6 +11,8 @@ namespace Orv
 namespace
 {
 const wchar_t* const kAutoRepeat = L"NID_BUTTON_AUTOREPEAT";
+// The seconds clock adds up millisecond steps; a countdown within this of 0 has run out.
+constexpr double kClockTolerance = 1e-6;
 
 // Half away from zero.
 double RoundHalfAway(double value)
@@ -422,7 +424,7 @@ void LScrollbar::OnIdleTick()
     const double now = Now();
     mTimeToNextPage -= now - mLastPageTick;
     mLastPageTick = now;
-    if (mTimeToNextPage <= 0)
+    if (mTimeToNextPage <= kClockTolerance)
     {
         mTimeToNextPage = mPageInterval;
         PageOnce();
