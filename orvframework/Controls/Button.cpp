@@ -145,8 +145,11 @@ void LButton::OnConditionsChange(const RCPtr<LConditionsParam>& param)
 
 void LButton::SetRepeating(bool repeating)
 {
-    mRepeating = repeating;
-    UpdateIdleRequest();
+    if (!repeating)
+    {
+        mRepeating = false;
+        UpdateIdleRequest();
+    }
 }
 
 ORVRESULT LButton::SetEnabled(bool enabled)
