@@ -364,6 +364,17 @@ TEST_F(ScrollbarTest, DraggingTheThumbMovesTheValueAndHoldsValuesSetMeanwhile)
     EXPECT_EQ(bar->GetValue(), 0.5);
     EXPECT_EQ(ThumbAt(*bar), 62); // 61.5 rounded away from zero
     EXPECT_EQ(bar->GetPendingValue(), -1.0);
+
+    // Across: the horizontal bar's 16-pixel thumb, grabbed 5 pixels in, has 148 pixels of room.
+    LScrollbar* across = Bar("hBar");
+    Press(kHTrackX + 5, kHBarY);
+    MoveHeld(kHTrackX + 5 + 37, kHBarY + 30);
+    EXPECT_EQ(ThumbAt(*across), 37);
+    EXPECT_EQ(across->GetValue(), 0.25);
+    MoveHeld(300, kHBarY);
+    EXPECT_EQ(ThumbAt(*across), 148);
+    Release(300, kHBarY);
+    EXPECT_EQ(across->GetValue(), 1.0);
 }
 
 TEST_F(ScrollbarTest, AThumbLongerThanTheTrackLeavesTheValueAtTheStart)
