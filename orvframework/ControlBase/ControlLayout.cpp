@@ -563,6 +563,12 @@ ORVRESULT LControl::SetRect(const PointT<double>& position, const SizeT<double>&
         InvalidateUnclipped();
     }
     CheckClientExtent();
+    // A parent whose content follows its children hears of the move.
+    if (mParent)
+    {
+        const RCPtr<LControl> parent = mParent;
+        parent->InvalidateScrolledArea(this, GetRect());
+    }
     // The visible bit of the condition word needs a positive size: its change is reported like
     // any other (and reaches the children, whose bit follows this control's).
     if (hadArea != (mWidth > 0 && mHeight > 0))

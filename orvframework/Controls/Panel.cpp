@@ -18,8 +18,8 @@ RCPtr<LControl> LastVisited(const LKeyParam& param)
     {
         return nullptr;
     }
-    return RCPtr<LControl>(dynamic_cast<LControl*>(
-        param.visitedControls.GetConstElementPointer(count - 1).Get()));
+    return RCPtr<LControl>(
+        dynamic_cast<LControl*>(param.visitedControls.GetConstElementPointer(count - 1).Get()));
 }
 
 void Visit(LKeyParam& param, LControl* control)

@@ -72,8 +72,7 @@ private:
 };
 } // namespace
 
-LScrollView::LScrollView(const RCPtr<LControl>& parent,
-                         const RCPtr<LControlDescriptor>& descriptor)
+LScrollView::LScrollView(const RCPtr<LControl>& parent, const RCPtr<LControlDescriptor>& descriptor)
     : LControl(parent, descriptor)
 {
 }
@@ -329,8 +328,9 @@ int LScrollView::LayoutScrollbars()
     FlagGuard guard(mInLayout);
 
     const double barWidth = mCorner ? mCorner->GetRect().width : mVBar ? mVBar->GetRect().width : 0;
-    const double barHeight =
-        mCorner ? mCorner->GetRect().height : mHBar ? mHBar->GetRect().height : 0;
+    const double barHeight = mCorner ? mCorner->GetRect().height
+                             : mHBar ? mHBar->GetRect().height
+                                     : 0;
     const bool wasV = barWidth > 0;
     const bool wasH = barHeight > 0;
     const RectT<double> before = GetVisibleClientRect();
@@ -504,15 +504,14 @@ void LScrollView::SetScrollOffset(const PointT<double>& oldOffset, const PointT<
         {
             return;
         }
-        const double maximum =
-            std::max(0.0, Along(mClientExtent, axis) - SizeAlong(visible, axis));
+        const double maximum = std::max(0.0, Along(mClientExtent, axis) - SizeAlong(visible, axis));
         const double value = maximum > 0 ? Along(newOffset, axis) / maximum : 0.0;
         if (subscribed && mScrollViewHandler)
         {
             // The bar's notification of this change is the view's own doing.
-            CAutoNotificationDisabler<LScrollView> quiet(mScrollViewHandler,
-                                                         RCPtr<LNotificationDistributor>(bar.Get()),
-                                                         ControlNotificationNames::Get().valueChange);
+            CAutoNotificationDisabler<LScrollView> quiet(
+                mScrollViewHandler, RCPtr<LNotificationDistributor>(bar.Get()),
+                ControlNotificationNames::Get().valueChange);
             bar->SetValue(value);
         }
         else
@@ -550,8 +549,7 @@ ORVRESULT LScrollView::OnScrollbarValueChange(const RCPtr<LNotificationDistribut
     }
     const RCPtr<LScrollbar> bar = BarOf(axis);
     const double value = bar->NormalizedToValue(bar->GetValue());
-    const double along =
-        InLineMode(axis) ? std::trunc(value) * mLineSize[axis] : std::round(value);
+    const double along = InLineMode(axis) ? std::trunc(value) * mLineSize[axis] : std::round(value);
     PointT<double> offset = GetContentOffset();
     SetAlong(offset, axis, along);
     NotifyScrollOffsetChange(offset);
@@ -572,8 +570,8 @@ ORVRESULT LScrollView::OnWheel(const RCPtr<LMouseWheelParam>& param)
         axis = kHorizontal;
     }
     const RCPtr<LScrollbar> bar = BarOf(axis);
-    const double step = (param->modifiers & kWheelShift) != 0 ? bar->GetPageStep()
-                                                              : bar->GetLineStep();
+    const double step =
+        (param->modifiers & kWheelShift) != 0 ? bar->GetPageStep() : bar->GetLineStep();
     bar->SetValue(bar->GetValue() + (param->amount == kWheelDown ? step : -step));
     return S_OK;
 }
@@ -587,8 +585,8 @@ ORVRESULT LScrollView::OnHWheel(const RCPtr<LMouseWheelParam>& param)
         return S_FALSE;
     }
     const RCPtr<LScrollbar> bar = h ? mHBar : mVBar;
-    const double step = (param->modifiers & kWheelShift) != 0 ? bar->GetPageStep()
-                                                              : bar->GetLineStep();
+    const double step =
+        (param->modifiers & kWheelShift) != 0 ? bar->GetPageStep() : bar->GetLineStep();
     bar->SetValue(bar->GetValue() + (param->amount == kWheelLeft ? step : -step));
     return S_OK;
 }
@@ -598,8 +596,8 @@ void LScrollView::InvalidateScrolledArea(const LControl* sender, const RectT<dou
     if (!mInLayout && !mInScroll && !mInClientRect)
     {
         const RCPtr<LControl> self(this);
-        const bool dockedBoth = sender != nullptr && DockedOn(*sender, kHorizontal) &&
-                                DockedOn(*sender, kVertical);
+        const bool dockedBoth =
+            sender != nullptr && DockedOn(*sender, kHorizontal) && DockedOn(*sender, kVertical);
         if (dockedBoth)
         {
             LayoutScrollbars();
