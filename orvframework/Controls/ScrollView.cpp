@@ -497,7 +497,8 @@ void LScrollView::SetScrollOffset(const PointT<double>& oldOffset, const PointT<
 {
     const RCPtr<LControl> self(this);
     const RectT<double> visible = GetVisibleClientRect();
-    auto follow = [&](int axis, bool subscribed)
+    const wchar_t* valueChange = ControlNotificationNames::Get().valueChange;
+    auto follow = [&](int axis)
     {
         const RCPtr<LScrollbar> bar = BarOf(axis);
         if (!bar)
@@ -506,12 +507,14 @@ void LScrollView::SetScrollOffset(const PointT<double>& oldOffset, const PointT<
         }
         const double maximum = std::max(0.0, Along(mClientExtent, axis) - SizeAlong(visible, axis));
         const double value = maximum > 0 ? Along(newOffset, axis) / maximum : 0.0;
-        if (subscribed && mScrollViewHandler)
+        const RCPtr<LNotificationDistributor> source(bar.Get());
+        LNotificationHandler<LScrollView>::Handler handler = nullptr;
+        DWORD flags = 0;
+        if (mScrollViewHandler &&
+            SUCCEEDED(mScrollViewHandler->GetHandlerInfo(source, valueChange, handler, flags)))
         {
             // The bar's notification of this change is the view's own doing.
-            CAutoNotificationDisabler<LScrollView> quiet(
-                mScrollViewHandler, RCPtr<LNotificationDistributor>(bar.Get()),
-                ControlNotificationNames::Get().valueChange);
+            CAutoNotificationDisabler<LScrollView> quiet(mScrollViewHandler, source, valueChange);
             bar->SetValue(value);
         }
         else
@@ -519,8 +522,8 @@ void LScrollView::SetScrollOffset(const PointT<double>& oldOffset, const PointT<
             bar->SetValue(value);
         }
     };
-    follow(kHorizontal, mHBarSubscribed);
-    follow(kVertical, mVBarSubscribed);
+    follow(kHorizontal);
+    follow(kVertical);
     LControl::SetScrollOffset(oldOffset, newOffset);
 }
 
