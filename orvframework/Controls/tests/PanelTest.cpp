@@ -68,9 +68,11 @@ protected:
         const RCPtr<LControl> focus = mMain->GetFocusControl();
         return focus ? focus->GetName().ToNarrow().GetBuffer() : "";
     }
-    void Key(WPARAM key, bool shift = false)
+    void Key(WPARAM key, bool shift = false, bool ctrl = false)
     {
         BYTE state[256] = {};
+        state[VK_CONTROL] = ctrl ? 0x80 : 0;
+        state[VK_LCONTROL] = ctrl ? 0x80 : 0;
         state[VK_SHIFT] = shift ? 0x80 : 0;
         state[VK_LSHIFT] = shift ? 0x80 : 0;
         SetKeyboardState(state);
@@ -128,6 +130,16 @@ TEST_F(PanelTest, TabLeavesANestedPanelAfterItsLastChildAndShiftTabBeforeItsFirs
         Key(VK_TAB, step.shift);
         ASSERT_EQ(FocusName(), step.focus) << (step.shift ? "Shift+Tab" : "Tab");
     }
+}
+
+TEST_F(PanelTest, CtrlTabLeavesThePanelAsATabOnIt)
+{
+    Click(35, 35);
+    ASSERT_EQ(FocusName(), "a1");
+    Key(VK_TAB, false, true);
+    EXPECT_EQ(FocusName(), "b1");
+    Key(VK_TAB, true, true);
+    EXPECT_EQ(FocusName(), "a2");
 }
 
 TEST_F(PanelTest, AWalkOverControlsThatTakeNoFocusEnds)
@@ -195,6 +207,25 @@ TEST_F(PanelTest, AKeyNoControlTakesReachesTheHotKeysOnceAndATakenKeyDoesNot)
     IdlePass();
     EXPECT_EQ(application->Count(L"NID_TEST_PANEL_F11"), 1);
     application->UnregisterAllNotifications();
+}
+
+TEST_F(PanelTest, EveryPanelTypeNameMakesAPanel)
+{
+    const RCPtr<LControl> parent(Control("groupA"));
+    for (const wchar_t* type :
+         {L"Framework.Panel", L"Framework.ScrollChannel", L"Framework.ComboSlider.DropDownPanel",
+          L"Framework.CenteredSliderBounds"})
+    {
+        const RCPtr<LControlDescriptor> descriptor =
+            LControlDescriptor::Create(WString(type), WString(L"made"), nullptr);
+        descriptor->SetLayout(LLayoutDescriptor::Create());
+        RCPtr<LControl> made;
+        ASSERT_EQ(mFactory->CreateControl(made, descriptor, parent), S_OK)
+            << WString(type).ToNarrow().GetBuffer();
+        EXPECT_NE(dynamic_cast<LPanel*>(made.Get()), nullptr);
+        EXPECT_TRUE(made->IsCreated());
+        made->Detach();
+    }
 }
 
 // A panel subclass with a table of its own in front of the panel's chain. Every handler notes
