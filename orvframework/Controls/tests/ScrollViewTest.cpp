@@ -178,6 +178,12 @@ TEST_F(ScrollViewTest, BarRangePageAndStepsFollowTheExtent)
     bar->SetValue(0.5);
     EXPECT_EQ(mView->GetContentOffset().y, 125);
 
+    // A maximum that follows the children is the children's extent; a fixed one stays.
+    mView->GetLayout()->axes[LLayoutDescriptor::kAxisY].maximum.kind =
+        LLayoutDescriptor::kLimitChildren;
+    EXPECT_EQ(mView->GetAbsoluteMaximumSize().height, 400);
+    EXPECT_EQ(mView->GetAbsoluteMaximumSize().width, 0);
+
     // An axis without extent has no limit, and its bar an empty range, never an inverted one.
     mView->SetAutoClientExtent(0, 0, 0);
     mView->SetClientExtent(0, 400);
