@@ -2,6 +2,7 @@
 
 #include "ControlBase/ControlCreator.h"
 #include "Controls/Button.h"
+#include "Controls/Panel.h"
 #include "Controls/Scrollbar.h"
 
 #include <vector>
@@ -14,6 +15,10 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
     static const std::vector<ControlTypeRegistration> rows = {
         {L"Framework.Button", &CreateControlOf<LButton>, 94},
         {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
+        {L"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
+        {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
+        {L"Framework.Panel", &CreateControlOf<LPanel>, 120},
+        {L"Framework.CenteredSliderBounds", &CreateControlOf<LPanel>, 137},
     };
     return rows;
 }
