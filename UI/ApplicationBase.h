@@ -7,6 +7,7 @@
 #pragma once
 
 #include "Application/FrameworkApp.h"
+#include "FrameworkProgram.h"
 #include "MainWindowClassName.h"
 #include "notification/KeyCode.h"
 #include "System/OSWindow.h"
@@ -16,9 +17,6 @@
 
 namespace Orv
 {
-template <class T>
-class MFCFrameworkApp;
-
 template <class T>
 class LApplicationBase : public LFrameworkApp
 {
@@ -30,19 +28,22 @@ public:
     {
     }
 
-    // The program object of this application; null when there is none.
-    static MFCFrameworkApp<T>* GetProgram() { return dynamic_cast<MFCFrameworkApp<T>*>(AfxGetApp()); }
+    // English, when there is no program object to tell the language.
+    static constexpr int kEnglish = 0x0409;
+
+    // The program object; null when there is none.
+    static IFrameworkProgram* GetProgram() { return dynamic_cast<IFrameworkProgram*>(AfxGetApp()); }
 
     int GetLanguageId() override
     {
-        MFCFrameworkApp<T>* program = GetProgram();
-        return program != nullptr ? program->GetLanguageId() : MFCFrameworkApp<T>::kEnglish;
+        IFrameworkProgram* program = GetProgram();
+        return program != nullptr ? program->GetLanguageId() : kEnglish;
     }
 
     // The folder of the program object; empty without one.
     ORVRESULT GetFolder(WString& out, int pathId) override
     {
-        MFCFrameworkApp<T>* program = GetProgram();
+        IFrameworkProgram* program = GetProgram();
         out = program != nullptr ? program->GetFolder(pathId) : WString();
         return out.IsEmpty() ? E_FAIL : S_OK;
     }
@@ -66,7 +67,7 @@ public:
     // The message loop of the program object.
     int RunMessageLoop() override
     {
-        MFCFrameworkApp<T>* program = GetProgram();
+        IFrameworkProgram* program = GetProgram();
         return program != nullptr ? program->RunMessageLoop() : LFrameworkApp::RunMessageLoop();
     }
 

@@ -14,6 +14,7 @@
 
 #include "ControlBase/ControlFactory.h"
 #include "DebugConsoleOption.h"
+#include "FrameworkProgram.h"
 #include "MainWindowClassName.h"
 #include "SingleInstance.h"
 #include "System/OSWindow.h"
@@ -37,7 +38,7 @@
 namespace Orv
 {
 template <class T>
-class MFCFrameworkApp : public CWinApp
+class MFCFrameworkApp : public CWinApp, public IFrameworkProgram
 {
 public:
     // English, the language taken when the caller gives none (-1).
@@ -72,7 +73,7 @@ public:
         mLanguageId = languageId;
         mSplashImageName = splashImageName;
     }
-    int GetLanguageId() const { return mLanguageId; }
+    int GetLanguageId() const override { return mLanguageId; }
     const WString& GetCommandLine() const { return mCommandLine; }
     bool IsFirstInstance() const { return mFirstInstance; }
     bool IsInitialised() const { return !mNotInitialised; }
@@ -195,7 +196,7 @@ public:
     }
 
     // The message loop itself, for the application's run step.
-    int RunMessageLoop() { return CWinApp::Run(); }
+    int RunMessageLoop() override { return CWinApp::Run(); }
 
     // Delivers the command lines handed over, then runs the framework's idle pass for the count.
     BOOL OnIdle(LONG count) override
@@ -283,7 +284,7 @@ public:
     // folders with the company's and the product's folders below, made when missing; 4 the
     // documents folder. Empty when the folder cannot be found or made. Any other id throws
     // "Unknown Path ID.".
-    WString GetFolder(int id) const
+    WString GetFolder(int id) const override
     {
         switch (id)
         {
