@@ -12,6 +12,7 @@
 // listener's thread and are delivered to the main window by the idle hook.
 #pragma once
 
+#include "Application/FrameworkApp.h"
 #include "ControlBase/ControlFactory.h"
 #include "DebugConsoleOption.h"
 #include "FrameworkProgram.h"
@@ -332,7 +333,7 @@ public:
     }
 
     // Shows the start-up failure: its text (the framework table's "EXCEPTION_ID" or the built-in
-    // text, with the code) in an error box and on standard error.
+    // text, with the code) in an error box (on standard error where there is no display).
     void ShowStartupFailure(int code) const
     {
         WString format(L"The application encountered problems during startup and will now "
@@ -344,7 +345,6 @@ public:
             mFrameworkStringTable->Lookup(L"STARTUP_ERROR_CAPTION", caption);
         }
         const WString text = FormatCode(format, code);
-        std::fprintf(stderr, "%s\n", text.ToNarrow().GetBuffer());
         ::MessageBoxW(nullptr, text.GetBuffer(), caption.GetBuffer(), MB_ICONERROR);
     }
 
