@@ -1,7 +1,7 @@
 #include "Application.h"
 
-#include "Controls/FrameworkControlTypes.h"
 #include "ControlBase/ControlCreator.h"
+#include "Controls/FrameworkControlTypes.h"
 #include "MFCFrameworkApp.h"
 #include "UpdateEngine.h"
 #include "UpdaterHost.h"
@@ -25,8 +25,7 @@ constexpr DWORD kEngineTaskWait = 60000;
 
 LApplication::LApplication(const RCPtr<Orv::LControlFactory>& factory,
                            const RCPtr<Orv::LStringTable>& frameworkStringTable,
-                           const WString& commandLine,
-                           const RCPtr<LUpdateEngineInterface>& engine)
+                           const WString& commandLine, const RCPtr<LUpdateEngineInterface>& engine)
     : LApplicationBase<LApplication>(factory, frameworkStringTable, commandLine)
     , mEngine(engine)
 {
@@ -43,8 +42,8 @@ ORVRESULT LApplication::ReceiveNotification(const RCPtr<Orv::LNotificationDistri
     }
     if (!MayExit())
     {
-        Orv::GetDebugOutput().Narrow() << "The program does not end while an update is written"
-                                       << std::endl;
+        Orv::GetDebugOutput().Narrow()
+            << "The program does not end while an update is written" << std::endl;
         return S_OK;
     }
     LFrameworkApp::ReceiveNotification(source, notification);
@@ -61,8 +60,9 @@ ORVRESULT LApplication::ReceiveNotification(const RCPtr<Orv::LNotificationDistri
 
 ORVRESULT LApplication::ReceiveCommandLine(const WString& text)
 {
-    Orv::GetDebugOutput().Narrow() << "A later start handed its command line over: "
-                                   << text.ToNarrow().GetBuffer() << std::endl;
+    Orv::GetDebugOutput().Narrow()
+        << "A later start handed its command line over: " << text.ToNarrow().GetBuffer()
+        << std::endl;
     return S_OK;
 }
 
@@ -139,8 +139,8 @@ IniFileHandle LApplication::GetSettingsFile(int which)
     if (manager->OpenFile(path, WString(kVersionFolderName), name, handle) < 0 || handle == 0)
     {
         mSettingsFileFailed[slot] = true;
-        Orv::GetDebugOutput().Narrow() << "Settings: " << path.ToNarrow().GetBuffer()
-                                       << " cannot be opened" << std::endl;
+        Orv::GetDebugOutput().Narrow()
+            << "Settings: " << path.ToNarrow().GetBuffer() << " cannot be opened" << std::endl;
         return 0;
     }
     mSettingsFiles[slot] = handle;
@@ -203,9 +203,9 @@ int LApplication::GetExitStatus() const
     return mUpdateProcessor ? mUpdateProcessor->GetExitStatus() : 0;
 }
 
-RCPtr<Orv::LControl>& LApplication::CreateMainControl(RCPtr<Orv::LControl>& result,
-                                                      const RCPtr<Orv::LControl>& parent,
-                                                      const RCPtr<Orv::LControlDescriptor>& descriptor)
+RCPtr<Orv::LControl>&
+LApplication::CreateMainControl(RCPtr<Orv::LControl>& result, const RCPtr<Orv::LControl>& parent,
+                                const RCPtr<Orv::LControlDescriptor>& descriptor)
 {
     // The main window controller is not part of the program yet: the main control is a plain
     // control of the skin's looks and children.

@@ -64,9 +64,9 @@ public:
     int GetExitStatus() const;
 
     // The creator of the main control type.
-    static Orv::RCPtr<Orv::LControl>& CreateMainControl(Orv::RCPtr<Orv::LControl>& result,
-                                                        const Orv::RCPtr<Orv::LControl>& parent,
-                                                        const Orv::RCPtr<Orv::LControlDescriptor>& descriptor);
+    static Orv::RCPtr<Orv::LControl>&
+    CreateMainControl(Orv::RCPtr<Orv::LControl>& result, const Orv::RCPtr<Orv::LControl>& parent,
+                      const Orv::RCPtr<Orv::LControlDescriptor>& descriptor);
 
 private:
     Orv::RCPtr<LUpdateEngineInterface> mEngine;

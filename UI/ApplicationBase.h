@@ -9,9 +9,9 @@
 #include "Application/FrameworkApp.h"
 #include "FrameworkProgram.h"
 #include "MainWindowClassName.h"
-#include "notification/KeyCode.h"
 #include "System/OSWindow.h"
 #include "System/RootWindow.h"
+#include "notification/KeyCode.h"
 
 #include "platform/Midi.h"
 

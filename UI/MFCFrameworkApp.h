@@ -105,8 +105,8 @@ public:
         ORV_REQUIRE_SUCCESS(LoadResources(GetFolder(kResourceFolder), mLanguageId));
         mFactory->GetFrameworkStringTable(mFrameworkStringTable);
 
-        std::string folder = mInstanceFolder.empty() ? SingleInstance::DefaultFolder()
-                                                     : mInstanceFolder;
+        std::string folder =
+            mInstanceFolder.empty() ? SingleInstance::DefaultFolder() : mInstanceFolder;
         if (folder.empty())
         {
             GetDebugOutput().Narrow() << "Single instance: no folder for the lock; the program "
@@ -230,9 +230,9 @@ public:
         else
         {
             mFactory->SetImagePathPrefix(InFolder(folder, L""));
-            result = mFactory->LoadStringTables(InFolder(folder, L"StringTables.xml"),
-                                                InFolder(folder, L"FrameworkStrings.xml"),
-                                                languageId);
+            result =
+                mFactory->LoadStringTables(InFolder(folder, L"StringTables.xml"),
+                                           InFolder(folder, L"FrameworkStrings.xml"), languageId);
             if (FAILED(result))
             {
                 return result;
@@ -241,9 +241,9 @@ public:
         }
         if (FAILED(result))
         {
-            GetDebugOutput().Narrow() << "The resources did not load: "
-                                      << mFactory->GetLastErrorText().ToNarrow().GetBuffer()
-                                      << std::endl;
+            GetDebugOutput().Narrow()
+                << "The resources did not load: "
+                << mFactory->GetLastErrorText().ToNarrow().GetBuffer() << std::endl;
         }
         return result;
     }
@@ -259,9 +259,9 @@ public:
             LBitmap::GetBitmap(WString(kResourceFolderText) + mSplashImageName);
         if (!image || image->GetGdiplusBitmap() == nullptr)
         {
-            GetDebugOutput().Narrow() << "The splash image "
-                                      << mSplashImageName.ToNarrow().GetBuffer()
-                                      << " did not load" << std::endl;
+            GetDebugOutput().Narrow()
+                << "The splash image " << mSplashImageName.ToNarrow().GetBuffer() << " did not load"
+                << std::endl;
             return;
         }
         mSplash = std::make_unique<LSplashScreen>();

@@ -42,8 +42,8 @@ bool IsPrivateFolder(const std::string& folder)
     struct stat info
     {
     };
-    return lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-           info.st_uid == geteuid() && (info.st_mode & 0077) == 0;
+    return lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
+           (info.st_mode & 0077) == 0;
 }
 
 bool MakeAddress(const std::string& path, sockaddr_un& address)
@@ -345,8 +345,7 @@ bool SingleInstance::HandOver(const WString& text)
             Log(std::string("no socket: ") + std::strerror(errno));
             return false;
         }
-        if (connect(connection, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) ==
-            0)
+        if (connect(connection, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
         {
             SetTransferTimeout(connection, mTimings.transferTimeout);
             std::uint8_t answer = HandOverMessage::kRefused;

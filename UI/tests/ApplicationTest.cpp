@@ -174,8 +174,7 @@ TEST(SettingsFiles, UserAndApplicationFilesInTheirFolders)
     environment.Set("XDG_DATA_DIRS", temp.Path() + "/system");
     fs::create_directories(temp.Path() + "/system");
     MFCFrameworkApp<LApplication> program(temp.Path());
-    const RCPtr<LApplication> application(
-        new LApplication(nullptr, nullptr, WString(L"updater")));
+    const RCPtr<LApplication> application(new LApplication(nullptr, nullptr, WString(L"updater")));
 
     const Orv::IniFileHandle user = application->GetSettingsFile(LApplication::kUserSettings);
     const Orv::IniFileHandle common =
@@ -313,11 +312,10 @@ public:
         wchar_t text[256] = {};
         ::GetWindowTextW(window, text, 256);
         title = text;
-        Orv::SingleInstance later(instanceFolder,
-                                  (Orv::GetMainWindowClassName() + WString(L"Prevent"))
-                                      .ToNarrow()
-                                      .GetBuffer(),
-                                  Orv::SingleInstance::Timings(), Orv::GetSystemClock());
+        Orv::SingleInstance later(
+            instanceFolder,
+            (Orv::GetMainWindowClassName() + WString(L"Prevent")).ToNarrow().GetBuffer(),
+            Orv::SingleInstance::Timings(), Orv::GetSystemClock());
         EXPECT_EQ(later.Acquire(), Orv::SingleInstance::kOther);
         EXPECT_TRUE(later.HandOver(WString(L"updater -FIRMWARE_IMAGE_NAME=\"a b.dfu\"")));
     }
@@ -341,8 +339,8 @@ TEST(Startup, MainWindowShownAndCommandLineHandedOver)
     int status = -1;
     {
         MFCFrameworkApp<ShownApplication> program(temp.Path());
-        status = Orv::FrameworkWinMain<ShownApplication>(nullptr, nullptr, L"updater", SW_SHOW,
-                                                         -1, L"Splash.png");
+        status = Orv::FrameworkWinMain<ShownApplication>(nullptr, nullptr, L"updater", SW_SHOW, -1,
+                                                         L"Splash.png");
         EXPECT_TRUE(program.IsFirstInstance());
     }
     EXPECT_EQ(status, 0);
@@ -354,8 +352,10 @@ TEST(Startup, MainWindowShownAndCommandLineHandedOver)
     ASSERT_EQ(ShownApplication::width, 480);
     ASSERT_EQ(ShownApplication::height, 320);
     OrvTest::SavePng(ShownApplication::pixels.data(), ShownApplication::width,
-                     ShownApplication::height, std::string(ORV_TEST_ARTEFACTS) + "/main-window.png");
-    auto at = [](int x, int y) { return ShownApplication::pixels[y * ShownApplication::width + x] & 0xFFFFFFu; };
+                     ShownApplication::height,
+                     std::string(ORV_TEST_ARTEFACTS) + "/main-window.png");
+    auto at = [](int x, int y)
+    { return ShownApplication::pixels[y * ShownApplication::width + x] & 0xFFFFFFu; };
     EXPECT_EQ(at(240, 3), 0x2E7DD1u);   // the band along the top
     EXPECT_EQ(at(400, 250), 0x202A36u); // the background
     // The user settings keep the skin chosen at start-up, in the user's data folder.

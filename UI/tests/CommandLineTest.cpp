@@ -35,19 +35,26 @@ TEST(CommandLine, FromArgumentsTable)
         // Quotes the caller put in are kept as they are.
         {{"u", "-FIRMWARE_IMAGE_NAME=\"x.dfu\""}, "u -FIRMWARE_IMAGE_NAME=\"x.dfu\""},
         // UTF-8 stays the same characters.
-        {{"u", "-FIRMWARE_IMAGE_NAME=\xC3\xA9t\xC3\xA9.dfu"}, "u -FIRMWARE_IMAGE_NAME=\xC3\xA9t\xC3\xA9.dfu"},
+        {{"u", "-FIRMWARE_IMAGE_NAME=\xC3\xA9t\xC3\xA9.dfu"},
+         "u -FIRMWARE_IMAGE_NAME=\xC3\xA9t\xC3\xA9.dfu"},
         // A byte that is not UTF-8 becomes U+FFFD, never a cut line.
-        {{"u", "a\xFF" "b", "-SILENT"}, "u a\xEF\xBF\xBD" "b -SILENT"},
+        {{"u",
+          "a\xFF"
+          "b",
+          "-SILENT"},
+         "u a\xEF\xBF\xBD"
+         "b -SILENT"},
         {{}, ""},
     };
     for (const Case& c : cases)
     {
-        EXPECT_EQ(Narrow(Orv::BuildCommandLine(static_cast<int>(c.arguments.size()),
-                                               c.arguments.data())),
-                  c.expected)
+        EXPECT_EQ(
+            Narrow(Orv::BuildCommandLine(static_cast<int>(c.arguments.size()), c.arguments.data())),
+            c.expected)
             << c.expected;
     }
-    const Orv::WString line = Orv::BuildCommandLine(2, std::vector<const char*>{"u", "\xC3\xA9"}.data());
+    const Orv::WString line =
+        Orv::BuildCommandLine(2, std::vector<const char*>{"u", "\xC3\xA9"}.data());
     EXPECT_EQ(line.GetLength(), 3u);
     EXPECT_EQ(line.GetBuffer()[2], L'\u00E9');
 }

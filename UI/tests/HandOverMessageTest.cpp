@@ -63,9 +63,8 @@ TEST(HandOverMessage, RefusesWhatIsNotACommandLine)
         {"an encoded surrogate", Message(3, "\xED\xA0\x80")},
         {"beyond U+10FFFF", Message(4, "\xF4\x90\x80\x80")},
         {"an overlong form", Message(2, "\xC0\xAF")},
-        {"too many characters",
-         Message(HandOverMessage::kMaxCharacters + 1,
-                 std::string(HandOverMessage::kMaxCharacters + 1, 'x'))},
+        {"too many characters", Message(HandOverMessage::kMaxCharacters + 1,
+                                        std::string(HandOverMessage::kMaxCharacters + 1, 'x'))},
     };
     for (const Case& c : cases)
     {

@@ -2,8 +2,8 @@
 // the update processor's status, a second start hands its command line to the first and ends, a
 // lock left by a killed first instance does not block the next start, and a start-up that fails
 // says so and ends with its status.
-#include "FrameworkWinMain.h"
 #include "DfuSeWriter.h"
+#include "FrameworkWinMain.h"
 #include "platform/SimulatedFirmwareImage.h"
 
 #include <gtest/gtest.h>
@@ -191,13 +191,19 @@ TEST(Program, QuietStopsEndWithTheProcessorsStatus)
         // No controller: status 1, no window.
         {"", {"-RETURN_UPDATE_MODE_STATUS"}, 1},
         // A controller in normal mode whose image the file's is newer than: 5.
-        {"device=controller version=00.30\n", {"-RETURN_UPDATE_MODE_STATUS", "-ABSOLUTE_FIRMWARE_FILE_PATH=@"}, 5},
+        {"device=controller version=00.30\n",
+         {"-RETURN_UPDATE_MODE_STATUS", "-ABSOLUTE_FIRMWARE_FILE_PATH=@"},
+         5},
         // The same running the file's version: 4.
-        {"device=controller version=00.31\n", {"-RETURN_UPDATE_MODE_STATUS", "-ABSOLUTE_FIRMWARE_FILE_PATH=@"}, 4},
+        {"device=controller version=00.31\n",
+         {"-RETURN_UPDATE_MODE_STATUS", "-ABSOLUTE_FIRMWARE_FILE_PATH=@"},
+         4},
         // A device id that is no USB id refuses the command line: 1.
         {"device=controller version=00.30\n", {"-DEVICE_PID=0x1FFFF"}, 1},
         // Nothing to update and told to stay silent then: 0, no window.
-        {"device=controller version=00.31\n", {"-SILENT_IF_UPDATE_NOT_NEEDED", "-ABSOLUTE_FIRMWARE_FILE_PATH=@"}, 0},
+        {"device=controller version=00.31\n",
+         {"-SILENT_IF_UPDATE_NOT_NEEDED", "-ABSOLUTE_FIRMWARE_FILE_PATH=@"},
+         0},
     };
     for (const Case& c : cases)
     {
@@ -237,7 +243,8 @@ TEST(Program, SecondStartHandsOverAndEndsAndAKilledFirstDoesNotBlock)
         {
             return ReadFile(firstErrors)
                        .find(std::string("A later start handed its command line over: ") +
-                             ORV_UPDATER_PROGRAM + " -ALWAYS_UPDATE \"-FIRMWARE_IMAGE_NAME=a b.dfu\"") !=
+                             ORV_UPDATER_PROGRAM +
+                             " -ALWAYS_UPDATE \"-FIRMWARE_IMAGE_NAME=a b.dfu\"") !=
                    std::string::npos;
         }))
         << ReadFile(firstErrors);
@@ -248,8 +255,8 @@ TEST(Program, SecondStartHandsOverAndEndsAndAKilledFirstDoesNotBlock)
     // the device's mode (5: normal mode, the file newer) instead of handing over.
     kill(first, SIGKILL);
     waitpid(first, nullptr, 0);
-    EXPECT_TRUE(fs::exists(world.Path(
-        "runtime/Halvex_DJ_DEVICE_FAMILY_NAME_String_FirmwareUpdaterPrevent.lock")));
+    EXPECT_TRUE(fs::exists(
+        world.Path("runtime/Halvex_DJ_DEVICE_FAMILY_NAME_String_FirmwareUpdaterPrevent.lock")));
     EXPECT_TRUE(fs::exists(socket));
     std::string thirdErrors;
     EXPECT_EQ(world.Run({"-RETURN_UPDATE_MODE_STATUS",

@@ -1,9 +1,9 @@
 // One instance per user: a second start finds the lock held and hands its command line over; a
 // lock left by a process that is gone never blocks; what another process sends that is not a
 // command line is refused.
+#include "SingleInstance.h"
 #include "HandOverMessage.h"
 #include "ManualClock.h"
-#include "SingleInstance.h"
 
 #include <gtest/gtest.h>
 
@@ -128,8 +128,8 @@ TEST(SingleInstance, TheLockGoesWithTheFirstInstance)
         ASSERT_TRUE(first.StartListening(nullptr));
     }
     // Its socket is gone with it, and the next start is the first.
-    EXPECT_FALSE(std::filesystem::exists(folder.Path() + "/" +
-                                         "Halvex_DJ_DEVICE_FAMILY_NAME_String_FirmwareUpdaterPrevent.sock"));
+    EXPECT_FALSE(std::filesystem::exists(
+        folder.Path() + "/" + "Halvex_DJ_DEVICE_FAMILY_NAME_String_FirmwareUpdaterPrevent.sock"));
     SingleInstance next(folder.Path(), kName, FastTimings(), SystemClock());
     EXPECT_EQ(next.Acquire(), SingleInstance::kFirst);
 }
@@ -147,9 +147,8 @@ TEST(SingleInstance, LockOfAKilledProcessDoesNotBlock)
         // The child holds the lock as a first instance would, and leaves its socket file behind.
         const int file = open(probe.GetLockPath().c_str(), O_RDWR | O_CREAT, 0600);
         const int socketFile = open(probe.GetSocketPath().c_str(), O_RDWR | O_CREAT, 0600);
-        const char done = (file >= 0 && socketFile >= 0 && flock(file, LOCK_EX | LOCK_NB) == 0)
-                              ? 1
-                              : 0;
+        const char done =
+            (file >= 0 && socketFile >= 0 && flock(file, LOCK_EX | LOCK_NB) == 0) ? 1 : 0;
         if (write(ready[1], &done, 1) != 1)
         {
             _exit(2);
@@ -219,8 +218,9 @@ TEST(SingleInstance, RefusesMessagesThatAreNoCommandLine)
     };
     const std::uint32_t huge = Orv::HandOverMessage::kMaxTextBytes + 1;
     const Case cases[] = {
-        {"oversized", {static_cast<std::uint8_t>(huge), static_cast<std::uint8_t>(huge >> 8),
-                       static_cast<std::uint8_t>(huge >> 16), static_cast<std::uint8_t>(huge >> 24)}},
+        {"oversized",
+         {static_cast<std::uint8_t>(huge), static_cast<std::uint8_t>(huge >> 8),
+          static_cast<std::uint8_t>(huge >> 16), static_cast<std::uint8_t>(huge >> 24)}},
         {"4 GB announced", {0xFF, 0xFF, 0xFF, 0xFF, 'a'}},
         {"ill-formed UTF-8", {2, 0, 0, 0, 0xC3, '('}},
         {"a NUL inside", {3, 0, 0, 0, 'a', 0, 'b'}},
