@@ -6,6 +6,9 @@
 #include "FrameworkWinMain.h"
 #include "SingleInstance.h"
 #include "TestApplication.h"
+#include "UpdateEngine.h"
+#include "notification/Notification.h"
+#include "notification/NotificationCenterManager.h"
 
 #include "platform/User32.h"
 
@@ -360,5 +363,48 @@ TEST(Startup, MainWindowShownAndCommandLineHandedOver)
     EXPECT_EQ(at(400, 250), 0x202A36u); // the background
     // The user settings keep the skin chosen at start-up, in the user's data folder.
     EXPECT_TRUE(fs::exists(temp.Path() + "/user/" + kProductFolders + "/UserSettings.ini"));
+}
+} // namespace
+
+namespace
+{
+// Whether the calling thread's queue holds the quit message (the queue is emptied).
+bool QuitPosted()
+{
+    bool quit = false;
+    MSG msg{};
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        quit = quit || msg.message == WM_QUIT;
+    }
+    return quit;
+}
+
+TEST(Application, ExitIsRefusedWhileAnUpdateIsWritten)
+{
+    const RCPtr<LUpdateEngineInterface> engine(LUpdateEngine::Create().Get());
+    const RCPtr<LApplication> application(
+        new LApplication(nullptr, nullptr, WString(L"updater"), engine));
+    ASSERT_EQ(application->RunApplicationStartup(), S_OK);
+    ASSERT_TRUE(application->GetUpdateProcessor());
+    QuitPosted();
+    const auto exitRequest = [&]
+    { application->ReceiveNotification(nullptr, Orv::LNotification::Create(L"NID_APP_EXIT_REQ")); };
+
+    engine->SetDeviceState(LUpdateEngineInterface::kDeviceUpdating);
+    EXPECT_FALSE(application->MayExit());
+    exitRequest();
+    EXPECT_FALSE(application->IsExiting());
+    EXPECT_FALSE(QuitPosted());
+
+    engine->SetDeviceState(LUpdateEngineInterface::kDeviceNormalMode);
+    EXPECT_TRUE(application->MayExit());
+    exitRequest();
+    EXPECT_TRUE(application->IsExiting());
+    EXPECT_TRUE(QuitPosted());
+    // Other notifications go to the framework, which ignores them.
+    application->ReceiveNotification(nullptr, Orv::LNotification::Create(L"NID_IDLE"));
+    application->ReleaseServices();
+    Orv::GetApplicationNotificationCenter()->Clear();
 }
 } // namespace
