@@ -187,12 +187,14 @@ public:
         if (auto* window = dynamic_cast<OSWindow*>(main->GetServices()))
         {
             m_pMainWnd = window;
+            mMainWindow = window->GetSafeHwnd();
             window->ShowWindow(SW_SHOW);
             window->UpdateWindow();
         }
         CloseSplash();
         application->Run();
         m_pMainWnd = nullptr;
+        mMainWindow = nullptr;
         return 1;
     }
 
@@ -450,8 +452,9 @@ private:
     // command line, after the window is brought to the front; they wait while there is none.
     void DeliverHandOvers()
     {
-        CWnd* window = m_pMainWnd;
-        if (window == nullptr || window->GetSafeHwnd() == nullptr)
+        // The window may be gone already (closed, its object deleted): its handle tells.
+        const HWND handle = mMainWindow;
+        if (handle == nullptr || !::IsWindow(handle))
         {
             return;
         }
@@ -462,7 +465,6 @@ private:
         }
         for (const WString& text : texts)
         {
-            const HWND handle = window->GetSafeHwnd();
             ::BringWindowToTop(handle);
             if (::IsIconic(handle))
             {
@@ -492,6 +494,8 @@ private:
     SingleInstance::Timings mInstanceTimings;
     RCPtr<LClock> mInstanceClock;
     std::unique_ptr<SingleInstance> mInstance;
+    // The main window while Run runs.
+    HWND mMainWindow = nullptr;
     std::mutex mHandOverLock;
     std::vector<WString> mHandOvers;
 };
