@@ -5,6 +5,7 @@
 #include "Application.h"
 #include "FrameworkWinMain.h"
 #include "SingleInstance.h"
+#include "System/SplashScreen.h"
 #include "TestApplication.h"
 #include "UpdateEngine.h"
 #include "notification/Notification.h"
@@ -331,6 +332,34 @@ public:
     }
 };
 
+// The program object of the test below: photographs its splash screen once it is shown.
+class SplashProgram : public MFCFrameworkApp<ShownApplication>
+{
+public:
+    using MFCFrameworkApp<ShownApplication>::MFCFrameworkApp;
+
+    void ShowSplash() override
+    {
+        MFCFrameworkApp<ShownApplication>::ShowSplash();
+        Orv::LSplashScreen* splash = GetSplash();
+        ASSERT_NE(splash, nullptr);
+        const HWND window = splash->GetWindow();
+        ASSERT_NE(window, nullptr);
+        RECT client{};
+        ::GetClientRect(window, &client);
+        splashWidth = client.right;
+        splashHeight = client.bottom;
+        OrvTest::PumpMessages();
+        splashPixels.assign(static_cast<std::size_t>(splashWidth) * splashHeight, 0);
+        EXPECT_TRUE(OrvPlatform::Window::ReadClientPixels(window, splashPixels.data(), splashWidth,
+                                                          splashHeight));
+    }
+
+    std::vector<std::uint32_t> splashPixels;
+    int splashWidth = 0;
+    int splashHeight = 0;
+};
+
 TEST(Startup, MainWindowShownAndCommandLineHandedOver)
 {
     TempFolder temp;
@@ -340,12 +369,27 @@ TEST(Startup, MainWindowShownAndCommandLineHandedOver)
     fs::create_directories(temp.Path() + "/system");
     ShownApplication::instanceFolder = temp.Path();
     int status = -1;
+    std::vector<std::uint32_t> splash;
+    int splashWidth = 0;
+    int splashHeight = 0;
     {
-        MFCFrameworkApp<ShownApplication> program(temp.Path());
+        SplashProgram program(temp.Path());
         status = Orv::FrameworkWinMain<ShownApplication>(nullptr, nullptr, L"updater", SW_SHOW, -1,
                                                          L"Splash.png");
         EXPECT_TRUE(program.IsFirstInstance());
+        // Closed once the main window is shown.
+        EXPECT_EQ(program.GetSplash(), nullptr);
+        splash = program.splashPixels;
+        splashWidth = program.splashWidth;
+        splashHeight = program.splashHeight;
     }
+    // The splash image from the resources, at its size.
+    ASSERT_EQ(splashWidth, 420);
+    ASSERT_GE(splashHeight, 200);
+    OrvTest::SavePng(splash.data(), splashWidth, splashHeight,
+                     std::string(ORV_TEST_ARTEFACTS) + "/splash.png");
+    EXPECT_EQ(splash[10 * splashWidth + 400] & 0xFFFFFFu, 0x1B2430u);  // the background
+    EXPECT_EQ(splash[152 * splashWidth + 200] & 0xFFFFFFu, 0x2E7DD1u); // the image's band
     EXPECT_EQ(status, 0);
     ASSERT_EQ(ShownApplication::handedOver.size(), 1u);
     EXPECT_EQ(ShownApplication::handedOver[0], L"updater -FIRMWARE_IMAGE_NAME=\"a b.dfu\"");
