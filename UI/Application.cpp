@@ -2,6 +2,7 @@
 
 #include "ControlBase/ControlCreator.h"
 #include "Controls/FrameworkControlTypes.h"
+#include "DualUpdater.h"
 #include "MFCFrameworkApp.h"
 #include "UpdateEngine.h"
 #include "UpdaterHost.h"
@@ -160,11 +161,15 @@ ORVRESULT LApplication::RunApplicationStartup()
     }
     if (!mEngine)
     {
-        mEngine = LUpdateEngine::Create();
+        // The program's two-image sequencer, made before the engine, which asks it what depends
+        // on the image; both reach the application through the host (the program's folder as
+        // the default folder). The main window registers its way to start an update there.
+        mHost = UpdaterHost::Create();
+        LDualUpdater::CreateInstance(mHost);
+        mEngine = LUpdateEngine::Create(LUpdateEngine::UpdateModeTimings(), Orv::GetSystemClock(),
+                                        RCPtr<IUpdateImageSequence>(LDualUpdater::GetInstance()));
     }
     mUpdateProcessor = new LUpdateProcessor(mEngine);
-    // The two-image sequencer reaches the application's engine through the processor.
-    UpdaterHost::SetUpdateProcessor(mUpdateProcessor);
     WString commandLine;
     commandLine.AssignUtf8(GetCommandLine().GetBuffer(),
                            static_cast<int>(GetCommandLine().GetLength()));
@@ -180,9 +185,9 @@ ORVRESULT LApplication::ReleaseServices()
         mEngine->Abort();
         mEngine->WaitForTask(kEngineTaskWait);
     }
-    if (UpdaterHost::GetUpdateProcessor().Get() == mUpdateProcessor.Get())
+    if (mHost)
     {
-        UpdaterHost::SetUpdateProcessor(nullptr);
+        LDualUpdater::ReleaseInstance();
     }
     if (const RCPtr<Orv::LIniFileManager> manager = GetSettingsManager())
     {

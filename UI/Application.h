@@ -22,7 +22,8 @@ public:
     static constexpr int kCommonDataFolder = 2;
     static constexpr int kUserDataFolder = 3;
 
-    // engine: the update engine the processor drives (the process's own when null).
+    // engine: the update engine the processor drives; when null, start-up makes the program's
+    // engine with the two-image sequencer.
     LApplication(const Orv::RCPtr<Orv::LControlFactory>& factory,
                  const Orv::RCPtr<Orv::LStringTable>& frameworkStringTable,
                  const Orv::WString& commandLine,
@@ -69,6 +70,9 @@ public:
                       const Orv::RCPtr<Orv::LControlDescriptor>& descriptor);
 
 private:
+    // The host of the sequencer that the application makes with its engine (none when the
+    // engine was given).
+    Orv::RCPtr<UpdaterHost> mHost;
     Orv::RCPtr<LUpdateEngineInterface> mEngine;
     Orv::RCPtr<LUpdateProcessor> mUpdateProcessor;
     Orv::IniFileHandle mSettingsFiles[2] = {0, 0};

@@ -615,9 +615,13 @@ public:
     double GetAxisSpeed(int axis) const { return axis >= 0 && axis < 2 ? mAxes[axis].speed : 0; }
     // The drag velocity in pixels a second, kept while dragging.
     PointT<double> GetDragVelocity() const { return mDragVelocity; }
-    // The idle pass: the axis animations (unless suspended), then the pending removals.
+    // The idle pass: the axis animations (unless suspended), the class's own timers
+    // (OnIdleTick), then the pending removals.
     ORVRESULT OnIdle(const RCPtr<LNotificationDistributor>& source,
                      const RCPtr<LNotification>& notification);
+    // The timers of a control class, run by OnIdle in every idle pass while the control holds an
+    // idle request; the base has none.
+    virtual void OnIdleTick();
     void SetSuspendIdleWork(bool suspend) { mSuspendIdleWork = suspend; }
     // Records the drag origin anew from the press point moved by the drag's correction.
     virtual void RebaseDrag();

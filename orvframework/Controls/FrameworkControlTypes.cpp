@@ -1,5 +1,9 @@
 #include "Controls/FrameworkControlTypes.h"
 
+#include "ControlBase/ControlCreator.h"
+#include "Controls/Button.h"
+#include "Controls/Scrollbar.h"
+
 #include <vector>
 
 namespace Orv
@@ -7,7 +11,10 @@ namespace Orv
 std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
 {
     // One row per type name; several names may share a class.
-    static const std::vector<ControlTypeRegistration> rows = {};
+    static const std::vector<ControlTypeRegistration> rows = {
+        {L"Framework.Button", &CreateControlOf<LButton>, 94},
+        {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
+    };
     return rows;
 }
 } // namespace Orv
