@@ -140,4 +140,17 @@ seed key_text alt-f4 'alt+vkey_f4'
 seed key_text character 'Alt+x'
 seed key_text bracketed 'Cmd+[65]'
 seed key_text unclosed '[12'
+# Command lines handed over by a later start: the byte count (4 bytes, least significant first),
+# then the UTF-8 text.
+seed hand_over_message empty '\x00\x00\x00\x00'
+seed hand_over_message plain '\x18\x00\x00\x00/opt/updater -SILENT x.d'
+seed hand_over_message quoted '\x23\x00\x00\x00"/opt/my updater" -FIRMWARE_IMAGE\xc3\xa9'
+seed hand_over_message cut '\x10\x00\x00\x00short'
+seed hand_over_message huge '\xff\xff\xff\xffabc'
+# Command lines with the debug option.
+seed debug_console_option console 'updater -debug_console -SILENT'
+seed debug_console_option port 'updater -DEBUG_CONSOLE:5000'
+seed debug_console_option host 'updater -DEBUG_CONSOLE:5000:logs.example.org -SILENT'
+seed debug_console_option short 'u -DEBUG_CONSOLE:5'
+seed debug_console_option bad 'u -DEBUG_CONSOLE:99999:a/b'
 echo "make-corpus: written into $corpus"

@@ -1,0 +1,218 @@
+#include "Application.h"
+
+#include "ControlBase/ControlCreator.h"
+#include "Controls/FrameworkControlTypes.h"
+#include "DualUpdater.h"
+#include "MFCFrameworkApp.h"
+#include "UpdateEngine.h"
+#include "UpdaterHost.h"
+#include "Utilities/Debug/DebugOutput.h"
+#include "Utilities/Globals.h"
+#include "Utilities/Storage/PathSeparator.h"
+#include "Version.h"
+#include "notification/Notification.h"
+#include "notification/NotificationName.h"
+
+using Orv::IniFileHandle;
+using Orv::ORVRESULT;
+using Orv::RCPtr;
+using Orv::WString;
+
+namespace
+{
+// How long the release waits for a task of the engine that is still running.
+constexpr DWORD kEngineTaskWait = 60000;
+} // namespace
+
+LApplication::LApplication(const RCPtr<Orv::LControlFactory>& factory,
+                           const RCPtr<Orv::LStringTable>& frameworkStringTable,
+                           const WString& commandLine, const RCPtr<LUpdateEngineInterface>& engine)
+    : LApplicationBase<LApplication>(factory, frameworkStringTable, commandLine)
+    , mEngine(engine)
+{
+}
+
+LApplication::~LApplication() = default;
+
+ORVRESULT LApplication::ReceiveNotification(const RCPtr<Orv::LNotificationDistributor>& source,
+                                            const RCPtr<Orv::LNotification>& notification)
+{
+    if (!notification || notification->id != Orv::InternNotificationName(L"NID_APP_EXIT_REQ"))
+    {
+        return LFrameworkApp::ReceiveNotification(source, notification);
+    }
+    if (!MayExit())
+    {
+        Orv::GetDebugOutput().Narrow()
+            << "The program does not end while an update is written" << std::endl;
+        return S_OK;
+    }
+    LFrameworkApp::ReceiveNotification(source, notification);
+    if (const RCPtr<Orv::LRootWindow>& main = GetRootWindow(0))
+    {
+        if (Orv::IWindowOSServices* services = main->GetServices())
+        {
+            ::PostMessageW(services->GetWindowHandle(), WM_CLOSE, 0, 0);
+        }
+    }
+    ::PostQuitMessage(0);
+    return S_OK;
+}
+
+ORVRESULT LApplication::ReceiveCommandLine(const WString& text)
+{
+    Orv::GetDebugOutput().Narrow()
+        << "A later start handed its command line over: " << text.ToNarrow().GetBuffer()
+        << std::endl;
+    return S_OK;
+}
+
+ORVRESULT LApplication::GetCompanyName(WString& out)
+{
+    out = Orv::Version::GetCompanyName();
+    return S_OK;
+}
+
+ORVRESULT LApplication::GetProductName(WString& out)
+{
+    out = Orv::Version::GetProductName();
+    return S_OK;
+}
+
+ORVRESULT LApplication::GetProductVersion(WString& out)
+{
+    out = Orv::Version::GetProductVersion();
+    return S_OK;
+}
+
+ORVRESULT LApplication::GetVersionFolderName(WString& out)
+{
+    out = WString(kVersionFolderName);
+    return S_OK;
+}
+
+ORVRESULT LApplication::GetProductFolderName(WString& out)
+{
+    return GetProductName(out);
+}
+
+ORVRESULT LApplication::GetMainControlName(WString& out)
+{
+    out = WString(kMainControlName);
+    return S_OK;
+}
+
+std::span<const Orv::ControlTypeRegistration> LApplication::GetControlTypes() const
+{
+    return Orv::GetFrameworkControlTypes();
+}
+
+IniFileHandle LApplication::GetSettingsFile(int which)
+{
+    const bool user = which == kUserSettings;
+    const int slot = user ? 1 : 0;
+    if (mSettingsFiles[slot] != 0 || mSettingsFileFailed[slot])
+    {
+        return mSettingsFiles[slot];
+    }
+    const RCPtr<Orv::LIniFileManager> manager = GetSettingsManager();
+    WString folder;
+    if (!manager || FAILED(GetFolder(folder, user ? kUserDataFolder : kCommonDataFolder)) ||
+        folder.IsEmpty())
+    {
+        // Without its folder the file has no place: the settings stay the defaults, and nothing
+        // is written anywhere else.
+        mSettingsFileFailed[slot] = true;
+        Orv::GetDebugOutput().Narrow()
+            << "Settings: the folder of "
+            << WString(user ? kUserSettingsFileName : kApplicationSettingsFileName)
+                   .ToNarrow()
+                   .GetBuffer()
+            << " is not known; the settings are not kept" << std::endl;
+        return 0;
+    }
+    WString path = folder;
+    path.Append(Orv::kPathSeparator);
+    path.Append(WString(user ? kUserSettingsFileName : kApplicationSettingsFileName));
+    WString name;
+    GetProductName(name);
+    IniFileHandle handle = 0;
+    if (manager->OpenFile(path, WString(kVersionFolderName), name, handle) < 0 || handle == 0)
+    {
+        mSettingsFileFailed[slot] = true;
+        Orv::GetDebugOutput().Narrow()
+            << "Settings: " << path.ToNarrow().GetBuffer() << " cannot be opened" << std::endl;
+        return 0;
+    }
+    mSettingsFiles[slot] = handle;
+    return handle;
+}
+
+ORVRESULT LApplication::RunApplicationStartup()
+{
+    const ORVRESULT result = LApplicationBase<LApplication>::RunApplicationStartup();
+    if (FAILED(result))
+    {
+        return result;
+    }
+    if (const RCPtr<Orv::LControlFactory>& factory = GetControlFactory())
+    {
+        factory->RegisterControlCreateFunction(WString(kMainControlType), &CreateMainControl);
+    }
+    if (!mEngine)
+    {
+        // The program's two-image sequencer, made before the engine, which asks it what depends
+        // on the image; both reach the application through the host (the program's folder as
+        // the default folder). The main window registers its way to start an update there.
+        mHost = UpdaterHost::Create();
+        LDualUpdater::CreateInstance(mHost);
+        mEngine = LUpdateEngine::Create(LUpdateEngine::UpdateModeTimings(), Orv::GetSystemClock(),
+                                        RCPtr<IUpdateImageSequence>(LDualUpdater::GetInstance()));
+    }
+    mUpdateProcessor = new LUpdateProcessor(mEngine);
+    WString commandLine;
+    commandLine.AssignUtf8(GetCommandLine().GetBuffer(),
+                           static_cast<int>(GetCommandLine().GetLength()));
+    const ORVRESULT initialized = mUpdateProcessor->Initialize(commandLine);
+    return FAILED(initialized) ? initialized : S_OK;
+}
+
+ORVRESULT LApplication::ReleaseServices()
+{
+    if (mEngine)
+    {
+        // A task still running ends before the engine goes.
+        mEngine->Abort();
+        mEngine->WaitForTask(kEngineTaskWait);
+    }
+    if (mHost)
+    {
+        LDualUpdater::ReleaseInstance();
+    }
+    if (const RCPtr<Orv::LIniFileManager> manager = GetSettingsManager())
+    {
+        // Changed settings are written now, while the folders are known.
+        manager->CloseAllFiles();
+    }
+    mSettingsFiles[0] = mSettingsFiles[1] = 0;
+    return LApplicationBase<LApplication>::ReleaseServices();
+}
+
+bool LApplication::MayExit() const
+{
+    return !mUpdateProcessor || mUpdateProcessor->IsIdle();
+}
+
+int LApplication::GetExitStatus() const
+{
+    return mUpdateProcessor ? mUpdateProcessor->GetExitStatus() : 0;
+}
+
+RCPtr<Orv::LControl>&
+LApplication::CreateMainControl(RCPtr<Orv::LControl>& result, const RCPtr<Orv::LControl>& parent,
+                                const RCPtr<Orv::LControlDescriptor>& descriptor)
+{
+    // The main window controller is not part of the program yet: the main control is a plain
+    // control of the skin's looks and children.
+    return Orv::CreateControlOf<Orv::LControl>(result, parent, descriptor);
+}

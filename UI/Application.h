@@ -1,0 +1,80 @@
+// The updater's application object: the framework application with the updater's names, its two
+// settings files, its start-up (the main control's type and the update processor, which applies
+// the command line to the update engine) and its exit rules.
+//
+// UI thread only.
+#pragma once
+
+#include "ApplicationBase.h"
+#include "UpdateProcessor.h"
+
+#include <span>
+
+class LApplication : public Orv::LApplicationBase<LApplication>
+{
+public:
+    static constexpr const wchar_t* kMainControlName = L"mainControl";
+    static constexpr const wchar_t* kMainControlType = L"FirmwareUpdater.MainControl";
+    static constexpr const wchar_t* kVersionFolderName = L"1_0_0";
+    static constexpr const wchar_t* kUserSettingsFileName = L"UserSettings.ini";
+    static constexpr const wchar_t* kApplicationSettingsFileName = L"AppSettings.ini";
+    // The folder ids of the program object (MFCFrameworkApp::GetFolder).
+    static constexpr int kCommonDataFolder = 2;
+    static constexpr int kUserDataFolder = 3;
+
+    // engine: the update engine the processor drives; when null, start-up makes the program's
+    // engine with the two-image sequencer.
+    LApplication(const Orv::RCPtr<Orv::LControlFactory>& factory,
+                 const Orv::RCPtr<Orv::LStringTable>& frameworkStringTable,
+                 const Orv::WString& commandLine,
+                 const Orv::RCPtr<LUpdateEngineInterface>& engine = nullptr);
+    ~LApplication() override;
+
+    // "NID_APP_EXIT_REQ": when MayExit allows it, the framework's handling, then the main window
+    // is asked to close and the message loop to end; refused, nothing. Any other notification
+    // goes to the framework.
+    Orv::ORVRESULT ReceiveNotification(const Orv::RCPtr<Orv::LNotificationDistributor>& source,
+                                       const Orv::RCPtr<Orv::LNotification>& notification) override;
+    // A command line handed over by a later start: written to the debug output; 0.
+    Orv::ORVRESULT ReceiveCommandLine(const Orv::WString& text) override;
+
+    Orv::ORVRESULT GetCompanyName(Orv::WString& out) override;
+    Orv::ORVRESULT GetProductName(Orv::WString& out) override;
+    Orv::ORVRESULT GetProductVersion(Orv::WString& out) override;
+    Orv::ORVRESULT GetVersionFolderName(Orv::WString& out) override;
+    Orv::ORVRESULT GetProductFolderName(Orv::WString& out) override;
+    Orv::ORVRESULT GetMainControlName(Orv::WString& out) override;
+    std::span<const Orv::ControlTypeRegistration> GetControlTypes() const override;
+
+    // The user's "UserSettings.ini" in the user data folder, or the application's
+    // "AppSettings.ini" in the common data folder, opened through the settings manager at the
+    // first call and kept open. 0 when the file's folder is not known (nothing is written then)
+    // or the manager cannot open it.
+    Orv::IniFileHandle GetSettingsFile(int which) override;
+
+    // The template's start-up, the main control's type, then the update processor, made on the
+    // engine and initialised with the command line: its result when negative (a quiet stop among
+    // them), else 0.
+    Orv::ORVRESULT RunApplicationStartup() override;
+    Orv::ORVRESULT ReleaseServices() override;
+
+    // false while an update is being written.
+    bool MayExit() const;
+    const Orv::RCPtr<LUpdateProcessor>& GetUpdateProcessor() const { return mUpdateProcessor; }
+    // The exit status the update processor left (0 without one).
+    int GetExitStatus() const;
+
+    // The creator of the main control type.
+    static Orv::RCPtr<Orv::LControl>&
+    CreateMainControl(Orv::RCPtr<Orv::LControl>& result, const Orv::RCPtr<Orv::LControl>& parent,
+                      const Orv::RCPtr<Orv::LControlDescriptor>& descriptor);
+
+private:
+    // The host of the sequencer that the application makes with its engine (none when the
+    // engine was given).
+    Orv::RCPtr<UpdaterHost> mHost;
+    Orv::RCPtr<LUpdateEngineInterface> mEngine;
+    Orv::RCPtr<LUpdateProcessor> mUpdateProcessor;
+    Orv::IniFileHandle mSettingsFiles[2] = {0, 0};
+    bool mSettingsFileFailed[2] = {false, false};
+};
