@@ -306,6 +306,9 @@ public:
     bool ApplyText(const WString& text, bool relayout);
     // ApplyText(text, true): S_OK when the text changed, S_FALSE when not.
     virtual ORVRESULT SetText(const WString& text);
+    // Whether the text is wider than the text area of the active look (its widest line, split at
+    // line feeds, measured in the look's font). False without an active look or a text part.
+    bool MeasureTextWidth() const;
 
     // --- Value range scales (ControlValue.cpp) ---
 
@@ -615,9 +618,13 @@ public:
     double GetAxisSpeed(int axis) const { return axis >= 0 && axis < 2 ? mAxes[axis].speed : 0; }
     // The drag velocity in pixels a second, kept while dragging.
     PointT<double> GetDragVelocity() const { return mDragVelocity; }
-    // The idle pass: the axis animations (unless suspended), then the pending removals.
+    // The idle pass: the axis animations (unless suspended), the class's own timers
+    // (OnIdleTick), then the pending removals.
     ORVRESULT OnIdle(const RCPtr<LNotificationDistributor>& source,
                      const RCPtr<LNotification>& notification);
+    // The timers of a control class, run by OnIdle in every idle pass while the control holds an
+    // idle request; the base has none.
+    virtual void OnIdleTick();
     void SetSuspendIdleWork(bool suspend) { mSuspendIdleWork = suspend; }
     // Records the drag origin anew from the press point moved by the drag's correction.
     virtual void RebaseDrag();
