@@ -1,4 +1,5 @@
 #include "Controls/StatusBar.h"
+#include "Controls/NotificationChain.h"
 
 #include "System/RootWindow.h"
 #include "Utilities/Storage/WrapperStringable.h"
@@ -109,27 +110,11 @@ ORVRESULT LStatusBar::OnSetStatusText(const RCPtr<LNotificationDistributor>&,
 ORVRESULT LStatusBar::ReceiveNotification(const RCPtr<LNotificationDistributor>& source,
                                           const RCPtr<LNotification>& notification)
 {
-    if (mStatusHandler && IsCreated())
-    {
-        const ORVRESULT result = mStatusHandler->Dispatch(source, notification);
-        if (result != 0)
-        {
-            return result;
-        }
-    }
-    return LControl::ReceiveNotification(source, notification);
+    return ReceiveThroughChain<LControl>(*this, mStatusHandler, source, notification);
 }
 
 ORVRESULT LStatusBar::Unregister(const RCPtr<LNotificationDistributor>& source, const wchar_t* name)
 {
-    if (mStatusHandler)
-    {
-        mStatusHandler->RemoveHandler(source, name);
-    }
-    if (GetHandler())
-    {
-        GetHandler()->RemoveHandler(source, name);
-    }
-    return LControl::Unregister(source, name);
+    return UnregisterThroughChain<LControl>(*this, mStatusHandler, source, name);
 }
 } // namespace Orv
