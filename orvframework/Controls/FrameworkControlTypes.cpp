@@ -1,7 +1,9 @@
 #include "Controls/FrameworkControlTypes.h"
 
 #include "ControlBase/ControlCreator.h"
+#include "Controls/Button.h"
 #include "Controls/Label.h"
+#include "Controls/Scrollbar.h"
 #include "Controls/StatusBar.h"
 
 #include <vector>
@@ -12,6 +14,8 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
 {
     // One row per type name; several names may share a class.
     static const std::vector<ControlTypeRegistration> rows = {
+        {L"Framework.Button", &CreateControlOf<LButton>, 94},
+        {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
         {L"Framework.Label", &CreateControlOf<LLabel>, 117},
         {L"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
     };
