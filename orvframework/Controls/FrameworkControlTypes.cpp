@@ -3,6 +3,7 @@
 #include "ControlBase/ControlCreator.h"
 #include "Controls/Button.h"
 #include "Controls/Label.h"
+#include "Controls/ProgressBar.h"
 #include "Controls/Scrollbar.h"
 #include "Controls/StatusBar.h"
 
@@ -18,6 +19,7 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
         {L"Framework.Label", &CreateControlOf<LLabel>, 117},
         {L"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
+        {L"Framework.ProgressBar", &CreateControlOf<LProgressBar>, 131},
     };
     return rows;
 }
