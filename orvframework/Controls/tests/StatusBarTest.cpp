@@ -1,7 +1,7 @@
 // The status bar of a window in a root window (SDL's offscreen driver): texts posted into its own
-// queue show at the next idle pass, only the latest of them; a text set at once first drains what
-// is queued; the application's status-text operations and a wait cursor's text reach it; a status
-// bar without its label shows nothing and reports it.
+// queue, from any thread, show at the next idle pass, only the latest of them; a text set at once
+// first drains what is queued; the application's status-text operations and a wait cursor's text
+// reach it; a status bar without its label shows nothing and reports it.
 #include "ControlsFixture.h"
 
 #include "ControlBase/ControlCreator.h"
@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Orv;
@@ -107,6 +108,16 @@ TEST_F(StatusBarTest, OnlyTheLatestTextPostedBeforeAPassShows)
     mBar->QueueStatusText(WString(L"Done"));
     IdlePass();
     EXPECT_EQ(mLabel->texts, (std::vector<std::wstring>{L"Writing...", L"Done"}));
+}
+
+TEST_F(StatusBarTest, ATextPostedFromAnotherThreadShowsAtTheNextPass)
+{
+    std::thread worker([bar = mBar]
+                       { EXPECT_EQ(bar->QueueStatusText(WString(L"Erasing...")), S_OK); });
+    worker.join();
+    EXPECT_EQ(Shown(), L"Starting");
+    IdlePass();
+    EXPECT_EQ(Shown(), L"Erasing...");
 }
 
 TEST_F(StatusBarTest, ATextSetAtOnceIsNotOverwrittenByAnOlderPostedOne)
