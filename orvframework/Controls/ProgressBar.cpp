@@ -1,7 +1,7 @@
 #include "Controls/ProgressBar.h"
-#include "Controls/NotificationChain.h"
 
 #include "Application/FrameworkApp.h"
+#include "Controls/NotificationChain.h"
 
 #include <climits>
 #include <cmath>

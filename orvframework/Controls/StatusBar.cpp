@@ -1,6 +1,6 @@
 #include "Controls/StatusBar.h"
-#include "Controls/NotificationChain.h"
 
+#include "Controls/NotificationChain.h"
 #include "System/RootWindow.h"
 #include "Utilities/Storage/WrapperStringable.h"
 
