@@ -9,6 +9,8 @@ namespace
 {
 const wchar_t* const kSimulateClick = L"NID_SIMULATE_CLICK";
 const wchar_t* const kAutoRepeat = L"NID_BUTTON_AUTOREPEAT";
+// The seconds clock adds up millisecond steps; a countdown within this of 0 has run out.
+constexpr double kClockTolerance = 1e-6;
 } // namespace
 
 LButton::LButton(const RCPtr<LControl>& parent, const RCPtr<LControlDescriptor>& descriptor)
@@ -143,8 +145,11 @@ void LButton::OnConditionsChange(const RCPtr<LConditionsParam>& param)
 
 void LButton::SetRepeating(bool repeating)
 {
-    mRepeating = repeating;
-    UpdateIdleRequest();
+    if (!repeating)
+    {
+        mRepeating = false;
+        UpdateIdleRequest();
+    }
 }
 
 ORVRESULT LButton::SetEnabled(bool enabled)
@@ -248,13 +253,13 @@ void LButton::OnIdleTick()
         const double now = Now();
         mTimeToNextRepeat -= now - mLastRepeatTick;
         mLastRepeatTick = now;
-        if (mTimeToNextRepeat <= 0)
+        if (mTimeToNextRepeat <= kClockTolerance)
         {
             mTimeToNextRepeat = mRepeatInterval;
             SendAutoRepeat();
         }
     }
-    if (mSimulatingClick && Now() - mSimulatedClickStart >= mSimulatedClickTime)
+    if (mSimulatingClick && Now() - mSimulatedClickStart >= mSimulatedClickTime - kClockTolerance)
     {
         mSimulatingClick = false;
         UpdateIdleRequest();

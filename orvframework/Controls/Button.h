@@ -98,7 +98,7 @@ public:
     void SetAutoRepeat(bool autoRepeat) { mAutoRepeat = autoRepeat; }
     bool IsAutoRepeat() const { return mAutoRepeat; }
     // Whether auto repeat is running. Clearing it ends the repeat (its idle request is given
-    // back); setting it has no effect of its own.
+    // back); setting it is ignored, as a repeat starts only with a press.
     void SetRepeating(bool repeating);
     bool IsRepeating() const { return mRepeating; }
     // A passive button ignores the mouse: it is never hit and keeps the look its owner gives it.

@@ -11,6 +11,8 @@ namespace Orv
 namespace
 {
 const wchar_t* const kAutoRepeat = L"NID_BUTTON_AUTOREPEAT";
+// The seconds clock adds up millisecond steps; a countdown within this of 0 has run out.
+constexpr double kClockTolerance = 1e-6;
 
 // Half away from zero.
 double RoundHalfAway(double value)
@@ -31,6 +33,21 @@ double Along(const RectT<double>& rect, bool vertical)
 double LengthAlong(const RectT<double>& rect, bool vertical)
 {
     return vertical ? rect.height : rect.width;
+}
+
+// The client rectangle of the control's active look (the first look when none is weighted), in
+// the control's own coordinates; the whole control without a look.
+RectT<double> ActiveClientRect(const LControl& control)
+{
+    const int active = control.GetActiveLookIndex();
+    const RCPtr<LLook>& look = control.GetLook(active >= 0 ? static_cast<unsigned int>(active) : 0);
+    if (!look)
+    {
+        const RectT<double> rect = control.GetRect();
+        return RectT<double>(0, 0, rect.width, rect.height);
+    }
+    const RectT<LONG>& client = look->GetClientRect();
+    return RectT<double>(client.x, client.y, client.width, client.height);
 }
 
 bool IsKey(const KeyCode& key, int virtualKey)
@@ -154,7 +171,7 @@ void LScrollbar::CheckClientExtent()
     {
         return;
     }
-    const RectT<double>& client = mChannel->GetClientRect();
+    const RectT<double> client = ActiveClientRect(*mChannel);
     mTrackOrigin = Along(mChannel->GetRect(), mVertical) + Along(client, mVertical);
     mTrackStart = 0;
     mTrackEnd = LengthAlong(client, mVertical);
@@ -358,7 +375,7 @@ int LScrollbar::MouseSide() const
     const PointT<LONG> cursor = window->GetCursorPos();
     const PointT<double> origin = mChannel->GetRectInRoot();
     const double mouse = (mVertical ? cursor.y - origin.y : cursor.x - origin.x) -
-                         Along(mChannel->GetClientRect(), mVertical);
+                         Along(ActiveClientRect(*mChannel), mVertical);
     return SideOf(mouse);
 }
 
@@ -382,7 +399,7 @@ void LScrollbar::UpdateHighlight()
         return;
     }
     const RectT<double> channel = mChannel->GetRect();
-    const double clientOrigin = Along(mChannel->GetClientRect(), mVertical);
+    const double clientOrigin = Along(ActiveClientRect(*mChannel), mVertical);
     const double thumbStart = ThumbPosition() + clientOrigin;
     const double whole = LengthAlong(channel, mVertical);
     double from = 0;
@@ -422,7 +439,7 @@ void LScrollbar::OnIdleTick()
     const double now = Now();
     mTimeToNextPage -= now - mLastPageTick;
     mLastPageTick = now;
-    if (mTimeToNextPage <= 0)
+    if (mTimeToNextPage <= kClockTolerance)
     {
         mTimeToNextPage = mPageInterval;
         PageOnce();
@@ -461,7 +478,7 @@ ORVRESULT LScrollbar::OnChannelButton(const RCPtr<LNotificationDistributor>&,
         // The press point, in the channel's client space.
         const PointT<double> press = mChannel->GetPressPoint();
         const double along = Along(press, mVertical) - Along(mChannel->GetRect(), mVertical) -
-                             Along(mChannel->GetClientRect(), mVertical);
+                             Along(ActiveClientRect(*mChannel), mVertical);
         mPagingSide = SideOf(along);
         if (mPagingSide != kNotPaging)
         {
@@ -558,7 +575,8 @@ ORVRESULT LScrollbar::OnThumbMove(const RCPtr<LNotificationDistributor>&,
     const double mouse = (mVertical ? param->point.y : param->point.x) +
                          RoundHalfAway(Along(inChannel, mVertical)) +
                          RoundHalfAway(Along(inBar, mVertical));
-    double position = mouse - RoundHalfAway(mTrackOrigin) - Along(GetClientRect(), mVertical) -
+    double position = mouse - RoundHalfAway(mTrackOrigin) -
+                      Along(ActiveClientRect(*this), mVertical) -
                       (mVertical ? mGrabPoint.y : mGrabPoint.x);
     if (position < mTrackStart)
     {
