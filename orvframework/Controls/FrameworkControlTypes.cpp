@@ -3,6 +3,7 @@
 #include "ControlBase/ControlCreator.h"
 #include "Controls/Button.h"
 #include "Controls/Label.h"
+#include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/Scrollbar.h"
 #include "Controls/StatusBar.h"
@@ -17,9 +18,13 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
     static const std::vector<ControlTypeRegistration> rows = {
         {L"Framework.Button", &CreateControlOf<LButton>, 94},
         {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
+        {L"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
+        {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
         {L"Framework.Label", &CreateControlOf<LLabel>, 117},
+        {L"Framework.Panel", &CreateControlOf<LPanel>, 120},
         {L"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
         {L"Framework.ProgressBar", &CreateControlOf<LProgressBar>, 131},
+        {L"Framework.CenteredSliderBounds", &CreateControlOf<LPanel>, 137},
     };
     return rows;
 }

@@ -18,8 +18,8 @@ RCPtr<LControl> LastVisited(const LKeyParam& param)
     {
         return nullptr;
     }
-    return RCPtr<LControl>(dynamic_cast<LControl*>(
-        param.visitedControls.GetConstElementPointer(count - 1).Get()));
+    return RCPtr<LControl>(
+        dynamic_cast<LControl*>(param.visitedControls.GetConstElementPointer(count - 1).Get()));
 }
 
 void Visit(LKeyParam& param, LControl* control)
@@ -166,11 +166,22 @@ ORVRESULT LPanel::MoveFocusByTab(const RCPtr<LKeyParam>& param)
             }
         }
     }
-    Visit(*param, this);
-    if (const RCPtr<LControl> parent = GetParent())
+    const RCPtr<LControl> parent = GetParent();
+    if (!parent)
     {
-        return parent->MoveFocusByTab(param);
+        Visit(*param, this);
+        return S_FALSE;
     }
-    return S_FALSE;
+    if ((param->key.code & KeyCode::kCtrl) != 0)
+    {
+        // Ctrl+Tab leaves the panel: the parent walks on from it as for a plain Tab.
+        KeyCode tab = param->key;
+        tab.code &= ~KeyCode::kCtrl;
+        const RCPtr<LKeyParam> plain = LKeyParam::Create(tab, param->keyUp);
+        Visit(*plain, this);
+        return parent->MoveFocusByTab(plain);
+    }
+    Visit(*param, this);
+    return parent->MoveFocusByTab(param);
 }
 } // namespace Orv

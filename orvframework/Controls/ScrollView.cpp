@@ -72,8 +72,7 @@ private:
 };
 } // namespace
 
-LScrollView::LScrollView(const RCPtr<LControl>& parent,
-                         const RCPtr<LControlDescriptor>& descriptor)
+LScrollView::LScrollView(const RCPtr<LControl>& parent, const RCPtr<LControlDescriptor>& descriptor)
     : LControl(parent, descriptor)
 {
 }
@@ -329,8 +328,9 @@ int LScrollView::LayoutScrollbars()
     FlagGuard guard(mInLayout);
 
     const double barWidth = mCorner ? mCorner->GetRect().width : mVBar ? mVBar->GetRect().width : 0;
-    const double barHeight =
-        mCorner ? mCorner->GetRect().height : mHBar ? mHBar->GetRect().height : 0;
+    const double barHeight = mCorner ? mCorner->GetRect().height
+                             : mHBar ? mHBar->GetRect().height
+                                     : 0;
     const bool wasV = barWidth > 0;
     const bool wasH = barHeight > 0;
     const RectT<double> before = GetVisibleClientRect();
@@ -497,22 +497,24 @@ void LScrollView::SetScrollOffset(const PointT<double>& oldOffset, const PointT<
 {
     const RCPtr<LControl> self(this);
     const RectT<double> visible = GetVisibleClientRect();
-    auto follow = [&](int axis, bool subscribed)
+    const wchar_t* valueChange = ControlNotificationNames::Get().valueChange;
+    auto follow = [&](int axis)
     {
         const RCPtr<LScrollbar> bar = BarOf(axis);
         if (!bar)
         {
             return;
         }
-        const double maximum =
-            std::max(0.0, Along(mClientExtent, axis) - SizeAlong(visible, axis));
+        const double maximum = std::max(0.0, Along(mClientExtent, axis) - SizeAlong(visible, axis));
         const double value = maximum > 0 ? Along(newOffset, axis) / maximum : 0.0;
-        if (subscribed && mScrollViewHandler)
+        const RCPtr<LNotificationDistributor> source(bar.Get());
+        LNotificationHandler<LScrollView>::Handler handler = nullptr;
+        DWORD flags = 0;
+        if (mScrollViewHandler &&
+            SUCCEEDED(mScrollViewHandler->GetHandlerInfo(source, valueChange, handler, flags)))
         {
             // The bar's notification of this change is the view's own doing.
-            CAutoNotificationDisabler<LScrollView> quiet(mScrollViewHandler,
-                                                         RCPtr<LNotificationDistributor>(bar.Get()),
-                                                         ControlNotificationNames::Get().valueChange);
+            CAutoNotificationDisabler<LScrollView> quiet(mScrollViewHandler, source, valueChange);
             bar->SetValue(value);
         }
         else
@@ -520,8 +522,8 @@ void LScrollView::SetScrollOffset(const PointT<double>& oldOffset, const PointT<
             bar->SetValue(value);
         }
     };
-    follow(kHorizontal, mHBarSubscribed);
-    follow(kVertical, mVBarSubscribed);
+    follow(kHorizontal);
+    follow(kVertical);
     LControl::SetScrollOffset(oldOffset, newOffset);
 }
 
@@ -550,8 +552,7 @@ ORVRESULT LScrollView::OnScrollbarValueChange(const RCPtr<LNotificationDistribut
     }
     const RCPtr<LScrollbar> bar = BarOf(axis);
     const double value = bar->NormalizedToValue(bar->GetValue());
-    const double along =
-        InLineMode(axis) ? std::trunc(value) * mLineSize[axis] : std::round(value);
+    const double along = InLineMode(axis) ? std::trunc(value) * mLineSize[axis] : std::round(value);
     PointT<double> offset = GetContentOffset();
     SetAlong(offset, axis, along);
     NotifyScrollOffsetChange(offset);
@@ -572,8 +573,8 @@ ORVRESULT LScrollView::OnWheel(const RCPtr<LMouseWheelParam>& param)
         axis = kHorizontal;
     }
     const RCPtr<LScrollbar> bar = BarOf(axis);
-    const double step = (param->modifiers & kWheelShift) != 0 ? bar->GetPageStep()
-                                                              : bar->GetLineStep();
+    const double step =
+        (param->modifiers & kWheelShift) != 0 ? bar->GetPageStep() : bar->GetLineStep();
     bar->SetValue(bar->GetValue() + (param->amount == kWheelDown ? step : -step));
     return S_OK;
 }
@@ -587,8 +588,8 @@ ORVRESULT LScrollView::OnHWheel(const RCPtr<LMouseWheelParam>& param)
         return S_FALSE;
     }
     const RCPtr<LScrollbar> bar = h ? mHBar : mVBar;
-    const double step = (param->modifiers & kWheelShift) != 0 ? bar->GetPageStep()
-                                                              : bar->GetLineStep();
+    const double step =
+        (param->modifiers & kWheelShift) != 0 ? bar->GetPageStep() : bar->GetLineStep();
     bar->SetValue(bar->GetValue() + (param->amount == kWheelLeft ? step : -step));
     return S_OK;
 }
@@ -598,8 +599,8 @@ void LScrollView::InvalidateScrolledArea(const LControl* sender, const RectT<dou
     if (!mInLayout && !mInScroll && !mInClientRect)
     {
         const RCPtr<LControl> self(this);
-        const bool dockedBoth = sender != nullptr && DockedOn(*sender, kHorizontal) &&
-                                DockedOn(*sender, kVertical);
+        const bool dockedBoth =
+            sender != nullptr && DockedOn(*sender, kHorizontal) && DockedOn(*sender, kVertical);
         if (dockedBoth)
         {
             LayoutScrollbars();
