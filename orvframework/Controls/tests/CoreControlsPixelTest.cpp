@@ -4,7 +4,6 @@
 // pixels give each part's colour, and the boxes of light pixels show where the texts were drawn.
 #include "ControlsFixture.h"
 
-#include "ControlBase/ControlCreator.h"
 #include "Controls/Button.h"
 #include "Controls/Label.h"
 #include "Controls/Panel.h"
@@ -61,11 +60,6 @@ protected:
     CoreControlsPixelTest()
         : ControlsFixture("CoreControlsWindow.xml")
     {
-        // The panel classes; rows of the stock table, when it has them, come first.
-        mFactory->RegisterControlCreateFunction(WString(L"Framework.Panel"),
-                                                &CreateControlOf<LPanel>);
-        mFactory->RegisterControlCreateFunction(WString(L"Framework.ScrollChannel"),
-                                                &CreateControlOf<LPanel>);
         WString strings;
         strings.AssignUtf8(ControlsTestData("CoreControlsWindowStrings.xml").c_str());
         mFactory->LoadStringTables(strings, WString(L"::FRAMEWORK_STRINGS"), 9);
@@ -104,10 +98,13 @@ TEST_F(CoreControlsPixelTest, TheWindowShowsEveryCoreControl)
     // The press gave "btnPressed" the focus; it goes on to "btnFocused", the button stays held.
     ASSERT_EQ(Control(L"btnFocused")->SetFocus(true), S_OK);
 
-    // A content twice the view's size on each axis: both bars show.
+    // The extent follows the content, twice the view's size on each axis: both bars show.
     const RCPtr<LScrollView> view = DynamicCast<LScrollView>(Control(L"scrollView"));
     ASSERT_TRUE(view);
-    view->SetClientExtent(400, 300);
+    EXPECT_EQ(view->GetExtent().x, 400.0);
+    EXPECT_EQ(view->GetExtent().y, 300.0);
+    EXPECT_TRUE(view->IsScrollbarShown(LScrollView::kHorizontal));
+    EXPECT_TRUE(view->IsScrollbarShown(LScrollView::kVertical));
 
     const RCPtr<LProgressBar> progress = DynamicCast<LProgressBar>(Control(L"progressBar"));
     ASSERT_TRUE(progress);
@@ -146,7 +143,7 @@ TEST_F(CoreControlsPixelTest, TheWindowShowsEveryCoreControl)
     EXPECT_EQ(At(5, 5), 0xFF303030u); // the window
 
     // The scroll view: the content and its mark at the origin, the bars along the bottom and the
-    // right edge with their arrows and thumbs at the start.
+    // right edge with their arrows and thumbs at the start, the corner between them.
     EXPECT_EQ(At(15, 100), 0xFFF0E020u);                   // content
     EXPECT_EQ(At(35, 75), 0xFFE02020u);                    // mark
     EXPECT_EQ(At(12, 50 + 130 - 7), 0xFF808080u);          // hBar's dec

@@ -6,7 +6,6 @@
 // table; a progress bar whose skin gives no children.
 #include "ControlsFixture.h"
 
-#include "ControlBase/ControlCreator.h"
 #include "Controls/ProgressBar.h"
 
 #include <gtest/gtest.h>
@@ -26,9 +25,6 @@ protected:
     ProgressBarTest()
         : ControlsFixture("ProgressBarSkin.xml")
     {
-        // The overlay's class; a row of the stock table, when it has one, comes first.
-        mFactory->RegisterControlCreateFunction(WString(L"Framework.Panel"),
-                                                &CreateControlOf<LPanel>);
     }
 
     void SetUp() override
