@@ -144,10 +144,7 @@ ORVRESULT LFrameworkApp::GetStatusBar(RCPtr<LControl>& out)
 ORVRESULT LFrameworkApp::SetStatusText(const WString& text, bool immediate)
 {
     RCPtr<LControl> control;
-    if (FAILED(GetStatusBar(control)))
-    {
-        return E_FAIL;
-    }
+    GetStatusBar(control);
     auto* bar = dynamic_cast<IStatusBar*>(control.Get());
     if (bar == nullptr)
     {
@@ -159,10 +156,7 @@ ORVRESULT LFrameworkApp::SetStatusText(const WString& text, bool immediate)
 ORVRESULT LFrameworkApp::RestoreStatusText(bool immediate)
 {
     RCPtr<LControl> control;
-    if (FAILED(GetStatusBar(control)))
-    {
-        return E_FAIL;
-    }
+    GetStatusBar(control);
     auto* bar = dynamic_cast<IStatusBar*>(control.Get());
     if (bar == nullptr)
     {
