@@ -1,6 +1,7 @@
 #include "Application/FrameworkApp.h"
 
 #include "ControlBase/Control.h"
+#include "ControlBase/StatusBarInterface.h"
 #include "System/RootWindow.h"
 #include "System/WindowOSServices.h"
 #include "Utilities/Debug/DebugOutput.h"
@@ -125,18 +126,43 @@ void LFrameworkApp::Run()
 ORVRESULT LFrameworkApp::GetStatusBar(RCPtr<LControl>& out)
 {
     out = nullptr;
-    return E_FAIL;
+    const RCPtr<LRootWindow>& main = GetRootWindow(0);
+    const RCPtr<LControl> root = main ? main->GetRootControl() : nullptr;
+    if (!root)
+    {
+        return E_FAIL;
+    }
+    RCPtr<LControl> bar = root->FindChildControl(WString(L"statusBar"));
+    if (dynamic_cast<IStatusBar*>(bar.Get()) == nullptr)
+    {
+        return E_FAIL;
+    }
+    out = bar;
+    return S_OK;
 }
 
-ORVRESULT LFrameworkApp::SetStatusText(const WString&, bool)
+ORVRESULT LFrameworkApp::SetStatusText(const WString& text, bool immediate)
 {
-    // The framework has no status bar to show the text in.
-    return E_FAIL;
+    RCPtr<LControl> control;
+    GetStatusBar(control);
+    auto* bar = dynamic_cast<IStatusBar*>(control.Get());
+    if (bar == nullptr)
+    {
+        return E_FAIL;
+    }
+    return immediate ? bar->SetStatusText(text) : bar->QueueStatusText(text);
 }
 
-ORVRESULT LFrameworkApp::RestoreStatusText(bool)
+ORVRESULT LFrameworkApp::RestoreStatusText(bool immediate)
 {
-    return E_FAIL;
+    RCPtr<LControl> control;
+    GetStatusBar(control);
+    auto* bar = dynamic_cast<IStatusBar*>(control.Get());
+    if (bar == nullptr)
+    {
+        return E_FAIL;
+    }
+    return SetStatusText(bar->GetDefaultText(), immediate);
 }
 
 ORVRESULT LFrameworkApp::GetDefaultFont(ConstRCPtr<LFont>& out)

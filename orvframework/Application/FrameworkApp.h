@@ -73,11 +73,12 @@ public:
     // live in a library above this one, so the framework application alone has none; an
     // application linked with them answers their table (Controls/FrameworkControlTypes.h).
     virtual std::span<const ControlTypeRegistration> GetControlTypes() const { return {}; }
-    // The status-bar control of the main window; the framework has none (out emptied), E_FAIL.
+    // The status-bar control of the main window: the child "statusBar" of its root control,
+    // when that is a status bar (IStatusBar). S_OK; E_FAIL (out emptied) without one.
     virtual ORVRESULT GetStatusBar(RCPtr<LControl>& out);
-    // Shows text in the main window's status bar (immediate: at once, else in a later idle
-    // pass), and the bar's own text again. E_FAIL without a main window or a status bar; the
-    // framework has no status-bar class, so an application with one answers these.
+    // Shows text in the main window's status bar (immediate: the queued texts first, then text
+    // at once with a repaint; else posted into the bar's queue for a later idle pass), and the
+    // bar's own text again. E_FAIL without a main window or a status bar; else the bar's result.
     virtual ORVRESULT SetStatusText(const WString& text, bool immediate);
     virtual ORVRESULT RestoreStatusText(bool immediate);
     // Platform: the language id fixed at program start.

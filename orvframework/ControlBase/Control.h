@@ -321,6 +321,9 @@ public:
     bool ApplyText(const WString& text, bool relayout);
     // ApplyText(text, true): S_OK when the text changed, S_FALSE when not.
     virtual ORVRESULT SetText(const WString& text);
+    // Whether the text is wider than the text area of the active look (its widest line, split at
+    // line feeds, measured in the look's font). False without an active look or a text part.
+    bool MeasureTextWidth() const;
 
     // --- Value range scales (ControlValue.cpp) ---
 

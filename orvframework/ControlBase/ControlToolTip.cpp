@@ -1,4 +1,5 @@
-// The control's tool tip: its text, and the tool-tip child that shows it.
+// The control's tool tip: its text, whether its own text is cut off, and the tool-tip child
+// that shows it.
 #include "ControlBase/Control.h"
 #include "ControlBase/ControlFactory.h"
 #include "ControlBase/ToolTipInterface.h"
@@ -18,6 +19,26 @@ WString LControl::GetToolTipText() const
         return mParent->GetToolTipText();
     }
     return mToolTipText;
+}
+
+bool LControl::MeasureTextWidth() const
+{
+    const int active = GetActiveLookIndex();
+    if (active < 0)
+    {
+        return false;
+    }
+    const RCPtr<LLook>& look = GetLook(static_cast<unsigned int>(active));
+    if (!look || !look->GetTextPart())
+    {
+        return false;
+    }
+    const RCPtr<LFontText>& text = look->GetTextPart();
+    if (text->GetText().IsEmpty())
+    {
+        return false;
+    }
+    return text->MeasureWidestLine() > text->GetBoxWidth();
 }
 
 ORVRESULT LControl::ShowToolTip(bool show)

@@ -2,8 +2,11 @@
 
 #include "ControlBase/ControlCreator.h"
 #include "Controls/Button.h"
+#include "Controls/Label.h"
 #include "Controls/Panel.h"
+#include "Controls/ProgressBar.h"
 #include "Controls/Scrollbar.h"
+#include "Controls/StatusBar.h"
 
 #include <vector>
 
@@ -17,7 +20,10 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
         {L"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
         {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
+        {L"Framework.Label", &CreateControlOf<LLabel>, 117},
         {L"Framework.Panel", &CreateControlOf<LPanel>, 120},
+        {L"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
+        {L"Framework.ProgressBar", &CreateControlOf<LProgressBar>, 131},
         {L"Framework.CenteredSliderBounds", &CreateControlOf<LPanel>, 137},
     };
     return rows;

@@ -787,6 +787,25 @@ StringT<C, O> StringT<C, O>::FromInt(int value, int decimals)
 }
 
 template <class C, class O>
+StringT<C, O> StringT<C, O>::FromIntZeroPadded(int value, int width)
+{
+    const long long wide = value;
+    const unsigned long magnitude = static_cast<unsigned long>(wide < 0 ? -wide : wide);
+    StringT text = CreateFormatted(Chars<C>::kUnsignedFormat, magnitude);
+    const unsigned int sign = value < 0 ? 1 : 0;
+    const StringT zero(C('0'));
+    while (width > 0 && text.GetLength() + sign < static_cast<unsigned int>(width))
+    {
+        text.Insert(0, zero);
+    }
+    if (value < 0)
+    {
+        text.Insert(0, StringT(C('-')));
+    }
+    return text;
+}
+
+template <class C, class O>
 StringT<C, O> StringT<C, O>::FromUnsigned(unsigned long value, int decimals)
 {
     return PlaceDecimalPoint(CreateFormatted(Chars<C>::kUnsignedFormat, value), decimals);

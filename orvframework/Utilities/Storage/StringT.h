@@ -130,6 +130,10 @@ public:
     // The value divided by 10^decimals: FromInt(1234, 2) is "12.34", FromInt(5, 2) is ".05".
     static StringT FromInt(int value, int decimals = 0);
     static StringT FromUnsigned(unsigned long value, int decimals = 0);
+    // The value in decimal with zeros put in front of its digits until the text is at least
+    // width characters long (the sign stays first): FromIntZeroPadded(7, 3) is "007",
+    // FromIntZeroPadded(-7, 3) is "-07"; a width of 0 or less pads nothing.
+    static StringT FromIntZeroPadded(int value, int width);
     // decimals < 0: six decimals ("%lf").
     static StringT FromDouble(double value, int decimals = -1);
 

@@ -207,6 +207,29 @@ TEST(StringT, NumbersToText)
     EXPECT_EQ(NString::FromDouble(-0.125, 1), NString("-0.1"));
 }
 
+TEST(StringT, ZeroPaddedNumbers)
+{
+    struct Row
+    {
+        int value;
+        int width;
+        const wchar_t* expected;
+    };
+    const Row rows[] = {
+        {7, 3, L"007"},     {7, 0, L"7"},          {7, -1, L"7"},
+        {1234, 2, L"1234"}, {0, 2, L"00"},         {-7, 3, L"-07"},
+        {-7, 2, L"-7"},     {-1234, 6, L"-01234"}, {INT_MIN, 12, L"-02147483648"},
+    };
+    for (const Row& row : rows)
+    {
+        EXPECT_EQ(WString::FromIntZeroPadded(row.value, row.width), WString(row.expected))
+            << row.value << " to " << row.width;
+    }
+    EXPECT_EQ(NString::FromIntZeroPadded(42, 5), NString("00042"));
+    // The decimal places of FromInt are another thing: 7 with 3 places is ".007".
+    EXPECT_EQ(WString::FromInt(7, 3), WString(L".007"));
+}
+
 TEST(StringT, TextToNumbersAndCase)
 {
     EXPECT_EQ(WString(L" 42abc").ToInt(), 42);
