@@ -169,9 +169,12 @@ ORVRESULT LControl::OnIdle(const RCPtr<LNotificationDistributor>&, const RCPtr<L
             }
         }
     }
+    OnIdleTick();
     ProcessPendingRemovals();
     return S_OK;
 }
+
+void LControl::OnIdleTick() {}
 
 ORVRESULT LControl::RemoveChildControl(const RCPtr<LControl>& child)
 {

@@ -112,6 +112,10 @@ public:
     // The window's hot keys: those of the root control's string table ("GHK" entries), bound
     // again whenever the root control is replaced.
     const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const { return mHotKeys; }
+    // Whether this window's hot keys, or else the application's, bind nid.
+    bool IsHotKeyNotification(const WString& nid) override;
+    // This window's hot keys' receiver (its own queue) when they bind nid; else null.
+    RCPtr<LNotificationReceiver> GetHotKeyReceiver(const WString& nid) override;
 
     // --- Queries and services for controls ---
 

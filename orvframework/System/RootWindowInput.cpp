@@ -195,4 +195,21 @@ ORVRESULT LRootWindow::ProcessHotKey(const RCPtr<LKeyParam>& key)
         application != nullptr ? application->GetHotKeyManager() : nullptr;
     return global ? global->ProcessKey(key) : S_FALSE;
 }
+
+bool LRootWindow::IsHotKeyNotification(const WString& nid)
+{
+    if (mHotKeys->IsHotKeyNotification(nid))
+    {
+        return true;
+    }
+    LFrameworkApp* application = GetFrameworkApp();
+    const RCPtr<LGlobalHotKeyManager> global =
+        application != nullptr ? application->GetHotKeyManager() : nullptr;
+    return global && global->IsHotKeyNotification(nid);
+}
+
+RCPtr<LNotificationReceiver> LRootWindow::GetHotKeyReceiver(const WString& nid)
+{
+    return mHotKeys->IsHotKeyNotification(nid) ? mHotKeys->GetReceiver() : nullptr;
+}
 } // namespace Orv
