@@ -51,8 +51,7 @@ ORVRESULT ReceiveThroughChain(T& self, const RCPtr<LNotificationHandler<T>>& tab
 // the notification client's own entry ends the registration. Its result is returned.
 template <class Base, class T>
 ORVRESULT UnregisterThroughChain(T& self, const RCPtr<LNotificationHandler<T>>& table,
-                                 const RCPtr<LNotificationDistributor>& source,
-                                 const wchar_t* name)
+                                 const RCPtr<LNotificationDistributor>& source, const wchar_t* name)
 {
     static_assert(std::is_base_of_v<Base, T> && std::is_base_of_v<LControl, Base>,
                   "a chain continues in a control base class of the class");
