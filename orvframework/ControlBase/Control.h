@@ -295,10 +295,10 @@ public:
     // A copy of the tool-tip text; with use-parent-tool-tip set, the parent's tool-tip text
     // (ControlToolTip.cpp).
     virtual WString GetToolTipText() const;
-    // Shows (arms) or hides the control's tool tip, the child "toolTip" made from the skin's
-    // "toolTip" descriptor on the first show and used again afterwards. S_OK; also when there is
-    // no text to show or no tool tip to hide. E_FAIL when the skin has no "toolTip" descriptor
-    // or it makes no tool tip.
+    // Shows (arms) or hides the control's tool tip: the child "toolTip", made from the skin's
+    // "toolTip" descriptor when the control has none (a tool tip may leave its parent when it
+    // hides) and used again while it stays. S_OK; also when there is no text to show or no tool
+    // tip to hide. E_FAIL when the skin has no "toolTip" descriptor or it makes no tool tip.
     virtual ORVRESULT ShowToolTip(bool show);
     // Whether the text is wider than the text area of the active look at the control's width
     // (controls that show their cut-off text as their tool tip ask it). False without an active

@@ -112,6 +112,18 @@ ORVRESULT LRootWindow::SetRootControl(const RCPtr<LControl>& control)
     if (const RCPtr<LStringTable> table = installing->GetStringTable())
     {
         mHotKeys->LoadHotKeys(table, WString(L"GHK"));
+        // Context-menu items bound to these hot keys fire them as the keys do.
+        LControl::ControlList controls;
+        installing->CollectDescendants(controls);
+        controls.AddItem(installing);
+        for (unsigned int i = 0; i < controls.GetCount(); ++i)
+        {
+            const RCPtr<LControl>& control = controls.GetConstElementPointer(i);
+            if (const RCPtr<LMenuDescriptor> menu = control->GetContextMenu())
+            {
+                control->SubscribeMenuCommands(menu, true);
+            }
+        }
     }
     if (!installing->GetRootWindow())
     {

@@ -172,6 +172,7 @@ TEST_F(ToolTipTest, ATipArmedRightAfterAShownOneWasHiddenShowsAtOnce)
     // Arming it again takes no second idle request.
     ASSERT_EQ(Control("second")->ShowToolTip(true), S_OK);
     EXPECT_EQ(Tip("second").Get(), second.Get());
+    EXPECT_EQ(second->GetIdleRequestCount(), 1);
     ASSERT_EQ(Control("second")->ShowToolTip(false), S_OK);
     EXPECT_EQ(mMain->GetIdleSubscriberCount(), 0);
 

@@ -79,6 +79,19 @@ TEST_F(MenuCommandHotKeyTest, MenuCommandsGoWhereTheirHotKeysGo)
     EXPECT_EQ(window->received, std::vector<std::wstring>{L"NID_TEST_WINDOW_HOTKEY"});
     EXPECT_EQ(application->received, std::vector<std::wstring>{L"NID_TEST_APP_HOTKEY"});
 
+    // A tree that had its window before the window bound its hot keys, as a main window made
+    // for its window has: the commands follow once the hot keys are bound.
+    const RCPtr<LControl> root = main->GetRootControl();
+    ASSERT_EQ(left->SetContextMenu(nullptr), S_OK);
+    ASSERT_EQ(main->SetRootControl(nullptr), S_OK);
+    ASSERT_EQ(root->SetRootWindow(RCPtr<IRootWindow>(main.Get())), S_OK);
+    ASSERT_EQ(left->SetContextMenu(menu), S_OK);
+    ASSERT_EQ(main->SetRootControl(root), S_OK);
+    window->received.clear();
+    left->ReceiveNotification(nullptr, LNotification::Create(L"NID_TEST_WINDOW_HOTKEY", nullptr));
+    mApplication->ProcessIdle(true);
+    EXPECT_EQ(window->received, std::vector<std::wstring>{L"NID_TEST_WINDOW_HOTKEY"});
+
     // Without the menu nothing goes on.
     ASSERT_EQ(left->SetContextMenu(nullptr), S_OK);
     left->ReceiveNotification(nullptr, LNotification::Create(L"NID_TEST_WINDOW_HOTKEY", nullptr));
