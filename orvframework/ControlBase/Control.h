@@ -322,7 +322,8 @@ public:
     // (Un)subscribes OnMenuCommand to the notifications of menu's items (sub-menus included) that
     // the window's or the application's hot keys bind, for notifications handed to the control
     // itself. Without a root window nothing is bound yet: the control subscribes again when its
-    // tree gets one. E_INVALIDARG for null; else S_OK.
+    // tree gets one, and the window has the tree subscribe again once it binds its hot keys.
+    // E_INVALIDARG for null; else S_OK.
     ORVRESULT SubscribeMenuCommands(const RCPtr<LMenuDescriptor>& menu, bool subscribe);
     // A chosen item whose notification is a hot key's: the notification goes where the hot key's
     // goes, the window's queue when the window binds it, else the application's queue. Always 1.

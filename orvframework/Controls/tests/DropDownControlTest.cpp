@@ -212,5 +212,17 @@ TEST_F(DropDownControlTest, APressOnTheOpenControlMarksItClosedByTheFocus)
     // Taking the focus while closed clears the mark.
     mCombo->SetFocus(true);
     EXPECT_FALSE(mCombo->IsClosedByFocus());
+    // Only the left button going down opens: not a change that keeps it down, nor another button.
+    mEvents.clear();
+    mCombo->OnConditionsChange(LConditionsParam::Create(
+        LControl::kLeftDown, LControl::kLeftDown | LControl::kHover, PointT<double>()));
+    mCombo->OnConditionsChange(LConditionsParam::Create(0, LControl::kRightDown, PointT<double>()));
+    mCombo->OnConditionsChange(
+        LConditionsParam::Create(LControl::kLeftDown, LControl::kLeftDrag, PointT<double>()));
+    EXPECT_FALSE(mCombo->IsDropDownShown());
+    EXPECT_TRUE(mEvents.empty());
+    mCombo->OnConditionsChange(LConditionsParam::Create(0, LControl::kLeftDown, PointT<double>()));
+    EXPECT_TRUE(mCombo->IsDropDownShown());
+    EXPECT_EQ(mEvents, std::vector<std::string>{"open"});
 }
 } // namespace
