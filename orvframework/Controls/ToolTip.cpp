@@ -45,6 +45,9 @@ void LToolTip::OnCreated()
 {
     LControl::OnCreated();
     SetVisible(false);
+    // The pointer passes through the tip to what lies beneath, so that a tip moved under the
+    // pointer never takes the hover from the control it describes.
+    SetSearchExcluded(true);
 }
 
 ORVRESULT LToolTip::BeginShow()

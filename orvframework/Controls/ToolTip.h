@@ -47,7 +47,7 @@ public:
     ORVRESULT Hide() override;
     // Advances the states.
     void OnIdleTick() override;
-    // The tip is made hidden.
+    // The tip is made hidden, and left out of the search for the control under the pointer.
     void OnCreated() override;
 
     int GetState() const { return mState; }

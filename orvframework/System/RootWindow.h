@@ -128,6 +128,8 @@ public:
     // The buttons held: from the window while it is active, else from the application; 0
     // without a window.
     DWORD GetMouseButtons() override;
+    // The control whose tool tip shows for the hovered control (null: none).
+    const RCPtr<LControl>& GetToolTipControl() const { return mToolTipControl; }
     // The pointer in client coordinates: from the window while it is active, else the
     // application's pointer; (0, 0) without a window.
     PointT<LONG> GetCursorPos() override;
@@ -211,6 +213,11 @@ private:
     RectT<LONG>& RefreshClientRect() const;
     // The capture control's point for a client point.
     PointT<LONG> PointInCapture(const PointT<LONG>& point) const;
+    // The control that gives control its tool tip (itself, or the ancestor whose tip a part
+    // shows); null for none, the capture control, or one without a tool-tip text.
+    RCPtr<LControl> ToolTipSource(const RCPtr<LControl>& control) const;
+    // Hides the tool tip of the tool-tip control (a press, a wheel step, a key).
+    void HideToolTip();
 
     ConstRCPtr<LRenderer> mRenderer;
     IWindowOSServices* mServices;
@@ -228,6 +235,7 @@ private:
     RCPtr<LControl> mFocus;
     RCPtr<LControl> mPreviousFocus;
     RCPtr<LControl> mHover;
+    RCPtr<LControl> mToolTipControl;
     RCPtr<LControl> mCapture;
     bool mCloseRequested = false;
     int mCloseResult = 0;

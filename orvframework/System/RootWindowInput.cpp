@@ -86,6 +86,7 @@ void LRootWindow::HandleMouseButton(int action, DWORD button, DWORD modifiers,
     {
         HandleMouseMove(point, modifiers, pointerIndex);
     }
+    HideToolTip();
     if (action == kRelease)
     {
         if (pointerIndex < kPointerCount)
@@ -147,6 +148,7 @@ void LRootWindow::HandleMouseWheel(const PointT<LONG>& point, DWORD modifiers, i
     {
         return;
     }
+    HideToolTip();
     RCPtr<LControl> target = mCapture;
     if (!target)
     {
@@ -177,6 +179,7 @@ void LRootWindow::HandleMouseWheel(const PointT<LONG>& point, DWORD modifiers, i
 
 void LRootWindow::DeliverKey(const RCPtr<LKeyParam>& key)
 {
+    HideToolTip();
     if (mFocus)
     {
         const RCPtr<LControl> focus = mFocus;

@@ -241,4 +241,44 @@ TEST_F(ToolTipTest, NearTheCornerTheTipMovesUpAndLeftToStayInTheWindow)
     EXPECT_GE(tip->GetRectInRoot().x, 0);
     ASSERT_EQ(tipped->ShowToolTip(false), S_OK);
 }
+
+TEST_F(ToolTipTest, TheWindowArmsTheTipOfTheHoveredControlAndHidesItOnInput)
+{
+    PointerAt(60, 40);
+    const RCPtr<LControl> tipped = Control("tipped");
+    EXPECT_EQ(mMain->GetToolTipControl().Get(), tipped.Get());
+    ASSERT_TRUE(Tip("tipped"));
+    EXPECT_EQ(Tip("tipped")->GetState(), LToolTip::kWaiting);
+    IdlePass(501);
+    EXPECT_EQ(Tip("tipped")->GetState(), LToolTip::kShown);
+    // Moving inside the control keeps the tip as it is.
+    const RCPtr<LToolTip> shown = Tip("tipped");
+    PointerAt(70, 45);
+    EXPECT_EQ(Tip("tipped").Get(), shown.Get());
+    EXPECT_EQ(shown->GetState(), LToolTip::kShown);
+    // Onto the window, which has no tip: the tip goes.
+    PointerAt(160, 150);
+    EXPECT_FALSE(Tip("tipped"));
+    EXPECT_FALSE(mMain->GetToolTipControl());
+    // Onto the next control at once: its tip shows without the delay.
+    mApplication->GetClock()->Advance(20);
+    PointerAt(200, 40);
+    ASSERT_TRUE(Tip("second"));
+    EXPECT_EQ(Tip("second")->GetState(), LToolTip::kShown);
+    // A press hides it; it stays hidden while the pointer stays on the control.
+    SendMessageW(mWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 40));
+    SendMessageW(mWindow, WM_LBUTTONUP, 0, MAKELPARAM(200, 40));
+    EXPECT_FALSE(Tip("second"));
+    PointerAt(205, 45);
+    EXPECT_FALSE(Tip("second"));
+    // A key hides a waiting tip.
+    mApplication->GetClock()->Advance(100);
+    PointerAt(60, 40);
+    ASSERT_TRUE(Tip("tipped"));
+    SendMessageW(mWindow, WM_KEYDOWN, 'A', 1);
+    SendMessageW(mWindow, WM_KEYUP, 'A', 1 | (1u << 30) | (1u << 31));
+    EXPECT_FALSE(Tip("tipped"));
+    IdlePass(600);
+    EXPECT_FALSE(Tip("tipped"));
+}
 } // namespace
