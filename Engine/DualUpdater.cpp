@@ -2,9 +2,6 @@
 
 #include "EngineGlobals.h"
 
-#include "UpdateProcessor.h"
-#include "UpdaterHost.h"
-
 #include <mutex>
 
 using Orv::WString;
@@ -44,19 +41,12 @@ bool SameParts(const VersionInfo& a, const VersionInfo& b)
     return true;
 }
 
-// The program's one sequencer; changed and read on the user-interface thread, read by engines on
-// their worker through the installed sequence.
+// The program's one sequencer.
 std::mutex gInstanceLock;
 Orv::ConstRCPtr<LDualUpdater>& Instance()
 {
     static Orv::ConstRCPtr<LDualUpdater> instance;
     return instance;
-}
-
-Orv::RCPtr<LUpdateEngineInterface> ApplicationEngine()
-{
-    const Orv::RCPtr<LUpdateProcessor> processor = UpdaterHost::GetUpdateProcessor();
-    return processor ? processor->GetEngine() : nullptr;
 }
 } // namespace
 
@@ -73,29 +63,29 @@ const LDualUpdater::ImageInfo& LDualUpdater::GetImageInfo(Image image)
     return images[image == kWheelDisplay ? 1 : 0];
 }
 
-LDualUpdater::LDualUpdater() = default;
-
-LDualUpdater::~LDualUpdater()
+LDualUpdater::LDualUpdater(const Orv::RCPtr<UpdaterHost>& host)
+    : mHost(host ? host : UpdaterHost::Create())
 {
-    if (IUpdateImageSequence::GetInstalled() == this)
-    {
-        IUpdateImageSequence::Install(nullptr);
-    }
 }
+
+LDualUpdater::~LDualUpdater() = default;
 
 WString LDualUpdater::ToString() const
 {
     return WString(L"LDualUpdater");
 }
 
-void LDualUpdater::CreateInstance()
+Orv::RCPtr<LDualUpdater> LDualUpdater::Create(const Orv::RCPtr<UpdaterHost>& host)
+{
+    return Orv::RCPtr<LDualUpdater>(new LDualUpdater(host));
+}
+
+void LDualUpdater::CreateInstance(const Orv::RCPtr<UpdaterHost>& host)
 {
     std::lock_guard lock(gInstanceLock);
     if (!Instance())
     {
-        Orv::ConstRCPtr<LDualUpdater> instance(new LDualUpdater());
-        Instance() = instance;
-        IUpdateImageSequence::Install(instance.GetMutable());
+        Instance() = Create(host);
     }
 }
 
@@ -105,7 +95,6 @@ void LDualUpdater::ReleaseInstance()
     {
         std::lock_guard lock(gInstanceLock);
         std::swap(instance, Instance());
-        IUpdateImageSequence::Install(nullptr);
     }
 }
 
@@ -115,39 +104,26 @@ Orv::RCPtr<LDualUpdater> LDualUpdater::GetInstance()
     return Orv::RCPtr<LDualUpdater>(Instance().GetMutable());
 }
 
-ORVRESULT LDualUpdater::ProcessUpdateResult(bool succeeded)
+ORVRESULT LDualUpdater::ProcessUpdateResult(LUpdateEngineInterface& engine, bool succeeded)
 {
-    const Orv::RCPtr<LDualUpdater> instance = GetInstance();
-    if (!instance)
-    {
-        return S_FALSE;
-    }
-    return instance->SelectImage(succeeded);
+    return SelectImage(engine, succeeded);
 }
 
-std::uint32_t LDualUpdater::GetDeviceProductId(unsigned int index)
+std::uint32_t LDualUpdater::GetDeviceProductId(unsigned int index) const
 {
-    const Orv::RCPtr<LDualUpdater> instance = GetInstance();
-    if (!instance || index != 0)
-    {
-        return 0;
-    }
-    return GetImageInfo(instance->GetCurrentImage()).productId;
+    return index == 0 ? GetImageInfo(GetCurrentImage()).productId : 0;
 }
 
 void LDualUpdater::UseFixedImage(std::uint32_t productId)
 {
-    CreateInstance();
-    const Orv::RCPtr<LDualUpdater> instance = GetInstance();
-    instance->mFixedImage.store(true);
-    instance->mRestartPending.store(false);
-    instance->mControllerSelected.store(productId != GetImageInfo(kWheelDisplay).productId);
+    mFixedImage.store(true);
+    mRestartPending.store(false);
+    mControllerSelected.store(productId != GetImageInfo(kWheelDisplay).productId);
 }
 
 void LDualUpdater::UseImageSequence()
 {
-    CreateInstance();
-    GetInstance()->mFixedImage.store(false);
+    mFixedImage.store(false);
 }
 
 LDualUpdater::Image LDualUpdater::GetCurrentImage() const
@@ -160,13 +136,13 @@ bool LDualUpdater::IsDone(Image image) const
     return image == kController ? mControllerDone : mWheelDisplayDone;
 }
 
-ORVRESULT LDualUpdater::OnRescan()
+ORVRESULT LDualUpdater::OnRescan(LUpdateEngineInterface& engine)
 {
     if (mFixedImage.load())
     {
         return S_OK;
     }
-    return SelectInitialImage();
+    return SelectInitialImage(engine);
 }
 
 WString LDualUpdater::GetDeviceName(unsigned int index) const
@@ -272,7 +248,7 @@ void LDualUpdater::Probe()
     }
 }
 
-ORVRESULT LDualUpdater::SelectInitialImage()
+ORVRESULT LDualUpdater::SelectInitialImage(LUpdateEngineInterface& engine)
 {
     if (mRestartPending.load())
     {
@@ -284,10 +260,7 @@ ORVRESULT LDualUpdater::SelectInitialImage()
     {
         if (mProbe.incompleteSet || mProbe.severalBootloaders)
         {
-            if (const Orv::RCPtr<LUpdateEngineInterface> engine = ApplicationEngine())
-            {
-                engine->SetDeviceState(LUpdateEngineInterface::kDeviceFailed);
-            }
+            engine.SetDeviceState(LUpdateEngineInterface::kDeviceFailed);
             return E_FAIL;
         }
         if (mProbe.wheelDisplayInDfuMode ||
@@ -296,19 +269,14 @@ ORVRESULT LDualUpdater::SelectInitialImage()
             mControllerSelected.store(false);
         }
     }
-    DefineDeviceAndFile();
+    DefineDeviceAndFile(engine);
     mControllerDone = false;
     mWheelDisplayDone = false;
     return S_OK;
 }
 
-void LDualUpdater::DefineDeviceAndFile()
+void LDualUpdater::DefineDeviceAndFile(LUpdateEngineInterface& engine)
 {
-    const Orv::RCPtr<LUpdateEngineInterface> engine = ApplicationEngine();
-    if (!engine)
-    {
-        return;
-    }
     const ImageInfo& image = GetImageInfo(GetCurrentImage());
     DeviceDefinition definition;
     definition.vendorId = kDefaultVendorId;
@@ -317,16 +285,16 @@ void LDualUpdater::DefineDeviceAndFile()
     definition.bootloaderProductId = kBootloaderProductId;
     definition.texts[DeviceDefinition::kDeviceNameText] = WString(image.deviceName);
     WString path;
-    UpdaterHost::GetDefaultFolder(path);
+    mHost->GetDefaultFolder(path);
     path.Append(Orv::kPathSeparator);
     path.Append(WString(image.defaultFileName));
-    engine->SetFirmwareFile(path, image.targetVersion);
+    engine.SetFirmwareFile(path, image.targetVersion);
     Orv::Array<DeviceDefinition> definitions;
     definitions.AddItem(definition);
-    engine->SetDeviceDefinitions(definitions);
+    engine.SetDeviceDefinitions(definitions);
 }
 
-ORVRESULT LDualUpdater::SelectImage(bool succeeded)
+ORVRESULT LDualUpdater::SelectImage(LUpdateEngineInterface& engine, bool succeeded)
 {
     mRestartPending.store(false);
     if (mFixedImage.load())
@@ -365,13 +333,16 @@ ORVRESULT LDualUpdater::SelectImage(bool succeeded)
     }
     if (next)
     {
-        DefineDeviceAndFile();
+        DefineDeviceAndFile(engine);
         mRestartPending.store(true);
-        if (const Orv::RCPtr<LUpdateEngineInterface> engine = ApplicationEngine())
+        engine.Rescan();
+        // Through the main window, or the processor of a run without one.
+        if (!mHost->StartUpdate())
         {
-            engine->Rescan();
+            Orv::GetDebugOutput().Narrow()
+                << "The update of the next image is not started: nothing is registered to start it."
+                << std::endl;
         }
-        UpdaterHost::StartUpdate();
     }
     return S_OK;
 }

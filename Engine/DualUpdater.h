@@ -1,13 +1,15 @@
 // The two-image sequencer. The product carries two programmable parts that appear on USB one at
 // a time under their own product ids, the controller and its wheel display; each gets its own
 // image. LDualUpdater decides which image is written next, tells the application's engine which
-// device and which file that is, gives the engines the current image's MIDI port name and
-// flash sector table, and after a successful update starts the update of the other image.
+// device and which file that is, gives that engine the current image's MIDI port name and flash
+// sector table, and after a successful update starts the update of the other image.
 //
-// There is one LDualUpdater in the program, made by CreateInstance before the first Rescan and
-// kept to the end; while it exists it is the engines' image sequence (UpdateImageSequence.h). It
-// reads the bus with a private probe engine of its own and reaches the application's engine through
-// the application's update processor (UpdaterHost.h).
+// There is one LDualUpdater in the program, made by CreateInstance before the application's
+// engine, which is given it as its image sequence (UpdateImageSequence.h), and kept to the end.
+// It reads the bus with a private probe engine of its own; the application's engine is the one
+// whose Rescan or update result it is handed. What it needs of the application and the main
+// window (the default folder, starting an update) it asks the host it was made with
+// (UpdaterHost.h).
 //
 // The sequence can be switched off for a run in which the command line names the file or the
 // device: the image is then fixed, the rescan hook chooses nothing and an update never leads on
@@ -19,6 +21,7 @@
 
 #include "UpdateEngine.h"
 #include "UpdateImageSequence.h"
+#include "UpdaterHost.h"
 
 #include <atomic>
 #include <cstdint>
@@ -70,36 +73,42 @@ public:
 
     static const ImageInfo& GetImageInfo(Image image);
 
-    // Makes the program's one LDualUpdater when there is none, and installs it as the engines'
-    // image sequence.
-    static void CreateInstance();
-    // Drops it (at the end of the program, and between tests).
+    // A new sequencer that asks the host (a host of its own, with the program's folder and no
+    // way to start an update, when none is given).
+    static Orv::RCPtr<LDualUpdater> Create(const Orv::RCPtr<UpdaterHost>& host);
+
+    // Makes the program's one LDualUpdater, with the host, when there is none.
+    static void CreateInstance(const Orv::RCPtr<UpdaterHost>& host);
+    // Drops it (at the end of the program).
     static void ReleaseInstance();
     // The instance, or null.
     static Orv::RCPtr<LDualUpdater> GetInstance();
 
-    // Run when an update has ended: with success, probes, marks the image done and, when it now
-    // reports its target version, defines the other image if it needs an update and starts that
-    // update. E_FAIL when the update failed or the image does not report its target version;
-    // S_FALSE without an instance or with the sequence switched off; else S_OK.
-    static ORVRESULT ProcessUpdateResult(bool succeeded);
-    // Index 0: the current image's product id; other indexes and no instance: 0.
-    static std::uint32_t GetDeviceProductId(unsigned int index);
-    // Switches the sequence off for the run, with the image fixed by the product id (the wheel
-    // display's id fixes the wheel-display image; any other the controller image).
-    static void UseFixedImage(std::uint32_t productId);
-    // Switches the sequence on (the default); the next Rescan chooses the image.
-    static void UseImageSequence();
-
-    // The image sequence the engines ask. OnRescan runs first in every Rescan of an engine: on a
-    // Rescan that is not part of an automatic restart it probes and chooses the image to start
-    // with. GetDeviceName gives, for index 0, the current image's device name (the MIDI port
-    // name part of its definition); the sector table is the current image's.
-    ORVRESULT OnRescan() override;
+    // The image sequence of the engine it was given to. OnRescan runs first in every Rescan of
+    // the engine: on a Rescan that is not part of an automatic restart it probes and chooses the
+    // image to start with, and defines that image's device and file in the engine.
+    ORVRESULT OnRescan(LUpdateEngineInterface& engine) override;
+    // Run when an update of the engine has ended: with success, probes, marks the image done
+    // and, when it now reports its target version, defines the other image in the engine if it
+    // needs an update and starts that update through the host. E_FAIL when the update failed or
+    // the image does not report its target version; S_FALSE with the sequence switched off;
+    // else S_OK.
+    ORVRESULT ProcessUpdateResult(LUpdateEngineInterface& engine, bool succeeded) override;
+    // For index 0, the current image's device name (the MIDI port name part of its
+    // definition); the sector table is the current image's.
     Orv::WString GetDeviceName(unsigned int index) const override;
     unsigned int GetSectorCount() const override;
     bool LookupSector(unsigned int index, std::uint32_t& address) const override;
 
+    // Index 0: the current image's product id; other indexes: 0.
+    std::uint32_t GetDeviceProductId(unsigned int index) const;
+    // Switches the sequence off for the run, with the image fixed by the product id (the wheel
+    // display's id fixes the wheel-display image; any other the controller image).
+    void UseFixedImage(std::uint32_t productId);
+    // Switches the sequence on (the default); the next Rescan chooses the image.
+    void UseImageSequence();
+
+    const Orv::RCPtr<UpdaterHost>& GetHost() const { return mHost; }
     Image GetCurrentImage() const;
     bool IsSequenceOn() const { return !mFixedImage.load(); }
     bool IsRestartPending() const { return mRestartPending.load(); }
@@ -112,18 +121,19 @@ public:
     ~LDualUpdater() override;
 
 private:
-    LDualUpdater();
+    explicit LDualUpdater(const Orv::RCPtr<UpdaterHost>& host);
 
     // Reads the versions and modes of both parts from the bus with the probe engine.
     void Probe();
-    ORVRESULT SelectInitialImage();
+    ORVRESULT SelectInitialImage(LUpdateEngineInterface& engine);
     // Tells the application's engine the current image's device and file.
-    void DefineDeviceAndFile();
-    ORVRESULT SelectImage(bool succeeded);
+    void DefineDeviceAndFile(LUpdateEngineInterface& engine);
+    ORVRESULT SelectImage(LUpdateEngineInterface& engine, bool succeeded);
     // Counts the devices that a probe definition finds; the version of the one found.
     unsigned int ProbeFor(std::uint32_t vendorId, std::uint32_t productId,
                           LUpdateEngineInterface::VersionInfo* version);
 
+    const Orv::RCPtr<UpdaterHost> mHost;
     ProbeResult mProbe;
     Orv::RCPtr<LUpdateEngine> mProbeEngine;
     std::atomic<bool> mControllerSelected{true};

@@ -1,7 +1,5 @@
 #include "UpdateCompletion.h"
 
-#include "DualUpdater.h"
-
 #include <algorithm>
 #include <iterator>
 
@@ -67,7 +65,12 @@ ORVRESULT UpdateCompletion::Complete(const Orv::RCPtr<LUpdateEngineInterface>& e
         engine->SetDeviceState(LUpdateEngineInterface::kDeviceFailed);
     }
     const bool took = succeeded && back && RunsFileVersion(engine);
-    const ORVRESULT sequence = LDualUpdater::ProcessUpdateResult(took);
+    Orv::RCPtr<IUpdateImageSequence> images;
+    if (engine)
+    {
+        images = engine->GetImageSequence();
+    }
+    const ORVRESULT sequence = images ? images->ProcessUpdateResult(*engine, took) : S_FALSE;
     if (!took || FAILED(sequence))
     {
         return E_FAIL;

@@ -1,7 +1,7 @@
 // What follows the end of a download, whoever learns of it (the main window's handler of
 // "NID_FIRMWARE_UPDATE_COMPLETED", or a run without a window): wait for the device to come back
-// from its reset, judge whether the update took, then hand the verdict to the two-image
-// sequencer, which may start the update of the other image.
+// from its reset, judge whether the update took, then hand the verdict to the engine's image
+// sequence (the two-image sequencer), which may start the update of the other image.
 #pragma once
 
 #include "UpdateEngineInterface.h"
@@ -26,11 +26,11 @@ public:
 
     // After a successful download, waits until a rescan of the engine's selected device finds it
     // in normal mode (an engine that does not switch by message is rescanned once, at once); then
-    // runs
-    // LDualUpdater::ProcessUpdateResult with the verdict: the update took only when the download
-    // succeeded and the device came back in normal mode running the image (reporting the file's
-    // version, where the engine knows it in the device's terms, IsFileVersionGiven). E_FAIL when
-    // the update did not take or the sequencer refused the result; else the sequencer's result.
+    // hands the verdict to the engine's image sequence (its ProcessUpdateResult): the update took
+    // only when the download succeeded and the device came back in normal mode running the image
+    // (reporting the file's version, where the engine knows it in the device's terms,
+    // IsFileVersionGiven). E_FAIL when the update did not take or the sequence refused the
+    // result; else the sequence's result (S_FALSE for an engine without one).
     // A device that never came back is reported failed (state 4, reason 4).
     ORVRESULT Complete(const Orv::RCPtr<LUpdateEngineInterface>& engine, bool succeeded) const;
     // Only the wait: true when the device is back in normal mode.

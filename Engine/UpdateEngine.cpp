@@ -23,9 +23,10 @@ Orv::RCPtr<LUpdateEngine> LUpdateEngine::Create()
 }
 
 Orv::RCPtr<LUpdateEngine> LUpdateEngine::Create(const UpdateModeTimings& timings,
-                                                const Orv::RCPtr<Orv::LClock>& clock)
+                                                const Orv::RCPtr<Orv::LClock>& clock,
+                                                const Orv::RCPtr<IUpdateImageSequence>& sequence)
 {
-    return Orv::RCPtr<LUpdateEngine>(new LUpdateEngine(timings, clock));
+    return Orv::RCPtr<LUpdateEngine>(new LUpdateEngine(timings, clock, sequence));
 }
 
 LUpdateEngine::LUpdateEngine()
@@ -33,8 +34,10 @@ LUpdateEngine::LUpdateEngine()
 {
 }
 
-LUpdateEngine::LUpdateEngine(const UpdateModeTimings& timings, const Orv::RCPtr<Orv::LClock>& clock)
-    : mTransfer(std::make_unique<DfuTransferRecord>())
+LUpdateEngine::LUpdateEngine(const UpdateModeTimings& timings, const Orv::RCPtr<Orv::LClock>& clock,
+                             const Orv::RCPtr<IUpdateImageSequence>& sequence)
+    : LUpdateEngineInterface(sequence)
+    , mTransfer(std::make_unique<DfuTransferRecord>())
     , mUpdateModeTimings(Checked(timings))
     , mClock(clock ? clock : Orv::GetSystemClock())
 {

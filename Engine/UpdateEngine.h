@@ -69,15 +69,18 @@ public:
     static unsigned int CountPresentDevices(std::uint32_t vendorId, std::uint32_t productId);
 
     // An engine with the timings (the ones above when none are given) that waits by the clock
-    // (the system's when none is given) when entering update mode.
+    // (the system's when none is given) when entering update mode, and asks the image sequence
+    // (none when none is given) for what depends on the image (UpdateImageSequence.h).
     static Orv::RCPtr<LUpdateEngine> Create();
     static Orv::RCPtr<LUpdateEngine>
     Create(const UpdateModeTimings& timings,
-           const Orv::RCPtr<Orv::LClock>& clock = Orv::GetSystemClock());
+           const Orv::RCPtr<Orv::LClock>& clock = Orv::GetSystemClock(),
+           const Orv::RCPtr<IUpdateImageSequence>& sequence = nullptr);
 
     LUpdateEngine();
     explicit LUpdateEngine(const UpdateModeTimings& timings,
-                           const Orv::RCPtr<Orv::LClock>& clock = Orv::GetSystemClock());
+                           const Orv::RCPtr<Orv::LClock>& clock = Orv::GetSystemClock(),
+                           const Orv::RCPtr<IUpdateImageSequence>& sequence = nullptr);
     ~LUpdateEngine() override;
 
     ORVRESULT Initialize(const Orv::WString& commandLine) override;

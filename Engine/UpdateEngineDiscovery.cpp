@@ -2,8 +2,6 @@
 // or in DFU mode, with the device installation services (SetupAPI).
 #include "UpdateEngine.h"
 
-#include "UpdateImageSequence.h"
-
 #include <cstdio>
 #include <vector>
 
@@ -164,7 +162,7 @@ bool LUpdateEngine::ParseUsbIds(const WString& hardwareId, std::uint32_t& vendor
 
 ORVRESULT LUpdateEngine::SetDeviceDefinitions(const Orv::Array<DeviceDefinition>& definitions)
 {
-    const IUpdateImageSequence* sequence = IUpdateImageSequence::GetInstalled();
+    const IUpdateImageSequence* sequence = GetImageSequence().Get();
     const WString name = sequence != nullptr ? sequence->GetDeviceName(0) : WString();
     Orv::Array<DeviceDefinition> named(definitions);
     for (unsigned int i = 0; i < named.GetCount(); ++i)

@@ -26,7 +26,6 @@
 #include "DfuTransferRecord.h"
 #include "FlashLayout.h"
 #include "PollTimer.h"
-#include "UpdateImageSequence.h"
 
 #include <algorithm>
 #include <chrono>
@@ -63,12 +62,13 @@ struct Sector
     std::uint32_t size;
 };
 
-// The sector table of the current image, up to the first entry that cannot be looked up; the
-// sizes come from the flash layout (0 for an address where no sector starts).
-std::vector<Sector> CurrentSectorTable()
+// The sector table of the sequence's current image (without a sequence, the device's
+// application sectors), up to the first entry that cannot be looked up; the sizes come from the
+// flash layout (0 for an address where no sector starts).
+std::vector<Sector> CurrentSectorTable(const IUpdateImageSequence* sequence)
 {
     std::vector<Sector> table;
-    if (const IUpdateImageSequence* sequence = IUpdateImageSequence::GetInstalled())
+    if (sequence != nullptr)
     {
         const unsigned int count = sequence->GetSectorCount();
         for (unsigned int i = 0; i < count; ++i)
@@ -227,7 +227,7 @@ ORVRESULT LUpdateEngine::RunDownload(int selected, const WString& path)
     bool failed = false;
 
     // Erase: every listed sector that the element overlaps.
-    const std::vector<Sector> sectors = CurrentSectorTable();
+    const std::vector<Sector> sectors = CurrentSectorTable(GetImageSequence().Get());
     const auto sectorCount = static_cast<std::uint16_t>(sectors.size());
     for (std::uint16_t i = 0; i < sectorCount && !IsAbortRequested(); ++i)
     {
@@ -332,7 +332,7 @@ bool LUpdateEngine::CheckSectorCoverage(const LDfuSeFirmwareFile& file, std::str
 {
     const std::uint64_t start = file.GetElementAddress();
     const std::uint64_t end = start + file.GetElementSize();
-    const std::vector<Sector> sectors = CurrentSectorTable();
+    const std::vector<Sector> sectors = CurrentSectorTable(GetImageSequence().Get());
     // Every byte of the element must lie in a listed sector.
     std::uint64_t covered = start;
     while (covered < end)

@@ -1,14 +1,13 @@
 #include "UpdateEngineInterface.h"
 
-#include "UpdateImageSequence.h"
-
 #include <cstdio>
 
 using Orv::ScopedLock;
 using Orv::WString;
 
-LUpdateEngineInterface::LUpdateEngineInterface()
-    : mWorker(WString())
+LUpdateEngineInterface::LUpdateEngineInterface(const Orv::RCPtr<IUpdateImageSequence>& sequence)
+    : mSequence(sequence)
+    , mWorker(WString())
     , mTaskDone(Orv::LEvent::Create())
 {
 }
@@ -98,9 +97,9 @@ void LUpdateEngineInterface::ClearLastFailure()
 
 ORVRESULT LUpdateEngineInterface::Rescan()
 {
-    if (IUpdateImageSequence* sequence = IUpdateImageSequence::GetInstalled())
+    if (mSequence)
     {
-        const ORVRESULT hook = sequence->OnRescan();
+        const ORVRESULT hook = mSequence->OnRescan(*this);
         if (FAILED(hook))
         {
             return hook;

@@ -10,13 +10,11 @@
 #pragma once
 
 #include "OrvCore.h"
+#include "UpdateImageSequence.h"
 
 #include <atomic>
 #include <cstdint>
 #include <string>
-
-// The application's classes live outside the framework's namespace.
-using ORVRESULT = Orv::ORVRESULT;
 
 class LUpdateEngineInterface : protected virtual Orv::LThreadWorker,
                                public virtual Orv::LRefCountedObject
@@ -102,7 +100,8 @@ public:
     // true when a is strictly greater than b, part by part; the texts take no part.
     static bool CompareVersions(const VersionInfo& a, const VersionInfo& b);
 
-    LUpdateEngineInterface();
+    // An engine that asks the sequence (none: no sequence) for what depends on the image.
+    explicit LUpdateEngineInterface(const Orv::RCPtr<IUpdateImageSequence>& sequence = nullptr);
     ~LUpdateEngineInterface() override;
 
     // The operations, in slot order.
@@ -162,6 +161,8 @@ public:
     // that a device running the image reports it; false when it was read from the file's name
     // or assumed (SetFirmwarePath), and is not in the device's terms.
     bool IsFileVersionGiven() const { return mFileVersionGiven.load(); }
+    // The image sequence this engine was made with, or null.
+    const Orv::RCPtr<IUpdateImageSequence>& GetImageSequence() const { return mSequence; }
 
     Orv::WString ToString() const override;
 
@@ -190,6 +191,7 @@ private:
     // Posts a notification of the name with the payload to the "application" center.
     void PostNotification(const wchar_t* name, const Orv::RCPtr<Orv::LRefCountedObject>& payload);
 
+    const Orv::RCPtr<IUpdateImageSequence> mSequence;
     std::atomic<bool> mNotificationsOn{true};
     Orv::RetriggerableThreader mWorker;
     Orv::RCPtr<Orv::LEvent> mTaskDone;

@@ -4,6 +4,7 @@
 #include "UpdateCompletion.h"
 #include "UpdaterHost.h"
 
+#include <functional>
 #include <utility>
 
 using Orv::WString;
@@ -29,23 +30,37 @@ bool IsBlank(wchar_t c)
     return c == L' ' || c == L'\t';
 }
 
-// Makes the processor's StartUpdate the way updates start while it lives.
+// Makes the processor's StartUpdate the host's way to start updates while it lives; then the
+// one registered before is back.
 class StartUpdateScope
 {
 public:
-    explicit StartUpdateScope(LUpdateProcessor* processor)
+    StartUpdateScope(UpdaterHost& host, LUpdateProcessor* processor)
+        : mHost(host)
+        , mPrevious(host.SetStartUpdate([processor] { processor->StartUpdate(); }))
     {
-        UpdaterHost::SetStartUpdate([processor] { processor->StartUpdate(); });
     }
-    ~StartUpdateScope() { UpdaterHost::SetStartUpdate(nullptr); }
+    ~StartUpdateScope() { mHost.SetStartUpdate(std::move(mPrevious)); }
     StartUpdateScope(const StartUpdateScope&) = delete;
     StartUpdateScope& operator=(const StartUpdateScope&) = delete;
+
+private:
+    UpdaterHost& mHost;
+    std::function<void()> mPrevious;
 };
+
+// The engine's image sequence when it is the two-image sequencer.
+Orv::RCPtr<LDualUpdater> SequencerOf(const Orv::RCPtr<LUpdateEngineInterface>& engine)
+{
+    return engine ? Orv::RCPtr<LDualUpdater>(engine->GetImageSequence()) : nullptr;
+}
 } // namespace
 
 LUpdateProcessor::LUpdateProcessor(const Orv::RCPtr<LUpdateEngineInterface>& engine,
                                    const UpdateCompletion& completion)
     : mEngine(engine)
+    , mSequencer(SequencerOf(engine))
+    , mHost(mSequencer ? mSequencer->GetHost() : UpdaterHost::Create())
     , mCompletion(completion)
 {
 }
@@ -255,15 +270,15 @@ ORVRESULT LUpdateProcessor::Initialize(const WString& commandLine)
 
     // The sequencer answers the engine's questions from the first Rescan on; a command line that
     // names the file or the device fixes the image for the run.
-    if (NamesFileOrDevice())
+    if (mSequencer && NamesFileOrDevice())
     {
         std::uint32_t productId = 0;
         GetDeviceId(kDevicePid, productId);
-        LDualUpdater::UseFixedImage(productId);
+        mSequencer->UseFixedImage(productId);
     }
-    else
+    else if (mSequencer)
     {
-        LDualUpdater::UseImageSequence();
+        mSequencer->UseImageSequence();
     }
 
     const ORVRESULT initialized = ORV_REQUIRE_SUCCESS(mEngine->Initialize(commandLine));
@@ -354,7 +369,7 @@ void LUpdateProcessor::ProcessFirmwareFileOptions()
     {
         if (path.IsEmpty() && !name.IsEmpty())
         {
-            UpdaterHost::GetDefaultFolder(path);
+            mHost->GetDefaultFolder(path);
             path.Append(Orv::kPathSeparator);
             path.Append(name);
         }
@@ -364,16 +379,16 @@ void LUpdateProcessor::ProcessFirmwareFileOptions()
         }
         return;
     }
-    const Orv::RCPtr<LDualUpdater> sequencer = LDualUpdater::GetInstance();
-    if (sequencer && sequencer->IsSequenceOn())
+    if (mSequencer && mSequencer->IsSequenceOn())
     {
         // The sequencer gives the engine the current image's file with the device.
         return;
     }
-    // The built-in file of the image that the device options fix, with its known version.
+    // The built-in file of the image that the device options fix (without a sequencer, the
+    // controller's), with its known version.
     const LDualUpdater::ImageInfo& image = LDualUpdater::GetImageInfo(
-        sequencer ? sequencer->GetCurrentImage() : LDualUpdater::kController);
-    UpdaterHost::GetDefaultFolder(path);
+        mSequencer ? mSequencer->GetCurrentImage() : LDualUpdater::kController);
+    mHost->GetDefaultFolder(path);
     path.Append(Orv::kPathSeparator);
     path.Append(WString(image.defaultFileName));
     mEngine->SetFirmwareFile(path, image.targetVersion);
@@ -396,7 +411,9 @@ void LUpdateProcessor::ProcessDeviceOptions()
         if (!givenProductId)
         {
             definition.vendorId = LDualUpdater::kDefaultVendorId;
-            definition.productId = LDualUpdater::GetDeviceProductId(0);
+            definition.productId =
+                mSequencer ? mSequencer->GetDeviceProductId(0)
+                           : LDualUpdater::GetImageInfo(LDualUpdater::kController).productId;
             definition.bootloaderVendorId = LDualUpdater::kBootloaderVendorId;
         }
         definition.bootloaderProductId = LDualUpdater::kBootloaderProductId;
@@ -434,7 +451,7 @@ ORVRESULT LUpdateProcessor::StartUpdate()
 
 void LUpdateProcessor::RunSilentUpdate()
 {
-    const StartUpdateScope scope(this);
+    const StartUpdateScope scope(*mHost, this);
     const unsigned int startedBefore = mDownloadsStarted;
     const unsigned int failedBefore = mFailedStarts;
     bool failed = false;

@@ -28,8 +28,10 @@
 //   1 when the command line was refused.
 #pragma once
 
+#include "DualUpdater.h"
 #include "UpdateCompletion.h"
 #include "UpdateEngineInterface.h"
+#include "UpdaterHost.h"
 
 #include <cstdint>
 #include <string>
@@ -50,7 +52,10 @@ public:
     static constexpr int kStatusCommandLineRefused = 1;
 
     // Holds the application's engine; a run without a window ends each download with the
-    // completion (its wait for the device's reset).
+    // completion (its wait for the device's reset). The two-image sequencer is the engine's image
+    // sequence, and the processor reaches the application (the default folder, starting an
+    // update) through the sequencer's host; with an engine made without the sequencer, the image
+    // is the controller's, the default folder the program's, and no update leads on to another.
     explicit LUpdateProcessor(const Orv::RCPtr<LUpdateEngineInterface>& engine,
                               const UpdateCompletion& completion = UpdateCompletion());
     ~LUpdateProcessor() override;
@@ -80,8 +85,12 @@ public:
     static bool ParseDeviceId(const Orv::WString& text, std::uint32_t& id);
 
     // The exit status that this processor's Initialize calls left for the program (0 until one
-    // of them sets one).
+    // of them sets one). The application, which owns its one processor, returns it as the
+    // program's exit code when it ends (after a quiet stop, at once).
     int GetExitStatus() const { return mExitStatus; }
+    // The engine's two-image sequencer, or null; the host the processor asks.
+    const Orv::RCPtr<LDualUpdater>& GetSequencer() const { return mSequencer; }
+    const Orv::RCPtr<UpdaterHost>& GetHost() const { return mHost; }
 
     Orv::WString ToString() const override;
 
@@ -104,6 +113,8 @@ private:
     Orv::WString mCommandLine;
     int mExitStatus = 0;
     Orv::RCPtr<LUpdateEngineInterface> mEngine;
+    const Orv::RCPtr<LDualUpdater> mSequencer;
+    const Orv::RCPtr<UpdaterHost> mHost;
     UpdateCompletion mCompletion;
     bool mAlwaysUpdate = false;
     // The command line of the Initialize that runs.

@@ -1,27 +1,11 @@
 #include "UpdaterHost.h"
 
-#include "UpdateProcessor.h"
-
 #include <filesystem>
-#include <mutex>
 #include <system_error>
+#include <utility>
 
 namespace
 {
-struct Host
-{
-    std::mutex lock;
-    Orv::WString defaultFolder;
-    Orv::RCPtr<LUpdateProcessor> processor;
-    std::function<void()> startUpdate;
-};
-
-Host& GetHost()
-{
-    static Host host;
-    return host;
-}
-
 // The folder of the running program.
 Orv::WString ProgramFolder()
 {
@@ -33,75 +17,61 @@ Orv::WString ProgramFolder()
     }
     return Orv::WString(program.parent_path().wstring().c_str());
 }
-} // namespace
 
-void UpdaterHost::GetDefaultFolder(Orv::WString& folder)
+// The folder without a trailing separator (the root stays as it is).
+Orv::WString WithoutTrailingSeparator(Orv::WString folder)
 {
-    Host& host = GetHost();
-    {
-        std::lock_guard guard(host.lock);
-        folder = host.defaultFolder;
-    }
-    if (folder.IsEmpty())
-    {
-        folder = ProgramFolder();
-    }
-    // Without a trailing separator (the root stays as it is).
     while (folder.GetLength() > 1 &&
            folder.GetBuffer()[folder.GetLength() - 1] == Orv::kPathSeparator)
     {
         folder = folder.Left(static_cast<int>(folder.GetLength()) - 1);
     }
+    return folder;
 }
+} // namespace
 
-void UpdaterHost::SetDefaultFolder(const Orv::WString& folder)
+Orv::RCPtr<UpdaterHost> UpdaterHost::Create(const Orv::WString& defaultFolder)
 {
-    Host& host = GetHost();
-    std::lock_guard guard(host.lock);
-    host.defaultFolder = folder;
+    return Orv::RCPtr<UpdaterHost>(new UpdaterHost(defaultFolder));
 }
 
-Orv::RCPtr<LUpdateProcessor> UpdaterHost::GetUpdateProcessor()
+UpdaterHost::UpdaterHost(const Orv::WString& defaultFolder)
+    : mDefaultFolder(
+          WithoutTrailingSeparator(defaultFolder.IsEmpty() ? ProgramFolder() : defaultFolder))
 {
-    Host& host = GetHost();
-    std::lock_guard guard(host.lock);
-    return host.processor;
 }
 
-void UpdaterHost::SetUpdateProcessor(const Orv::RCPtr<LUpdateProcessor>& processor)
+Orv::WString UpdaterHost::ToString() const
 {
-    Orv::RCPtr<LUpdateProcessor> old;
-    Host& host = GetHost();
-    std::lock_guard guard(host.lock);
-    old = host.processor;
-    host.processor = processor;
+    return Orv::WString(L"UpdaterHost");
 }
 
-void UpdaterHost::StartUpdate()
+void UpdaterHost::GetDefaultFolder(Orv::WString& folder) const
+{
+    folder = mDefaultFolder;
+}
+
+bool UpdaterHost::StartUpdate() const
 {
     std::function<void()> start;
-    Orv::RCPtr<LUpdateProcessor> processor;
     {
-        Host& host = GetHost();
-        std::lock_guard guard(host.lock);
-        start = host.startUpdate;
-        processor = host.processor;
+        Orv::ScopedLock<Orv::Mutex> guard(mLock);
+        start = mStartUpdate;
     }
-    if (start)
+    // Called without the lock: the update may register another function as it runs.
+    if (!start)
     {
-        start();
+        return false;
     }
-    else if (processor)
-    {
-        processor->StartUpdate();
-    }
+    start();
+    return true;
 }
 
-void UpdaterHost::SetStartUpdate(std::function<void()> start)
+std::function<void()> UpdaterHost::SetStartUpdate(std::function<void()> start)
 {
-    Host& host = GetHost();
-    std::lock_guard guard(host.lock);
-    host.startUpdate = std::move(start);
+    Orv::ScopedLock<Orv::Mutex> guard(mLock);
+    std::swap(start, mStartUpdate);
+    return start;
 }
 
 bool UpdaterHost::IsQuietStop(ORVRESULT result)

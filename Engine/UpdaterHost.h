@@ -1,13 +1,15 @@
-// What the updater application and its main window give the engine's sequencer and the command
-// line, standing in until the application (LApplication, LFrameworkApp) and the main window
-// (LMainControl) exist, which then provide them:
+// What the updater application and its main window give the two-image sequencer and the update
+// processor, standing in until the application (LApplication, LFrameworkApp) and the main window
+// (LMainControl) exist:
 //   - the default folder, in which the built-in image files are looked up: the program's folder
 //     (LFrameworkApp::GetDefaultFolder);
-//   - the application's update processor, whose engine the sequencer reconfigures
-//     (LApplication::GetUpdateProcessor);
-//   - starting the update of the current image (LMainControl::StartUpdate); until the main window
-//     registers its own, the application's processor starts it without a window;
+//   - starting the update of the current image (LMainControl::StartUpdate), which the main
+//     window registers; a run without a window registers the processor's own for its length;
 //   - the results with which the application ends quietly, without its window.
+//
+// One host is made by whoever stands for the application and handed to the sequencer and the
+// processor that it makes. The host holds neither of them, so that nothing it is handed to makes
+// a cycle with it. Its operations may be called on any thread.
 #pragma once
 
 #include "OrvCore.h"
@@ -16,27 +18,31 @@
 
 using ORVRESULT = Orv::ORVRESULT;
 
-class LUpdateProcessor;
-
-class UpdaterHost
+class UpdaterHost : public Orv::LRefCountedObject
 {
 public:
-    // The default folder, without a trailing separator: the one set, else the program's folder.
-    static void GetDefaultFolder(Orv::WString& folder);
-    // Sets the default folder (empty: the program's folder again).
-    static void SetDefaultFolder(const Orv::WString& folder);
+    // A host whose default folder is the one given; an empty one means the program's folder.
+    static Orv::RCPtr<UpdaterHost> Create(const Orv::WString& defaultFolder = Orv::WString());
 
-    // The application's update processor, or null.
-    static Orv::RCPtr<LUpdateProcessor> GetUpdateProcessor();
-    static void SetUpdateProcessor(const Orv::RCPtr<LUpdateProcessor>& processor);
+    // The default folder, without a trailing separator.
+    void GetDefaultFolder(Orv::WString& folder) const;
 
-    // Starts the update of the current image: the registered function, else the application's
-    // processor's StartUpdate.
-    static void StartUpdate();
-    // Registers the function that starts an update (null: none).
-    static void SetStartUpdate(std::function<void()> start);
+    // Starts the update of the current image with the registered function; false (nothing
+    // started) when none is registered.
+    bool StartUpdate() const;
+    // Registers the function that starts an update (null: none); returns the one it replaces.
+    std::function<void()> SetStartUpdate(std::function<void()> start);
 
     // Whether the application ends without its window on this result of the processor's
     // Initialize: 0x8000A020, 0x8000A000 to 0x8000A003 and 0x8000A010.
     static bool IsQuietStop(ORVRESULT result);
+
+    Orv::WString ToString() const override;
+
+private:
+    explicit UpdaterHost(const Orv::WString& defaultFolder);
+
+    const Orv::WString mDefaultFolder;
+    mutable Orv::Mutex mLock;
+    std::function<void()> mStartUpdate;
 };

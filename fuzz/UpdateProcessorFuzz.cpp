@@ -89,7 +89,6 @@ void SetUpOnce()
         WriteImage(folder, "image_V0_00.dfu", SimulatedFirmwareImage::Make(0x0032, 1024));
         const std::uint8_t bad[] = "DfuSe, but nothing more";
         folder.Write("bad.dfu", bad, sizeof(bad));
-        UpdaterHost::SetDefaultFolder(Orv::WString(folder.Path().c_str()));
         SimulatedDevices::Activate();
         return true;
     }();
@@ -186,10 +185,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     completionTimings.pause = 1;
     completionTimings.rounds = 50;
     const UpdateCompletion completion(completionTimings);
-    Orv::RCPtr<LUpdateEngine> engine = LUpdateEngine::Create(modeTimings);
+    // What the application makes: the host with the scratch folder as its default folder, the
+    // sequencer, the engine with the sequencer, and the processor; the window's way to start an
+    // update is the processor's.
+    Orv::RCPtr<UpdaterHost> host = UpdaterHost::Create(Orv::WString(Folder().Path().c_str()));
+    Orv::RCPtr<LDualUpdater> sequencer = LDualUpdater::Create(host);
+    Orv::RCPtr<LUpdateEngine> engine = LUpdateEngine::Create(
+        modeTimings, Orv::GetSystemClock(), Orv::RCPtr<IUpdateImageSequence>(sequencer));
     Orv::RCPtr<LUpdateProcessor> processor(
         new LUpdateProcessor(Orv::RCPtr<LUpdateEngineInterface>(engine.Get()), completion));
-    UpdaterHost::SetUpdateProcessor(processor);
+    LUpdateProcessor* const window = processor.Get();
+    host->SetStartUpdate([window] { window->StartUpdate(); });
 
     const ORVRESULT result = processor->Initialize(Orv::WString(line.c_str()));
     const int status = processor->GetExitStatus();
@@ -223,11 +229,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     engine->Abort();
     engine->WaitForTask(INFINITE);
-    UpdaterHost::SetUpdateProcessor(nullptr);
-    UpdaterHost::SetStartUpdate(nullptr);
-    LDualUpdater::ReleaseInstance();
+    host->SetStartUpdate(nullptr);
     processor = nullptr;
     engine = nullptr;
+    sequencer = nullptr;
+    host = nullptr;
     Orv::GetApplicationNotificationCenter()->Clear();
     SimulatedDevices::Reset();
     return 0;

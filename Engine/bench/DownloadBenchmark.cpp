@@ -47,7 +47,8 @@ DfuTimings TimingsFor(int operationMs)
 class WheelDisplaySectors : public IUpdateImageSequence
 {
 public:
-    ORVRESULT OnRescan() override { return S_OK; }
+    ORVRESULT OnRescan(LUpdateEngineInterface&) override { return S_OK; }
+    ORVRESULT ProcessUpdateResult(LUpdateEngineInterface&, bool) override { return S_OK; }
     Orv::WString GetDeviceName(unsigned int) const override { return Orv::WString(); }
     unsigned int GetSectorCount() const override { return 6; }
     bool LookupSector(unsigned int index, std::uint32_t& address) const override
@@ -103,9 +104,6 @@ void WheelDisplayDownload(benchmark::State& state)
 {
     SimulatedDevices::Activate();
     SimulatedDevices::Reset();
-    WheelDisplaySectors sectors;
-    IUpdateImageSequence::Install(&sectors);
-
     const DfuTimings timings = TimingsFor(static_cast<int>(state.range(0)));
     auto config = SimulatedUnitConfig::WheelDisplay(0x0040);
     config.initialMode = SimulatedMode::Bootloader;
@@ -125,7 +123,9 @@ void WheelDisplayDownload(benchmark::State& state)
         return;
     }
 
-    auto engine = LUpdateEngine::Create();
+    auto engine =
+        LUpdateEngine::Create(LUpdateEngine::UpdateModeTimings(), Orv::GetSystemClock(),
+                              Orv::RCPtr<IUpdateImageSequence>(new WheelDisplaySectors()));
     engine->Initialize(Orv::WString());
     LUpdateEngineInterface::DeviceDefinition definition;
     definition.vendorId = 0x7A5E;
@@ -174,7 +174,6 @@ void WheelDisplayDownload(benchmark::State& state)
     state.counters["total_per_busy"] = busy > 0 ? total / busy : 0;
 
     std::remove(path.c_str());
-    IUpdateImageSequence::Install(nullptr);
     SimulatedDevices::Reset();
 }
 } // namespace

@@ -16,9 +16,11 @@ constexpr std::uint32_t kWheelDisplayPid = 0xB010;
 class DiscoveryTest : public SimulatedBusTest
 {
 protected:
-    Orv::RCPtr<RecordingEngine> NewEngine(std::initializer_list<Definition> definitions)
+    Orv::RCPtr<RecordingEngine>
+    NewEngine(std::initializer_list<Definition> definitions,
+              const Orv::RCPtr<IUpdateImageSequence>& sequence = nullptr)
     {
-        Orv::RCPtr<RecordingEngine> engine(new RecordingEngine());
+        Orv::RCPtr<RecordingEngine> engine(new RecordingEngine(sequence));
         engine->Initialize(Orv::WString());
         EXPECT_EQ(engine->SetDeviceDefinitions(Definitions(definitions)), S_OK);
         EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceNotFound);
@@ -165,20 +167,63 @@ TEST_F(DiscoveryTest, TheDeviceNameComesFromTheSequence)
     EXPECT_TRUE(record.definition.texts[0] == Orv::WString(L"kept"));
     EXPECT_TRUE(record.definition.texts[2].IsEmpty());
 
-    TestSequence sequence;
-    sequence.name = Orv::WString(L"Halvex DJ Brelune VANTA");
-    IUpdateImageSequence::Install(&sequence);
-    engine = NewEngine({definition});
+    Orv::RCPtr<TestSequence> sequence(new TestSequence());
+    sequence->name = Orv::WString(L"Halvex DJ Brelune VANTA");
+    engine = NewEngine({definition}, Orv::RCPtr<IUpdateImageSequence>(sequence));
     ASSERT_EQ(engine->Rescan(), S_OK);
-    EXPECT_EQ(sequence.rescans, 1);
+    EXPECT_EQ(sequence->rescans, 1);
     record = Found(*engine, 0);
-    EXPECT_TRUE(record.definition.texts[2] == sequence.name);
+    EXPECT_TRUE(record.definition.texts[2] == sequence->name);
 
     // The sequence's hook runs first; its failure ends the rescan with nothing changed.
-    sequence.rescanResult = E_FAIL;
+    sequence->rescanResult = E_FAIL;
     EXPECT_EQ(engine->Rescan(), E_FAIL);
     EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceNormalMode);
     EXPECT_EQ(engine->GetSelectedIndex(), 0);
+}
+
+// Engines made with different sequences live side by side: each names its devices after its own
+// sequence and runs only its own sequence's hook, and an engine made without one neither names
+// a device nor runs a hook.
+TEST_F(DiscoveryTest, EachEngineAsksOnlyItsOwnSequence)
+{
+    Add(SimulatedUnitConfig::Controller(0x0031), SimulatedMode::Normal);
+    Add(SimulatedUnitConfig::WheelDisplay(0x0050), SimulatedMode::Normal);
+    Orv::RCPtr<TestSequence> controller(new TestSequence());
+    controller->name = Orv::WString(L"Halvex DJ Brelune VANTA");
+    Orv::RCPtr<TestSequence> wheel(new TestSequence());
+    wheel->name = Orv::WString(L"Halvex DJ Brelune VANTA WD");
+    wheel->rescanResult = S_FALSE;
+    auto first =
+        NewEngine({MakeDefinition(kControllerPid)}, Orv::RCPtr<IUpdateImageSequence>(controller));
+    auto second =
+        NewEngine({MakeDefinition(kWheelDisplayPid)}, Orv::RCPtr<IUpdateImageSequence>(wheel));
+    auto plain = NewEngine({MakeDefinition(kControllerPid)});
+
+    ASSERT_EQ(first->Rescan(), S_OK);
+    EXPECT_EQ(controller->rescans, 1);
+    EXPECT_EQ(controller->rescannedEngine, first.Get());
+    EXPECT_EQ(wheel->rescans, 0);
+    ASSERT_EQ(second->Rescan(), S_OK);
+    ASSERT_EQ(second->Rescan(), S_OK);
+    EXPECT_EQ(wheel->rescans, 2);
+    EXPECT_EQ(wheel->rescannedEngine, second.Get());
+    EXPECT_EQ(controller->rescans, 1);
+    ASSERT_EQ(plain->Rescan(), S_OK);
+    EXPECT_EQ(controller->rescans + wheel->rescans, 3);
+
+    EXPECT_TRUE(Found(*first, 0).definition.texts[2] == controller->name);
+    EXPECT_TRUE(Found(*second, 0).definition.texts[2] == wheel->name);
+    EXPECT_TRUE(Found(*plain, 0).definition.texts[2].IsEmpty());
+    EXPECT_EQ(first->GetImageSequence().Get(), controller.Get());
+    EXPECT_EQ(second->GetImageSequence().Get(), wheel.Get());
+    EXPECT_FALSE(plain->GetImageSequence());
+
+    // A sequence's failure ends only its own engine's rescan.
+    controller->rescanResult = E_FAIL;
+    EXPECT_EQ(first->Rescan(), E_FAIL);
+    EXPECT_EQ(second->Rescan(), S_OK);
+    EXPECT_EQ(second->GetDeviceState(), Engine::kDeviceNormalMode);
 }
 
 // After a download the selected device is looked for again: in normal mode (5), still in DFU

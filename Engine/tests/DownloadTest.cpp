@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -194,15 +196,14 @@ TEST_F(DownloadTest, ErasesEverySectorTheImageOverlaps)
 // worker writes, the user-interface thread reads the engine's state.
 TEST_F(DownloadTest, ProgressRunsInOrderWhileTheStateIsRead)
 {
-    TestSequence wheel;
-    wheel.sectors = {0x08008000, 0x0800C000, 0x08010000, 0x08020000, 0x08040000, 0x08060000};
-    IUpdateImageSequence::Install(&wheel);
+    Orv::RCPtr<TestSequence> wheel(new TestSequence());
+    wheel->sectors = {0x08008000, 0x0800C000, 0x08010000, 0x08020000, 0x08040000, 0x08060000};
     auto unit = AddBootloader(kWheelDisplayPid);
     unit->SetTimings({Milliseconds(1), Milliseconds(2), Milliseconds(0), Milliseconds(1)});
     const std::uint32_t size = 100 * 1024;
     TempFile file("progress.dfu");
     file.Write(DfuSeFile(kApplicationStart, ImageData(0x0050, size)));
-    auto engine = Ready(kWheelDisplayPid, file);
+    auto engine = Ready(kWheelDisplayPid, file, {}, Orv::RCPtr<IUpdateImageSequence>(wheel));
 
     ASSERT_EQ(engine->StartDownload(), S_OK);
     EXPECT_EQ(engine->GetUpdateResult(false), Engine::kUpdateInProgress);
@@ -231,7 +232,7 @@ TEST_F(DownloadTest, ProgressRunsInOrderWhileTheStateIsRead)
     {
         // The first sector past the element's end is counted, and ends the erase phase.
         expected.push_back(i / 6.0 * 0.5);
-        if (wheel.sectors[i] >= kApplicationStart + size)
+        if (wheel->sectors[i] >= kApplicationStart + size)
         {
             break;
         }
@@ -572,14 +573,44 @@ TEST_F(DownloadTest, ADeviceLeftMidTransferIsBroughtToIdleAtTheFirstAttempt)
     }
 }
 
+// Two engines in one process, each made with its own sequence, erase by their own sector tables:
+// an image that reaches into the fourth sector is refused by the engine with the controller's
+// three sectors and written by the one with the wheel display's six, on the same device.
+TEST_F(DownloadTest, EachEngineErasesByItsOwnSequence)
+{
+    Orv::RCPtr<TestSequence> controller(new TestSequence());
+    controller->sectors = {0x08008000, 0x0800C000, 0x08010000};
+    Orv::RCPtr<TestSequence> wheel(new TestSequence());
+    wheel->sectors = {0x08008000, 0x0800C000, 0x08010000, 0x08020000, 0x08040000, 0x08060000};
+    auto unit = AddBootloader(kWheelDisplayPid);
+    TempFile file("two_engines.dfu");
+    const auto data = ImageData(0x0050, 100 * 1024);
+    file.Write(DfuSeFile(kApplicationStart, data));
+    auto first = Ready(kWheelDisplayPid, file, {}, Orv::RCPtr<IUpdateImageSequence>(controller));
+    auto second = Ready(kWheelDisplayPid, file, {}, Orv::RCPtr<IUpdateImageSequence>(wheel));
+
+    EXPECT_EQ(Run(*first), Engine::kUpdateFailed);
+    EXPECT_NE(FailureText(*first).find("flash sectors"), std::string::npos) << FailureText(*first);
+    EXPECT_TRUE(unit->RequestLog().empty());
+
+    EXPECT_EQ(Run(*second), Engine::kUpdateCompleted);
+    const auto words = Requests(*unit);
+    std::vector<std::string> erases;
+    std::copy_if(words.begin(), words.end(), std::back_inserter(erases),
+                 [](const std::string& w) { return w[0] == 'E'; });
+    EXPECT_EQ(erases,
+              (std::vector<std::string>{"E08008000", "E0800C000", "E08010000", "E08020000"}));
+    EXPECT_EQ(unit->ReadFlash(kApplicationStart, static_cast<std::uint32_t>(data.size())), data);
+}
+
 // A bad file is refused before the device is touched: result 2, reason 3, file state 1, nothing
 // erased, and the reason kept as the failure text. Among them: an empty element (an update that
 // would write nothing), a target for another alternate setting, a suffix naming another device,
 // and a pipe (which must not hold the download up).
 TEST_F(DownloadTest, BadFilesAreRefusedBeforeAnythingIsErased)
 {
-    TestSequence controller;
-    controller.sectors = {0x08008000, 0x0800C000, 0x08010000};
+    Orv::RCPtr<TestSequence> controller(new TestSequence());
+    controller->sectors = {0x08008000, 0x0800C000, 0x08010000};
     struct Case
     {
         const char* name;
@@ -632,7 +663,6 @@ TEST_F(DownloadTest, BadFilesAreRefusedBeforeAnythingIsErased)
     {
         SCOPED_TRACE(c.name);
         SimulatedDevices::Reset();
-        IUpdateImageSequence::Install(c.controllerSequence ? &controller : nullptr);
         auto unit = AddBootloader(kControllerPid);
         const auto before = unit->ReadFlash(0x08000000, 0x100000);
         TempFile file("bad.dfu");
@@ -644,7 +674,11 @@ TEST_F(DownloadTest, BadFilesAreRefusedBeforeAnythingIsErased)
         {
             file.Write(c.bytes);
         }
-        auto engine = Ready(kControllerPid, file);
+        // Each row's engine with its own sequence: the controller's sector table, or none (the
+        // device's flash layout).
+        auto engine =
+            Ready(kControllerPid, file, {},
+                  c.controllerSequence ? Orv::RCPtr<IUpdateImageSequence>(controller) : nullptr);
 
         ASSERT_EQ(engine->StartDownload(), S_OK);
         if (engine->WaitForTask(5000) != S_OK)
@@ -916,19 +950,23 @@ TEST_F(DownloadTest, AnExceptionOnTheWorkerIsAFailure)
     class ThrowingSequence : public TestSequence
     {
     public:
-        bool LookupSector(unsigned int, std::uint32_t&) const override
+        bool LookupSector(unsigned int index, std::uint32_t& address) const override
         {
-            throw std::runtime_error("the sector table cannot be read");
+            if (throwing.load())
+            {
+                throw std::runtime_error("the sector table cannot be read");
+            }
+            return TestSequence::LookupSector(index, address);
         }
+        std::atomic<bool> throwing{true};
     };
-    ThrowingSequence sequence;
-    sequence.sectors = {0x08008000};
-    IUpdateImageSequence::Install(&sequence);
+    Orv::RCPtr<ThrowingSequence> sequence(new ThrowingSequence());
+    sequence->sectors = {0x08008000};
     auto unit = AddBootloader(kControllerPid);
     TempFile file("throw.dfu");
     const auto data = ImageData(0x0031, 4096);
     file.Write(DfuSeFile(kApplicationStart, data));
-    auto engine = Ready(kControllerPid, file);
+    auto engine = Ready(kControllerPid, file, {}, Orv::RCPtr<IUpdateImageSequence>(sequence));
 
     EXPECT_EQ(Run(*engine), Engine::kUpdateFailed);
     EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceFailed);
@@ -937,7 +975,7 @@ TEST_F(DownloadTest, AnExceptionOnTheWorkerIsAFailure)
     EXPECT_TRUE(unit->RequestLog().empty());
 
     // The same engine and worker write the image once the table can be read.
-    IUpdateImageSequence::Install(nullptr);
+    sequence->throwing.store(false);
     ASSERT_EQ(engine->Rescan(), S_OK);
     EXPECT_EQ(Run(*engine), Engine::kUpdateCompleted);
     EXPECT_EQ(unit->ReadFlash(kApplicationStart, 4096), data);

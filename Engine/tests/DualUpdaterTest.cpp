@@ -28,14 +28,14 @@ protected:
     void SetUp() override
     {
         UpdaterTest::SetUp();
-        LDualUpdater::CreateInstance();
-        sequencer = LDualUpdater::GetInstance();
-        UpdaterHost::SetStartUpdate([this] { ++starts; });
+        CountStarts();
     }
-    void TearDown() override
+
+    // Counts the updates that the sequencer starts through the host.
+    void CountStarts()
     {
-        sequencer = nullptr;
-        UpdaterTest::TearDown();
+        starts = 0;
+        host->SetStartUpdate([this] { ++starts; });
     }
 
     // The application's engine asked to rescan for the default controller, as the command line
@@ -47,7 +47,6 @@ protected:
         return engine->Rescan();
     }
 
-    Orv::RCPtr<LDualUpdater> sequencer;
     int starts = 0;
 };
 
@@ -118,6 +117,8 @@ TEST_F(DualUpdaterTest, TheFirstImageByWhatIsOnTheBus)
     {
         SCOPED_TRACE(row.situation);
         SimulatedDevices::Reset();
+        MakeEngineAndProcessor();
+        CountStarts();
         for (const Unit& unit : row.units)
         {
             unit.controller ? AddController(unit.version, unit.mode)
@@ -141,7 +142,7 @@ TEST_F(DualUpdaterTest, TheFirstImageByWhatIsOnTheBus)
         WString version;
         EXPECT_EQ(engine->GetFileVersionText(version), S_OK);
         EXPECT_EQ(version, image.targetVersion.text);
-        EXPECT_EQ(LDualUpdater::GetDeviceProductId(0), image.productId);
+        EXPECT_EQ(sequencer->GetDeviceProductId(0), image.productId);
         Orv::Array<LUpdateEngineInterface::DeviceDefinition> found;
         engine->GetFoundDevices(found);
         if (row.state != 1)
@@ -161,7 +162,7 @@ TEST_F(DualUpdaterTest, WhatTheEnginesAreToldOfTheCurrentImage)
 {
     EXPECT_EQ(sequencer->GetDeviceName(0), WString(L"Halvex DJ Brelune VANTA"));
     EXPECT_TRUE(sequencer->GetDeviceName(1).IsEmpty());
-    EXPECT_EQ(LDualUpdater::GetDeviceProductId(1), 0u);
+    EXPECT_EQ(sequencer->GetDeviceProductId(1), 0u);
     ASSERT_EQ(sequencer->GetSectorCount(), 3u);
     std::uint32_t address = 1;
     std::vector<std::uint32_t> sectors;
@@ -184,13 +185,23 @@ TEST_F(DualUpdaterTest, WhatTheEnginesAreToldOfTheCurrentImage)
     EXPECT_EQ(sectors, (std::vector<std::uint32_t>{0x08008000, 0x0800C000, 0x08010000, 0x08020000,
                                                    0x08040000, 0x08060000}));
     EXPECT_EQ(sequencer->GetSectorCount(), 6u);
+}
 
-    // Without a sequencer the engines get the defaults.
-    sequencer = nullptr;
+// The program's one sequencer is made once, with the first host it is given, and kept until it
+// is released; the sequencers the tests make are not it.
+TEST_F(DualUpdaterTest, TheProgramHasOneSequencer)
+{
+    ASSERT_FALSE(LDualUpdater::GetInstance());
+    LDualUpdater::CreateInstance(host);
+    const Orv::RCPtr<LDualUpdater> instance = LDualUpdater::GetInstance();
+    ASSERT_TRUE(instance);
+    EXPECT_NE(instance.Get(), sequencer.Get());
+    EXPECT_EQ(instance->GetHost().Get(), host.Get());
+    LDualUpdater::CreateInstance(UpdaterHost::Create());
+    EXPECT_EQ(LDualUpdater::GetInstance().Get(), instance.Get());
+    EXPECT_EQ(LDualUpdater::GetInstance()->GetHost().Get(), host.Get());
     LDualUpdater::ReleaseInstance();
-    EXPECT_EQ(IUpdateImageSequence::GetInstalled(), nullptr);
-    EXPECT_EQ(LDualUpdater::GetDeviceProductId(0), 0u);
-    EXPECT_EQ(LDualUpdater::ProcessUpdateResult(true), S_FALSE);
+    EXPECT_FALSE(LDualUpdater::GetInstance());
 }
 
 TEST_F(DualUpdaterTest, ASuccessfulControllerUpdateLeadsOnToTheWheelDisplay)
@@ -201,14 +212,14 @@ TEST_F(DualUpdaterTest, ASuccessfulControllerUpdateLeadsOnToTheWheelDisplay)
     ASSERT_EQ(sequencer->GetCurrentImage(), LDualUpdater::kController);
 
     // A failed update changes nothing.
-    EXPECT_EQ(LDualUpdater::ProcessUpdateResult(false), E_FAIL);
+    EXPECT_EQ(sequencer->ProcessUpdateResult(*engine, false), E_FAIL);
     EXPECT_EQ(starts, 0);
     EXPECT_EQ(sequencer->GetCurrentImage(), LDualUpdater::kController);
 
     // The controller now runs the target version.
     SimulatedDevices::Remove(controller);
     controller = AddController(kControllerTarget);
-    EXPECT_EQ(LDualUpdater::ProcessUpdateResult(true), S_OK);
+    EXPECT_EQ(sequencer->ProcessUpdateResult(*engine, true), S_OK);
     EXPECT_EQ(starts, 1);
     EXPECT_TRUE(sequencer->IsDone(LDualUpdater::kController));
     EXPECT_TRUE(sequencer->IsRestartPending());
@@ -225,7 +236,7 @@ TEST_F(DualUpdaterTest, ASuccessfulControllerUpdateLeadsOnToTheWheelDisplay)
     // The wheel display done too: the sequence is over.
     SimulatedDevices::Remove(wheel);
     wheel = AddWheelDisplay(kWheelDisplayTarget);
-    EXPECT_EQ(LDualUpdater::ProcessUpdateResult(true), S_OK);
+    EXPECT_EQ(sequencer->ProcessUpdateResult(*engine, true), S_OK);
     EXPECT_EQ(starts, 1);
     EXPECT_FALSE(sequencer->IsRestartPending());
     EXPECT_TRUE(sequencer->IsDone(LDualUpdater::kWheelDisplay));
@@ -242,7 +253,7 @@ TEST_F(DualUpdaterTest, AnImageThatDoesNotReportItsTargetStopsTheSequence)
     AddWheelDisplay(0x0040);
     ASSERT_EQ(Rescan(), S_OK);
     // The update "succeeded", yet the controller still runs its old version.
-    EXPECT_EQ(LDualUpdater::ProcessUpdateResult(true), E_FAIL);
+    EXPECT_EQ(sequencer->ProcessUpdateResult(*engine, true), E_FAIL);
     EXPECT_EQ(starts, 0);
     EXPECT_FALSE(sequencer->IsRestartPending());
     EXPECT_EQ(FileName(*engine), "zk71_tp_update_00_31_120936.dfu");
@@ -252,17 +263,17 @@ TEST_F(DualUpdaterTest, AFixedImageIsNeitherChosenNorFollowedByTheOther)
 {
     AddController(kControllerTarget);
     AddWheelDisplay(0x0040);
-    LDualUpdater::UseFixedImage(0x8010);
+    sequencer->UseFixedImage(0x8010);
     engine->SetFirmwarePath(WString(folder.File("zk71_tp_update_00_31_120936.dfu").c_str()));
     EXPECT_EQ(Rescan(), S_OK);
     EXPECT_FALSE(sequencer->IsSequenceOn());
     EXPECT_EQ(sequencer->GetCurrentImage(), LDualUpdater::kController);
     EXPECT_EQ(FileName(*engine), "zk71_tp_update_00_31_120936.dfu");
-    EXPECT_EQ(LDualUpdater::ProcessUpdateResult(true), S_FALSE);
-    EXPECT_EQ(LDualUpdater::ProcessUpdateResult(false), E_FAIL);
+    EXPECT_EQ(sequencer->ProcessUpdateResult(*engine, true), S_FALSE);
+    EXPECT_EQ(sequencer->ProcessUpdateResult(*engine, false), E_FAIL);
     EXPECT_EQ(starts, 0);
 
-    LDualUpdater::UseFixedImage(0xB010);
+    sequencer->UseFixedImage(0xB010);
     EXPECT_EQ(sequencer->GetCurrentImage(), LDualUpdater::kWheelDisplay);
     EXPECT_EQ(sequencer->GetSectorCount(), 6u);
 }

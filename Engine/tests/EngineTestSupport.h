@@ -146,8 +146,14 @@ public:
 
     RecordingEngine() = default;
     explicit RecordingEngine(const UpdateModeTimings& timings,
-                             const Orv::RCPtr<Orv::LClock>& clock = Orv::GetSystemClock())
-        : LUpdateEngine(timings, clock)
+                             const Orv::RCPtr<Orv::LClock>& clock = Orv::GetSystemClock(),
+                             const Orv::RCPtr<IUpdateImageSequence>& sequence = nullptr)
+        : LUpdateEngine(timings, clock, sequence)
+    {
+    }
+    // With the image sequence and the default timings.
+    explicit RecordingEngine(const Orv::RCPtr<IUpdateImageSequence>& sequence)
+        : LUpdateEngine(UpdateModeTimings(), Orv::GetSystemClock(), sequence)
     {
     }
     explicit RecordingEngine(std::shared_ptr<Lifetime> lifetime)
@@ -266,11 +272,7 @@ protected:
         SimulatedDevices::Activate();
         SimulatedDevices::Reset();
     }
-    void TearDown() override
-    {
-        IUpdateImageSequence::Install(nullptr);
-        SimulatedDevices::Reset();
-    }
+    void TearDown() override { SimulatedDevices::Reset(); }
 };
 
 // A unit in its bootloader and an engine that found it, for the download's tests.
@@ -287,12 +289,14 @@ protected:
         return SimulatedDevices::AddUnit(FastUnit(config, OrvPlatform::SimulatedMode::Bootloader));
     }
 
-    // An engine with the file (of that version) and the device found in update mode (state 7).
+    // An engine (with the image sequence, when one is given) with the file (of that version) and
+    // the device found in update mode (state 7).
     static Orv::RCPtr<RecordingEngine>
     Ready(std::uint16_t productId, const TempFile& file,
-          const LUpdateEngineInterface::VersionInfo& version = {})
+          const LUpdateEngineInterface::VersionInfo& version = {},
+          const Orv::RCPtr<IUpdateImageSequence>& sequence = nullptr)
     {
-        Orv::RCPtr<RecordingEngine> engine(new RecordingEngine());
+        Orv::RCPtr<RecordingEngine> engine(new RecordingEngine(sequence));
         EXPECT_EQ(engine->Initialize(Orv::WString()), S_OK);
         engine->SetDeviceDefinitions(Definitions({MakeDefinition(productId)}));
         EXPECT_EQ(engine->SetFirmwareFile(file.WidePath(), version), S_OK);
@@ -335,14 +339,20 @@ inline LUpdateEngineInterface::VersionInfo DeviceVersion(std::uint16_t bcd)
     return version;
 }
 
-// A sequence for the tests: a device name, a sector table and a rescan result.
+// A sequence for the tests: a device name, a sector table and a rescan result. Set up before the
+// engine that asks it starts a task.
 class TestSequence : public IUpdateImageSequence
 {
 public:
-    ORVRESULT OnRescan() override
+    ORVRESULT OnRescan(LUpdateEngineInterface& engine) override
     {
         ++rescans;
+        rescannedEngine = &engine;
         return rescanResult;
+    }
+    ORVRESULT ProcessUpdateResult(LUpdateEngineInterface&, bool succeeded) override
+    {
+        return succeeded ? S_OK : E_FAIL;
     }
     Orv::WString GetDeviceName(unsigned int index) const override
     {
@@ -367,6 +377,8 @@ public:
     std::vector<std::uint32_t> sectors;
     ORVRESULT rescanResult = S_OK;
     int rescans = 0;
+    // The engine of the last rescan (not held).
+    const LUpdateEngineInterface* rescannedEngine = nullptr;
 };
 } // namespace OrvTest
 

@@ -20,8 +20,7 @@ protected:
     void SetUp() override
     {
         SimulatedBusTest::SetUp();
-        sequence.name = WString(L"Halvex DJ Brelune VANTA");
-        IUpdateImageSequence::Install(&sequence);
+        sequence->name = WString(L"Halvex DJ Brelune VANTA");
         // The bootloader is on the bus as soon as the message is in: every wait of the engine
         // is then the engine's own, on the test's clock.
         auto config = FastUnit(SimulatedUnitConfig::Controller(0x0030), SimulatedMode::Normal);
@@ -37,7 +36,8 @@ protected:
     }
     void MakeEngine(const LUpdateEngine::UpdateModeTimings& timings)
     {
-        engine = new RecordingEngine(timings, Orv::RCPtr<Orv::LClock>(clock.Get()));
+        engine = new RecordingEngine(timings, Orv::RCPtr<Orv::LClock>(clock.Get()),
+                                     Orv::RCPtr<IUpdateImageSequence>(sequence));
     }
     void TearDown() override
     {
@@ -80,7 +80,8 @@ protected:
     }
 
     Orv::RCPtr<LManualClock> clock{new LManualClock()};
-    TestSequence sequence;
+    // The engine's sequence; the device name it gives is read when the definitions are set.
+    Orv::RCPtr<TestSequence> sequence{new TestSequence()};
     std::shared_ptr<SimulatedUnit> controller;
     std::shared_ptr<SimulatedUnit> wheel;
     Orv::RCPtr<RecordingEngine> engine;
@@ -123,7 +124,7 @@ TEST_F(EnterUpdateModeTest, StatesOtherThanNormalModeAreRefused)
 
 TEST_F(EnterUpdateModeTest, ANameThatTwoPortsContainOpensNoneAndTheDeviceFails)
 {
-    sequence.name = WString(L"DJ Brelune VANTA");
+    sequence->name = WString(L"DJ Brelune VANTA");
     SelectController();
     EXPECT_EQ(engine->StartEnterUpdateMode(), E_INVALIDARG);
     EXPECT_EQ(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceFailed);
@@ -140,7 +141,7 @@ TEST_F(EnterUpdateModeTest, ANameThatTwoPortsContainOpensNoneAndTheDeviceFails)
 // A port that does not open is a failure with its cause; nothing is sent.
 TEST_F(EnterUpdateModeTest, APortThatDoesNotOpenIsAFailureWithItsCause)
 {
-    sequence.name = WString(L"No Such Port");
+    sequence->name = WString(L"No Such Port");
     SelectController();
     EXPECT_EQ(engine->StartEnterUpdateMode(), E_FAIL);
     EXPECT_EQ(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceFailed);

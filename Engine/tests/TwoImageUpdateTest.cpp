@@ -63,8 +63,6 @@ TEST_F(TwoImageUpdateTest, ASilentRunWritesTheControllerThenTheWheelDisplay)
     EXPECT_EQ(CountPrefix(controllerRequests, 'D'), 10u);
     EXPECT_EQ(CountPrefix(wheelRequests, 'D'), 75u);
 
-    const auto sequencer = LDualUpdater::GetInstance();
-    ASSERT_TRUE(sequencer);
     EXPECT_EQ(sequencer->GetCurrentImage(), LDualUpdater::kWheelDisplay);
     EXPECT_TRUE(sequencer->IsDone(LDualUpdater::kController));
     EXPECT_TRUE(sequencer->IsDone(LDualUpdater::kWheelDisplay));
@@ -84,8 +82,7 @@ TEST_F(TwoImageUpdateTest, OnlyThePartThatIsNotCurrentIsWritten)
         EXPECT_EQ(wheel->FirmwareVersion(), kWheelDisplayTarget);
         EXPECT_EQ(engine->GetCompletions().size(), 1u);
     }
-    TearDown();
-    SetUp();
+    StartRow();
     {
         auto controller = AddController(0x0029);
         auto wheel = AddWheelDisplay(kWheelDisplayTarget);
@@ -114,7 +111,7 @@ TEST_F(TwoImageUpdateTest, AWheelDisplayLeftInDfuModeIsWrittenFirstThenTheContro
     EXPECT_TRUE(FlashHolds(*controller, controllerImage));
     EXPECT_EQ(wheel->FirmwareVersion(), kWheelDisplayTarget);
     EXPECT_EQ(controller->FirmwareVersion(), kControllerTarget);
-    EXPECT_EQ(LDualUpdater::GetInstance()->GetCurrentImage(), LDualUpdater::kController);
+    EXPECT_EQ(sequencer->GetCurrentImage(), LDualUpdater::kController);
 }
 
 TEST_F(TwoImageUpdateTest, AFailedSecondImageEndsTheSilentRunWithStatus1)
@@ -162,8 +159,7 @@ TEST_F(TwoImageUpdateTest, AnUpdateThatDoesNotTakeFailsTheSilentRun)
         for (const Case& c : cases)
         {
             SCOPED_TRACE(std::string(line) + ": " + c.name);
-            TearDown();
-            SetUp();
+            StartRow();
             // Long enough for a unit that comes back (10 ms after manifesting).
             completionTimings.pause = 10;
             completionTimings.rounds = 10;
@@ -244,6 +240,8 @@ TEST_F(TwoImageUpdateTest, NotificationsDriveTheSequenceAsTheMainWindowDoes)
     handler->RegisterNotification(
         Orv::RCPtr<Orv::LNotificationDistributor>(Orv::GetApplicationNotificationCenter().Get()),
         LUpdateEngineInterface::kFirmwareUpdateCompleted);
+    // The main window's way to start an update, which the sequencer takes for the next image.
+    host->SetStartUpdate([this] { processor->StartUpdate(); });
 
     // The window is shown and the update starts by itself.
     EXPECT_EQ(processor->Initialize(WString(L"-START_UPDATE_AUTOMATICALLY")), S_OK);

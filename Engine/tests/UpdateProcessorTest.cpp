@@ -252,8 +252,7 @@ TEST_F(UpdateProcessorTest, CommandLinesInEachSituation)
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.line);
-        TearDown();
-        SetUp();
+        StartRow();
         controller = nullptr;
         wheel = nullptr;
         Place(row.units);
@@ -293,8 +292,7 @@ TEST_F(UpdateProcessorTest, DeviceIdsAreCheckedBeforeAnythingIsSent)
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.line);
-        TearDown();
-        SetUp();
+        StartRow();
         Place(Units::BothOld);
         ::testing::internal::CaptureStderr();
         const ORVRESULT result = processor->Initialize(WString(row.line));
@@ -392,9 +390,9 @@ TEST_F(UpdateProcessorTest, TheSequenceIsOffOnlyForACommandLineThatNamesFileOrDe
 {
     Place(Units::BothOld);
     EXPECT_EQ(processor->Initialize(WString(L"-FIRMWARE_IMAGE_NAME=x.dfu")), S_OK);
-    EXPECT_FALSE(LDualUpdater::GetInstance()->IsSequenceOn());
+    EXPECT_FALSE(sequencer->IsSequenceOn());
     EXPECT_EQ(processor->Initialize(WString(L"-SILENT_IF_UPDATE_NOT_NEEDED")), S_OK);
-    EXPECT_TRUE(LDualUpdater::GetInstance()->IsSequenceOn());
+    EXPECT_TRUE(sequencer->IsSequenceOn());
 }
 
 TEST_F(UpdateProcessorTest, AFailingEngineInitializeThrows)

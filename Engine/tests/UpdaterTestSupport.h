@@ -1,6 +1,7 @@
 // What the tests of entering update mode, the two-image sequencer and the update processor share:
 // the simulated controller and wheel display with fast timings, the two built-in image files in
-// a temporary default folder, and the application's engine and processor.
+// a temporary default folder, and the application's host, sequencer, engine and processor, made
+// for each test (or each row of a test) without touching the program's one sequencer.
 #pragma once
 
 #include "DualUpdater.h"
@@ -54,8 +55,8 @@ private:
     std::string mPath;
 };
 
-// The simulated bus, the two built-in images in the default folder, and the application's
-// engine and processor; short update-mode and reset waits.
+// The simulated bus, the two built-in images in the default folder, and the application's host,
+// sequencer, engine and processor; short update-mode and reset waits.
 class UpdaterTest : public SimulatedBusTest
 {
 protected:
@@ -76,34 +77,49 @@ protected:
             OrvPlatform::SimulatedFirmwareImage::Make(kWheelDisplayTarget, 150 * 1024);
         folder.WriteImage("zk71_tp_update_00_31_120936.dfu", controllerImage);
         folder.WriteImage("zk71_wd_update_00_50_3A7CE2CA.dfu", wheelDisplayImage);
-        UpdaterHost::SetDefaultFolder(Orv::WString(folder.Path().c_str()));
 
         MakeEngineAndProcessor();
     }
 
-    // A new engine and processor with the fixture's timings (on the system clock: the simulated
-    // units come and go in real time).
+    // A new host (with the folder as its default folder), sequencer, engine and processor, with
+    // the fixture's timings (on the system clock: the simulated units come and go in real time).
+    // The host starts no update until a test registers a way.
     void MakeEngineAndProcessor()
     {
-        engine = new RecordingEngine(modeTimings);
+        ReleaseEngineAndProcessor();
+        host = UpdaterHost::Create(Orv::WString(folder.Path().c_str()));
+        sequencer = LDualUpdater::Create(host);
+        engine = new RecordingEngine(modeTimings, Orv::GetSystemClock(),
+                                     Orv::RCPtr<IUpdateImageSequence>(sequencer));
         processor = new LUpdateProcessor(Orv::RCPtr<LUpdateEngineInterface>(engine.Get()),
                                          UpdateCompletion(completionTimings));
-        UpdaterHost::SetUpdateProcessor(processor);
     }
 
-    void TearDown() override
+    // Waits for the engine's task (asked to stop), and drops what MakeEngineAndProcessor made.
+    void ReleaseEngineAndProcessor()
     {
         if (engine)
         {
             engine->Abort();
             engine->WaitForTask(INFINITE);
         }
-        UpdaterHost::SetUpdateProcessor(nullptr);
-        UpdaterHost::SetStartUpdate(nullptr);
-        UpdaterHost::SetDefaultFolder(Orv::WString());
-        LDualUpdater::ReleaseInstance();
         processor = nullptr;
         engine = nullptr;
+        sequencer = nullptr;
+        host = nullptr;
+    }
+
+    // A fresh start for one row of a table: the bus emptied, nothing left posted, the default
+    // timings and the built-in images, and a new host, sequencer, engine and processor.
+    void StartRow()
+    {
+        TearDown();
+        SetUp();
+    }
+
+    void TearDown() override
+    {
+        ReleaseEngineAndProcessor();
         // What the engines posted and nobody pumped does not reach the next test.
         Orv::GetApplicationNotificationCenter()->Clear();
         SimulatedBusTest::TearDown();
@@ -138,6 +154,8 @@ protected:
     TempFolder folder;
     std::vector<std::uint8_t> controllerImage;
     std::vector<std::uint8_t> wheelDisplayImage;
+    Orv::RCPtr<UpdaterHost> host;
+    Orv::RCPtr<LDualUpdater> sequencer;
     Orv::RCPtr<RecordingEngine> engine;
     Orv::RCPtr<LUpdateProcessor> processor;
 };

@@ -44,6 +44,15 @@ float LControl::GetLookWeight(unsigned int index) const
 
 RCPtr<LControl> LControl::FindChildControl(const WString& name) const
 {
+    const auto named = mChildren.byName.find(std::wstring_view(name.GetBuffer()));
+    if (named == mChildren.byName.end())
+    {
+        return nullptr;
+    }
+    if (named->second->mName == name && named->second->mParent.Get() == this)
+    {
+        return RCPtr<LControl>(named->second);
+    }
     for (unsigned int i = mChildren.GetCount(); i-- > 0;)
     {
         const RCPtr<LControl>& child = mChildren.children.GetConstElementPointer(i);

@@ -42,6 +42,10 @@
 #include "notification/NotificationHandler.h"
 #include "notification/SiblingKeyParam.h"
 
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace Orv
@@ -127,6 +131,17 @@ public:
         unsigned int GetCount() const { return children.GetCount(); }
 
         RCPtrArray<LControl> children;
+        // The children by name (names are unique in a list), kept by Add, the removals and
+        // SetChildControlName: a search by name does not compare every child's name.
+        struct NameHash
+        {
+            using is_transparent = void;
+            std::size_t operator()(std::wstring_view name) const
+            {
+                return std::hash<std::wstring_view>()(name);
+            }
+        };
+        std::unordered_map<std::wstring, LControl*, NameHash, std::equal_to<>> byName;
         ArrayBuffer<unsigned int, 1, 0> tabOrder;
         ArrayBuffer<unsigned int, 1, 0> zOrder;
         // The orders are sorted exactly while the two counts are equal.

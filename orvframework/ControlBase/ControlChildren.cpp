@@ -132,14 +132,13 @@ ORVRESULT LControl::ChildControlList::Add(LControl* child)
             return E_INVALIDARG;
         }
     }
-    for (unsigned int i = children.GetCount(); i-- > 0;)
+    const std::wstring_view name(child->mName.GetBuffer());
+    if (byName.find(name) != byName.end())
     {
-        if (children.GetConstElementPointer(i)->mName == child->mName)
-        {
-            return E_FAIL;
-        }
+        return E_FAIL;
     }
     // Appended first: the only step that can fail (memory) leaves everything as it was.
+    byName.emplace(std::wstring(name), child);
     children.AddItem(RCPtr<LControl>(child));
     AddUnclipped(owner, child->UnclippedShare());
     child->mParent = owner;
@@ -152,6 +151,11 @@ ORVRESULT LControl::ChildControlList::Add(LControl* child)
 void LControl::ChildControlList::TakeOut(unsigned int position)
 {
     RCPtr<LControl> child = children.GetConstElementPointer(position);
+    const auto named = byName.find(std::wstring_view(child->mName.GetBuffer()));
+    if (named != byName.end() && named->second == child.Get())
+    {
+        byName.erase(named);
+    }
     AddUnclipped(owner, -child->UnclippedShare());
     // Lowered before the child's reference to the owner goes.
     owner->ReleaseInternalReference();

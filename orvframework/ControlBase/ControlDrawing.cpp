@@ -189,7 +189,6 @@ ORVRESULT LControl::Draw(const ConstRCPtr<LRenderer>& renderer, const LRegion& r
     {
         return S_OK;
     }
-    const RCPtr<LControl> self(this);
     LRenderer& r = *renderer.GetMutable();
     const RectT<double> own(mX, mY, mWidth, mHeight);
     RectT<double> clip = own;
@@ -202,6 +201,7 @@ ORVRESULT LControl::Draw(const ConstRCPtr<LRenderer>& renderer, const LRegion& r
         CollectFloating(deferred);
         return S_OK;
     }
+    const RCPtr<LControl> self(this);
 
     CAutoClip guard(renderer, own, clip, nullptr, true);
     r.SetAlpha(r.GetAlpha() * mOpacity);
@@ -293,10 +293,20 @@ ORVRESULT LControl::DrawChildren(const ConstRCPtr<LRenderer>& renderer, const LR
         if (visible)
         {
             ClientClip clip(renderer, client, origin, stencil);
+            const RectT<double> bounds = CurrentClip(*renderer);
             for (; i < endB; ++i)
             {
-                const RCPtr<LControl> child = mChildren.GetAt(i, kZOrder);
-                child->Draw(renderer, region, deferred, false);
+                const RCPtr<LControl>& child = mChildren.GetAt(i, kZOrder);
+                // A child outside the clip draws nothing: only its floating descendants are
+                // collected, as its Draw would, without a call per child of a long list.
+                RectT<double> meetsChild;
+                if (!IntersectRect(meetsChild, child->GetRect(), bounds) ||
+                    !(meetsChild.width > DBL_EPSILON && meetsChild.height > DBL_EPSILON))
+                {
+                    child->CollectFloating(deferred);
+                    continue;
+                }
+                RCPtr<LControl>(child)->Draw(renderer, region, deferred, false);
             }
         }
         else

@@ -59,6 +59,27 @@ double SizeFromEdge(double d, double f)
 }
 
 constexpr double kSameSize = 2.220446049250313e-15;
+// Whether a position or size rule of layout refers to a control by name.
+bool NamesAControl(const LLayoutDescriptor* layout)
+{
+    if (layout == nullptr)
+    {
+        return false;
+    }
+    for (const LLayoutDescriptor::Axis& axis : layout->axes)
+    {
+        const int position = axis.position.kind;
+        const int size = axis.size.kind;
+        if ((position != LLayoutDescriptor::kPositionParent &&
+             position != LLayoutDescriptor::kPositionClient) ||
+            (size != LLayoutDescriptor::kSizeParent && size != LLayoutDescriptor::kSizeClient &&
+             size != LLayoutDescriptor::kSizeAbsolute))
+        {
+            return true;
+        }
+    }
+    return false;
+}
 } // namespace
 
 RectT<double> LControl::LookClientRect(int index) const
@@ -538,9 +559,14 @@ ORVRESULT LControl::SetRect(const PointT<double>& position, const SizeT<double>&
         for (int i = index + 1; index >= 0 && i < static_cast<int>(parent->mChildren.GetCount());
              ++i)
         {
-            const RCPtr<LControl> sibling =
+            const RCPtr<LControl>& sibling =
                 parent->mChildren.children.GetConstElementPointer(static_cast<unsigned int>(i));
-            if (sibling->RecalcLayout() != S_FALSE)
+            // A sibling whose rules name no control cannot follow this one.
+            if (!NamesAControl(sibling->mLayout.Get()))
+            {
+                continue;
+            }
+            if (RCPtr<LControl>(sibling)->RecalcLayout() != S_FALSE)
             {
                 break;
             }
@@ -563,6 +589,12 @@ ORVRESULT LControl::SetRect(const PointT<double>& position, const SizeT<double>&
         InvalidateUnclipped();
     }
     CheckClientExtent();
+    // A parent whose content follows its children hears of the move.
+    if (mParent)
+    {
+        const RCPtr<LControl> parent = mParent;
+        parent->InvalidateScrolledArea(this, GetRect());
+    }
     // The visible bit of the condition word needs a positive size: its change is reported like
     // any other (and reaches the children, whose bit follows this control's).
     if (hadArea != (mWidth > 0 && mHeight > 0))

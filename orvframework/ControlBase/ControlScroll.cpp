@@ -100,9 +100,9 @@ ORVRESULT LControl::NotifyScrollOffsetChange(const PointT<double>& offset)
     // laid out anew.
     for (unsigned int i = 0; i < mChildren.GetCount(); ++i)
     {
-        const RCPtr<LControl> child = mChildren.children.GetConstElementPointer(i);
-        if (IsDocked(child.Get()))
+        if (IsDocked(mChildren.children.GetConstElementPointer(i).Get()))
         {
+            const RCPtr<LControl> child = mChildren.children.GetConstElementPointer(i);
             mDockedChildMoving = true;
             child->RecalcLayout();
             mDockedChildMoving = false;

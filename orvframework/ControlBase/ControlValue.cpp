@@ -83,6 +83,8 @@ ORVRESULT LControl::SetChildControlName(const RCPtr<LControl>& child, const WStr
         return E_INVALIDARG;
     }
     const WString old = child->mName;
+    mChildren.byName.erase(std::wstring(old.GetBuffer()));
+    mChildren.byName.emplace(std::wstring(name.GetBuffer()), child.Get());
     child->mName = name;
     // The later siblings' layouts refer to the child by its new name.
     for (unsigned int i = static_cast<unsigned int>(position) + 1; i < mChildren.GetCount(); ++i)

@@ -1,6 +1,9 @@
 #include "Controls/FrameworkControlTypes.h"
 
 #include "ControlBase/ControlCreator.h"
+#include "Controls/Button.h"
+#include "Controls/Panel.h"
+#include "Controls/Scrollbar.h"
 #include "Controls/ToolTip.h"
 
 #include <vector>
@@ -11,7 +14,13 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
 {
     // One row per type name; several names may share a class.
     static const std::vector<ControlTypeRegistration> rows = {
+        {L"Framework.Button", &CreateControlOf<LButton>, 94},
+        {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
+        {L"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
+        {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
+        {L"Framework.Panel", &CreateControlOf<LPanel>, 120},
         {L"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
+        {L"Framework.CenteredSliderBounds", &CreateControlOf<LPanel>, 137},
     };
     return rows;
 }

@@ -190,6 +190,12 @@ TEST_F(ValueAndSetters, RenamingAChildUpdatesTheReferencesOfLaterSiblingsOnly)
     EXPECT_EQ(root->SetChildControlName(b, WString(L"renamed")), S_OK);
     EXPECT_EQ(b->GetName(), WString(L"renamed"));
     EXPECT_EQ(root->FindChildControl(WString(L"renamed")).Get(), b.Get());
+    EXPECT_FALSE(root->FindChildControl(WString(L"b")));
+    // A child that leaves frees its name.
+    EXPECT_GE(root->GetChildren().Remove(b.Get()), 0);
+    EXPECT_FALSE(root->FindChildControl(WString(L"renamed")));
+    EXPECT_EQ(root->GetChildren().Add(b.Get()), S_OK);
+    EXPECT_EQ(root->FindChildControl(WString(L"renamed")).Get(), b.Get());
     EXPECT_EQ(a->GetLayout()->axes[0].position.reference, WString(L"b"));
     EXPECT_EQ(c->GetLayout()->axes[0].position.reference, WString(L"renamed"));
     EXPECT_EQ(c->GetLayout()->axes[1].size.reference, WString(L"renamed"));
