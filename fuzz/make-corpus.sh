@@ -153,4 +153,10 @@ seed debug_console_option port 'updater -DEBUG_CONSOLE:5000'
 seed debug_console_option host 'updater -DEBUG_CONSOLE:5000:logs.example.org -SILENT'
 seed debug_console_option short 'u -DEBUG_CONSOLE:5'
 seed debug_console_option bad 'u -DEBUG_CONSOLE:99999:a/b'
+# Menu strings, one "key=text" a line: the updater's main menu, a menu with separators, hot keys
+# and sub-menus, entries out of order and gaps, a sub-menu that would contain itself.
+seed menu_strings main-menu '00.NID_MENU_FILE_ITEM_1=Select Firmware File\n01.-=\n02.NID_APP_EXIT_REQ=Exit|Alt+F4\n'
+seed menu_strings sub-menus '00.NID_OPEN=Open|Ctrl+O\n01.-=ignored\n02.RECENT.=Recent\nRECENT.00.NID_RECENT_1=one.dfu\nRECENT.01.MORE.=More\nMORE.0.NID_MORE=More files\n'
+seed menu_strings gaps '00.NID_A=A\n02.NID_C=C\n01.NID_B=B\n01.NID_B2=B again\n.00.NID_X=no name\nNOINDEX=x\n'
+seed menu_strings cycle '00.LOOP.=Loop\nLOOP.00.INNER.=Inner\nINNER.00.LOOP.=Back\nINNER.01.NID_OK=Ok\n'
 echo "make-corpus: written into $corpus"

@@ -5,7 +5,8 @@
 # --time: how long each target runs (default 60); --jobs: how many run at once (default: the
 # number of cores); TARGET: dfuse_file, device_description, command_line, utf_conversion,
 # string_format, profile_file, utf8_text, user_dirs, skin_document, string_table_document,
-# font_names, property_list, key_text, hand_over_message, debug_console_option (default: all). New inputs go to
+# font_names, property_list, key_text, menu_strings, hand_over_message, debug_console_option
+# (default: all). New inputs go to
 # build-asan/fuzz-out/<target>/corpus, the logs beside them.
 # A crash, a failed check, a leak or an input that takes more than 25 s ends that target: the
 # script prints the reproducer and fails. To keep a reproducer, copy it into
@@ -27,7 +28,7 @@ done
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(dfuse_file device_description command_line utf_conversion string_format
              profile_file utf8_text user_dirs skin_document string_table_document font_names
-             property_list key_text hand_over_message debug_console_option)
+             property_list key_text menu_strings hand_over_message debug_console_option)
 fi
 
 bash scripts/install-deps.sh

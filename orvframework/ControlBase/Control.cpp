@@ -157,6 +157,11 @@ ORVRESULT LControl::ReleaseInternalReferences()
 
 ORVRESULT LControl::ProcessRootWindowAquired()
 {
+    // The window's hot keys decide which of the menu's commands go where the keys go.
+    if (mContextMenu)
+    {
+        SubscribeMenuCommands(mContextMenu, true);
+    }
     for (unsigned int i = mChildren.GetCount(); i-- > 0;)
     {
         if (i < mChildren.GetCount())
@@ -268,12 +273,18 @@ ORVRESULT LControl::Initialize()
         mStringTable->Lookup(L"TOOLTIP", mToolTipText);
         LoadKeyBindings(mStringTable, WString(L"LHK"));
     }
-    // A child with key bindings takes the keys its parent offers its children.
-    if (mParent && !mKeyBindings.empty())
+    if (!mKeyBindings.empty())
     {
-        mHandler->SubscribeHandler(&LControl::OnSiblingKeyBinding,
-                                   RCPtr<LNotificationDistributor>(mParent.Get()),
-                                   ControlNotificationNames::Get().siblingKey);
+        // The keys of the focus control are offered to its own bindings with no sender, a top-level
+        // control's too; a child also takes the keys its parent offers its children.
+        mHandler->AddHandler(&LControl::OnSiblingKeyBinding,
+                             ControlNotificationNames::Get().siblingKey);
+        if (mParent)
+        {
+            mHandler->SubscribeHandler(&LControl::OnSiblingKeyBinding,
+                                       RCPtr<LNotificationDistributor>(mParent.Get()),
+                                       ControlNotificationNames::Get().siblingKey);
+        }
     }
     return S_OK;
 }

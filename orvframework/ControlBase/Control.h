@@ -25,6 +25,7 @@
 
 #include "ControlBase/ControlDescriptor.h"
 #include "ControlBase/Look.h"
+#include "ControlBase/MenuDescriptor.h"
 #include "ControlBase/MenuItemUpdater.h"
 #include "ControlBase/RootWindowInterface.h"
 #include "ControlBase/UITarget.h"
@@ -296,7 +297,8 @@ public:
     // as a C double), "NOT_FOCUSABLE" (SetNotFocusable; when it is missing, or the descriptor
     // has no create parameters, not focusable exactly when the layout's tab stop is negative),
     // "USE_PARENT_TOOLTIP" and "WANTS_TAB". A flag is set when its text, lower-cased and
-    // trimmed, is "true". S_OK.
+    // trimmed, is "true". The entries "CONTEXT_MENU.<key>" (create parameters, else the string
+    // table's) become the context menu. S_OK.
     virtual ORVRESULT ReadCreateParams();
     // SetParent(this) on child and, when that succeeds, child's ApplyDescriptor(descriptor).
     // E_INVALIDARG when either is null; else the failure of SetParent or ApplyDescriptor's
@@ -308,11 +310,47 @@ public:
     // A copy of the tool-tip text; with use-parent-tool-tip set, the parent's tool-tip text
     // (ControlToolTip.cpp).
     virtual WString GetToolTipText() const;
-    // Shows (arms) or hides the control's tool tip, the child "toolTip" made from the skin's
-    // "toolTip" descriptor on the first show and used again afterwards. S_OK; also when there is
-    // no text to show or no tool tip to hide. E_FAIL when the skin has no "toolTip" descriptor
-    // or it makes no tool tip.
+    // Shows (arms) or hides the control's tool tip: the child "toolTip", made from the skin's
+    // "toolTip" descriptor when the control has none (a tool tip may leave its parent when it
+    // hides) and used again while it stays. S_OK; also when there is no text to show or no tool
+    // tip to hide. E_FAIL when the skin has no "toolTip" descriptor or it makes no tool tip.
     virtual ORVRESULT ShowToolTip(bool show);
+    // Whether the text is wider than the text area of the active look at the control's width
+    // (controls that show their cut-off text as their tool tip ask it). False without an active
+    // look; without a text part in it, whether there is any text.
+    bool MeasureTextWidth() const;
+
+    // --- Context menu (ControlContextMenu.cpp) ---
+
+    // The entries whose names begin with prefix, sorted by name, with the prefix cut: the
+    // create parameters, or, when none of them begins with prefix, the string table's entries.
+    LMenuDescriptor::StringPairs GetCreateParamsWithPrefix(const WString& prefix) const;
+    // Reads the menu of the entries "CONTEXT_MENU<index>.<key>" (for a negative index
+    // "CONTEXT_MENU.<key>", the control's own context menu) into menu. S_OK; S_FALSE and null
+    // when there are no such entries; E_OUTOFMEMORY when no menu could be made.
+    ORVRESULT ReadContextMenuParams(int index, RCPtr<LMenuDescriptor>& menu) const;
+    // The control's context menu; null when it has none.
+    virtual const RCPtr<LMenuDescriptor>& GetContextMenu() const { return mContextMenu; }
+    // Replaces the context menu (null: none); the commands of the old menu's items are
+    // unsubscribed, those of the new one's subscribed. S_OK.
+    ORVRESULT SetContextMenu(const RCPtr<LMenuDescriptor>& menu);
+    // (Un)subscribes OnMenuCommand to the notifications of menu's items (sub-menus included) that
+    // the window's or the application's hot keys bind, for notifications handed to the control
+    // itself. Without a root window nothing is bound yet: the control subscribes again when its
+    // tree gets one, and the window has the tree subscribe again once it binds its hot keys.
+    // E_INVALIDARG for null; else S_OK.
+    ORVRESULT SubscribeMenuCommands(const RCPtr<LMenuDescriptor>& menu, bool subscribe);
+    // A chosen item whose notification is a hot key's: the notification goes where the hot key's
+    // goes, the window's queue when the window binds it, else the application's queue. Always 1.
+    ORVRESULT OnMenuCommand(const RCPtr<LNotificationDistributor>& source,
+                            const RCPtr<LNotification>& notification);
+    // Opens a popup menu for menu at the pointer: the child "contextMenu" made from the skin's
+    // "contextMenu" descriptor (or the one still open), given the menu, offered to
+    // OnContextMenuOpening, placed and shown. S_OK; E_INVALIDARG for null; E_FAIL when the skin
+    // has no "contextMenu" descriptor or it makes no popup menu.
+    ORVRESULT ShowContextMenu(const RCPtr<LMenuDescriptor>& menu);
+    // Lets a class adjust its context menu's popup before it opens; nothing in the base.
+    virtual void OnContextMenuOpening(const RCPtr<LControl>& popup);
 
     // --- Text ---
 
@@ -321,9 +359,6 @@ public:
     bool ApplyText(const WString& text, bool relayout);
     // ApplyText(text, true): S_OK when the text changed, S_FALSE when not.
     virtual ORVRESULT SetText(const WString& text);
-    // Whether the text is wider than the text area of the active look (its widest line, split at
-    // line feeds, measured in the look's font). False without an active look or a text part.
-    bool MeasureTextWidth() const;
 
     // --- Value range scales (ControlValue.cpp) ---
 
@@ -501,6 +536,9 @@ public:
     // Wheel handlers: S_OK taken, S_FALSE not; the base takes nothing.
     virtual ORVRESULT OnWheel(const RCPtr<LMouseWheelParam>& param);
     virtual ORVRESULT OnHWheel(const RCPtr<LMouseWheelParam>& param);
+    // While set, a left press takes an idle request, given back when the capture ends.
+    void SetSubscribeIdleOnPress(bool subscribe) { mSubscribeIdleOnPress = subscribe; }
+    bool GetSubscribeIdleOnPress() const { return mSubscribeIdleOnPress; }
     // The distance in pixels a pressed pointer must move to start a drag (0: at once). S_OK;
     // E_INVALIDARG for a negative value.
     ORVRESULT SetDragThreshold(LONG pixels);
@@ -736,6 +774,9 @@ public:
     // the look changed, S_FALSE when there was nothing to change, E_FAIL without a look.
     ORVRESULT SetLookImage(const ConstRCPtr<LBitmap>& bitmap, int resizeType, int lookIndex,
                            bool override);
+    // Replaces the part the text of the look at index is drawn in. E_FAIL without such a look,
+    // E_INVALIDARG for null; else S_OK (also when it is that part already).
+    ORVRESULT SetLookMember(const RCPtr<LVisualPart>& part, int index);
     // Writes the minimum and maximum of an axis and lays the control out. S_OK when the layout
     // holds exactly them afterwards, S_FALSE otherwise; another axis stores nothing (S_FALSE).
     ORVRESULT SetAxisSizeLimits(int axis, const LayoutSpec& minimum, const LayoutSpec& maximum);
@@ -808,6 +849,7 @@ private:
     RCPtr<LStringTable> mStringTable;
     WString mText;
     WString mToolTipText;
+    RCPtr<LMenuDescriptor> mContextMenu;
     RCPtr<LMenuItemUpdater> mMenuItemUpdater;
     RCPtr<LNotificationCenter> mNotificationCenter;
     ChildControlList mChildren;
@@ -844,6 +886,9 @@ private:
     DWORD mPreviousMoveTime = 0;
     DWORD mReleaseTime = 0;
     PointT<double> mDragVelocity;
+    bool mSubscribeIdleOnPress = false;
+    // The left press holds an idle request until the capture ends.
+    bool mPressHoldsIdle = false;
     bool mNotFocusable = true;
     bool mFocusBoundary = false;
     bool mSearchExcluded = false;

@@ -1,4 +1,4 @@
-// The create parameters every control reads when it is made.
+// The create parameters every control reads when it is made, and its context menu.
 #include "ControlBase/Control.h"
 
 #include <cwchar>
@@ -9,6 +9,12 @@ ORVRESULT LControl::ReadCreateParams()
 {
     const RCPtr<LStringTable> params = mDescriptor ? mDescriptor->GetCreateParams() : nullptr;
     const bool negativeTabStop = mLayout && mLayout->tabStop < 0;
+    // The context menu's entries may also come from the string table.
+    RCPtr<LMenuDescriptor> contextMenu;
+    if (ReadContextMenuParams(-1, contextMenu) == S_OK)
+    {
+        SetContextMenu(contextMenu);
+    }
     if (!params)
     {
         SetNotFocusable(negativeTabStop);

@@ -92,13 +92,13 @@ ORVRESULT LControl::OnKey(const RCPtr<LKeyParam>& param)
         return S_FALSE;
     }
     const RCPtr<LControl> self(this);
-    // The control's own key bindings first: they follow the parent's offers, so the offer is
-    // handed to the control as its parent would hand it.
+    // The control's own key bindings first: the offer goes to the control's own handlers with
+    // no sender.
     const RCPtr<LSiblingKeyParam> sibling =
         LSiblingKeyParam::Create(param->key, RCPtr<LRefCountedObject>(this));
     if (mHandler)
     {
-        mHandler->Dispatch(RCPtr<LNotificationDistributor>(mParent.Get()),
+        mHandler->Dispatch(nullptr,
                            LNotification::Create(ControlNotificationNames::Get().siblingKey,
                                                  RCPtr<LRefCountedObject>(sibling.Get())));
     }

@@ -1,5 +1,5 @@
-// Setters of the looks at run time: the look regions that limit where a look draws, and the
-// image that a look shows in place of (or over) its client part.
+// Setters of the looks at run time: the look regions that limit where a look draws, the image
+// that a look shows in place of (or over) its client part, and the part its text is drawn in.
 #include "ControlBase/Control.h"
 #include "ControlBase/VisualPart.h"
 
@@ -16,6 +16,21 @@ ORVRESULT LControl::SetLookRegion(int index, const LRegion& region)
     }
     look->SetClipRegion(region);
     InvalidateAll();
+    return S_OK;
+}
+
+ORVRESULT LControl::SetLookMember(const RCPtr<LVisualPart>& part, int index)
+{
+    const RCPtr<LLook> look = index >= 0 ? GetLook(static_cast<unsigned int>(index)) : nullptr;
+    if (!look)
+    {
+        return E_FAIL;
+    }
+    if (!part)
+    {
+        return E_INVALIDARG;
+    }
+    look->SetForegroundPart(part);
     return S_OK;
 }
 

@@ -170,6 +170,11 @@ ORVRESULT LControl::OnMouseButtonDown(DWORD button, LONG x, LONG y)
     if (index == 0)
     {
         mDragMode = 0;
+        // The press holds one idle request until the capture ends.
+        if (mSubscribeIdleOnPress && !mPressHoldsIdle && SubscribeIdle() == S_OK)
+        {
+            mPressHoldsIdle = true;
+        }
     }
     DispatchConditionChanges();
     if (mDragThreshold != 0)
@@ -292,6 +297,11 @@ ORVRESULT LControl::OnCaptureLost()
     }
     const RCPtr<IRootWindow> window = GetTreeRootWindow();
     const ORVRESULT result = window ? window->ReleaseCaptureControl() : S_OK;
+    if (mPressHoldsIdle)
+    {
+        mPressHoldsIdle = false;
+        UnsubscribeIdle();
+    }
     DispatchConditionChanges();
     mLastPress = nullptr;
     return result;
@@ -361,6 +371,10 @@ ORVRESULT LControl::OnRightClick(const RCPtr<LMouseButtonParam>& param)
     }
     OnRightClickHook(param);
     SendNamed(ControlNotificationNames::Get().rightClick, RCPtr<LRefCountedObject>(param.Get()));
+    if (const RCPtr<LMenuDescriptor> menu = GetContextMenu())
+    {
+        ShowContextMenu(menu);
+    }
     return S_OK;
 }
 

@@ -1,14 +1,18 @@
-// The control's tool tip: its text, whether its own text is cut off, and the tool-tip child
-// that shows it.
+// The control's tool tip: its text, the tool-tip child that shows it, and whether the control's
+// text is cut off (a control may then show its text as its tool tip).
 #include "ControlBase/Control.h"
 #include "ControlBase/ControlFactory.h"
 #include "ControlBase/ToolTipInterface.h"
+
+#include <algorithm>
 
 namespace Orv
 {
 namespace
 {
 const wchar_t kToolTipName[] = L"toolTip";
+// Text widths are compared as floats, the text area's width kept within their exact integers.
+constexpr double kTextAreaWidthLimit = 8388608.0;
 } // namespace
 
 WString LControl::GetToolTipText() const
@@ -19,26 +23,6 @@ WString LControl::GetToolTipText() const
         return mParent->GetToolTipText();
     }
     return mToolTipText;
-}
-
-bool LControl::MeasureTextWidth() const
-{
-    const int active = GetActiveLookIndex();
-    if (active < 0)
-    {
-        return false;
-    }
-    const RCPtr<LLook>& look = GetLook(static_cast<unsigned int>(active));
-    if (!look || !look->GetTextPart())
-    {
-        return false;
-    }
-    const RCPtr<LFontText>& text = look->GetTextPart();
-    if (text->GetText().IsEmpty())
-    {
-        return false;
-    }
-    return text->MeasureWidestLine() > text->GetBoxWidth();
 }
 
 ORVRESULT LControl::ShowToolTip(bool show)
@@ -81,5 +65,25 @@ ORVRESULT LControl::ShowToolTip(bool show)
     tip->SetText(text);
     toolTip->BeginShow();
     return S_OK;
+}
+
+bool LControl::MeasureTextWidth() const
+{
+    const int active = GetActiveLookIndex();
+    if (active < 0)
+    {
+        return false;
+    }
+    const RCPtr<LLook>& look = GetLook(static_cast<unsigned int>(active));
+    const RCPtr<LFontText>& text = look ? look->GetTextPart() : nullptr;
+    if (!text)
+    {
+        return !mText.IsEmpty();
+    }
+    const double area = std::clamp(static_cast<double>(look->GetTextBoxWidthAt(mWidth)),
+                                   -kTextAreaWidthLimit, kTextAreaWidthLimit);
+    const float textWidth =
+        text->GetLineCount() > 0 ? text->GetLineRects().GetConstElementPointer(0).width : 0.0f;
+    return textWidth > static_cast<float>(area);
 }
 } // namespace Orv

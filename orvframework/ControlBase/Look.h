@@ -69,6 +69,9 @@ public:
     // every part is transparent there.
     DWORD GetColorAtPoint(const PointT<LONG>& point) const;
 
+    // The part whose colour the text is drawn in; null without one.
+    const RCPtr<LVisualPart>& GetForegroundPart() const { return mForegroundPart; }
+    void SetForegroundPart(const RCPtr<LVisualPart>& part) { mForegroundPart = part; }
     // A client part drawn in place of the client part (replaces), or over it.
     void SetOverrideClientPart(const RCPtr<LVisualPart>& part, bool replaces);
     const RCPtr<LVisualPart>& GetOverrideClientPart() const { return mOverridePart; }

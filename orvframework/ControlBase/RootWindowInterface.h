@@ -9,6 +9,8 @@
 
 #include "ObjectBase/RCPtr.h"
 #include "Utilities/Geometry/Geometry.h"
+#include "Utilities/Storage/StringT.h"
+#include "notification/NotificationReceiver.h"
 
 namespace Orv
 {
@@ -64,6 +66,16 @@ public:
     // control's string table), then the application's global hot keys. S_OK when one of them
     // made the key's notification, S_FALSE when the key is no hot key.
     virtual ORVRESULT ProcessHotKey(const RCPtr<LKeyParam>& key) = 0;
+    // Menu items that share their notification with a hot key fire it as the key would. Whether
+    // the window's hot keys or the application's global hot keys bind the notification nid; a
+    // window without hot keys binds nothing.
+    virtual bool IsHotKeyNotification(const WString& /*nid*/) { return false; }
+    // The receiver the window's own hot keys deliver to (the window's queue) when they bind nid;
+    // null when they do not.
+    virtual RCPtr<LNotificationReceiver> GetHotKeyReceiver(const WString& /*nid*/)
+    {
+        return nullptr;
+    }
 
     // What the layout of the top-level control is computed against: the desktop's work area
     // (screen coordinates), the screen position of the window's client origin, and the size of

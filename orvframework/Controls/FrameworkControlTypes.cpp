@@ -7,6 +7,7 @@
 #include "Controls/ProgressBar.h"
 #include "Controls/Scrollbar.h"
 #include "Controls/StatusBar.h"
+#include "Controls/ToolTip.h"
 
 #include <vector>
 
@@ -22,6 +23,7 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
         {L"Framework.Label", &CreateControlOf<LLabel>, 117},
         {L"Framework.Panel", &CreateControlOf<LPanel>, 120},
+        {L"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
         {L"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
         {L"Framework.ProgressBar", &CreateControlOf<LProgressBar>, 131},
         {L"Framework.CenteredSliderBounds", &CreateControlOf<LPanel>, 137},

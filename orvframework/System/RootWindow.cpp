@@ -89,6 +89,7 @@ ORVRESULT LRootWindow::SetRootControl(const RCPtr<LControl>& control)
     mFocus = nullptr;
     mPreviousFocus = nullptr;
     mHover = nullptr;
+    mToolTipControl = nullptr;
     mCapture = nullptr;
     if (mRootControl)
     {
@@ -112,6 +113,18 @@ ORVRESULT LRootWindow::SetRootControl(const RCPtr<LControl>& control)
     if (const RCPtr<LStringTable> table = installing->GetStringTable())
     {
         mHotKeys->LoadHotKeys(table, WString(L"GHK"));
+        // Context-menu items bound to these hot keys fire them as the keys do.
+        LControl::ControlList controls;
+        installing->CollectDescendants(controls);
+        controls.AddItem(installing);
+        for (unsigned int i = 0; i < controls.GetCount(); ++i)
+        {
+            const RCPtr<LControl>& control = controls.GetConstElementPointer(i);
+            if (const RCPtr<LMenuDescriptor> menu = control->GetContextMenu())
+            {
+                control->SubscribeMenuCommands(menu, true);
+            }
+        }
     }
     if (!installing->GetRootWindow())
     {
@@ -197,6 +210,20 @@ ORVRESULT LRootWindow::SetHoverControl(const RCPtr<LControl>& control)
     {
         return S_OK;
     }
+    // The tool tip follows the control that gives the hovered control its tip.
+    const RCPtr<LControl> tipped = ToolTipSource(hover);
+    if (tipped.Get() != mToolTipControl.Get())
+    {
+        if (const RCPtr<LControl> old = std::move(mToolTipControl))
+        {
+            old->ShowToolTip(false);
+        }
+        mToolTipControl = tipped;
+        if (tipped)
+        {
+            tipped->ShowToolTip(true);
+        }
+    }
     if (const RCPtr<LControl> old = std::move(mHover))
     {
         // A control that has left its tree is simply dropped.
@@ -211,6 +238,28 @@ ORVRESULT LRootWindow::SetHoverControl(const RCPtr<LControl>& control)
         hover->OnMouseEnter();
     }
     return S_OK;
+}
+
+RCPtr<LControl> LRootWindow::ToolTipSource(const RCPtr<LControl>& control) const
+{
+    if (!control || control.Get() == mCapture.Get())
+    {
+        return nullptr;
+    }
+    RCPtr<LControl> source = control;
+    while (source->UsesParentToolTip() && source->GetParent())
+    {
+        source = source->GetParent();
+    }
+    return source->GetToolTipText().IsEmpty() ? nullptr : source;
+}
+
+void LRootWindow::HideToolTip()
+{
+    if (const RCPtr<LControl> control = mToolTipControl)
+    {
+        control->ShowToolTip(false);
+    }
 }
 
 void LRootWindow::RestoreFocus()
@@ -602,6 +651,7 @@ bool LRootWindow::ProcessQueues(bool sendIdle)
     RCPtr<LKeyParam> key;
     while (mKeys.TryDequeue(key))
     {
+        HideToolTip();
         if (mFocus)
         {
             const RCPtr<LControl> focus = mFocus;

@@ -112,6 +112,10 @@ public:
     // The window's hot keys: those of the root control's string table ("GHK" entries), bound
     // again whenever the root control is replaced.
     const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const { return mHotKeys; }
+    // Whether this window's hot keys, or else the application's, bind nid.
+    bool IsHotKeyNotification(const WString& nid) override;
+    // This window's hot keys' receiver (its own queue) when they bind nid; else null.
+    RCPtr<LNotificationReceiver> GetHotKeyReceiver(const WString& nid) override;
 
     // --- Queries and services for controls ---
 
@@ -124,6 +128,8 @@ public:
     // The buttons held: from the window while it is active, else from the application; 0
     // without a window.
     DWORD GetMouseButtons() override;
+    // The control whose tool tip shows for the hovered control (null: none).
+    const RCPtr<LControl>& GetToolTipControl() const { return mToolTipControl; }
     // The pointer in client coordinates: from the window while it is active, else the
     // application's pointer; (0, 0) without a window.
     PointT<LONG> GetCursorPos() override;
@@ -207,6 +213,11 @@ private:
     RectT<LONG>& RefreshClientRect() const;
     // The capture control's point for a client point.
     PointT<LONG> PointInCapture(const PointT<LONG>& point) const;
+    // The control that gives control its tool tip (itself, or the ancestor whose tip a part
+    // shows); null for none, the capture control, or one without a tool-tip text.
+    RCPtr<LControl> ToolTipSource(const RCPtr<LControl>& control) const;
+    // Hides the tool tip of the tool-tip control (a press, a wheel step, a key).
+    void HideToolTip();
 
     ConstRCPtr<LRenderer> mRenderer;
     IWindowOSServices* mServices;
@@ -224,6 +235,7 @@ private:
     RCPtr<LControl> mFocus;
     RCPtr<LControl> mPreviousFocus;
     RCPtr<LControl> mHover;
+    RCPtr<LControl> mToolTipControl;
     RCPtr<LControl> mCapture;
     bool mCloseRequested = false;
     int mCloseResult = 0;

@@ -86,6 +86,7 @@ void LRootWindow::HandleMouseButton(int action, DWORD button, DWORD modifiers,
     {
         HandleMouseMove(point, modifiers, pointerIndex);
     }
+    HideToolTip();
     if (action == kRelease)
     {
         if (pointerIndex < kPointerCount)
@@ -147,6 +148,7 @@ void LRootWindow::HandleMouseWheel(const PointT<LONG>& point, DWORD modifiers, i
     {
         return;
     }
+    HideToolTip();
     RCPtr<LControl> target = mCapture;
     if (!target)
     {
@@ -177,6 +179,7 @@ void LRootWindow::HandleMouseWheel(const PointT<LONG>& point, DWORD modifiers, i
 
 void LRootWindow::DeliverKey(const RCPtr<LKeyParam>& key)
 {
+    HideToolTip();
     if (mFocus)
     {
         const RCPtr<LControl> focus = mFocus;
@@ -194,5 +197,22 @@ ORVRESULT LRootWindow::ProcessHotKey(const RCPtr<LKeyParam>& key)
     const RCPtr<LGlobalHotKeyManager> global =
         application != nullptr ? application->GetHotKeyManager() : nullptr;
     return global ? global->ProcessKey(key) : S_FALSE;
+}
+
+bool LRootWindow::IsHotKeyNotification(const WString& nid)
+{
+    if (mHotKeys->IsHotKeyNotification(nid))
+    {
+        return true;
+    }
+    LFrameworkApp* application = GetFrameworkApp();
+    const RCPtr<LGlobalHotKeyManager> global =
+        application != nullptr ? application->GetHotKeyManager() : nullptr;
+    return global && global->IsHotKeyNotification(nid);
+}
+
+RCPtr<LNotificationReceiver> LRootWindow::GetHotKeyReceiver(const WString& nid)
+{
+    return mHotKeys->IsHotKeyNotification(nid) ? mHotKeys->GetReceiver() : nullptr;
 }
 } // namespace Orv
