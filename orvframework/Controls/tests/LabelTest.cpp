@@ -67,9 +67,10 @@ TEST_F(LabelTest, TheToolTipIsTheWholeTextOnlyWhenItIsCutOff)
         // 56 pixels.
         {L"narrowLabel", L"OK", L"The skin's tip"},
         {L"narrowLabel", longText, longText},
-        // Each line fits, so the text is not cut off.
+        // The first laid-out line is what is measured: it fits here, so the text is not cut off.
         {L"narrowLabel", L"A\nB", L"The skin's tip"},
-        {L"narrowLabel", L"A\nThe second line is long", L"A\nThe second line is long"},
+        {L"narrowLabel", L"A\nThe second line is long", L"The skin's tip"},
+        {L"narrowLabel", L"The first line is long\nB", L"The first line is long\nB"},
         {L"narrowLabel", L"", L"The skin's tip"},
         // No tip of its own: nothing while the text fits.
         {L"plainLabel", L"OK", L""},
