@@ -187,6 +187,7 @@ ORVRESULT LControl::SetLookWeight(int index, float weight, bool exclusive)
     {
         return E_INVALIDARG;
     }
+    const int activeBefore = GetActiveLookIndex();
     bool changed = false;
     for (unsigned int i = mLookWeights.GetCount(); i-- > 0;)
     {
@@ -198,6 +199,14 @@ ORVRESULT LControl::SetLookWeight(int index, float weight, bool exclusive)
     if (changed)
     {
         InvalidateAll();
+        // The client rectangle is the active look's client part: it follows the look that shows
+        // now, not only the next new rectangle (a control made from a skin is laid out before
+        // its look 0 shows, and keeps that rectangle).
+        if (GetActiveLookIndex() != activeBefore)
+        {
+            CalcClientRect();
+            CheckClientExtent();
+        }
     }
     return S_OK;
 }

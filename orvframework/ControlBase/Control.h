@@ -185,7 +185,8 @@ public:
     RectT<double> GetRect() const { return RectT<double>(mX, mY, mWidth, mHeight); }
     PointT<double> GetContentOffset() const { return mContentOffset; }
     float GetOpacity() const { return mOpacity; }
-    // The client rectangle as CalcClientRect last computed it.
+    // The client rectangle as CalcClientRect last computed it: for a new rectangle and whenever
+    // another look becomes the active one.
     const RectT<double>& GetClientRect() const { return mClientRect; }
     // The top-level control of the tree (this control when it has no parent).
     LControl* GetTopLevelControl();
@@ -273,8 +274,9 @@ public:
     // weight changed. E_INVALIDARG (nothing changed) for an index without a look.
     virtual ORVRESULT SetActiveLook(int index);
     // Sets the weight of the look at index (with exclusive, every other look's weight to 0); the
-    // control is invalidated when a weight changed. E_INVALIDARG, nothing changed, for an index
-    // without a look or a weight outside 0..1.
+    // control is invalidated when a weight changed, and when another look became the active one
+    // the client rectangle is that look's (CalcClientRect, CheckClientExtent). E_INVALIDARG,
+    // nothing changed, for an index without a look or a weight outside 0..1.
     ORVRESULT SetLookWeight(int index, float weight, bool exclusive);
     // Appends a look with weight 0. E_INVALIDARG for null.
     virtual ORVRESULT AddLook(const RCPtr<LLook>& look);

@@ -35,21 +35,6 @@ double LengthAlong(const RectT<double>& rect, bool vertical)
     return vertical ? rect.height : rect.width;
 }
 
-// The client rectangle of the control's active look (the first look when none is weighted), in
-// the control's own coordinates; the whole control without a look.
-RectT<double> ActiveClientRect(const LControl& control)
-{
-    const int active = control.GetActiveLookIndex();
-    const RCPtr<LLook>& look = control.GetLook(active >= 0 ? static_cast<unsigned int>(active) : 0);
-    if (!look)
-    {
-        const RectT<double> rect = control.GetRect();
-        return RectT<double>(0, 0, rect.width, rect.height);
-    }
-    const RectT<LONG>& client = look->GetClientRect();
-    return RectT<double>(client.x, client.y, client.width, client.height);
-}
-
 bool IsKey(const KeyCode& key, int virtualKey)
 {
     return key.code == KeyCode::FromVirtualKey(virtualKey, true, 0).code;
@@ -171,7 +156,7 @@ void LScrollbar::CheckClientExtent()
     {
         return;
     }
-    const RectT<double> client = ActiveClientRect(*mChannel);
+    const RectT<double> client = mChannel->GetClientRect();
     mTrackOrigin = Along(mChannel->GetRect(), mVertical) + Along(client, mVertical);
     mTrackStart = 0;
     mTrackEnd = LengthAlong(client, mVertical);
@@ -375,7 +360,7 @@ int LScrollbar::MouseSide() const
     const PointT<LONG> cursor = window->GetCursorPos();
     const PointT<double> origin = mChannel->GetRectInRoot();
     const double mouse = (mVertical ? cursor.y - origin.y : cursor.x - origin.x) -
-                         Along(ActiveClientRect(*mChannel), mVertical);
+                         Along(mChannel->GetClientRect(), mVertical);
     return SideOf(mouse);
 }
 
@@ -399,7 +384,7 @@ void LScrollbar::UpdateHighlight()
         return;
     }
     const RectT<double> channel = mChannel->GetRect();
-    const double clientOrigin = Along(ActiveClientRect(*mChannel), mVertical);
+    const double clientOrigin = Along(mChannel->GetClientRect(), mVertical);
     const double thumbStart = ThumbPosition() + clientOrigin;
     const double whole = LengthAlong(channel, mVertical);
     double from = 0;
@@ -478,7 +463,7 @@ ORVRESULT LScrollbar::OnChannelButton(const RCPtr<LNotificationDistributor>&,
         // The press point, in the channel's client space.
         const PointT<double> press = mChannel->GetPressPoint();
         const double along = Along(press, mVertical) - Along(mChannel->GetRect(), mVertical) -
-                             Along(ActiveClientRect(*mChannel), mVertical);
+                             Along(mChannel->GetClientRect(), mVertical);
         mPagingSide = SideOf(along);
         if (mPagingSide != kNotPaging)
         {
@@ -575,8 +560,7 @@ ORVRESULT LScrollbar::OnThumbMove(const RCPtr<LNotificationDistributor>&,
     const double mouse = (mVertical ? param->point.y : param->point.x) +
                          RoundHalfAway(Along(inChannel, mVertical)) +
                          RoundHalfAway(Along(inBar, mVertical));
-    double position = mouse - RoundHalfAway(mTrackOrigin) -
-                      Along(ActiveClientRect(*this), mVertical) -
+    double position = mouse - RoundHalfAway(mTrackOrigin) - Along(GetClientRect(), mVertical) -
                       (mVertical ? mGrabPoint.y : mGrabPoint.x);
     if (position < mTrackStart)
     {
