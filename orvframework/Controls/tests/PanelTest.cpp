@@ -9,6 +9,7 @@
 // the button "disabled"; the hidden button "hidden"; and "groupB" (170, 10) holding "inner"
 // (5, 5) with the buttons "b1" (10, 10) and "b2" (60, 10).
 #include "ControlsFixture.h"
+#include "TestControls.h"
 
 #include "ControlBase/ControlNotificationNames.h"
 #include "Controls/NotificationChain.h"
@@ -28,23 +29,6 @@ using namespace OrvTest;
 
 namespace
 {
-LControl* Find(LControl* root, const std::string& name)
-{
-    if (root == nullptr || std::string(root->GetName().ToNarrow().GetBuffer()) == name)
-    {
-        return root;
-    }
-    for (unsigned int i = 0; i < root->GetChildren().GetCount(); ++i)
-    {
-        if (LControl* found =
-                Find(root->GetChildren().GetAt(i, LControl::kInsertionOrder).Get(), name))
-        {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
 class PanelTest : public ControlsFixture
 {
 protected:
@@ -62,7 +46,10 @@ protected:
         Control("disabled")->SetEnabled(false);
     }
 
-    LControl* Control(const char* name) const { return Find(mMain->GetRootControl().Get(), name); }
+    LControl* Control(const char* name) const
+    {
+        return FindControl(mMain->GetRootControl().Get(), name);
+    }
     std::string FocusName() const
     {
         const RCPtr<LControl> focus = mMain->GetFocusControl();

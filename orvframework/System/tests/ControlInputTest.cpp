@@ -125,23 +125,6 @@ public:
     int scrolls = 0;
 };
 
-LControl* Find(LControl* root, const char* name)
-{
-    if (root == nullptr || root->GetName().ToNarrow() == NString(name))
-    {
-        return root;
-    }
-    const LControl::ChildControlList& children = root->GetChildren();
-    for (unsigned int i = 0; i < children.GetCount(); ++i)
-    {
-        if (LControl* found = Find(children.children.GetConstElementPointer(i).Get(), name))
-        {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
 class ControlInputTest : public ApplicationFixture
 {
 protected:
@@ -176,7 +159,10 @@ protected:
         gJournal = nullptr;
     }
 
-    LControl* Control(const char* name) const { return Find(mMain->GetRootControl().Get(), name); }
+    LControl* Control(const char* name) const
+    {
+        return FindControl(mMain->GetRootControl().Get(), name);
+    }
     std::string FocusName() const
     {
         const RCPtr<LControl> focus = mMain->GetFocusControl();
