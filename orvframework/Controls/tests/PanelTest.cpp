@@ -10,6 +10,7 @@
 // (5, 5) with the buttons "b1" (10, 10) and "b2" (60, 10).
 #include "ControlsFixture.h"
 #include "TestControls.h"
+#include "WindowInput.h"
 
 #include "ControlBase/ControlNotificationNames.h"
 #include "Controls/NotificationChain.h"
@@ -57,16 +58,7 @@ protected:
     }
     void Key(WPARAM key, bool shift = false, bool ctrl = false)
     {
-        BYTE state[256] = {};
-        state[VK_CONTROL] = ctrl ? 0x80 : 0;
-        state[VK_LCONTROL] = ctrl ? 0x80 : 0;
-        state[VK_SHIFT] = shift ? 0x80 : 0;
-        state[VK_LSHIFT] = shift ? 0x80 : 0;
-        SetKeyboardState(state);
-        SendMessageW(mWindow, WM_KEYDOWN, key, 1);
-        SendMessageW(mWindow, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
-        BYTE none[256] = {};
-        SetKeyboardState(none);
+        SendKeyWithModifiers(mWindow, key, ctrl, shift);
     }
     void Click(int x, int y)
     {

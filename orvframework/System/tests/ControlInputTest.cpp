@@ -10,6 +10,7 @@
 // (10, 160, 40 x 30).
 #include "TestApplication.h"
 #include "TestControls.h"
+#include "WindowInput.h"
 
 #include "ControlBase/ControlCreator.h"
 #include "System/OSWindow.h"
@@ -177,16 +178,7 @@ protected:
     // A key pressed and released with the modifiers held.
     void Key(WPARAM key, bool ctrl = false, bool shift = false)
     {
-        BYTE state[256] = {};
-        state[VK_CONTROL] = ctrl ? 0x80 : 0;
-        state[VK_LCONTROL] = ctrl ? 0x80 : 0;
-        state[VK_SHIFT] = shift ? 0x80 : 0;
-        state[VK_LSHIFT] = shift ? 0x80 : 0;
-        SetKeyboardState(state);
-        SendMessageW(mWindow, WM_KEYDOWN, key, 1);
-        SendMessageW(mWindow, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
-        BYTE none[256] = {};
-        SetKeyboardState(none);
+        SendKeyWithModifiers(mWindow, key, ctrl, shift);
     }
     void Mouse(UINT message, int x, int y, WPARAM keys = 0)
     {
