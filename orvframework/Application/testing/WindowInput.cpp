@@ -2,6 +2,15 @@
 
 namespace OrvTest
 {
+void SendMouse(HWND window, UINT message, int x, int y, WPARAM keys)
+{
+    BYTE state[256] = {};
+    state[VK_LBUTTON] = (keys & MK_LBUTTON) != 0 ? 0x80 : 0;
+    state[VK_RBUTTON] = (keys & MK_RBUTTON) != 0 ? 0x80 : 0;
+    SetKeyboardState(state);
+    SendMessageW(window, message, keys, MAKELPARAM(x, y));
+}
+
 void SendKeyWithModifiers(HWND window, WPARAM key, bool ctrl, bool shift)
 {
     BYTE state[256] = {};

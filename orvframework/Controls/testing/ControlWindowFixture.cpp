@@ -1,6 +1,7 @@
 #include "ControlWindowFixture.h"
 
 #include "System/WindowOSServices.h"
+#include "WindowInput.h"
 
 namespace OrvTest
 {
@@ -36,10 +37,7 @@ void ControlWindowFixture::TearDown()
 
 void ControlWindowFixture::Mouse(UINT message, int x, int y, WPARAM keys)
 {
-    BYTE state[256] = {};
-    state[VK_LBUTTON] = (keys & MK_LBUTTON) != 0 ? 0x80 : 0;
-    SetKeyboardState(state);
-    SendMessageW(mWindow, message, keys, MAKELPARAM(x, y));
+    SendMouse(mWindow, message, x, y, keys);
 }
 
 void ControlWindowFixture::Press(int x, int y)

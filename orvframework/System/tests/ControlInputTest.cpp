@@ -182,10 +182,7 @@ protected:
     }
     void Mouse(UINT message, int x, int y, WPARAM keys = 0)
     {
-        BYTE state[256] = {};
-        state[VK_LBUTTON] = (keys & MK_LBUTTON) != 0 ? 0x80 : 0;
-        SetKeyboardState(state);
-        SendMessageW(mWindow, message, keys, MAKELPARAM(x, y));
+        SendMouse(mWindow, message, x, y, keys);
     }
     void Click(int x, int y)
     {
