@@ -6,6 +6,7 @@
 #include "FrameworkWinMain.h"
 #include "SingleInstance.h"
 #include "System/SplashScreen.h"
+#include "TempFolder.h"
 #include "TestApplication.h"
 #include "UpdateEngine.h"
 #include "notification/Notification.h"
@@ -31,6 +32,8 @@ using Orv::RCPtr;
 using Orv::WString;
 
 namespace fs = std::filesystem;
+using OrvTest::ReadFile;
+using OrvTest::TempFolder;
 
 const bool kOffscreen = []
 {
@@ -70,36 +73,9 @@ private:
     std::map<std::string, std::optional<std::string>> mSaved;
 };
 
-class TempFolder
-{
-public:
-    TempFolder()
-    {
-        std::string pattern = ::testing::TempDir() + "orv_program_XXXXXX";
-        mPath = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-    }
-    ~TempFolder()
-    {
-        std::error_code error;
-        fs::remove_all(mPath, error);
-    }
-    const std::string& Path() const { return mPath; }
-
-private:
-    std::string mPath;
-};
-
 std::string Narrow(const WString& text)
 {
     return text.ToNarrow().GetBuffer();
-}
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // Every file below a folder.

@@ -4,6 +4,7 @@
 // says so and ends with its status.
 #include "DfuSeWriter.h"
 #include "FrameworkWinMain.h"
+#include "TempFolder.h"
 #include "platform/SimulatedFirmwareImage.h"
 
 #include <gtest/gtest.h>
@@ -27,33 +28,8 @@ extern char** environ;
 namespace
 {
 namespace fs = std::filesystem;
-
-class TempFolder
-{
-public:
-    TempFolder()
-    {
-        std::string pattern = ::testing::TempDir() + "orv_process_XXXXXX";
-        mPath = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-    }
-    ~TempFolder()
-    {
-        std::error_code error;
-        fs::remove_all(mPath, error);
-    }
-    const std::string& Path() const { return mPath; }
-
-private:
-    std::string mPath;
-};
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using OrvTest::ReadFile;
+using OrvTest::TempFolder;
 
 // The program in a world of the test's own: its runtime and data folders, the simulated devices
 // of a description, no display (SDL's offscreen driver) unless the case says otherwise.

@@ -113,25 +113,26 @@ ORVRESULT TestPanel::DrawContent(const ConstRCPtr<LRenderer>& renderer)
     return LControl::DrawContent(renderer);
 }
 
-TestPanel* FindPanel(const RCPtr<LControl>& root, const char* name)
+LControl* FindControl(LControl* root, const std::string& name)
 {
-    if (!root)
+    if (root == nullptr || std::string(root->GetName().ToNarrow().GetBuffer()) == name)
     {
-        return nullptr;
-    }
-    if (root->GetName().ToNarrow() == NString(name))
-    {
-        return dynamic_cast<TestPanel*>(root.Get());
+        return root;
     }
     const LControl::ChildControlList& children = root->GetChildren();
     for (unsigned int i = 0; i < children.GetCount(); ++i)
     {
-        if (TestPanel* found = FindPanel(children.children.GetConstElementPointer(i), name))
+        if (LControl* found = FindControl(children.children.GetConstElementPointer(i).Get(), name))
         {
             return found;
         }
     }
     return nullptr;
+}
+
+TestPanel* FindPanel(const RCPtr<LControl>& root, const char* name)
+{
+    return dynamic_cast<TestPanel*>(FindControl(root.Get(), name));
 }
 
 void RegisterTestControls(LControlFactory& factory)

@@ -47,6 +47,10 @@ private:
     void Note(const std::string& event) const;
 };
 
+// The control of the tree under root (root included) with that name, searched depth first;
+// null when there is none.
+Orv::LControl* FindControl(Orv::LControl* root, const std::string& name);
+
 // The test panel of the tree with that name, searched depth first; null when there is none.
 TestPanel* FindPanel(const Orv::RCPtr<Orv::LControl>& root, const char* name);
 

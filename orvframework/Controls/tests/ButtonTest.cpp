@@ -8,7 +8,8 @@
 // 80 x 30), the radio buttons "radio1" to "radio3" (10, 50), (80, 50), (150, 50) with the
 // non-radio toggle "checkBox" (220, 50), "repeater" (10, 90), the panel "group" (80, 90) holding
 // "inner" (5, 5), and the row "look0" to "look13" (10 + 33 i, 150, 30 x 30).
-#include "ControlsFixture.h"
+#include "ControlWindowFixture.h"
+#include "TestControls.h"
 
 #include "Controls/Button.h"
 #include "System/WindowOSServices.h"
@@ -34,50 +35,17 @@ const std::uint32_t kLookColors[14] = {0xFF808080, 0xFF8080FF, 0xFF000080, 0xFF8
                                        0xFF008000, 0xFF404040, 0xFFFF8080, 0xFFFF00FF, 0xFF800000,
                                        0xFFFFFF80, 0xFFFFFF00, 0xFF808000, 0xFF400000};
 
-LControl* Find(LControl* root, const std::string& name)
-{
-    if (root == nullptr || std::string(root->GetName().ToNarrow().GetBuffer()) == name)
-    {
-        return root;
-    }
-    const LControl::ChildControlList& children = root->GetChildren();
-    for (unsigned int i = 0; i < children.GetCount(); ++i)
-    {
-        if (LControl* found = Find(children.children.GetConstElementPointer(i).Get(), name))
-        {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
-class ButtonTest : public ControlsFixture
+class ButtonTest : public ControlWindowFixture
 {
 public:
     ButtonTest()
-        : ControlsFixture("ButtonSkin.xml")
+        : ControlWindowFixture("ButtonSkin.xml")
     {
-    }
-
-    void SetUp() override
-    {
-        mMain = MakeMainWindow();
-        ASSERT_TRUE(mMain);
-        mWindow = mMain->GetServices()->GetWindowHandle();
-        mRecorder = new CountingClient();
-        mRecorder->onReceive = [this](const std::wstring& name) { mTimes.push_back({name, Ms()}); };
-    }
-
-    void TearDown() override
-    {
-        // Every idle request taken in the scenario has been given back.
-        EXPECT_EQ(mMain->GetIdleSubscriberCount(), 0);
-        mRecorder->UnregisterAllNotifications();
     }
 
     LButton* Button(const std::string& name) const
     {
-        LButton* button = dynamic_cast<LButton*>(Find(mMain->GetRootControl().Get(), name));
+        LButton* button = dynamic_cast<LButton*>(FindControl(mMain->GetRootControl().Get(), name));
         EXPECT_NE(button, nullptr) << name;
         return button;
     }
@@ -88,61 +56,6 @@ public:
         mRecorder->RegisterNotification(RCPtr<LNotificationDistributor>(Button(button)), name);
     }
     int Count(const wchar_t* name) const { return mRecorder->Count(name); }
-
-    void Mouse(UINT message, int x, int y, WPARAM keys = 0)
-    {
-        BYTE state[256] = {};
-        state[VK_LBUTTON] = (keys & MK_LBUTTON) != 0 ? 0x80 : 0;
-        SetKeyboardState(state);
-        SendMessageW(mWindow, message, keys, MAKELPARAM(x, y));
-    }
-    void Press(int x, int y)
-    {
-        Mouse(WM_MOUSEMOVE, x, y);
-        Mouse(WM_LBUTTONDOWN, x, y, MK_LBUTTON);
-    }
-    void MoveHeld(int x, int y) { Mouse(WM_MOUSEMOVE, x, y, MK_LBUTTON); }
-    void Release(int x, int y) { Mouse(WM_LBUTTONUP, x, y); }
-    void Click(int x, int y)
-    {
-        Press(x, y);
-        Release(x, y);
-    }
-    void Key(WPARAM key)
-    {
-        SendMessageW(mWindow, WM_KEYDOWN, key, 1);
-        SendMessageW(mWindow, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
-    }
-    // One idle period's first pass, after ms of the application's clock.
-    void IdlePass(DWORD ms)
-    {
-        mApplication->GetClock()->Advance(ms);
-        mApplication->ProcessIdle(true);
-    }
-    // Milliseconds since the test began, on the application's clock.
-    long Ms() const
-    {
-        return static_cast<long>(mApplication->GetClock()->GetMilliseconds()) - mStart;
-    }
-    // The times of the notifications of name so far.
-    std::vector<long> Times(const wchar_t* name) const
-    {
-        std::vector<long> times;
-        for (const auto& [each, ms] : mTimes)
-        {
-            if (each == name)
-            {
-                times.push_back(ms);
-            }
-        }
-        return times;
-    }
-
-    RCPtr<LRootWindow> mMain;
-    HWND mWindow = nullptr;
-    RCPtr<CountingClient> mRecorder;
-    std::vector<std::pair<std::wstring, long>> mTimes;
-    long mStart = static_cast<long>(mApplication->GetClock()->GetMilliseconds());
 };
 
 TEST_F(ButtonTest, AClickNeedsAPressAndAReleaseOnTheEnabledButton)
@@ -175,7 +88,7 @@ TEST_F(ButtonTest, AClickNeedsAPressAndAReleaseOnTheEnabledButton)
         Listen(c.button, kClick);
         if (c.disable != nullptr)
         {
-            Find(mMain->GetRootControl().Get(), c.disable)->SetEnabled(false);
+            FindControl(mMain->GetRootControl().Get(), c.disable)->SetEnabled(false);
         }
         Press(c.pressX, c.pressY);
         MoveHeld(c.releaseX, c.releaseY);
@@ -184,7 +97,7 @@ TEST_F(ButtonTest, AClickNeedsAPressAndAReleaseOnTheEnabledButton)
         EXPECT_EQ(Button(c.button)->GetValue(), c.value) << label;
         if (c.disable != nullptr)
         {
-            Find(mMain->GetRootControl().Get(), c.disable)->SetEnabled(true);
+            FindControl(mMain->GetRootControl().Get(), c.disable)->SetEnabled(true);
         }
         mRecorder->UnregisterAllNotifications();
         mRecorder->received.clear();
@@ -286,7 +199,7 @@ TEST_F(ButtonTest, TheLookFollowsHoverPressFocusCheckAndEnabledState)
 TEST_F(ButtonTest, ABusyAncestorDisablesTheLookAndAPassiveButtonIgnoresTheMouse)
 {
     LButton* inner = Button("inner");
-    LControl* group = Find(mMain->GetRootControl().Get(), "group");
+    LControl* group = FindControl(mMain->GetRootControl().Get(), "group");
     group->SetEnabled(false);
     inner->UpdateLook();
     EXPECT_EQ(inner->GetActiveLookIndex(), 6);
@@ -331,7 +244,7 @@ TEST_F(ButtonTest, HoldingAnAutoRepeatButtonRepeatsAfterTheFirstDelayThenAtTheIn
         {false, 850, {0, 300, 400, 500}},
         {true, 1000, {0, 300, 400, 500, 900, 1000}},
     };
-    mStart = static_cast<long>(mApplication->GetClock()->GetMilliseconds());
+    StartClock();
     Press(30, 105);
     EXPECT_TRUE(repeater->IsRepeating());
     EXPECT_EQ(Times(kRepeat), std::vector<long>{0});
@@ -367,7 +280,7 @@ TEST_F(ButtonTest, ASimulatedClickPressesForAMomentThenClicks)
 {
     LButton* toggle = Button("toggle");
     Listen("toggle", kClick);
-    mStart = static_cast<long>(mApplication->GetClock()->GetMilliseconds());
+    StartClock();
     EXPECT_EQ(toggle->DeliverNamed(L"NID_SIMULATE_CLICK", nullptr), S_OK);
     // Pressed at once (the plain pressed look, though the button took the focus), clicked
     // 150 ms later.
@@ -413,7 +326,7 @@ TEST_F(ButtonTest, EnterClicksTheFocusedButtonAndDisabledButtonsIgnoreSimulatedC
                   LKeyParam::Create(KeyCode::FromVirtualKey(VK_SPACE, true, 0), false)),
               S_FALSE);
 
-    Find(mMain->GetRootControl().Get(), "group")->SetEnabled(false);
+    FindControl(mMain->GetRootControl().Get(), "group")->SetEnabled(false);
     Button("inner")->DeliverNamed(L"NID_SIMULATE_CLICK", nullptr);
     EXPECT_FALSE(Button("inner")->IsSimulatingClick());
     IdlePass(200);

@@ -7,6 +7,7 @@
 // it, 120 x 80, hidden until opened; it takes the focus while open) and "other" (200, 20).
 #include "ControlsFixture.h"
 #include "TestControls.h"
+#include "WindowInput.h"
 
 #include "ControlBase/ControlCreator.h"
 #include "Controls/DropDownControl.h"
@@ -110,11 +111,7 @@ protected:
 
     void Mouse(UINT message, int x, int y, WPARAM keys = 0)
     {
-        BYTE state[256] = {};
-        state[VK_LBUTTON] = (keys & MK_LBUTTON) != 0 ? 0x80 : 0;
-        state[VK_RBUTTON] = (keys & MK_RBUTTON) != 0 ? 0x80 : 0;
-        SetKeyboardState(state);
-        SendMessageW(mWindow, message, keys, MAKELPARAM(x, y));
+        SendMouse(mWindow, message, x, y, keys);
     }
     void Click(int x, int y)
     {

@@ -9,6 +9,8 @@
 // the button "disabled"; the hidden button "hidden"; and "groupB" (170, 10) holding "inner"
 // (5, 5) with the buttons "b1" (10, 10) and "b2" (60, 10).
 #include "ControlsFixture.h"
+#include "TestControls.h"
+#include "WindowInput.h"
 
 #include "ControlBase/ControlNotificationNames.h"
 #include "Controls/NotificationChain.h"
@@ -28,23 +30,6 @@ using namespace OrvTest;
 
 namespace
 {
-LControl* Find(LControl* root, const std::string& name)
-{
-    if (root == nullptr || std::string(root->GetName().ToNarrow().GetBuffer()) == name)
-    {
-        return root;
-    }
-    for (unsigned int i = 0; i < root->GetChildren().GetCount(); ++i)
-    {
-        if (LControl* found =
-                Find(root->GetChildren().GetAt(i, LControl::kInsertionOrder).Get(), name))
-        {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
 class PanelTest : public ControlsFixture
 {
 protected:
@@ -62,7 +47,10 @@ protected:
         Control("disabled")->SetEnabled(false);
     }
 
-    LControl* Control(const char* name) const { return Find(mMain->GetRootControl().Get(), name); }
+    LControl* Control(const char* name) const
+    {
+        return FindControl(mMain->GetRootControl().Get(), name);
+    }
     std::string FocusName() const
     {
         const RCPtr<LControl> focus = mMain->GetFocusControl();
@@ -70,16 +58,7 @@ protected:
     }
     void Key(WPARAM key, bool shift = false, bool ctrl = false)
     {
-        BYTE state[256] = {};
-        state[VK_CONTROL] = ctrl ? 0x80 : 0;
-        state[VK_LCONTROL] = ctrl ? 0x80 : 0;
-        state[VK_SHIFT] = shift ? 0x80 : 0;
-        state[VK_LSHIFT] = shift ? 0x80 : 0;
-        SetKeyboardState(state);
-        SendMessageW(mWindow, WM_KEYDOWN, key, 1);
-        SendMessageW(mWindow, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
-        BYTE none[256] = {};
-        SetKeyboardState(none);
+        SendKeyWithModifiers(mWindow, key, ctrl, shift);
     }
     void Click(int x, int y)
     {

@@ -8,6 +8,7 @@
 // the content origin), and "lines" (220, 10, 90 x 100), a view in line mode (20-pixel lines on
 // y) with only a vertical bar, whose extent the tests set.
 #include "ControlsFixture.h"
+#include "TestControls.h"
 
 #include "ControlBase/ControlCreator.h"
 #include "Controls/Panel.h"
@@ -44,23 +45,6 @@ public:
     void SetLineSize(int pixels) { mLineSize[kVertical] = pixels; }
 };
 
-LControl* Find(LControl* root, const std::string& name)
-{
-    if (root == nullptr || std::string(root->GetName().ToNarrow().GetBuffer()) == name)
-    {
-        return root;
-    }
-    for (unsigned int i = 0; i < root->GetChildren().GetCount(); ++i)
-    {
-        if (LControl* found =
-                Find(root->GetChildren().GetAt(i, LControl::kInsertionOrder).Get(), name))
-        {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
 class ScrollViewTest : public ControlsFixture
 {
 protected:
@@ -76,9 +60,9 @@ protected:
         mMain = MakeMainWindow();
         ASSERT_TRUE(mMain);
         mWindow = mMain->GetServices()->GetWindowHandle();
-        mView = dynamic_cast<LScrollView*>(Find(mMain->GetRootControl().Get(), "view"));
-        mLines = dynamic_cast<LineView*>(Find(mMain->GetRootControl().Get(), "lines"));
-        mContent = Find(mView, "content");
+        mView = dynamic_cast<LScrollView*>(FindControl(mMain->GetRootControl().Get(), "view"));
+        mLines = dynamic_cast<LineView*>(FindControl(mMain->GetRootControl().Get(), "lines"));
+        mContent = FindControl(mView, "content");
         ASSERT_TRUE(mView && mLines && mContent);
         ASSERT_TRUE(mView->GetHBar() && mView->GetVBar() && mView->GetCorner());
     }

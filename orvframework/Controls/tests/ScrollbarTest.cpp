@@ -8,7 +8,8 @@
 // whose client part starts 2 pixels in (a 164-pixel track), the horizontal "hBar" (10, 230,
 // 200 x 16) laid out the same way across, and the short vertical "smallBar" (290, 10, 16 x 86)
 // with a 50-pixel track. The thumbs are 16 pixels thick.
-#include "ControlsFixture.h"
+#include "ControlWindowFixture.h"
+#include "TestControls.h"
 
 #include "Controls/Scrollbar.h"
 #include "System/WindowOSServices.h"
@@ -34,49 +35,18 @@ constexpr int kVBarX = 258;
 constexpr int kHTrackX = 28;
 constexpr int kHBarY = 238;
 
-LControl* Find(LControl* root, const std::string& name)
-{
-    if (root == nullptr || std::string(root->GetName().ToNarrow().GetBuffer()) == name)
-    {
-        return root;
-    }
-    const LControl::ChildControlList& children = root->GetChildren();
-    for (unsigned int i = 0; i < children.GetCount(); ++i)
-    {
-        if (LControl* found = Find(children.children.GetConstElementPointer(i).Get(), name))
-        {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
-class ScrollbarTest : public ControlsFixture
+class ScrollbarTest : public ControlWindowFixture
 {
 public:
     ScrollbarTest()
-        : ControlsFixture("ScrollbarSkin.xml")
+        : ControlWindowFixture("ScrollbarSkin.xml")
     {
-    }
-
-    void SetUp() override
-    {
-        mMain = MakeMainWindow();
-        ASSERT_TRUE(mMain);
-        mWindow = mMain->GetServices()->GetWindowHandle();
-        mRecorder = new CountingClient();
-    }
-
-    void TearDown() override
-    {
-        // Every idle request taken in the scenario has been given back.
-        EXPECT_EQ(mMain->GetIdleSubscriberCount(), 0);
-        mRecorder->UnregisterAllNotifications();
     }
 
     LScrollbar* Bar(const std::string& name) const
     {
-        LScrollbar* bar = dynamic_cast<LScrollbar*>(Find(mMain->GetRootControl().Get(), name));
+        LScrollbar* bar =
+            dynamic_cast<LScrollbar*>(FindControl(mMain->GetRootControl().Get(), name));
         EXPECT_NE(bar, nullptr) << name;
         return bar;
     }
@@ -92,35 +62,6 @@ public:
         return bar.IsVertical() ? rect.height : rect.width;
     }
 
-    void Mouse(UINT message, int x, int y, WPARAM keys = 0)
-    {
-        BYTE state[256] = {};
-        state[VK_LBUTTON] = (keys & MK_LBUTTON) != 0 ? 0x80 : 0;
-        SetKeyboardState(state);
-        SendMessageW(mWindow, message, keys, MAKELPARAM(x, y));
-    }
-    void Press(int x, int y)
-    {
-        Mouse(WM_MOUSEMOVE, x, y);
-        Mouse(WM_LBUTTONDOWN, x, y, MK_LBUTTON);
-    }
-    void MoveHeld(int x, int y) { Mouse(WM_MOUSEMOVE, x, y, MK_LBUTTON); }
-    void Release(int x, int y) { Mouse(WM_LBUTTONUP, x, y); }
-    void Key(WPARAM key)
-    {
-        SendMessageW(mWindow, WM_KEYDOWN, key, 1);
-        SendMessageW(mWindow, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
-    }
-    void IdlePass(DWORD ms)
-    {
-        mApplication->GetClock()->Advance(ms);
-        mApplication->ProcessIdle(true);
-    }
-    long Ms() const
-    {
-        return static_cast<long>(mApplication->GetClock()->GetMilliseconds()) - mStart;
-    }
-    void StartClock() { mStart = static_cast<long>(mApplication->GetClock()->GetMilliseconds()); }
     // Idle passes every 50 ms up to ms since StartClock.
     void RunUntil(long ms)
     {
@@ -129,11 +70,6 @@ public:
             IdlePass(50);
         }
     }
-
-    RCPtr<LRootWindow> mMain;
-    HWND mWindow = nullptr;
-    RCPtr<CountingClient> mRecorder;
-    long mStart = 0;
 };
 
 TEST_F(ScrollbarTest, TheTrackAndTheThumbFollowTheChannelAndThePageFraction)
@@ -176,11 +112,11 @@ TEST_F(ScrollbarTest, TheTrackAndTheThumbFollowTheChannelAndThePageFraction)
         EXPECT_TRUE(bar->IsNotFocusable(false)) << c.bar;
         for (const char* part : {"dec", "inc", "channel", "thumb"})
         {
-            EXPECT_TRUE(Find(bar, part)->IsNotFocusable(false)) << c.bar << " " << part;
+            EXPECT_TRUE(FindControl(bar, part)->IsNotFocusable(false)) << c.bar << " " << part;
         }
     }
     EXPECT_TRUE(Bar("vBar")->GetThumb()->IsKeepPressedLook());
-    EXPECT_TRUE(dynamic_cast<LButton*>(Find(Bar("vBar"), "inc"))->IsAutoRepeat());
+    EXPECT_TRUE(dynamic_cast<LButton*>(FindControl(Bar("vBar"), "inc"))->IsAutoRepeat());
 }
 
 TEST_F(ScrollbarTest, ValuesAreClampedAndKeepTheirPlaceWhenTheRangeChanges)

@@ -5,7 +5,7 @@
 //
 // The window (320 x 240, grey) holds "tipped" (20, 20, 120 x 60) and "second" (180, 20), both
 // blue, each with a tool-tip text; the skin's "toolTip" is yellow with black text, 22 high.
-#include "ControlsFixture.h"
+#include "ControlWindowFixture.h"
 #include "TestControls.h"
 
 #include "ControlBase/ControlCreator.h"
@@ -38,20 +38,19 @@ public:
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 
-class ToolTipTest : public ControlsFixture
+class ToolTipTest : public ControlWindowFixture
 {
 protected:
     ToolTipTest()
-        : ControlsFixture("ToolTipSkin.xml")
+        : ControlWindowFixture("ToolTipSkin.xml")
     {
         mFactory->RegisterControlCreateFunction(WString(L"Test.Tipped"), &CreateControlOf<Tipped>);
     }
 
     void SetUp() override
     {
-        mMain = MakeMainWindow();
+        ControlWindowFixture::SetUp();
         ASSERT_TRUE(mMain);
-        mWindow = mMain->GetServices()->GetWindowHandle();
         // Tool tips share the moment the last shown one was hidden: start well after it.
         DWORD lastHide = 0;
         if (LToolTip::GetLastHideTime(lastHide) &&
@@ -60,8 +59,6 @@ protected:
             mApplication->GetClock()->Advance(LToolTip::kQuickShowMs);
         }
     }
-
-    void TearDown() override { EXPECT_EQ(mMain->GetIdleSubscriberCount(), 0); }
 
     RCPtr<LControl> Control(const char* name) const
     {
@@ -73,12 +70,6 @@ protected:
         return control ? RCPtr<LToolTip>(control->FindChildControl(WString(L"toolTip"))) : nullptr;
     }
     void PointerAt(int x, int y) { SendMessageW(mWindow, WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
-    // An idle period's first pass, after ms of the application's clock.
-    void IdlePass(DWORD ms)
-    {
-        mApplication->GetClock()->Advance(ms);
-        mApplication->ProcessIdle(true);
-    }
     std::vector<std::uint32_t> Screenshot(const char* name)
     {
         PumpMessages();
@@ -87,9 +78,6 @@ protected:
         SavePng(pixels.data(), kWidth, kHeight, ControlsArtefact(name));
         return pixels;
     }
-
-    RCPtr<LRootWindow> mMain;
-    HWND mWindow = nullptr;
 };
 
 TEST_F(ToolTipTest, TheTipShowsAfterTheDelayBelowThePointerAndHidesAfterItsTime)

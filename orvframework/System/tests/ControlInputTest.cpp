@@ -10,6 +10,7 @@
 // (10, 160, 40 x 30).
 #include "TestApplication.h"
 #include "TestControls.h"
+#include "WindowInput.h"
 
 #include "ControlBase/ControlCreator.h"
 #include "System/OSWindow.h"
@@ -125,23 +126,6 @@ public:
     int scrolls = 0;
 };
 
-LControl* Find(LControl* root, const char* name)
-{
-    if (root == nullptr || root->GetName().ToNarrow() == NString(name))
-    {
-        return root;
-    }
-    const LControl::ChildControlList& children = root->GetChildren();
-    for (unsigned int i = 0; i < children.GetCount(); ++i)
-    {
-        if (LControl* found = Find(children.children.GetConstElementPointer(i).Get(), name))
-        {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
 class ControlInputTest : public ApplicationFixture
 {
 protected:
@@ -176,7 +160,10 @@ protected:
         gJournal = nullptr;
     }
 
-    LControl* Control(const char* name) const { return Find(mMain->GetRootControl().Get(), name); }
+    LControl* Control(const char* name) const
+    {
+        return FindControl(mMain->GetRootControl().Get(), name);
+    }
     std::string FocusName() const
     {
         const RCPtr<LControl> focus = mMain->GetFocusControl();
@@ -191,23 +178,11 @@ protected:
     // A key pressed and released with the modifiers held.
     void Key(WPARAM key, bool ctrl = false, bool shift = false)
     {
-        BYTE state[256] = {};
-        state[VK_CONTROL] = ctrl ? 0x80 : 0;
-        state[VK_LCONTROL] = ctrl ? 0x80 : 0;
-        state[VK_SHIFT] = shift ? 0x80 : 0;
-        state[VK_LSHIFT] = shift ? 0x80 : 0;
-        SetKeyboardState(state);
-        SendMessageW(mWindow, WM_KEYDOWN, key, 1);
-        SendMessageW(mWindow, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
-        BYTE none[256] = {};
-        SetKeyboardState(none);
+        SendKeyWithModifiers(mWindow, key, ctrl, shift);
     }
     void Mouse(UINT message, int x, int y, WPARAM keys = 0)
     {
-        BYTE state[256] = {};
-        state[VK_LBUTTON] = (keys & MK_LBUTTON) != 0 ? 0x80 : 0;
-        SetKeyboardState(state);
-        SendMessageW(mWindow, message, keys, MAKELPARAM(x, y));
+        SendMouse(mWindow, message, x, y, keys);
     }
     void Click(int x, int y)
     {

@@ -7,6 +7,7 @@
 // "label" (20, 140, 200 x 24).
 #include "TestApplication.h"
 #include "TestControls.h"
+#include "WindowInput.h"
 
 #include "System/Dialog.h"
 #include "System/OSWindow.h"
@@ -40,11 +41,7 @@ protected:
     // would report them.
     void Mouse(UINT message, int x, int y, WPARAM keys = 0)
     {
-        BYTE state[256] = {};
-        state[VK_LBUTTON] = (keys & MK_LBUTTON) != 0 ? 0x80 : 0;
-        state[VK_RBUTTON] = (keys & MK_RBUTTON) != 0 ? 0x80 : 0;
-        SetKeyboardState(state);
-        SendMessageW(mWindow, message, keys, MAKELPARAM(x, y));
+        SendMouse(mWindow, message, x, y, keys);
     }
     // Sends a wheel message at a client point.
     void Wheel(UINT message, int delta, int x, int y, WPARAM keys = 0)
