@@ -16,6 +16,7 @@
 
 #include "ControlBase/ControlCreator.h"
 #include "ControlBase/ControlFactory.h"
+#include "ControlBase/testing/FixedRootWindow.h"
 #include "Renderer/Gdi/GDIRenderer.h"
 #include "Renderer/ProcessMeasurementRenderer.h"
 
@@ -28,40 +29,6 @@ using namespace Orv;
 
 namespace
 {
-// A window of a fixed size for a control tree: nothing is shown, captured or focused.
-class BenchRootWindow : public IRootWindow
-{
-public:
-    explicit BenchRootWindow(SizeT<LONG> size)
-        : clientSize(size)
-    {
-    }
-    void InvalidateControl(const RectT<LONG>&) override {}
-    RCPtr<LControl> GetControlAt(const PointT<LONG>&, PointT<LONG>& local, bool) override
-    {
-        local = PointT<LONG>();
-        return nullptr;
-    }
-    PointT<LONG> GetCursorPos() override { return PointT<LONG>(); }
-    DWORD GetMouseButtons() override { return 0; }
-    ORVRESULT SetCaptureControl(const RCPtr<LControl>&) override { return S_OK; }
-    ORVRESULT ReleaseCaptureControl() override { return S_OK; }
-    int SetCursor(int) override { return 0; }
-    RCPtr<LControl> GetFocusControl() override { return nullptr; }
-    void SetFocusControl(const RCPtr<LControl>&) override {}
-    void ClearFocusControl() override {}
-    DWORD GetTimeMs() override { return 0; }
-    double GetElapsedSeconds() override { return 0; }
-    RCPtr<LNotificationDistributor> GetIdleDistributor() override { return nullptr; }
-    void CycleFocus(const RCPtr<LKeyParam>&) override {}
-    ORVRESULT ProcessHotKey(const RCPtr<LKeyParam>&) override { return S_FALSE; }
-    RectT<LONG> GetWorkArea() override { return RectT<LONG>(0, 0, 8192, 8192); }
-    PointT<LONG> GetClientOrigin() override { return PointT<LONG>(); }
-    SizeT<LONG> GetClientSize() override { return clientSize; }
-    ORVRESULT SetWindowRect(const RectT<LONG>&) override { return S_OK; }
-
-    SizeT<LONG> clientSize;
-};
 
 // The skin around the trees: one look, a grey colour part stretched over the control.
 std::string SkinDocument(const std::string& controls)
@@ -178,7 +145,7 @@ RCPtr<LControlFactory> LoadSkin(const std::string& control)
 // A tree shown in its own window.
 struct Tree
 {
-    RCPtr<BenchRootWindow> window;
+    RCPtr<OrvTest::FixedRootWindow> window;
     RCPtr<LControl> root;
 };
 
@@ -187,7 +154,7 @@ struct Tree
 Tree Show(const RCPtr<LControlFactory>& factory, SizeT<LONG> size)
 {
     Tree tree;
-    tree.window = new BenchRootWindow(size);
+    tree.window = new OrvTest::FixedRootWindow(size);
     // Children are made by the process's factory.
     SetControlFactory(factory);
     if (!factory || factory->CreateTopLevelControl(tree.root, WString(L"c0"),

@@ -10,15 +10,14 @@
 
 #include "Application/ControlTypeRegistration.h"
 #include "ControlBase/ControlFactory.h"
+#include "ControlBase/testing/FixedRootWindow.h"
 #include "Controls/FrameworkControlTypes.h"
 #include "Controls/ScrollView.h"
 #include "Renderer/Gdi/GDIRenderer.h"
 #include "Renderer/ProcessMeasurementRenderer.h"
 #include "notification/MouseWheelParam.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -27,35 +26,6 @@ using namespace Orv;
 namespace
 {
 constexpr LONG kWindowSize = 320;
-
-// A window of a fixed size for the view: nothing is shown, captured or focused.
-class BenchRootWindow : public IRootWindow
-{
-public:
-    void InvalidateControl(const RectT<LONG>&) override {}
-    RCPtr<LControl> GetControlAt(const PointT<LONG>&, PointT<LONG>& local, bool) override
-    {
-        local = PointT<LONG>();
-        return nullptr;
-    }
-    PointT<LONG> GetCursorPos() override { return PointT<LONG>(); }
-    DWORD GetMouseButtons() override { return 0; }
-    ORVRESULT SetCaptureControl(const RCPtr<LControl>&) override { return S_OK; }
-    ORVRESULT ReleaseCaptureControl() override { return S_OK; }
-    int SetCursor(int) override { return 0; }
-    RCPtr<LControl> GetFocusControl() override { return nullptr; }
-    void SetFocusControl(const RCPtr<LControl>&) override {}
-    void ClearFocusControl() override {}
-    DWORD GetTimeMs() override { return 0; }
-    double GetElapsedSeconds() override { return 0; }
-    RCPtr<LNotificationDistributor> GetIdleDistributor() override { return nullptr; }
-    void CycleFocus(const RCPtr<LKeyParam>&) override {}
-    ORVRESULT ProcessHotKey(const RCPtr<LKeyParam>&) override { return S_FALSE; }
-    RectT<LONG> GetWorkArea() override { return RectT<LONG>(0, 0, 8192, 8192); }
-    PointT<LONG> GetClientOrigin() override { return PointT<LONG>(); }
-    SizeT<LONG> GetClientSize() override { return SizeT<LONG>(kWindowSize, kWindowSize); }
-    ORVRESULT SetWindowRect(const RectT<LONG>&) override { return S_OK; }
-};
 
 std::string Look(const char* name, const char* color)
 {
@@ -174,7 +144,7 @@ private:
 
 struct Window
 {
-    RCPtr<BenchRootWindow> window;
+    RCPtr<OrvTest::FixedRootWindow> window;
     RCPtr<LControl> top;
     LScrollView* view = nullptr;
 };
@@ -192,7 +162,7 @@ Window Show(int count)
         return shown;
     }
     SetControlFactory(factory);
-    shown.window = new BenchRootWindow();
+    shown.window = new OrvTest::FixedRootWindow(SizeT<LONG>(kWindowSize, kWindowSize));
     if (factory->CreateTopLevelControl(shown.top, WString(L"top"),
                                        RCPtr<IRootWindow>(shown.window.Get())) != S_OK)
     {
@@ -256,89 +226,29 @@ void BM_ScrollFrame(benchmark::State& state)
 BENCHMARK(BM_ScrollFrame)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 // The ratios, and the cost each off-screen child adds to a frame.
-class ScrollReporter : public OrvTest::RatioReporter
+// The difference of the frame times of 10,000 and 100 children over the 9,900 children added.
+void PrintPerChild(const OrvTest::RatioReporter& reporter)
 {
-public:
-    using RatioReporter::RatioReporter;
-
-    void ReportRuns(const std::vector<Run>& runs) override
+    const double large = reporter.Median("BM_ScrollFrame/10000");
+    const double small = reporter.Median("BM_ScrollFrame/100");
+    if (large <= 0 || small <= 0)
     {
-        RatioReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-        {
-            if (run.error_occurred || run.iterations <= 0 || run.run_type != Run::RT_Iteration)
-            {
-                continue;
-            }
-            mTimes[run.run_name.args].push_back(
-                run.GetAdjustedCPUTime() *
-                benchmark::GetTimeUnitMultiplier(benchmark::kNanosecond) /
-                benchmark::GetTimeUnitMultiplier(run.time_unit));
-        }
+        std::printf("cost per off-screen child: not measured\n");
+        return;
     }
-
-    void PrintPerChild() const
-    {
-        const double large = Median("10000");
-        const double small = Median("100");
-        if (large <= 0 || small <= 0)
-        {
-            std::printf("cost per off-screen child: not measured\n");
-            return;
-        }
-        std::printf("cost per off-screen child: (%.1f ns - %.1f ns) / 9,900 = %.1f ns\n", large,
-                    small, (large - small) / 9900);
-    }
-
-private:
-    double Median(const std::string& args) const
-    {
-        const auto found = mTimes.find(args);
-        if (found == mTimes.end() || found->second.empty())
-        {
-            return 0;
-        }
-        std::vector<double> times = found->second;
-        std::sort(times.begin(), times.end());
-        const std::size_t middle = times.size() / 2;
-        return times.size() % 2 != 0 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
-    }
-
-    std::map<std::string, std::vector<double>> mTimes;
-};
+    std::printf("cost per off-screen child: (%.1f ns - %.1f ns) / 9,900 = %.1f ns\n", large, small,
+                (large - small) / 9900);
+}
 } // namespace
 
-// Ten interleaved repetitions unless the command line asks otherwise, as the other benchmarks.
 int main(int argc, char** argv)
 {
     const Environment environment;
-    const OrvTest::SecondThread second;
-    std::vector<char*> arguments(argv, argv + argc);
-    std::string repetitions = "--benchmark_repetitions=10";
-    std::string interleaving = "--benchmark_enable_random_interleaving=true";
-    const auto given = [&](const char* flag)
-    {
-        return std::any_of(arguments.begin() + 1, arguments.end(),
-                           [flag](const char* argument)
-                           { return std::string(argument).rfind(flag, 0) == 0; });
-    };
-    if (!given("--benchmark_repetitions"))
-    {
-        arguments.push_back(repetitions.data());
-    }
-    if (!given("--benchmark_enable_random_interleaving"))
-    {
-        arguments.push_back(interleaving.data());
-    }
-    int count = static_cast<int>(arguments.size());
-    benchmark::Initialize(&count, arguments.data());
-    ScrollReporter reporter({
-        {"frame, 1,000 children vs 100", "BM_ScrollFrame/1000", "BM_ScrollFrame/100", 1},
-        {"frame, 10,000 children vs 100", "BM_ScrollFrame/10000", "BM_ScrollFrame/100", 1},
-    });
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    reporter.PrintPerChild();
-    benchmark::Shutdown();
-    return 0;
+    return OrvTest::RunWithRatios(
+        argc, argv,
+        {
+            {"frame, 1,000 children vs 100", "BM_ScrollFrame/1000", "BM_ScrollFrame/100", 1},
+            {"frame, 10,000 children vs 100", "BM_ScrollFrame/10000", "BM_ScrollFrame/100", 1},
+        },
+        PrintPerChild);
 }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 #include <thread>
@@ -90,7 +91,8 @@ public:
         return complete;
     }
 
-private:
+    // The median CPU time per iteration of a benchmark ("BM_Name/arg"), in nanoseconds; 0 when
+    // it was not measured.
     double Median(const std::string& name) const
     {
         const auto found = mTimes.find(name);
@@ -105,6 +107,7 @@ private:
         return times.size() % 2 != 0 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
     }
 
+private:
     std::size_t Count(const std::string& name) const
     {
         const auto found = mTimes.find(name);
@@ -141,8 +144,10 @@ private:
 };
 
 // The program's main: ten interleaved repetitions unless the command line asks otherwise, the
-// usual console output, then the ratios. Runs with a second thread (see SecondThread).
-inline int RunWithRatios(int argc, char** argv, std::vector<Ratio> ratios)
+// usual console output, then the ratios and what `after` prints from the same measurements.
+// Runs with a second thread (see SecondThread).
+inline int RunWithRatios(int argc, char** argv, std::vector<Ratio> ratios,
+                         std::function<void(const RatioReporter&)> after = {})
 {
     const SecondThread second;
     std::vector<char*> arguments(argv, argv + argc);
@@ -167,6 +172,10 @@ inline int RunWithRatios(int argc, char** argv, std::vector<Ratio> ratios)
     RatioReporter reporter(std::move(ratios));
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatios();
+    if (after)
+    {
+        after(reporter);
+    }
     benchmark::Shutdown();
     return 0;
 }
