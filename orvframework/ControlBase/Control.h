@@ -370,8 +370,22 @@ public:
     double GetMinimum() const { return mMinimum; }
     double GetMaximum() const { return mMaximum; }
     int GetScale() const { return mScale; }
-    // The tool tip is the parent's (create parameter "USE_PARENT_TOOLTIP").
+    // The tool tip is the parent's (create parameter "USE_PARENT_TOOLTIP"); a container also sets
+    // it on the parts it makes its own.
     bool UsesParentToolTip() const { return mUseParentToolTip; }
+    void SetUseParentToolTip(bool use) { mUseParentToolTip = use; }
+    // An index a container gives the control (0 after construction). E_INVALIDARG, nothing
+    // stored, for a negative one; else S_OK.
+    ORVRESULT SetIndex(int index)
+    {
+        if (index < 0)
+        {
+            return E_INVALIDARG;
+        }
+        mIndex = index;
+        return S_OK;
+    }
+    int GetIndex() const { return mIndex; }
 
     // --- Applying a descriptor (ControlApplyDescriptor.cpp) ---
 
@@ -784,9 +798,8 @@ public:
     ORVRESULT SetAxisSizeLimits(int axis, const LayoutSpec& minimum, const LayoutSpec& maximum);
 
 protected:
-    // The flags that the create parameters "WANTS_TAB" and "USE_PARENT_TOOLTIP" set.
+    // The flag that the create parameter "WANTS_TAB" sets.
     void SetWantsTab(bool wantsTab) { mWantsTab = wantsTab; }
-    void SetUseParentToolTip(bool use) { mUseParentToolTip = use; }
     // The factor the renderer's alpha is multiplied by while the control draws (1 after
     // construction); clamped to 0..1.
     void SetOpacity(float opacity);
@@ -906,6 +919,7 @@ private:
     // Keys.
     bool mWantsTab = false;
     bool mUseParentToolTip = false;
+    int mIndex = 0;
     std::vector<KeyBinding> mKeyBindings;
 
     // Idle work, axis animations and pending removals.
