@@ -2,7 +2,8 @@
 
 namespace Orv
 {
-LFileDropper::LFileDropper(const RCPtr<LControl>& parent, const RCPtr<LControlDescriptor>& descriptor)
+LFileDropper::LFileDropper(const RCPtr<LControl>& parent,
+                           const RCPtr<LControlDescriptor>& descriptor)
     : LControl(parent, descriptor)
 {
 }

@@ -1,6 +1,6 @@
-// The question a tab control asks before it leaves the selected tab ("NID_TAB_BECOMING_UNSELECTED"):
-// the tab selected now and the one about to be selected, which a listener may overwrite to keep
-// the current tab or to go to another one.
+// The question a tab control asks before it leaves the selected tab
+// ("NID_TAB_BECOMING_UNSELECTED"): the tab selected now and the one about to be selected, which a
+// listener may overwrite to keep the current tab or to go to another one.
 #pragma once
 
 #include "ObjectBase/RCPtr.h"

@@ -30,12 +30,12 @@ const wchar_t* TabSelectedName()
 // The child of holder at index in insertion order; null without a holder or such a child.
 RCPtr<LControl> ChildAt(const RCPtr<LControl>& holder, int index)
 {
-    if (!holder || index < 0 || static_cast<unsigned int>(index) >= holder->GetChildren().GetCount())
+    if (!holder || index < 0 ||
+        static_cast<unsigned int>(index) >= holder->GetChildren().GetCount())
     {
         return nullptr;
     }
-    return holder->GetChildren().GetAt(static_cast<unsigned int>(index),
-                                       LControl::kInsertionOrder);
+    return holder->GetChildren().GetAt(static_cast<unsigned int>(index), LControl::kInsertionOrder);
 }
 } // namespace
 

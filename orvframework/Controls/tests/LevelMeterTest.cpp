@@ -85,9 +85,9 @@ TEST_F(LevelMeterTest, TheOverlayFollowsTheLevel)
     struct Row
     {
         double level;
-        bool shown;    // horizontal: the overlay is the lit part from the left
+        bool shown; // horizontal: the overlay is the lit part from the left
         double width;
-        bool vShown;   // vertical: the overlay covers the part above the level
+        bool vShown; // vertical: the overlay covers the part above the level
         double vHeight;
     };
     const Row rows[] = {
@@ -139,8 +139,8 @@ TEST_F(LevelMeterTest, ThePeakMarkerMovesAlongItsRange)
         double x;
     };
     // The range is 180 pixels: from "peakLo" at 0 to "peakHi" at 180.
-    const Row rows[] = {{0.5, true, 90}, {1.0, true, 180}, {0.25, true, 45},
-                        {0.0, false, 0},  {0.002, false, 0}, {0.003, true, 1}};
+    const Row rows[] = {{0.5, true, 90}, {1.0, true, 180},  {0.25, true, 45},
+                        {0.0, false, 0}, {0.002, false, 0}, {0.003, true, 1}};
     for (const Row& row : rows)
     {
         mMeter->SetLevels(0.4, row.peak);
@@ -178,13 +178,14 @@ TEST_F(LevelMeterTest, TheClipLightFollowsTheCounterAndLatchesUntilClicked)
          0},
         {"the same counter again puts it out",
          [](LevelMeterTest& t) { t.mMeter->SetLevel(0.6, 0, 1); }, false, 0},
-        {"a value alone never lights it", [](LevelMeterTest& t) { t.mMeter->SetValue(0.7); },
-         false, 0},
+        {"a value alone never lights it", [](LevelMeterTest& t) { t.mMeter->SetValue(0.7); }, false,
+         0},
         {"lit again", [](LevelMeterTest& t) { t.mMeter->SetLevels(0.2, 0); }, false, 0},
         {"a changed counter", [](LevelMeterTest& t) { t.mMeter->SetLevel(0.2, 0, 2); }, true, 0},
         {"a value passes the stored counter: out",
          [](LevelMeterTest& t) { t.mMeter->SetValue(0.8); }, false, 0},
-        {"a click on the unlatched light does nothing", [](LevelMeterTest& t)
+        {"a click on the unlatched light does nothing",
+         [](LevelMeterTest& t)
          {
              t.mMeter->SetLevel(0.2, 0, 3);
              t.ClickClipLight();
@@ -194,7 +195,8 @@ TEST_F(LevelMeterTest, TheClipLightFollowsTheCounterAndLatchesUntilClicked)
          [](LevelMeterTest& t) { EXPECT_EQ(t.mMeter->SetClipLatch(true), S_OK); }, false, 0},
         {"latched: a new counter lights it",
          [](LevelMeterTest& t) { t.mMeter->SetLevel(0.9, 0, 4); }, true, 0},
-        {"latched: the same counter and a value leave it lit, however long", [](LevelMeterTest& t)
+        {"latched: the same counter and a value leave it lit, however long",
+         [](LevelMeterTest& t)
          {
              t.mMeter->SetLevel(0.1, 0, 4);
              t.IdlePass(5000);
@@ -211,13 +213,15 @@ TEST_F(LevelMeterTest, TheClipLightFollowsTheCounterAndLatchesUntilClicked)
          [](LevelMeterTest& t) { EXPECT_EQ(t.mMeter->SetClipLatch(true), S_OK); }, false, 1},
         {"latched once more", [](LevelMeterTest& t) { t.mMeter->SetLevel(0.9, 0, 6); }, true, 1},
         {"a click still tells once", [](LevelMeterTest& t) { t.ClickClipLight(); }, false, 2},
-        {"latching off", [](LevelMeterTest& t)
+        {"latching off",
+         [](LevelMeterTest& t)
          {
              t.mMeter->SetLevel(0.9, 0, 7);
              EXPECT_EQ(t.mMeter->SetClipLatch(false), S_OK);
          },
          false, 2},
-        {"unlatched: a click is not followed any more", [](LevelMeterTest& t)
+        {"unlatched: a click is not followed any more",
+         [](LevelMeterTest& t)
          {
              t.mMeter->SetLevel(0.9, 0, 8);
              t.ClickClipLight();

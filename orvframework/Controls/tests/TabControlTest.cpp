@@ -176,8 +176,11 @@ TEST_F(TabControlTest, AfterCreationTheFirstTabInInsertionOrderIsSelected)
         const char* button;
         const char* page;
     };
-    const Row rows[] = {{0, "a", "pageA"}, {1, "b", "pageB"}, {2, "c", "pageC"},
-                        {3, nullptr, nullptr}, {-1, nullptr, nullptr}};
+    const Row rows[] = {{0, "a", "pageA"},
+                        {1, "b", "pageB"},
+                        {2, "c", "pageC"},
+                        {3, nullptr, nullptr},
+                        {-1, nullptr, nullptr}};
     for (const Row& row : rows)
     {
         EXPECT_EQ(mTabs->GetTabButton(row.index).Get(), row.button ? Control(row.button) : nullptr)
@@ -230,15 +233,16 @@ TEST_F(TabControlTest, ListenersKeepOrRedirectTheSelectionOnce)
     {
         const char* what;
         std::function<void(LTabBecomingUnselectedParams&)> answer;
-        int selected;         // after clicking "b" with "a" selected
-        const char* shown;    // pages shown
-        const char* checked;  // buttons on
-        int questions;        // "NID_TAB_BECOMING_UNSELECTED" sent
+        int selected;             // after clicking "b" with "a" selected
+        const char* shown;        // pages shown
+        const char* checked;      // buttons on
+        int questions;            // "NID_TAB_BECOMING_UNSELECTED" sent
         const char* selectedPage; // the parameter of "NID_TAB_SELECTED"; null: none sent
     };
     const Row rows[] = {
-        {"keeps the current tab", [](LTabBecomingUnselectedParams& q) { q.newIndex = q.currentIndex; },
-         0, "a", "a", 1, "pageA"},
+        {"keeps the current tab",
+         [](LTabBecomingUnselectedParams& q) { q.newIndex = q.currentIndex; }, 0, "a", "a", 1,
+         "pageA"},
         {"redirects to c", [](LTabBecomingUnselectedParams& q) { q.newIndex = 2; }, 2, "c", "c", 1,
          "pageC"},
         {"redirects outside the tabs", [](LTabBecomingUnselectedParams& q) { q.newIndex = 7; }, 0,
@@ -247,9 +251,10 @@ TEST_F(TabControlTest, ListenersKeepOrRedirectTheSelectionOnce)
          "a", 1, nullptr},
         // Without a bound this listener would be asked again for every redirect, for ever.
         {"always redirects to the next tab",
-         [](LTabBecomingUnselectedParams& q) { q.newIndex = (q.newIndex + 1) % 3; }, 2, "c", "c",
-         1, "pageC"},
-        {"always redirects back", [](LTabBecomingUnselectedParams& q)
+         [](LTabBecomingUnselectedParams& q) { q.newIndex = (q.newIndex + 1) % 3; }, 2, "c", "c", 1,
+         "pageC"},
+        {"always redirects back",
+         [](LTabBecomingUnselectedParams& q)
          { q.newIndex = q.newIndex == q.currentIndex ? (q.currentIndex + 1) % 3 : q.currentIndex; },
          0, "a", "a", 1, "pageA"},
     };
@@ -400,4 +405,47 @@ TEST_F(TabControlTest, WithoutAHolderNothingCanBeSelected)
     // A name of no tab is taken: every page of the (no) tabs is hidden, none shown.
     EXPECT_EQ(noButtons->SelectTab(WString(L"zz")), S_OK);
     EXPECT_TRUE(Control("lonePage")->IsVisible(false));
+}
+
+namespace
+{
+// A tab control that is the window's own control.
+class TopLevelTabControlTest : public ControlWindowFixture
+{
+public:
+    TopLevelTabControlTest()
+        : ControlWindowFixture("TabControlTopLevelSkin.xml")
+    {
+    }
+
+    bool HasFocus(const std::string& name) const
+    {
+        const LControl* control = FindControl(mMain->GetRootControl().Get(), name);
+        EXPECT_NE(control, nullptr) << name;
+        return control != nullptr && (control->GetConditions() & LControl::kHasFocus) != 0;
+    }
+};
+} // namespace
+
+TEST_F(TopLevelTabControlTest, ShowingTheTopLevelTabControlFocusesItsSelectedPage)
+{
+    const RCPtr<LTabControl> tabs = DynamicCast<LTabControl>(mMain->GetRootControl());
+    ASSERT_TRUE(tabs);
+    ASSERT_EQ(tabs->SelectTab(WString(L"two")), S_OK);
+    ASSERT_EQ(FindControl(tabs.Get(), "one")->SetFocus(true), S_OK);
+    ASSERT_TRUE(HasFocus("one"));
+
+    tabs->SetVisible(false);
+    tabs->SetVisible(true);
+    EXPECT_TRUE(HasFocus("fieldTwo"));
+    EXPECT_FALSE(HasFocus("one"));
+}
+
+TEST_F(TabControlTest, ShowingATabControlInsideAWindowLeavesTheFocus)
+{
+    ASSERT_EQ(Control("x")->SetFocus(true), S_OK);
+    mTabs->SetVisible(false);
+    mTabs->SetVisible(true);
+    EXPECT_TRUE(HasFocus("x"));
+    EXPECT_FALSE(HasFocus("fieldA"));
 }
