@@ -224,6 +224,12 @@ TEST_F(ListBoxTest, TheTemplateMakesRowsThatFillTheVisibleHeight)
     EXPECT_TRUE(mList->GetItemControlAt(3)->IsEnabled(true));
     EXPECT_EQ(mList->GetExtent().y, kItems * kRowHeight);
     EXPECT_TRUE(mList->IsScrollbarShown(LScrollView::kVertical));
+
+    // Whole rows: the height 150 becomes ten rows and the 2 pixels of frame below the client
+    // area; the minimum becomes one row and that frame.
+    EXPECT_EQ(mList->SnapHeightToRows(), S_OK);
+    EXPECT_EQ(mList->GetRect().height, 10 * kRowHeight + 2);
+    EXPECT_EQ(mList->GetLayout()->axes[LLayoutDescriptor::kAxisY].minimum.abs, kRowHeight + 2);
 }
 
 TEST_F(ListBoxTest, MouseKeysAndWheelMoveTheSelectionAndTheOffset)
@@ -590,6 +596,75 @@ TEST_F(ListBoxTest, RemovingAndSortingKeepAnchorAndFocusOnTheirItems)
     EXPECT_EQ(mList->FindItemByText(WString(L"B"), true), -1);
     EXPECT_EQ(mList->SelectNextItemWithText(-1, WString(L"C"), false), 2);
     EXPECT_EQ(Selected(*mList), std::vector<int>{2});
+}
+
+TEST_F(ListBoxTest, ARowsLookFollowsItsRecordAndState)
+{
+    Fill(*mList, 5);
+    const RCPtr<LListBoxItem> row = mList->GetItemControlAt(1);
+    const auto data = LListBox::CreateStringItemData(WString(L"Row"));
+    struct Case
+    {
+        double value;
+        bool subMenu;
+        bool separator;
+        bool hovered;
+        bool enabled;
+        int look;
+    };
+    const Case cases[] = {
+        {0.0, false, false, false, true, LListBoxItem::kLookUnselected},
+        {0.4999, false, false, false, true, LListBoxItem::kLookUnselected},
+        {0.5, false, false, false, true, LListBoxItem::kLookSelected},
+        {0.0, false, false, true, true, LListBoxItem::kLookUnselectedHover},
+        {1.0, false, false, true, true, LListBoxItem::kLookSelectedHover},
+        {0.0, true, false, false, true, LListBoxItem::kLookUnselectedSubMenu},
+        {1.0, true, false, true, true, LListBoxItem::kLookSelectedSubMenuHover},
+        {0.0, false, true, false, true, LListBoxItem::kLookSeparator},
+        {1.0, false, true, true, true, LListBoxItem::kLookSeparator},
+        {0.0, false, false, false, false, LListBoxItem::kLookUnselectedDisabled},
+        // A disabled selected row shows the separator's look.
+        {1.0, false, false, false, false, LListBoxItem::kLookSeparator},
+    };
+    for (const Case& c : cases)
+    {
+        mList->SetEnabled(c.enabled);
+        row->SetForcedHover(c.hovered);
+        ASSERT_EQ(mList->SetItemFields(1, data, c.value, c.subMenu, c.separator), 1);
+        EXPECT_EQ(row->GetActiveLookIndex(), c.look)
+            << c.value << " " << c.subMenu << " " << c.separator << " " << c.hovered << " "
+            << c.enabled;
+        EXPECT_EQ(row->GetLookIndex(true), c.look);
+        // A separator has no text; the selected count follows the value.
+        EXPECT_EQ(row->GetText(), WString(c.separator ? L"" : L"Row"));
+        EXPECT_EQ(mList->GetSelectedCount(), c.value >= 0.5 ? 1 : 0);
+    }
+    mList->SetEnabled(true);
+    row->SetForcedHover(false);
+
+    // A null item shows an empty text; a row never takes the focus.
+    mList->SetItem(2, ConstRCPtr<LTaggableObject>());
+    EXPECT_TRUE(mList->GetItemControlAt(2)->GetText().IsEmpty());
+    EXPECT_TRUE(row->IsNotFocusable(false));
+    // SetSeparator(false) leaves the text for the list's next refresh.
+    row->SetText(WString(L"Kept"));
+    row->SetSeparator(false);
+    EXPECT_EQ(row->GetText(), WString(L"Kept"));
+}
+
+TEST_F(ListBoxTest, ACutOffRowShowsItsWholeTextAsItsToolTip)
+{
+    Fill(*mList, 2);
+    const WString longText(L"A text much too long for the hundred and forty pixels of a row");
+    mList->SetItem(1, LListBox::CreateStringItemData(longText));
+    EXPECT_EQ(mList->GetItemControlAt(1)->GetToolTipText(), longText);
+    EXPECT_TRUE(mList->GetItemControlAt(0)->GetToolTipText().IsEmpty());
+    // The widest item is measured with the rows' font, beyond the base width.
+    EXPECT_GT(mList->GetItemWidth(1), mList->GetItemWidth(0));
+    EXPECT_GT(mList->GetItemWidth(0), mList->GetItemBaseWidth());
+    EXPECT_EQ(mList->GetWidestItemWidth(), mList->GetItemWidth(1));
+    mList->RemoveItem(1);
+    EXPECT_EQ(mList->GetWidestItemWidth(), mList->GetItemWidth(0));
 }
 
 TEST_F(ListBoxTest, ASelectedRowShowsItsLook)
