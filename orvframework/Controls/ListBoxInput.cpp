@@ -97,7 +97,9 @@ void LListBox::MovePressToItemRow(const RCPtr<LControl>& row, int index, DWORD b
     {
         return;
     }
-    if (LListBoxItem* pressed = dynamic_cast<LListBoxItem*>(row.Get()))
+    // The pressed row takes the capture after this notification unless it holds it already.
+    LListBoxItem* pressed = dynamic_cast<LListBoxItem*>(row.Get());
+    if (pressed != nullptr && (pressed->GetConditions() & kCapture) == 0)
     {
         pressed->SetPressMovedAway();
     }

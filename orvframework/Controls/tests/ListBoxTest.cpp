@@ -10,6 +10,7 @@
 #include "TestControls.h"
 #include "WindowInput.h"
 
+#include "ControlBase/ControlFactory.h"
 #include "Controls/ItemConditionsParam.h"
 #include "Controls/ListBox.h"
 #include "Controls/ListBoxItem.h"
@@ -502,6 +503,46 @@ TEST_F(ListBoxTest, RowsFromTheSkinAndItemsFromTheStringTable)
     EXPECT_TRUE(strings->GetItemText(2).IsEmpty());
     EXPECT_EQ(strings->GetItemText(3), WString(L"Three"));
     EXPECT_EQ(strings->AddItemsFromStringTable(nullptr), E_INVALIDARG);
+}
+
+TEST_F(ListBoxTest, ChildrenAddedLaterAreTakenAsTheirNamesSay)
+{
+    RCPtr<LControlDescriptor> pattern;
+    RCPtr<LControlDescriptor> bar;
+    const LControlDescriptor::Children& subs = mList->GetDescriptor()->GetChildren();
+    for (unsigned int i = 0; i < subs.GetCount(); ++i)
+    {
+        const RCPtr<LControlDescriptor> sub = subs.GetConstElementPointer(i);
+        if (sub->GetName() == L"templateItem")
+        {
+            pattern = sub;
+        }
+        else if (sub->GetName() == L"vBar")
+        {
+            bar = sub;
+        }
+    }
+    ASSERT_TRUE(pattern && bar);
+    const unsigned int children = mList->GetChildren().GetCount();
+    // A description alone: only "templateItem" is taken (made, measured, never shown).
+    EXPECT_EQ(mList->AddChildControl(nullptr, pattern), S_OK);
+    EXPECT_EQ(mList->GetChildren().GetCount(), children);
+    EXPECT_EQ(mList->GetItemHeight(), kRowHeight);
+    EXPECT_EQ(mList->AddChildControl(nullptr, bar), E_FAIL);
+    EXPECT_EQ(mList->AddChildControl(nullptr, nullptr), E_FAIL);
+
+    // A row control whose name is not "item<N>" with N from 1 takes no row's place.
+    const int rows = mList->GetRowCount();
+    const RCPtr<LListBoxItem> first = mList->GetItemControlAt(0);
+    for (const wchar_t* name : {L"ItemControl0", L"item0", L"item", L"itemX"})
+    {
+        RCPtr<LControlDescriptor> extra;
+        LControlFactory::MakeControlDescriptor(extra, pattern, pattern->GetLayout(), WString(name));
+        const RCPtr<LControl> control(new LListBoxItem(nullptr, WString(name)));
+        EXPECT_EQ(mList->AddChildControl(control, extra), S_OK) << name;
+        EXPECT_EQ(mList->GetRowCount(), rows) << name;
+        EXPECT_EQ(mList->GetItemControlAt(0), first) << name;
+    }
 }
 
 TEST_F(ListBoxTest, IndexesOutOfRangeAreRefusedWithoutChange)
