@@ -118,7 +118,8 @@ public:
     // Sorts n items from first by their texts, case-insensitively. S_FALSE for n = 0;
     // E_INVALIDARG for a range outside the items.
     virtual ORVRESULT SortItems(int first, int n);
-    // The record at index; null out of range.
+    // The record at index; null out of range. The hidden flag is changed only through
+    // SetItemHidden and the selection value only through SetItemValue: the list counts both.
     virtual ItemRecord* GetItemRecordAt(int index);
     // Inserts an empty record before index (index = count appends). E_INVALIDARG out of range.
     virtual ORVRESULT InsertItemRecord(int index);
