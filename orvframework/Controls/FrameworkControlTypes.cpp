@@ -6,6 +6,8 @@
 #include "Controls/FileDropper.h"
 #include "Controls/Label.h"
 #include "Controls/LevelMeter.h"
+#include "Controls/ListBox.h"
+#include "Controls/ListBoxItem.h"
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/Scrollbar.h"
@@ -22,6 +24,10 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
     // One row per type name; several names may share a class.
     static const std::vector<ControlTypeRegistration> rows = {
         {L"Framework.Button", &CreateControlOf<LButton>, 94},
+        {L"Framework.OverlayButton", &CreateControlOf<LListBoxItem>, 97},
+        {L"Framework.ListBox", &CreateControlOf<LListBox>, 99},
+        {L"Framework.listboxNoScroll", &CreateControlOf<LListBox>, 100},
+        {L"Framework.ListBoxItem", &CreateControlOf<LListBoxItem>, 101},
         {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
         {L"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
         {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
