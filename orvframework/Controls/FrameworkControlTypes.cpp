@@ -2,6 +2,8 @@
 
 #include "ControlBase/ControlCreator.h"
 #include "Controls/Button.h"
+#include "Controls/CheckedListBox.h"
+#include "Controls/CheckedListBoxItem.h"
 #include "Controls/Label.h"
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
@@ -18,6 +20,9 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
     // One row per type name; several names may share a class.
     static const std::vector<ControlTypeRegistration> rows = {
         {L"Framework.Button", &CreateControlOf<LButton>, 94},
+        {L"Framework.CheckedListBox", &CreateControlOf<LCheckedListBox>, 102},
+        {L"Framework.CheckedListBoxItem", &CreateControlOf<LCheckedListBoxItem>, 103},
+        {L"Framework.ListBoxWithIcons", &CreateControlOf<LCheckedListBox>, 104},
         {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
         {L"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
         {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
