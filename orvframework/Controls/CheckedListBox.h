@@ -100,6 +100,7 @@ public:
     bool GetCheckBoxesIgnoreMouse() const { return mCheckBoxesIgnoreMouse; }
     // Copied into every row made later (LCheckedListBoxItem::SetCheckBoxFollowsLook).
     void SetCheckBoxFollowsLook(bool follows) { mCheckBoxFollowsLook = follows; }
+    bool GetCheckBoxFollowsLook() const { return mCheckBoxFollowsLook; }
     bool GetCheckNotifyMode() const { return mCheckBoxesReportValues; }
 
     // The check boxes' handlers: the record's check follows the box, the item becomes the
@@ -113,8 +114,8 @@ protected:
     // The notification a check box is followed by in the current mode.
     const wchar_t* CheckBoxNotification() const;
     // Subscribes (or, with subscribe false, drops) the current mode's notification of a row's
-    // check box.
-    void FollowCheckBox(const RCPtr<LButton>& checkBox, bool subscribe);
+    // check box; a class with handlers of its own for the check boxes overrides it.
+    virtual void FollowCheckBox(const RCPtr<LButton>& checkBox, bool subscribe);
     // Makes the handler table when there is none yet (rows are made during the list box's
     // Initialize).
     void EnsureCheckedHandler();

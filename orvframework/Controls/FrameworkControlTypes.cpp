@@ -10,6 +10,8 @@
 #include "Controls/Scrollbar.h"
 #include "Controls/StatusBar.h"
 #include "Controls/ToolTip.h"
+#include "Controls/TreeView.h"
+#include "Controls/TreeViewItem.h"
 
 #include <vector>
 
@@ -31,6 +33,8 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
         {L"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
         {L"Framework.ProgressBar", &CreateControlOf<LProgressBar>, 131},
+        {L"Framework.TreeView", &CreateControlOf<LTreeView>, 132},
+        {L"Framework.TreeViewItem", &CreateControlOf<LTreeViewItem>, 133},
         {L"Framework.CenteredSliderBounds", &CreateControlOf<LPanel>, 137},
     };
     return rows;

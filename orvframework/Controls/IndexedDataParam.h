@@ -29,8 +29,8 @@ public:
     LIndexedDataWithValueParam(const RCPtr<LRefCountedObject>& data, int index, double value);
 
     // A new parameter on the heap.
-    static RCPtr<LIndexedDataWithValueParam> Create(const RCPtr<LRefCountedObject>& data,
-                                                    int index, double value);
+    static RCPtr<LIndexedDataWithValueParam> Create(const RCPtr<LRefCountedObject>& data, int index,
+                                                    double value);
 
     // The base's text, then " Value = " and the value with six decimals.
     WString ToString() const override;
