@@ -5,6 +5,8 @@
 #include "Controls/CheckedListBox.h"
 #include "Controls/CheckedListBoxItem.h"
 #include "Controls/Label.h"
+#include "Controls/ListBox.h"
+#include "Controls/ListBoxItem.h"
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/Scrollbar.h"
@@ -22,6 +24,10 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
     // One row per type name; several names may share a class.
     static const std::vector<ControlTypeRegistration> rows = {
         {L"Framework.Button", &CreateControlOf<LButton>, 94},
+        {L"Framework.OverlayButton", &CreateControlOf<LListBoxItem>, 97},
+        {L"Framework.ListBox", &CreateControlOf<LListBox>, 99},
+        {L"Framework.listboxNoScroll", &CreateControlOf<LListBox>, 100},
+        {L"Framework.ListBoxItem", &CreateControlOf<LListBoxItem>, 101},
         {L"Framework.CheckedListBox", &CreateControlOf<LCheckedListBox>, 102},
         {L"Framework.CheckedListBoxItem", &CreateControlOf<LCheckedListBoxItem>, 103},
         {L"Framework.ListBoxWithIcons", &CreateControlOf<LCheckedListBox>, 104},

@@ -69,10 +69,14 @@ public:
     // Set by a list in size-to-content (menu) mode: presses go to the list.
     void SetForwardMouseDown(bool forward) { mForwardMouseDown = forward; }
     bool GetForwardMouseDown() const { return mForwardMouseDown; }
+    // The list moved the press being delivered to another row (the item scrolled there): the
+    // row's own capture step for this press is skipped.
+    void SetPressMovedAway() { mPressMovedAway = true; }
 
 private:
     bool mHasSubMenu = false;
     bool mForwardMouseDown = false;
     bool mIsSeparator = false;
+    bool mPressMovedAway = false;
 };
 } // namespace Orv
