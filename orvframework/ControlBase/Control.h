@@ -380,6 +380,9 @@ public:
     int GetScale() const { return mScale; }
     // The tool tip is the parent's (create parameter "USE_PARENT_TOOLTIP").
     bool UsesParentToolTip() const { return mUseParentToolTip; }
+    // Set by the create parameter "USE_PARENT_TOOLTIP", and by owners whose parts show their
+    // owner's tool tip (a list row's check box).
+    void SetUseParentToolTip(bool use) { mUseParentToolTip = use; }
 
     // --- Applying a descriptor (ControlApplyDescriptor.cpp) ---
 
@@ -792,9 +795,8 @@ public:
     ORVRESULT SetAxisSizeLimits(int axis, const LayoutSpec& minimum, const LayoutSpec& maximum);
 
 protected:
-    // The flags that the create parameters "WANTS_TAB" and "USE_PARENT_TOOLTIP" set.
+    // The flag that the create parameter "WANTS_TAB" sets.
     void SetWantsTab(bool wantsTab) { mWantsTab = wantsTab; }
-    void SetUseParentToolTip(bool use) { mUseParentToolTip = use; }
     // The factor the renderer's alpha is multiplied by while the control draws (1 after
     // construction); clamped to 0..1.
     void SetOpacity(float opacity);

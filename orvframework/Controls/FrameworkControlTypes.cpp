@@ -2,12 +2,18 @@
 
 #include "ControlBase/ControlCreator.h"
 #include "Controls/Button.h"
+#include "Controls/CheckedListBox.h"
+#include "Controls/CheckedListBoxItem.h"
 #include "Controls/Label.h"
+#include "Controls/ListBox.h"
+#include "Controls/ListBoxItem.h"
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/Scrollbar.h"
 #include "Controls/StatusBar.h"
 #include "Controls/ToolTip.h"
+#include "Controls/TreeView.h"
+#include "Controls/TreeViewItem.h"
 
 #include <vector>
 
@@ -18,6 +24,13 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
     // One row per type name; several names may share a class.
     static const std::vector<ControlTypeRegistration> rows = {
         {L"Framework.Button", &CreateControlOf<LButton>, 94},
+        {L"Framework.OverlayButton", &CreateControlOf<LListBoxItem>, 97},
+        {L"Framework.ListBox", &CreateControlOf<LListBox>, 99},
+        {L"Framework.listboxNoScroll", &CreateControlOf<LListBox>, 100},
+        {L"Framework.ListBoxItem", &CreateControlOf<LListBoxItem>, 101},
+        {L"Framework.CheckedListBox", &CreateControlOf<LCheckedListBox>, 102},
+        {L"Framework.CheckedListBoxItem", &CreateControlOf<LCheckedListBoxItem>, 103},
+        {L"Framework.ListBoxWithIcons", &CreateControlOf<LCheckedListBox>, 104},
         {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
         {L"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
         {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
@@ -26,6 +39,8 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
         {L"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
         {L"Framework.ProgressBar", &CreateControlOf<LProgressBar>, 131},
+        {L"Framework.TreeView", &CreateControlOf<LTreeView>, 132},
+        {L"Framework.TreeViewItem", &CreateControlOf<LTreeViewItem>, 133},
         {L"Framework.CenteredSliderBounds", &CreateControlOf<LPanel>, 137},
     };
     return rows;
