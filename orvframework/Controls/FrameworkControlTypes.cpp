@@ -4,10 +4,14 @@
 #include "Controls/Button.h"
 #include "Controls/CheckedListBox.h"
 #include "Controls/CheckedListBoxItem.h"
+#include "Controls/ComboMenu.h"
 #include "Controls/Label.h"
 #include "Controls/ListBox.h"
 #include "Controls/ListBoxItem.h"
+#include "Controls/MainMenu.h"
+#include "Controls/MenuListBoxItem.h"
 #include "Controls/Panel.h"
+#include "Controls/PopupMenu.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/Scrollbar.h"
 #include "Controls/StatusBar.h"
@@ -37,6 +41,10 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.Label", &CreateControlOf<LLabel>, 117},
         {L"Framework.Panel", &CreateControlOf<LPanel>, 120},
         {L"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
+        {L"Framework.PopupMenu", &CreateControlOf<LPopupMenu>, 122},
+        {L"Framework.MenuItem", &CreateControlOf<LMenuListBoxItem>, 123},
+        {L"Framework.ComboMenu", &CreateControlOf<LComboMenu>, 124},
+        {L"Framework.MainMenu", &CreateControlOf<LMainMenu>, 125},
         {L"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
         {L"Framework.ProgressBar", &CreateControlOf<LProgressBar>, 131},
         {L"Framework.TreeView", &CreateControlOf<LTreeView>, 132},
