@@ -369,6 +369,7 @@ ORVRESULT LPopupMenu::RebuildRows()
             mWidestRow = width;
         }
     }
+    SetWidestItemWidth(mWidestRow);
     SetContentWidth(static_cast<int>(std::lround(GetScrollbarSizes().width)) + mWidestRow);
     SetContentHeight(GetContentHeight());
     EnsureItemControls();
@@ -654,7 +655,13 @@ ORVRESULT LPopupMenu::OpenSubMenu(int index)
     subMenu->LoadFromParentItem(index);
 
     // Beside the row, inside the root window.
-    const RectT<double> rowRect = GetItemRect(index);
+    // The row as it shows: inside the popup's client area.
+    RectT<double> rowRect = GetItemRect(index);
+    const RectT<double>& client = GetClientRect();
+    if (rowRect.x + rowRect.width > client.x + client.width)
+    {
+        rowRect.width = client.x + client.width - rowRect.x;
+    }
     const PointT<double> at = GetRectInRoot();
     const LONG px = std::lround(at.x);
     const LONG py = std::lround(at.y);
