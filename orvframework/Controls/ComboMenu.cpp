@@ -45,6 +45,8 @@ ORVRESULT LComboMenu::Initialize()
         return E_FAIL;
     }
     mHandler = new LNotificationHandler<LComboMenu>(this);
+    // The entry takes the focus on a press, so that the focus leaving it closes its menu.
+    SetNotFocusable(false);
     const RCPtr<LPopupMenu> popup = GetPopupMenu();
     if (!popup)
     {

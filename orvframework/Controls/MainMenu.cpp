@@ -190,6 +190,8 @@ RCPtr<LComboMenu> LMainMenu::CreateMenuAtEnd(const WString& name)
         control->Detach();
         return nullptr;
     }
+    // The bar itself takes no focus; its menus do, as the skin's own menus.
+    menu->SetFocusBoundary(true);
     if (const RCPtr<LPopupMenu> popup = menu->GetPopupMenu())
     {
         popup->SetMenuItemUpdater(GetMenuItemUpdater());

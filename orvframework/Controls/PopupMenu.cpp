@@ -69,6 +69,11 @@ void SetFixedPosition(const RCPtr<LControl>& control, int axis, double position)
 LPopupMenu::LPopupMenu(const RCPtr<LControl>& parent, const RCPtr<LControlDescriptor>& descriptor)
     : LCheckedListBox(parent, descriptor)
 {
+    // A sub-menu closes the way its chain does, from its creation on.
+    if (const auto* parentPopup = dynamic_cast<const LPopupMenu*>(parent.Get()))
+    {
+        mClosesItself = parentPopup->mClosesItself;
+    }
 }
 
 LPopupMenu::~LPopupMenu() = default;
@@ -119,6 +124,8 @@ ORVRESULT LPopupMenu::Initialize()
     }
     ApplySizeLimits();
     mHotKeyColumn = -1;
+    // A menu takes the keys while it is open, whatever tab stop its skin gives it.
+    SetNotFocusable(false);
     SetSizeToContent(true);
     // The check boxes only show the items' checks.
     SetCheckBoxesIgnoreMouse(true);

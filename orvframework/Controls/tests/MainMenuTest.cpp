@@ -204,3 +204,122 @@ TEST_F(MainMenuTest, AClickOpensTheMenuAndASubMenuOpensAfterTheDelayThenTheChose
     EXPECT_EQ(mRecorder->Count(L"NID_TEST_RECENT_B"), 1);
     EXPECT_EQ(Menu(0)->GetActiveLookIndex(), LComboMenu::kLookNormal);
 }
+
+TEST_F(MainMenuTest, KeysMoveOpenAndCloseSubMenusAndEnterChooses)
+{
+    Listen(L"NID_TEST_RECENT_A");
+    ClickAt(EntryCentre(0));
+    const RCPtr<LPopupMenu> popup = Popup(0);
+    ASSERT_TRUE(popup->IsVisible(false));
+    // Keys go to the popup; a selection by key starts no timer.
+    Key(VK_DOWN);
+    EXPECT_EQ(popup->GetSelectedIndex(), 0);
+    Key(VK_DOWN);
+    Key(VK_DOWN);
+    ASSERT_EQ(popup->GetSelectedIndex(), 2);
+    EXPECT_FALSE(popup->IsSubMenuTimerRunning());
+
+    // Right opens the sub-menu with its first row selected; Left closes it.
+    Key(VK_RIGHT);
+    RCPtr<LPopupMenu> subMenu = popup->GetOpenSubMenu();
+    ASSERT_TRUE(subMenu);
+    EXPECT_EQ(subMenu->GetSelectedIndex(), 0);
+    Key(VK_LEFT);
+    EXPECT_FALSE(popup->GetOpenSubMenu());
+    EXPECT_TRUE(popup->IsVisible(false));
+
+    // Escape in a sub-menu closes that level only; in the menu, the menu.
+    Key(VK_RIGHT);
+    ASSERT_TRUE(popup->GetOpenSubMenu());
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(popup->GetOpenSubMenu());
+    EXPECT_TRUE(popup->IsVisible(false));
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(popup->IsVisible(false));
+    EXPECT_FALSE(Menu(0)->IsDropDownShown());
+
+    // Open again, into the sub-menu by key, Enter chooses.
+    ClickAt(EntryCentre(0));
+    ASSERT_TRUE(popup->IsVisible(false));
+    popup->SelectItemRange(2, -1, true);
+    Key(VK_RIGHT);
+    subMenu = popup->GetOpenSubMenu();
+    ASSERT_TRUE(subMenu);
+    Key(VK_RETURN);
+    EXPECT_FALSE(popup->IsVisible(false));
+    IdlePass(0);
+    EXPECT_EQ(mRecorder->Count(L"NID_TEST_RECENT_A"), 1);
+}
+
+TEST_F(MainMenuTest, ADisabledItemTakesNoSelectionAndChoosesNothing)
+{
+    Listen(L"NID_TEST_DISABLED");
+    const RCPtr<LPopupMenu> popup = Popup(0);
+    MenuItemInfo info;
+    info.enabled = false;
+    info.label = WString(L"Disabled");
+    ASSERT_EQ(popup->UpdateItemState(3, info), S_OK);
+    ClickAt(EntryCentre(0));
+    ASSERT_TRUE(popup->IsVisible(false));
+    const PointT<LONG> row = RowCentre(popup, 3);
+    MoveTo(row);
+    EXPECT_NE(popup->GetSelectedIndex(), 3);
+    ClickAt(row);
+    IdlePass(0);
+    EXPECT_EQ(mRecorder->Count(L"NID_TEST_DISABLED"), 0);
+    // The separator cannot be chosen either.
+    EXPECT_FALSE(popup->CanSelectItem(1));
+    EXPECT_FALSE(popup->CanSelectItem(3));
+    EXPECT_TRUE(popup->CanSelectItem(4));
+}
+
+TEST_F(MainMenuTest, MovingToAPlainRowClosesTheOpenSubMenuAfterTheSameDelay)
+{
+    ClickAt(EntryCentre(0));
+    const RCPtr<LPopupMenu> popup = Popup(0);
+    MoveTo(RowCentre(popup, 2));
+    IdlePass(251);
+    ASSERT_TRUE(popup->GetOpenSubMenu());
+    MoveTo(RowCentre(popup, 0));
+    IdlePass(250);
+    EXPECT_TRUE(popup->GetOpenSubMenu());
+    IdlePass(1);
+    EXPECT_FALSE(popup->GetOpenSubMenu());
+    EXPECT_FALSE(popup->IsSubMenuTimerRunning());
+}
+
+TEST_F(MainMenuTest, WithOneMenuOpenPointingAtAnotherEntrySwitchesMenus)
+{
+    ClickAt(EntryCentre(0));
+    ASSERT_TRUE(Popup(0)->IsVisible(false));
+    MoveTo(EntryCentre(1));
+    EXPECT_FALSE(Popup(0)->IsVisible(false));
+    EXPECT_TRUE(Popup(1)->IsVisible(false));
+    EXPECT_EQ(Menu(1)->GetActiveLookIndex(), LComboMenu::kLookOpen);
+    EXPECT_EQ(Menu(0)->GetActiveLookIndex(), LComboMenu::kLookNormal);
+}
+
+TEST_F(MainMenuTest, InsertingMovesTheFollowingMenusAndBadPositionsChangeNothing)
+{
+    const RCPtr<LMenuDescriptor> help = LMenuDescriptor::Create();
+    help->InsertItem(0, WString(L"About"), WString(L"NID_TEST_ABOUT"), true, false);
+    EXPECT_EQ(mBar->InsertMenu(3, WString(L"Help"), WString(L"Help"), help), E_INVALIDARG);
+    EXPECT_EQ(mBar->InsertMenuBefore(WString(L"Nope"), WString(L"Help"), WString(L"Help"), help),
+              E_INVALIDARG);
+    ASSERT_EQ(mBar->GetMenuCount(), 2);
+
+    EXPECT_EQ(mBar->InsertMenu(0, WString(L"Help"), WString(L"Help"), help), 0);
+    ASSERT_EQ(mBar->GetMenuCount(), 3);
+    EXPECT_EQ(mBar->GetMenuName(0), WString(L"Help"));
+    EXPECT_EQ(mBar->GetMenuName(1), WString(L"File"));
+    EXPECT_EQ(mBar->GetMenuName(2), WString(L"Options"));
+    EXPECT_EQ(Menu(1)->GetText(), WString(L"File"));
+    EXPECT_EQ(Rows(*Popup(0)), "About");
+    EXPECT_EQ(Rows(*Popup(2)), "Allow downgrade");
+    // Still lined up from left to right.
+    EXPECT_LT(Menu(0)->GetRect().x, Menu(1)->GetRect().x);
+    EXPECT_LT(Menu(1)->GetRect().x, Menu(2)->GetRect().x);
+
+    EXPECT_EQ(mBar->InsertMenuBefore(WString(), WString(L"Last"), WString(L"Last"), help), 3);
+    EXPECT_EQ(mBar->GetMenuName(3), WString(L"Last"));
+}
