@@ -651,8 +651,6 @@ ORVRESULT LPopupMenu::OpenSubMenu(int index)
         control->Detach();
         return E_FAIL;
     }
-    // The sub-menu takes the focus: that must not close this one.
-    mKeepOpen = true;
     mSubMenu = subMenu;
     mSubMenuItem = item;
     subMenu->mTarget = mTarget;
@@ -736,7 +734,6 @@ void LPopupMenu::CloseSubMenus()
     if (mSubMenu)
     {
         const RCPtr<LPopupMenu> subMenu = std::move(mSubMenu);
-        mKeepOpen = true;
         subMenu->CloseSubMenus();
         subMenu->SetVisible(false);
         subMenu->Detach();
@@ -798,11 +795,6 @@ void LPopupMenu::ActivateItem(int index)
     }
     if (!item->HasSubMenu())
     {
-        const RCPtr<LPopupMenu> parent = GetParentPopup();
-        if (parent)
-        {
-            parent->mKeepOpen = true;
-        }
         ActivateItemAt(index);
     }
     else if (item != mSubMenuItem)
@@ -952,17 +944,6 @@ void LPopupMenu::OnConditionsChange(const RCPtr<LConditionsParam>& param)
     }
 }
 
-ORVRESULT LPopupMenu::SetFocus(bool forward)
-{
-    const RCPtr<LPopupMenu> self(this);
-    if ((GetConditions() & kFocusBits) != 0 && !mKeepOpen && mClosesItself && !mClosing)
-    {
-        Close();
-    }
-    mKeepOpen = false;
-    return LCheckedListBox::SetFocus(forward);
-}
-
 void LPopupMenu::OnMouseMoveHook(const RCPtr<LPointWithModifiersParam>& param)
 {
     LCheckedListBox::OnMouseMoveHook(param);
@@ -1067,7 +1048,6 @@ void LPopupMenu::PlaceInRoot()
     SetVisible(true);
     if ((GetConditions() & kHasFocus) == 0)
     {
-        mKeepOpen = true;
         SetFocus(true);
     }
 }

@@ -105,7 +105,6 @@ public:
 
     // --- Control and list operations ---
 
-    ORVRESULT SetFocus(bool forward) override;
     void OnConditionsChange(const RCPtr<LConditionsParam>& param) override;
     ORVRESULT ApplyDescriptor(const RCPtr<LControlDescriptor>& descriptor) override;
     void OnMouseMoveHook(const RCPtr<LPointWithModifiersParam>& param) override;
@@ -158,7 +157,6 @@ private:
     RCPtr<LMenuItemUpdater> mItemUpdater;
     bool mTimerRunning = false;
     DWORD mTimerStart = 0;
-    bool mKeepOpen = false;
     bool mClosesItself = true;
     bool mClosing = false;
     int mSeparatorHeight = 0;
