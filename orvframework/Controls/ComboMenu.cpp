@@ -32,8 +32,7 @@ ORVRESULT LComboMenu::ReceiveNotification(const RCPtr<LNotificationDistributor>&
     return ReceiveThroughChain<LDropDownControl>(*this, mHandler, source, notification);
 }
 
-ORVRESULT LComboMenu::Unregister(const RCPtr<LNotificationDistributor>& source,
-                                 const wchar_t* name)
+ORVRESULT LComboMenu::Unregister(const RCPtr<LNotificationDistributor>& source, const wchar_t* name)
 {
     return UnregisterThroughChain<LDropDownControl>(*this, mHandler, source, name);
 }
@@ -164,7 +163,8 @@ void LComboMenu::OnConditionsChange(const RCPtr<LConditionsParam>& param)
             const auto& children = parent->GetChildren();
             for (int i = static_cast<int>(children.GetCount()) - 1; i >= 0; --i)
             {
-                const RCPtr<LComboMenu> other(children.GetAt(static_cast<unsigned int>(i), kInsertionOrder));
+                const RCPtr<LComboMenu> other(
+                    children.GetAt(static_cast<unsigned int>(i), kInsertionOrder));
                 if (!other || !other->IsDropDownShown())
                 {
                     continue;

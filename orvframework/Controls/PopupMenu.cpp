@@ -90,8 +90,7 @@ ORVRESULT LPopupMenu::ReceiveNotification(const RCPtr<LNotificationDistributor>&
     return ReceiveThroughChain<LCheckedListBox>(*this, mHandler, source, notification);
 }
 
-ORVRESULT LPopupMenu::Unregister(const RCPtr<LNotificationDistributor>& source,
-                                 const wchar_t* name)
+ORVRESULT LPopupMenu::Unregister(const RCPtr<LNotificationDistributor>& source, const wchar_t* name)
 {
     return UnregisterThroughChain<LCheckedListBox>(*this, mHandler, source, name);
 }
@@ -171,8 +170,8 @@ void LPopupMenu::ApplySizeLimits()
         {
             minimum.kind = LLayoutDescriptor::kSizeAbsolute;
             minimum.reference = WString();
-            minimum.abs = axis == LLayoutDescriptor::kAxisX ? std::trunc(GetRect().width)
-                                                            : GetItemHeight();
+            minimum.abs =
+                axis == LLayoutDescriptor::kAxisX ? std::trunc(GetRect().width) : GetItemHeight();
         }
         SetAxisSizeLimits(axis, minimum, maximum);
     }
@@ -346,8 +345,8 @@ ORVRESULT LPopupMenu::RebuildRows()
         const RCPtr<LControl> checkBox = row->FindChildControl(WString(kCheckBoxName));
         const RCPtr<LControl> hotKey = row->FindChildControl(WString(kHotKeyLabelName));
         const double checkRight = checkBox ? checkBox->GetRect().x + checkBox->GetRect().width : 0;
-        const double hotKeyRight = hotKey ? hotKey->GetRect().x + hotKey->GetRect().width
-                                          : row->GetRect().width;
+        const double hotKeyRight =
+            hotKey ? hotKey->GetRect().x + hotKey->GetRect().width : row->GetRect().width;
         mHotKeyColumn = static_cast<int>(std::trunc(checkRight)) + kHotKeyGap +
                         static_cast<int>(std::trunc(row->GetRect().width - hotKeyRight));
     }

@@ -39,8 +39,8 @@ public:
     void SetUp() override
     {
         ControlWindowFixture::SetUp();
-        mBar = RCPtr<LMainMenu>(RCPtr<LControl>(FindControl(mMain->GetRootControl().Get(),
-                                                            "mainMenu")));
+        mBar = RCPtr<LMainMenu>(
+            RCPtr<LControl>(FindControl(mMain->GetRootControl().Get(), "mainMenu")));
         ASSERT_TRUE(mBar);
     }
 
@@ -92,10 +92,10 @@ TEST_F(ComboMenuTest, APressOpensTheMenuAndAChoiceClosesItWithTheItemChecked)
     const std::vector<std::uint32_t> pixels = Screenshot("ComboMenuOpen.png");
     const PointT<double> at = popup->GetRectInRoot();
     const LONG rowY = static_cast<LONG>(at.y + 10);
-    EXPECT_EQ(At(pixels, entry.x - 25, entry.y), 0xFF2060C0u);                  // open entry
-    EXPECT_EQ(At(pixels, static_cast<LONG>(at.x + 10), rowY), 0xFF20C020u);     // the check
+    EXPECT_EQ(At(pixels, entry.x - 25, entry.y), 0xFF2060C0u);              // open entry
+    EXPECT_EQ(At(pixels, static_cast<LONG>(at.x + 10), rowY), 0xFF20C020u); // the check
     EXPECT_EQ(At(pixels, static_cast<LONG>(at.x + popup->GetRect().width - 3), rowY),
-              0xFF303030u);                                                    // the row
+              0xFF303030u);                                                      // the row
     EXPECT_EQ(At(pixels, static_cast<LONG>(at.x + 10), rowY + 20), 0xFF000000u); // below it
 
     // Choosing: the popup closes and the entry shows the pointer over it again.

@@ -75,7 +75,8 @@ public:
     void SetUp() override
     {
         ControlWindowFixture::SetUp();
-        mBar = RCPtr<LMainMenu>(RCPtr<LControl>(FindControl(mMain->GetRootControl().Get(), "mainMenu")));
+        mBar = RCPtr<LMainMenu>(
+            RCPtr<LControl>(FindControl(mMain->GetRootControl().Get(), "mainMenu")));
         ASSERT_TRUE(mBar);
     }
 

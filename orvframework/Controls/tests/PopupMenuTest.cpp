@@ -124,9 +124,9 @@ TEST_F(PopupMenuTest, AnItemBoundToAGlobalHotKeyGoesWhereTheKeyGoes)
 
 TEST_F(PopupMenuTest, TheMenuBarRowOfAGlobalHotKeyShowsItsText)
 {
-    const RCPtr<LPopupMenu> file(
-        FindControl(mMain->GetRootControl().Get(), "popupMenu")->GetParent()->FindChildControl(
-            WString(L"popupMenu")));
+    const RCPtr<LPopupMenu> file(FindControl(mMain->GetRootControl().Get(), "popupMenu")
+                                     ->GetParent()
+                                     ->FindChildControl(WString(L"popupMenu")));
     ASSERT_TRUE(file);
     EXPECT_EQ(Rows(*file), "Open, -, Recent, Disabled, Exit|Ctrl+Q, Loop");
 }
