@@ -324,3 +324,42 @@ TEST_F(MainMenuTest, InsertingMovesTheFollowingMenusAndBadPositionsChangeNothing
     EXPECT_EQ(mBar->InsertMenuBefore(WString(), WString(L"Last"), WString(L"Last"), help), 3);
     EXPECT_EQ(mBar->GetMenuName(3), WString(L"Last"));
 }
+
+TEST_F(MainMenuTest, PressDragAndReleaseOnTheBarChoosesAnItem)
+{
+    Listen(L"NID_TEST_OPEN");
+    const PointT<LONG> entry = EntryCentre(0);
+    Press(entry.x, entry.y);
+    const RCPtr<LPopupMenu> popup = Popup(0);
+    ASSERT_TRUE(popup->IsVisible(false));
+    // The press moved to the popup: dragging over a row selects it, the release chooses it.
+    const PointT<LONG> open = RowCentre(popup, 0);
+    MoveHeld(open.x, open.y - 5);
+    MoveHeld(open.x, open.y);
+    EXPECT_EQ(popup->GetSelectedIndex(), 0);
+    Release(open.x, open.y);
+    EXPECT_FALSE(popup->IsVisible(false));
+    IdlePass(0);
+    EXPECT_EQ(mRecorder->Count(L"NID_TEST_OPEN"), 1);
+}
+
+TEST_F(MainMenuTest, AHeldPressMovesIntoAnOpenSubMenuOfTheChain)
+{
+    Listen(L"NID_TEST_RECENT_A");
+    const PointT<LONG> entry = EntryCentre(0);
+    Press(entry.x, entry.y);
+    const RCPtr<LPopupMenu> popup = Popup(0);
+    const PointT<LONG> recent = RowCentre(popup, 2);
+    MoveHeld(recent.x, recent.y);
+    IdlePass(251);
+    const RCPtr<LPopupMenu> subMenu = popup->GetOpenSubMenu();
+    ASSERT_TRUE(subMenu);
+    const PointT<LONG> first = RowCentre(subMenu, 0);
+    MoveHeld(first.x, first.y);
+    MoveHeld(first.x + 1, first.y);
+    EXPECT_EQ(subMenu->GetSelectedIndex(), 0);
+    Release(first.x + 1, first.y);
+    EXPECT_FALSE(popup->IsVisible(false));
+    IdlePass(0);
+    EXPECT_EQ(mRecorder->Count(L"NID_TEST_RECENT_A"), 1);
+}
