@@ -128,6 +128,13 @@ TEST_F(ComboMenuTest, AMenuThatWouldPassTheRightEdgeOpensShiftedLeft)
     ASSERT_TRUE(popup->IsVisible(false));
     EXPECT_GT(304 + popup->GetRect().width, kWidth);
     EXPECT_EQ(popup->GetRectInRoot().x + popup->GetRect().width, kWidth);
+    // Its sub-menu has no room on the right either: it opens to the left of the menu.
+    popup->SelectItemRange(2, -1, true);
+    Key(VK_RIGHT);
+    const RCPtr<LPopupMenu> subMenu = popup->GetOpenSubMenu();
+    ASSERT_TRUE(subMenu);
+    EXPECT_EQ(subMenu->GetRectInRoot().x + subMenu->GetRect().width, popup->GetRectInRoot().x);
+    Key(VK_ESCAPE);
 
     // A menu with room opens at its skin position again.
     Click(entry.x, entry.y);
