@@ -130,3 +130,16 @@ TEST_F(PopupMenuTest, TheMenuBarRowOfAGlobalHotKeyShowsItsText)
     ASSERT_TRUE(file);
     EXPECT_EQ(Rows(*file), "Open, -, Recent, Disabled, Exit|Ctrl+Q, Loop");
 }
+
+TEST_F(PopupMenuTest, AClickElsewhereClosesTheContextMenu)
+{
+    const RCPtr<LPopupMenu> popup = OpenContextMenu("paramsTarget", 40, 210);
+    ASSERT_TRUE(popup);
+    ASSERT_TRUE(popup->IsVisible(false));
+    Click(330, 230);
+    EXPECT_FALSE(Control("paramsTarget")->FindChildControl(WString(L"contextMenu")));
+    // Opened again, it is a new menu with the same rows.
+    const RCPtr<LPopupMenu> again = OpenContextMenu("paramsTarget", 40, 210);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(Rows(*again), "Cut, Copy|Ctrl+C, Paste");
+}
