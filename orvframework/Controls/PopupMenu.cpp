@@ -419,6 +419,14 @@ ORVRESULT LPopupMenu::UpdateItemControl(int index, int* row)
         look = (control->GetConditions() & kHoverOrForced) != 0 ? kCheckLookOnHover : kCheckLookOn;
     }
     control->SetCheckBoxLook(look);
+    // The key text is drawn in the ink of the row's label.
+    const int rowLook = control->GetActiveLookIndex();
+    const RCPtr<LLook> active =
+        rowLook >= 0 ? control->GetLook(static_cast<unsigned int>(rowLook)) : nullptr;
+    if (hotKey && active && active->GetForegroundPart())
+    {
+        hotKey->SetLookMember(active->GetForegroundPart(), hotKey->GetActiveLookIndex());
+    }
     return result;
 }
 

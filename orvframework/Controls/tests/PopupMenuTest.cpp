@@ -7,13 +7,16 @@
 #include "TestControls.h"
 
 #include "Controls/PopupMenu.h"
+#include "System/WindowOSServices.h"
 #include "notification/KeyCode.h"
 #include "notification/NotificationCenter.h"
 #include "notification/NotificationCenterManager.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 using namespace Orv;
 using namespace OrvTest;
@@ -142,4 +145,37 @@ TEST_F(PopupMenuTest, AClickElsewhereClosesTheContextMenu)
     const RCPtr<LPopupMenu> again = OpenContextMenu("paramsTarget", 40, 210);
     ASSERT_TRUE(again);
     EXPECT_EQ(Rows(*again), "Cut, Copy|Ctrl+C, Paste");
+}
+
+TEST_F(PopupMenuTest, TheKeyTextIsDrawnInTheInkOfTheRowLabel)
+{
+    const RCPtr<LPopupMenu> popup = OpenContextMenu("paramsTarget", 40, 210);
+    ASSERT_TRUE(popup);
+    PumpMessages();
+    constexpr int kWidth = 400;
+    constexpr int kHeight = 300;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kWidth) * kHeight);
+    ASSERT_TRUE(OrvPlatform::Window::ReadClientPixels(mWindow, pixels.data(), kWidth, kHeight));
+    SavePng(pixels.data(), kWidth, kHeight, ControlsArtefact("PopupMenuContextMenu.png"));
+    // The key label of the "Copy" row: light ink, none of the label's own red.
+    const PointT<double> at = popup->GetRectInRoot();
+    const RectT<double> row = popup->GetItemRect(1);
+    int light = 0;
+    int red = 0;
+    for (int y = static_cast<int>(at.y + row.y); y < static_cast<int>(at.y + row.y + row.height);
+         ++y)
+    {
+        for (int x = static_cast<int>(at.x + popup->GetRect().width - 64);
+             x < static_cast<int>(at.x + popup->GetRect().width - 4); ++x)
+        {
+            const std::uint32_t pixel =
+                pixels[static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)];
+            const std::uint32_t r = (pixel >> 16) & 0xFF;
+            const std::uint32_t g = (pixel >> 8) & 0xFF;
+            light += r > 0xC0 && g > 0xC0 ? 1 : 0;
+            red += r > 0xC0 && g < 0x40 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(light, 10);
+    EXPECT_EQ(red, 0);
 }
