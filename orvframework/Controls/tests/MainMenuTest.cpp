@@ -363,3 +363,29 @@ TEST_F(MainMenuTest, AHeldPressMovesIntoAnOpenSubMenuOfTheChain)
     IdlePass(0);
     EXPECT_EQ(mRecorder->Count(L"NID_TEST_RECENT_A"), 1);
 }
+
+TEST_F(MainMenuTest, AChosenItemGivesTheFocusBackToTheControlThatHadIt)
+{
+    const RCPtr<LControl> before = mMain->GetFocusControl();
+    ASSERT_TRUE(before);
+    ASSERT_EQ(before->GetName(), WString(L"paramsTarget"));
+    ClickAt(EntryCentre(0));
+    ASSERT_TRUE(Popup(0)->IsVisible(false));
+    EXPECT_EQ(mBar->GetRememberedKeyTarget().Get(), before.Get());
+    ClickAt(RowCentre(Popup(0), 0));
+    EXPECT_EQ(mMain->GetFocusControl().Get(), before.Get());
+}
+
+TEST_F(MainMenuTest, ASkinChangeKeepsTheRunTimeMenus)
+{
+    const RCPtr<LMenuDescriptor> help = LMenuDescriptor::Create();
+    help->InsertItem(0, WString(L"About"), WString(L"NID_TEST_ABOUT"), true, false);
+    ASSERT_EQ(mBar->InsertMenu(2, WString(L"Help"), WString(L"Help"), help), 2);
+    // The bar's own description applied again, as a skin change does.
+    ASSERT_FALSE(FAILED(mBar->ApplyDescriptor(mBar->GetDescriptor())));
+    ASSERT_EQ(mBar->GetMenuCount(), 3);
+    EXPECT_EQ(mBar->GetMenuName(2), WString(L"Help"));
+    EXPECT_EQ(Menu(2)->GetText(), WString(L"Help"));
+    EXPECT_EQ(Rows(*Popup(2)), "About");
+    EXPECT_EQ(Rows(*Popup(1)), "Allow downgrade");
+}
