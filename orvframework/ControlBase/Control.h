@@ -206,6 +206,14 @@ public:
     ORVRESULT SetRootWindow(const RCPtr<IRootWindow>& rootWindow);
     // Made on first use.
     RCPtr<LMenuItemUpdater> GetMenuItemUpdater();
+    // Asked by a menu before it shows item index of menu (notification name nid) to bring info
+    // (enabled, checked, label) up to date. 1 here: not handled, info unchanged.
+    virtual ORVRESULT UpdateMenuItem(const RCPtr<LMenuDescriptor>& menu, int index,
+                                     const WString& nid, MenuItemInfo& info);
+    // Whether the control takes the keys a menu bar hands back; false here.
+    virtual bool IsKeyTarget() const { return false; }
+    // The control itself when it is a key target, else its parent's answer; null at the top.
+    virtual RCPtr<LControl> GetKeyTarget();
     // The text of id in the control's string table; empty without a table or such an id.
     WString GetString(const wchar_t* id) const;
     // --- Layout (ControlLayout.cpp) ---

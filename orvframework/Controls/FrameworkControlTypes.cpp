@@ -2,18 +2,26 @@
 
 #include "ControlBase/ControlCreator.h"
 #include "Controls/Button.h"
+#include "Controls/CheckedListBox.h"
+#include "Controls/CheckedListBoxItem.h"
+#include "Controls/ComboMenu.h"
 #include "Controls/Dropper.h"
 #include "Controls/FileDropper.h"
 #include "Controls/Label.h"
 #include "Controls/LevelMeter.h"
 #include "Controls/ListBox.h"
 #include "Controls/ListBoxItem.h"
+#include "Controls/MainMenu.h"
+#include "Controls/MenuListBoxItem.h"
 #include "Controls/Panel.h"
+#include "Controls/PopupMenu.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/Scrollbar.h"
 #include "Controls/StatusBar.h"
 #include "Controls/TabControl.h"
 #include "Controls/ToolTip.h"
+#include "Controls/TreeView.h"
+#include "Controls/TreeViewItem.h"
 
 #include <vector>
 
@@ -28,6 +36,9 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.ListBox", &CreateControlOf<LListBox>, 99},
         {L"Framework.listboxNoScroll", &CreateControlOf<LListBox>, 100},
         {L"Framework.ListBoxItem", &CreateControlOf<LListBoxItem>, 101},
+        {L"Framework.CheckedListBox", &CreateControlOf<LCheckedListBox>, 102},
+        {L"Framework.CheckedListBoxItem", &CreateControlOf<LCheckedListBoxItem>, 103},
+        {L"Framework.ListBoxWithIcons", &CreateControlOf<LCheckedListBox>, 104},
         {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
         {L"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
         {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
@@ -35,10 +46,16 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.Label", &CreateControlOf<LLabel>, 117},
         {L"Framework.Panel", &CreateControlOf<LPanel>, 120},
         {L"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
+        {L"Framework.PopupMenu", &CreateControlOf<LPopupMenu>, 122},
+        {L"Framework.MenuItem", &CreateControlOf<LMenuListBoxItem>, 123},
+        {L"Framework.ComboMenu", &CreateControlOf<LComboMenu>, 124},
+        {L"Framework.MainMenu", &CreateControlOf<LMainMenu>, 125},
         {L"Framework.FileDropper", &CreateControlOf<LFileDropper>, 126},
         {L"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
         {L"Framework.LevelMeter", &CreateControlOf<LLevelMeter>, 130},
         {L"Framework.ProgressBar", &CreateControlOf<LProgressBar>, 131},
+        {L"Framework.TreeView", &CreateControlOf<LTreeView>, 132},
+        {L"Framework.TreeViewItem", &CreateControlOf<LTreeViewItem>, 133},
         {L"Framework.Dropper", &CreateControlOf<LDropper>, 134},
         {L"Framework.CenteredSliderBounds", &CreateControlOf<LPanel>, 137},
     };

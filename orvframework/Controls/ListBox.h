@@ -235,7 +235,8 @@ public:
 
     // Activates an item: OnItemActivating, in size-to-content mode the list hides, then
     // "NID_ITEM_ACTIVATED" when the list has a parent.
-    void ActivateItem(int index);
+    // Virtual: a popup menu chooses its items its own way (sub-menus, its target).
+    virtual void ActivateItem(int index);
     // Up, Down (Shift too), Left, Right, Page Up, Page Down, Home, End and Enter; S_OK taken,
     // S_FALSE not.
     ORVRESULT HandleUnusedKey(const RCPtr<LKeyParam>& param) override;
