@@ -2,10 +2,15 @@
 
 #include "ControlBase/ControlCreator.h"
 #include "Controls/Button.h"
+#include "Controls/CenteredSlider.h"
+#include "Controls/Knob.h"
 #include "Controls/Label.h"
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/Scrollbar.h"
+#include "Controls/Slider.h"
+#include "Controls/SplitterH.h"
+#include "Controls/SplitterV.h"
 #include "Controls/StatusBar.h"
 #include "Controls/ToolTip.h"
 
@@ -21,11 +26,16 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
         {L"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
         {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
+        {L"Framework.Slider", &CreateControlOf<LSlider>, 114},
+        {L"Framework.Knob", &CreateControlOf<LKnob>, 115},
         {L"Framework.Label", &CreateControlOf<LLabel>, 117},
         {L"Framework.Panel", &CreateControlOf<LPanel>, 120},
         {L"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
         {L"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
+        {L"Framework.SplitterH", &CreateControlOf<LSplitterH>, 128},
+        {L"Framework.SplitterV", &CreateControlOf<LSplitterV>, 129},
         {L"Framework.ProgressBar", &CreateControlOf<LProgressBar>, 131},
+        {L"Framework.CenteredSlider", &CreateControlOf<LCenteredSlider>, 136},
         {L"Framework.CenteredSliderBounds", &CreateControlOf<LPanel>, 137},
     };
     return rows;
