@@ -117,8 +117,7 @@ ORVRESULT LKnob::Initialize()
         return result;
     }
     const LControlDescriptor* descriptor = GetDescriptor().Get();
-    mLinearFullRange =
-        std::atoi(CreateParamText(descriptor, L"LINEAR_GESTURE_FULL_RANGE").c_str());
+    mLinearFullRange = std::atoi(CreateParamText(descriptor, L"LINEAR_GESTURE_FULL_RANGE").c_str());
     mStartAngle = std::atof(CreateParamText(descriptor, L"RADIAL_GESTURE_START_ANGLE").c_str());
     mEndAngle = std::atof(CreateParamText(descriptor, L"RADIAL_GESTURE_END_ANGLE").c_str());
     mFineAdjustMultiplier =
@@ -184,8 +183,8 @@ void LKnob::OnCreated()
     }
     else
     {
-        mGestureCentre = PointT<LONG>(static_cast<LONG>(rect.width / 2),
-                                      static_cast<LONG>(rect.height / 2));
+        mGestureCentre =
+            PointT<LONG>(static_cast<LONG>(rect.width / 2), static_cast<LONG>(rect.height / 2));
     }
     OnValueChangeHook();
 }

@@ -200,7 +200,8 @@ void LSlider::OnCreated()
     if (mThumbStart)
     {
         const RectT<double> start = mThumbStart->GetRect();
-        mHotSpot = PointT<LONG>(RoundDoubleToLong(start.width / 2), RoundDoubleToLong(start.height / 2));
+        mHotSpot =
+            PointT<LONG>(RoundDoubleToLong(start.width / 2), RoundDoubleToLong(start.height / 2));
         AxisPlacement x;
         AxisPlacement y;
         if (mThumbStart->GetLayout())
@@ -225,7 +226,8 @@ void LSlider::CheckClientExtent()
     LPanel::CheckClientExtent();
     if (!mThumb && mSliderHandler)
     {
-        AttachThumb(RCPtr<LButton>(dynamic_cast<LButton*>(FindChildControl(WString(kThumbName)).Get())));
+        AttachThumb(
+            RCPtr<LButton>(dynamic_cast<LButton*>(FindChildControl(WString(kThumbName)).Get())));
     }
     UpdateThumbFromValue();
 }
@@ -326,7 +328,8 @@ void LSlider::UpdateThumbFromValue()
         t = std::sqrt(t);
     }
     const PointT<LONG> target(RoundDoubleToLong(start.x) + RoundDoubleToLong((end.x - start.x) * t),
-                              RoundDoubleToLong(start.y) + RoundDoubleToLong((end.y - start.y) * t));
+                              RoundDoubleToLong(start.y) +
+                                  RoundDoubleToLong((end.y - start.y) * t));
     const PointT<LONG> current = ThumbPosition();
     if (target.x != current.x || target.y != current.y)
     {
@@ -568,7 +571,8 @@ void LSlider::UpdateLook(DWORD conditions)
     }
     else
     {
-        SetActiveLook((conditions & (kHasFocus | kContainsFocus)) != 0 ? kLookFocused : kLookNormal);
+        SetActiveLook((conditions & (kHasFocus | kContainsFocus)) != 0 ? kLookFocused
+                                                                       : kLookNormal);
     }
 }
 

@@ -120,15 +120,16 @@ void LSplitterBase::ComputeLimits(double p, const LControl* reference, double& l
             continue;
         }
         // Only the siblings laid out after the splitter follow it.
-        const bool after = layout->layoutOrder > own->layoutOrder ||
-                           (layout->layoutOrder == own->layoutOrder && static_cast<int>(i) > ownIndex);
+        const bool after =
+            layout->layoutOrder > own->layoutOrder ||
+            (layout->layoutOrder == own->layoutOrder && static_cast<int>(i) > ownIndex);
         if (!after)
         {
             continue;
         }
         const LLayoutDescriptor::Axis& a = layout->axes[axis];
-        const bool sizeNames = a.size.kind == LLayoutDescriptor::kSizeSibling &&
-                               a.size.reference == GetName();
+        const bool sizeNames =
+            a.size.kind == LLayoutDescriptor::kSizeSibling && a.size.reference == GetName();
         const bool positionNames = a.position.kind == LLayoutDescriptor::kPositionSibling &&
                                    a.position.reference == GetName() &&
                                    a.size.kind != LLayoutDescriptor::kSizeAbsolute;

@@ -1,4 +1,5 @@
-// The horizontal bar between an upper and a lower pane, dragged up and down ("Framework.SplitterH").
+// The horizontal bar between an upper and a lower pane, dragged up and down
+// ("Framework.SplitterH").
 #pragma once
 
 #include "Controls/SplitterBase.h"

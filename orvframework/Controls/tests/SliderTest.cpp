@@ -59,8 +59,7 @@ public:
 
     LSlider* Slider(const char* name) const
     {
-        LSlider* slider =
-            dynamic_cast<LSlider*>(FindControl(mMain->GetRootControl().Get(), name));
+        LSlider* slider = dynamic_cast<LSlider*>(FindControl(mMain->GetRootControl().Get(), name));
         EXPECT_NE(slider, nullptr) << name;
         return slider;
     }
@@ -97,9 +96,9 @@ TEST_F(SliderTest, TheThumbSitsAtTheValuesPlaceOnEveryTrack)
         double x, y;
     };
     const Case cases[] = {
-        {"hSlider", 0.0, 10, 0},      {"hSlider", 0.25, 35, 0},    {"hSlider", 1.0, 110, 0},
-        {"hSlider", 0.333, 43, 0},    {"vSlider", 0.0, 0, 110},    {"vSlider", 0.5, 0, 55},
-        {"vSlider", 1.0, 0, 0},       {"slantSlider", 0.5, 40, 30}, {"slantSlider", 1.0, 80, 60},
+        {"hSlider", 0.0, 10, 0},    {"hSlider", 0.25, 35, 0},     {"hSlider", 1.0, 110, 0},
+        {"hSlider", 0.333, 43, 0},  {"vSlider", 0.0, 0, 110},     {"vSlider", 0.5, 0, 55},
+        {"vSlider", 1.0, 0, 0},     {"slantSlider", 0.5, 40, 30}, {"slantSlider", 1.0, 80, 60},
         {"flatSlider", 0.7, 50, 0},
     };
     for (const Case& c : cases)
@@ -146,9 +145,11 @@ TEST_F(SliderTest, ConstrainingKeepsTheThumbOnTheTrackBetweenTheMarkers)
         LONG expectX, expectY;
     };
     const Case cases[] = {
-        {"hSlider", 57, 13, 57, 0},    {"hSlider", -40, 0, 10, 0},   {"hSlider", 500, 0, 110, 0},
-        {"vSlider", 30, 40, 0, 40},    {"vSlider", 0, 200, 0, 110},  {"slantSlider", 40, 30, 40, 30},
-        {"slantSlider", 70, 0, 45, 34}, {"slantSlider", 200, 200, 80, 60}, {"flatSlider", 80, 9, 50, 0},
+        {"hSlider", 57, 13, 57, 0},     {"hSlider", -40, 0, 10, 0},
+        {"hSlider", 500, 0, 110, 0},    {"vSlider", 30, 40, 0, 40},
+        {"vSlider", 0, 200, 0, 110},    {"slantSlider", 40, 30, 40, 30},
+        {"slantSlider", 70, 0, 45, 34}, {"slantSlider", 200, 200, 80, 60},
+        {"flatSlider", 80, 9, 50, 0},
     };
     for (const Case& c : cases)
     {
@@ -238,8 +239,8 @@ TEST_F(SliderTest, TheTrackPagesTowardThePointerOnceAClickAndRepeatsWhileHeld)
         double value;
     };
     // Pages after 0.3 s, then every 0.1 s, never past the pointer.
-    const Step steps[] = {{100, 0.0},  {200, 0.0},  {300, 0.1}, {400, 0.2},
-                          {500, 0.3},  {1000, 0.8}, {1100, 0.85}, {1500, 0.85}};
+    const Step steps[] = {{100, 0.0}, {200, 0.0},  {300, 0.1},   {400, 0.2},
+                          {500, 0.3}, {1000, 0.8}, {1100, 0.85}, {1500, 0.85}};
     StartClock();
     Press(110, 20);
     EXPECT_TRUE(slider->IsRepeating());
