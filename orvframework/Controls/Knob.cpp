@@ -8,6 +8,7 @@
 #include "notification/Notification.h"
 #include "platform/User32.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -137,28 +138,51 @@ void LKnob::OnCreated()
 {
     LControl::OnCreated();
     const RCPtr<LControl> self(this);
-    mFrameCount = 0;
-    while (mFrameCount < GetLookCount() && GetLook(mFrameCount))
-    {
-        ++mFrameCount;
-    }
+    // The skin's look list marks the end of the frames with an empty entry; the control holds
+    // only the looks that exist, so the overlays after the gap sit one place earlier.
+    const RCPtr<LControlDescriptor>& descriptor = GetDescriptor();
+    const RCPtr<LSkinDescriptor> skin = descriptor ? descriptor->GetSkin() : nullptr;
+    const RCPtr<LLookList> list = skin ? skin->GetLookList() : nullptr;
     mFocusOverlay = -1;
     mDisabledOverlay = -1;
-    if (mFrameCount + 1 < GetLookCount() && GetLook(mFrameCount + 1))
+    if (list)
     {
-        mFocusOverlay = static_cast<int>(mFrameCount + 1);
-        if ((GetConditions() & kHasFocus) != 0)
+        const unsigned int count = list->GetCount();
+        unsigned int frames = 0;
+        while (frames < count && list->GetConstElementPointer(frames))
         {
-            LayOverlay(mFocusOverlay, true);
+            ++frames;
+        }
+        mFrameCount = std::min(frames, GetLookCount());
+        int next = static_cast<int>(mFrameCount);
+        if (frames + 1 < count && list->GetConstElementPointer(frames + 1))
+        {
+            mFocusOverlay = next++;
+        }
+        if (frames + 2 < count && list->GetConstElementPointer(frames + 2))
+        {
+            mDisabledOverlay = next;
         }
     }
-    if (mFrameCount + 2 < GetLookCount() && GetLook(mFrameCount + 2))
+    else
     {
-        mDisabledOverlay = static_cast<int>(mFrameCount + 2);
-        if (!IsEnabled(true))
-        {
-            LayOverlay(mDisabledOverlay, true);
-        }
+        mFrameCount = GetLookCount();
+    }
+    if (mFocusOverlay >= static_cast<int>(GetLookCount()))
+    {
+        mFocusOverlay = -1;
+    }
+    if (mDisabledOverlay >= static_cast<int>(GetLookCount()))
+    {
+        mDisabledOverlay = -1;
+    }
+    if (mFocusOverlay >= 0 && (GetConditions() & kHasFocus) != 0)
+    {
+        LayOverlay(mFocusOverlay, true);
+    }
+    if (mDisabledOverlay >= 0 && !IsEnabled(true))
+    {
+        LayOverlay(mDisabledOverlay, true);
     }
     if (!mRadial && mLinearFullRange == 0)
     {

@@ -7,9 +7,10 @@
 //   clockwise to the end angle (value 1). Angles are degrees, 0 straight up, 90 to the right.
 // Arrow keys and the wheel step it by one unit of its range (0 to 127, linear).
 //
-// Looks 0 to N-1 are the frames (N: the looks from 0 up to the first missing one); look N is
-// left empty; look N+1, when present, is laid over every frame while the knob has the focus,
-// look N+2 while it is disabled. A knob without frames works and shows nothing of its value.
+// The skin's look list holds the frames, one per position, up to its first empty entry; the entry
+// after the gap, when present, is laid over every frame while the knob has the focus, the one
+// after that while it is disabled. A knob without frames (or without looks) works and shows
+// nothing of its value.
 //
 // Notifications, from the knob's own distributor: "NID_VALUE_CHANGE" on every change,
 // "NID_VALUE_CHANGE_CAPTURE" (an LHolder<bool>) at the start (true) and end (false) of a drag,
@@ -53,7 +54,8 @@ public:
     ORVRESULT HandleUnusedKey(const RCPtr<LKeyParam>& param) override;
     // The control's (its failure returned as is); the create parameters; the range 0 to 127.
     ORVRESULT Initialize() override;
-    // Counts the frames, finds the overlays, the default linear range and the gesture centre.
+    // Counts the frames, finds the overlays (as indexes of the knob's looks), the default linear
+    // range and the gesture centre.
     void OnCreated() override;
 
     // The value follows the pointer's angle around the gesture centre. 1 (nothing done) when the
