@@ -82,7 +82,8 @@ TEST_F(SliderWindowPixelTest, TheThumbsAndKnobsShowTheirValues)
     EXPECT_EQ(At(5, 5), kWindow);
     // "hSlider" (10, 10), which the window gave the focus (its focused look): the thumb at 35
     // (window 45 to 54), the track on both sides; the markers are hidden.
-    EXPECT_TRUE((Control("hSlider")->GetConditions() & LControl::kHasFocus) != 0);
+    EXPECT_TRUE((Control("hSlider")->GetConditions() &
+                 (LControl::kHasFocus | LControl::kContainsFocus)) != 0);
     EXPECT_EQ(At(44, 20), kTrackFocus);
     EXPECT_EQ(At(45, 20), kThumb);
     EXPECT_EQ(At(54, 20), kThumb);
