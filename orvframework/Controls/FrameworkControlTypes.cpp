@@ -2,11 +2,13 @@
 
 #include "ControlBase/ControlCreator.h"
 #include "Controls/Button.h"
+#include "Controls/CenteredSlider.h"
 #include "Controls/CheckedListBox.h"
 #include "Controls/CheckedListBoxItem.h"
 #include "Controls/ComboMenu.h"
 #include "Controls/Dropper.h"
 #include "Controls/FileDropper.h"
+#include "Controls/Knob.h"
 #include "Controls/Label.h"
 #include "Controls/LevelMeter.h"
 #include "Controls/ListBox.h"
@@ -17,6 +19,9 @@
 #include "Controls/PopupMenu.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/Scrollbar.h"
+#include "Controls/Slider.h"
+#include "Controls/SplitterH.h"
+#include "Controls/SplitterV.h"
 #include "Controls/StatusBar.h"
 #include "Controls/TabControl.h"
 #include "Controls/ToolTip.h"
@@ -42,6 +47,8 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
         {L"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
         {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
+        {L"Framework.Slider", &CreateControlOf<LSlider>, 114},
+        {L"Framework.Knob", &CreateControlOf<LKnob>, 115},
         {L"Framework.TabControl", &CreateControlOf<LTabControl>, 116},
         {L"Framework.Label", &CreateControlOf<LLabel>, 117},
         {L"Framework.Panel", &CreateControlOf<LPanel>, 120},
@@ -52,11 +59,14 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.MainMenu", &CreateControlOf<LMainMenu>, 125},
         {L"Framework.FileDropper", &CreateControlOf<LFileDropper>, 126},
         {L"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
+        {L"Framework.SplitterH", &CreateControlOf<LSplitterH>, 128},
+        {L"Framework.SplitterV", &CreateControlOf<LSplitterV>, 129},
         {L"Framework.LevelMeter", &CreateControlOf<LLevelMeter>, 130},
         {L"Framework.ProgressBar", &CreateControlOf<LProgressBar>, 131},
         {L"Framework.TreeView", &CreateControlOf<LTreeView>, 132},
         {L"Framework.TreeViewItem", &CreateControlOf<LTreeViewItem>, 133},
         {L"Framework.Dropper", &CreateControlOf<LDropper>, 134},
+        {L"Framework.CenteredSlider", &CreateControlOf<LCenteredSlider>, 136},
         {L"Framework.CenteredSliderBounds", &CreateControlOf<LPanel>, 137},
     };
     return rows;
