@@ -3,10 +3,12 @@
 #include "ControlBase/ControlCreator.h"
 #include "Controls/Button.h"
 #include "Controls/Label.h"
+#include "Controls/NumericUpDown.h"
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/Scrollbar.h"
 #include "Controls/StatusBar.h"
+#include "Controls/TextBox.h"
 #include "Controls/ToolTip.h"
 
 #include <vector>
@@ -22,6 +24,8 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
         {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
         {L"Framework.Label", &CreateControlOf<LLabel>, 117},
+        {L"Framework.TextBox", &CreateControlOf<LTextBox>, 118},
+        {L"Framework.NumericUpDown", &CreateControlOf<LNumericUpDown>, 119},
         {L"Framework.Panel", &CreateControlOf<LPanel>, 120},
         {L"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
         {L"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
