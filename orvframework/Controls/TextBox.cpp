@@ -102,8 +102,7 @@ RCPtr<LTextValidationParams> LTextBox::Validate()
     }
     if (params->accept)
     {
-        SendNotification(
-            LNotification::Create(kValidated, RCPtr<LRefCountedObject>(params.Get())));
+        SendNotification(LNotification::Create(kValidated, RCPtr<LRefCountedObject>(params.Get())));
     }
     return params;
 }
@@ -312,8 +311,7 @@ RectT<double> LTextBox::GetCharacterRect(int index) const
     const WString& text = GetText();
     const double x = area.x + offset.x + MeasureWidth(text.Left(index));
     const double width = index < length ? MeasureWidth(text.Mid(index, 1)) - 1.0 : -1.0;
-    return RectT<double>(x, area.y + offset.y, ClampRectValue(width),
-                         ClampRectValue(LineHeight()));
+    return RectT<double>(x, area.y + offset.y, ClampRectValue(width), ClampRectValue(LineHeight()));
 }
 
 RectT<double> LTextBox::GetRangeRect(int first, int last) const
@@ -337,8 +335,8 @@ void LTextBox::UpdateCaretRect()
     const RectT<double> area = GetTextArea();
     const PointT<double> offset = TextOffset();
     const double before = MeasureWidth(GetText().Left(mCaret));
-    mCaretRect = RectT<double>(area.x + offset.x + before - 1.0, area.y + offset.y, 1.0,
-                               LineHeight());
+    mCaretRect =
+        RectT<double>(area.x + offset.x + before - 1.0, area.y + offset.y, 1.0, LineHeight());
 }
 
 void LTextBox::ScrollCaretIntoView()
@@ -403,8 +401,8 @@ void LTextBox::UpdateLooks()
     show(has(base) ? base : kLookNormal, true);
     if (focused && HasSelection())
     {
-        const int overlay = hovered && has(kLookSelectionHover) ? kLookSelectionHover
-                                                                : kLookSelection;
+        const int overlay =
+            hovered && has(kLookSelectionHover) ? kLookSelectionHover : kLookSelection;
         if (has(overlay))
         {
             RectT<double> range = GetRangeRect(mSelectionStart, mSelectionStart + mSelectionLength);
@@ -576,8 +574,7 @@ ORVRESULT LTextBox::NotifyScrollOffsetChange(const PointT<double>& offset)
     mInScrollUpdate = true;
     const ORVRESULT result = LScrollView::NotifyScrollOffsetChange(offset);
     const RectT<double> limits = GetScrollLimits();
-    if (IsAxisAnimating(0) &&
-        (GetContentOffset().x <= 0 || GetContentOffset().x >= limits.width))
+    if (IsAxisAnimating(0) && (GetContentOffset().x <= 0 || GetContentOffset().x >= limits.width))
     {
         StopAxisAnimation(0);
     }
@@ -588,8 +585,8 @@ ORVRESULT LTextBox::NotifyScrollOffsetChange(const PointT<double>& offset)
         {
             const PointT<LONG> cursor = window->GetCursorPos();
             const PointT<double> here = ConvertPointFrom(
-                GetTopLevelControl(), PointT<double>(static_cast<double>(cursor.x),
-                                                     static_cast<double>(cursor.y)));
+                GetTopLevelControl(),
+                PointT<double>(static_cast<double>(cursor.x), static_cast<double>(cursor.y)));
             ExtendSelectionTo(CharacterIndexAtPoint(here));
         }
     }
@@ -624,16 +621,17 @@ ORVRESULT LTextBox::DrawOverlay(const ConstRCPtr<LRenderer>& renderer)
     const double x = mCaretRect.x - offset.x;
     const double y = mCaretRect.y - offset.y;
     // The caret stands out from what lies under it: white over dark, black over light.
-    const DWORD under = GetColorAt(PointT<LONG>(static_cast<LONG>(std::lround(x)),
-                                                static_cast<LONG>(std::lround(y))),
-                                   GetActiveLookIndex());
+    const DWORD under = GetColorAt(
+        PointT<LONG>(static_cast<LONG>(std::lround(x)), static_cast<LONG>(std::lround(y))),
+        GetActiveLookIndex());
     const unsigned mean = (((under >> 16) & 0xFF) + ((under >> 8) & 0xFF) + (under & 0xFF)) / 3;
     const DWORD color = mean < 129 ? 0xFFFFFFFF : 0xFF000000;
     // The line's centre on the pixel column right of x, so that it covers one whole column.
     const float column = static_cast<float>(x + 0.5);
-    renderer.GetMutable()->DrawLine(PointT<float>(column, static_cast<float>(y)),
-                                    PointT<float>(column, static_cast<float>(y + mCaretRect.height)),
-                                    ColorRGBA::FromPacked(color), 1.0f);
+    renderer.GetMutable()->DrawLine(
+        PointT<float>(column, static_cast<float>(y)),
+        PointT<float>(column, static_cast<float>(y + mCaretRect.height)),
+        ColorRGBA::FromPacked(color), 1.0f);
     return S_OK;
 }
 

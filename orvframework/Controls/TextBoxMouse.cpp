@@ -99,8 +99,7 @@ void LTextBox::OnMouseMoveHook(const RCPtr<LPointWithModifiersParam>& param)
     }
     const RCPtr<LControl> self(this);
     const RectT<double> area = GetTextArea();
-    const PointT<double> point =
-        ClampInto(PointT<double>(param->point.x, param->point.y), area);
+    const PointT<double> point = ClampInto(PointT<double>(param->point.x, param->point.y), area);
     ExtendSelectionTo(CharacterIndexAtPoint(point));
     if (!mScrollToCaret)
     {

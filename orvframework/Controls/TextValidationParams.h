@@ -21,8 +21,8 @@ public:
 
 private:
     explicit LTextValidationParams(const WString& current)
-        : text(current),
-          priorText(current)
+        : text(current)
+        , priorText(current)
     {
     }
 };

@@ -63,15 +63,15 @@ public:
             bool shift;
         };
         static const Token kKeys[] = {
-            {L"L", VK_LEFT, false, false},      {L"R", VK_RIGHT, false, false},
-            {L"SL", VK_LEFT, false, true},      {L"SR", VK_RIGHT, false, true},
-            {L"CL", VK_LEFT, true, false},      {L"CR", VK_RIGHT, true, false},
-            {L"CSL", VK_LEFT, true, true},      {L"CSR", VK_RIGHT, true, true},
-            {L"H", VK_HOME, false, false},      {L"E", VK_END, false, false},
-            {L"SH", VK_HOME, false, true},      {L"SE", VK_END, false, true},
-            {L"BS", VK_BACK, false, false},     {L"DEL", VK_DELETE, false, false},
-            {L"SDEL", VK_DELETE, false, true},  {L"CDEL", VK_DELETE, true, false},
-            {L"CA", 'A', true, false},          {L"UP", VK_UP, false, false},
+            {L"L", VK_LEFT, false, false},     {L"R", VK_RIGHT, false, false},
+            {L"SL", VK_LEFT, false, true},     {L"SR", VK_RIGHT, false, true},
+            {L"CL", VK_LEFT, true, false},     {L"CR", VK_RIGHT, true, false},
+            {L"CSL", VK_LEFT, true, true},     {L"CSR", VK_RIGHT, true, true},
+            {L"H", VK_HOME, false, false},     {L"E", VK_END, false, false},
+            {L"SH", VK_HOME, false, true},     {L"SE", VK_END, false, true},
+            {L"BS", VK_BACK, false, false},    {L"DEL", VK_DELETE, false, false},
+            {L"SDEL", VK_DELETE, false, true}, {L"CDEL", VK_DELETE, true, false},
+            {L"CA", 'A', true, false},         {L"UP", VK_UP, false, false},
         };
         struct Command
         {
@@ -238,8 +238,7 @@ TEST_F(TextBoxEditingTest, ReadOnlyFilteredAndLimitedBoxesRefuseOnEveryPath)
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {"read-only typing", true, L"", true, 0, L"abc", -2, -2, L"", L"x{BS}{DEL}{CDEL}",
-         L"abc"},
+        {"read-only typing", true, L"", true, 0, L"abc", -2, -2, L"", L"x{BS}{DEL}{CDEL}", L"abc"},
         {"read-only selection", true, L"", true, 0, L"abc", 0, 1, L"", L"x{BS}{SDEL}", L"abc"},
         {"read-only commands", true, L"", true, 0, L"abc", 0, 1, L"zz", L"{CUT}{DELETE}{PASTE}",
          L"abc"},
@@ -249,8 +248,7 @@ TEST_F(TextBoxEditingTest, ReadOnlyFilteredAndLimitedBoxesRefuseOnEveryPath)
         {"no vowels", false, L"aeiou", false, 0, L"", -2, -2, L"", L"banana", L"bnn"},
         // A pasted text with a refused character is refused whole, also over a selection.
         {"digits paste", false, L"0123456789", true, 0, L"12", -2, -2, L"3x", L"{PASTE}", L"12"},
-        {"digits paste sel", false, L"0123456789", true, 0, L"12", 0, 1, L"3x", L"{PASTE}",
-         L"12"},
+        {"digits paste sel", false, L"0123456789", true, 0, L"12", 0, 1, L"3x", L"{PASTE}", L"12"},
         {"digits paste ok", false, L"0123456789", true, 0, L"12", -2, -2, L"34", L"{PASTE}",
          L"1234"},
         // The maximum length: typing stops, a selection makes room, paste must fit.
