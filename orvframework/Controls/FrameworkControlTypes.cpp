@@ -15,6 +15,7 @@
 #include "Controls/ListBoxItem.h"
 #include "Controls/MainMenu.h"
 #include "Controls/MenuListBoxItem.h"
+#include "Controls/NumericUpDown.h"
 #include "Controls/Panel.h"
 #include "Controls/PopupMenu.h"
 #include "Controls/ProgressBar.h"
@@ -24,6 +25,7 @@
 #include "Controls/SplitterV.h"
 #include "Controls/StatusBar.h"
 #include "Controls/TabControl.h"
+#include "Controls/TextBox.h"
 #include "Controls/ToolTip.h"
 #include "Controls/TreeView.h"
 #include "Controls/TreeViewItem.h"
@@ -51,6 +53,8 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.Knob", &CreateControlOf<LKnob>, 115},
         {L"Framework.TabControl", &CreateControlOf<LTabControl>, 116},
         {L"Framework.Label", &CreateControlOf<LLabel>, 117},
+        {L"Framework.TextBox", &CreateControlOf<LTextBox>, 118},
+        {L"Framework.NumericUpDown", &CreateControlOf<LNumericUpDown>, 119},
         {L"Framework.Panel", &CreateControlOf<LPanel>, 120},
         {L"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
         {L"Framework.PopupMenu", &CreateControlOf<LPopupMenu>, 122},
