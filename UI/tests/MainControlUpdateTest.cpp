@@ -259,4 +259,60 @@ TEST_F(MainControlUpdateTest, CompletionWaitsForTheResetAndJudgesTheUpdate)
         CloseWindow();
     }
 }
+
+TEST_F(MainControlUpdateTest, AbortStopsOnlyAnUpdateThatRunsAndTryAgainStartsOver)
+{
+    WriteBuiltInImages();
+    const auto controller =
+        AddUnit(SimulatedUnitConfig::Controller(0x0020), milliseconds(10), milliseconds(10));
+    AddUnit(SimulatedUnitConfig::WheelDisplay(kWheelDisplayTarget), milliseconds(10),
+            milliseconds(10));
+    OpenRecordedWindow();
+    ASSERT_TRUE(IdleUntil([&] { return Shown(L"buttonUpdateFirmware"); }));
+
+    // Before an update, ABORT changes nothing.
+    ClickOn(L"buttonAbort");
+    IdlePass();
+    EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceNormalMode);
+    EXPECT_TRUE(controller->RequestLog().empty());
+    EXPECT_TRUE(controller->MidiPort()->Received().empty());
+
+    // Programming slowly, the download is still running when ABORT is clicked.
+    OrvPlatform::SimulatedFaultRule slow;
+    slow.step = OrvPlatform::SimulatedStep::ProgramOperation;
+    slow.fault = OrvPlatform::SimulatedFault::Slow;
+    slow.occurrence = 0;
+    slow.delay = OrvPlatform::Milliseconds(100);
+    controller->AddFault(slow);
+    ClickOn(L"buttonUpdateFirmware");
+    ASSERT_TRUE(IdleUntil([&] { return Shown(L"progressBar"); }));
+    EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceUpdating);
+    ClickOn(L"buttonAbort");
+    ASSERT_TRUE(UntilVerdicts(1));
+    IdlePass();
+    EXPECT_EQ(recorder->verdicts, std::vector<bool>{false});
+    EXPECT_EQ(Text(L"labelUpdateProcessInformation"),
+              TableText(L"labelUpdateProcessInformation", L"LABEL_UPDATE_ABORTED"));
+    EXPECT_TRUE(Shown(L"buttonReinitialize"));
+    EXPECT_FALSE(Shown(L"buttonAbort"));
+
+    // TRY AGAIN runs the command line again and rescans: the window is ready for the update
+    // again, which now writes the image.
+    controller->ClearFaults();
+    ClickOn(L"buttonReinitialize");
+    ASSERT_TRUE(IdleUntil([&] { return Shown(L"buttonUpdateFirmware"); }));
+    EXPECT_EQ(engine->GetUpdateResult(false), Engine::kUpdateReady);
+    // The reset wait's first round ends once the controller is back from its (short) reset.
+    ClockDriver driver(clock);
+    driver.SetHook(
+        [&](int)
+        { controller->WaitForMode(SimulatedMode::Normal, OrvPlatform::Milliseconds(5000)); });
+    ClickOn(L"buttonUpdateFirmware");
+    ASSERT_TRUE(UntilVerdicts(2));
+    IdlePass();
+    EXPECT_EQ(recorder->verdicts, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(FlashHolds(*controller, controllerImage));
+    EXPECT_EQ(Text(L"labelUpdateProcessInformation"),
+              TableText(L"labelUpdateProcessInformation", L"LABEL_UPDATE_SUCCEEDED"));
+}
 } // namespace
