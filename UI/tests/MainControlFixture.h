@@ -167,8 +167,9 @@ protected:
 
     // The program's objects and the main window. engine: the engine to drive (the program's
     // engine with the sequencer on the folder when null).
+    // skinPath: a skin document to load in place of the program's.
     void OpenWindow(const Orv::RCPtr<LUpdateEngineInterface>& given = nullptr,
-                    const wchar_t* commandLine = L"updater")
+                    const wchar_t* commandLine = L"updater", const std::string& skinPath = {})
     {
         factory = new Orv::LControlFactory(Orv::Version::GetProductName());
         Orv::SetControlFactory(factory);
@@ -176,8 +177,12 @@ protected:
         ASSERT_EQ(factory->LoadStringTables(Orv::WString(L"::APP_STRINGS"),
                                             Orv::WString(L"::FRAMEWORK_STRINGS"), 9),
                   S_OK);
-        ASSERT_EQ(factory->LoadSkins(Orv::WString(L"::APP_SKINS")), S_OK)
-            << Narrow(factory->GetLastErrorText());
+        Orv::WString skins(L"::APP_SKINS");
+        if (!skinPath.empty())
+        {
+            skins.AssignUtf8(skinPath.c_str());
+        }
+        ASSERT_EQ(factory->LoadSkins(skins), S_OK) << Narrow(factory->GetLastErrorText());
         Orv::RCPtr<Orv::LStringTable> frameworkTable;
         factory->GetFrameworkStringTable(frameworkTable);
         engine = given;

@@ -4,6 +4,8 @@
 // sequencer is given says whether the device came back in normal mode running the image.
 #include "MainControlFixture.h"
 
+#include <fstream>
+
 namespace
 {
 using namespace OrvTest;
@@ -314,5 +316,60 @@ TEST_F(MainControlUpdateTest, AbortStopsOnlyAnUpdateThatRunsAndTryAgainStartsOve
     EXPECT_TRUE(FlashHolds(*controller, controllerImage));
     EXPECT_EQ(Text(L"labelUpdateProcessInformation"),
               TableText(L"labelUpdateProcessInformation", L"LABEL_UPDATE_SUCCEEDED"));
+}
+
+// The program's skin with the scan button taken out, in the test's folder.
+std::string SkinWithoutScanButton(const TempFolder& folder)
+{
+    std::string skin = ReadFile(std::string(ORV_UPDATER_RESOURCES) + "/Skins.xml");
+    const std::size_t name = skin.find("Name=\"buttonScanForDevice\"");
+    const std::size_t start = skin.rfind("<SubControl", name);
+    const std::size_t end = skin.find("</SubControl>", name);
+    EXPECT_NE(name, std::string::npos);
+    skin.erase(start, end + std::string("</SubControl>").size() - start);
+    const std::string path = folder.Path() + "/NoScanButton.xml";
+    std::ofstream(path) << skin;
+    return path;
+}
+
+TEST_F(MainControlUpdateTest, WithoutAScanButtonTheWindowScansByItself)
+{
+    struct Case
+    {
+        const char* name;
+        bool withScanButton;
+        int deviceStateAfter;
+    };
+    const Case cases[] = {
+        {"the skin's scan button: the user scans", true, Engine::kDeviceNotFound},
+        {"no scan button: a scan from the idle pass", false, Engine::kDeviceNormalMode},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        SimulatedDevices::Reset();
+        WriteBuiltInImages();
+        OpenWindow(nullptr, L"updater",
+                   c.withScanButton ? std::string() : SkinWithoutScanButton(folder));
+        EXPECT_EQ(Child(L"buttonScanForDevice") != nullptr, c.withScanButton);
+        ASSERT_EQ(engine->GetDeviceState(), Engine::kDeviceNotFound);
+        // The units are plugged in after the start: only a scan finds them.
+        AddUnit(SimulatedUnitConfig::Controller(0x0020), milliseconds(10), milliseconds(10));
+        AddUnit(SimulatedUnitConfig::WheelDisplay(0x0040), milliseconds(10), milliseconds(10));
+        for (int pass = 0; pass < 3; ++pass)
+        {
+            IdlePass();
+        }
+        EXPECT_EQ(engine->GetDeviceState(), c.deviceStateAfter);
+        EXPECT_EQ(mainControl->GetIdleRequestCount(), 0);
+        if (c.withScanButton)
+        {
+            ClickOn(L"buttonScanForDevice");
+            IdlePass();
+            EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceNormalMode);
+        }
+        EXPECT_TRUE(Shown(L"buttonUpdateFirmware"));
+        CloseWindow();
+    }
 }
 } // namespace
