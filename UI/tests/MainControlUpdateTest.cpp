@@ -126,6 +126,7 @@ TEST_F(MainControlUpdateTest, UpdateFirmwareClickWritesBothImagesThroughTheWindo
     values->RegisterNotification(Orv::RCPtr<Orv::LNotificationDistributor>(bar.Get()),
                                  L"NID_VALUE_CHANGE", 0);
     std::vector<std::uint32_t> during;
+    std::string duringLabel;
     ClickOn(L"buttonUpdateFirmware");
     ASSERT_TRUE(IdleUntil(
         [&]
@@ -133,6 +134,7 @@ TEST_F(MainControlUpdateTest, UpdateFirmwareClickWritesBothImagesThroughTheWindo
             if (during.empty() && bar->IsVisible(true) && bar->GetValue() > 0.2)
             {
                 during = Screenshot("main-control-during-update.png");
+                duringLabel = Text(L"labelFileFirmwareVersion");
             }
             return !recorder->verdicts.empty();
         }));
@@ -173,6 +175,8 @@ TEST_F(MainControlUpdateTest, UpdateFirmwareClickWritesBothImagesThroughTheWindo
     EXPECT_EQ(At(atRest, 30, 258), 0x3A89DCu);
     EXPECT_EQ(At(atRest, 400, 250), 0x202A36u);
     ASSERT_FALSE(during.empty());
+    // While the controller is written, the sequencer's label names it.
+    EXPECT_EQ(duringLabel, "Updating Controller Firmware");
     EXPECT_EQ(At(during, 22, 232), 0x35B45Au);
     EXPECT_EQ(At(during, 458, 232), 0x141B24u);
     EXPECT_EQ(At(after, 30, 258), 0x202A36u);
