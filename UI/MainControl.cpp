@@ -89,7 +89,8 @@ ORVRESULT LMainControl::Initialize()
     }
     const RCPtr<LMainControl> self(this);
     mMainHandler = new LNotificationHandler<LMainControl>(this);
-    const RCPtr<LNotificationDistributor> center(GetNotificationCenter().Get());
+    // The engine posts to the "application" center, delivered by the idle passes.
+    const RCPtr<LNotificationDistributor> center(GetApplicationNotificationCenter().Get());
     ORV_REQUIRE_SUCCESS(
         mMainHandler->SubscribeHandler(&LMainControl::OnDeviceStateChangeNotification, center,
                                        LUpdateEngineInterface::kDeviceStateChange));
@@ -164,13 +165,19 @@ ORVRESULT LMainControl::Initialize()
         UpdateUI(updateResult, mLastDeviceState, fileState);
         engine->SetNotify(true);
     }
-    if (mUpdateProcessor && mUpdateProcessor->GetHost())
+    if (mUpdateProcessor)
     {
-        // The host holds no counted reference to the window: the link is cut when the window's
-        // tree is released.
-        LMainControl* window = this;
-        mUpdateProcessor->GetHost()->SetStartUpdate([window] { window->StartUpdate(); });
         LDualUpdater::CreateInstance(mUpdateProcessor->GetHost());
+    }
+    // The sequencer starts the next image through its host. The host holds no counted reference
+    // to the window: the link is cut when the window's tree is released.
+    const RCPtr<LDualUpdater> sequencer = LDualUpdater::GetInstance();
+    mHost = sequencer ? sequencer->GetHost()
+                      : (mUpdateProcessor ? mUpdateProcessor->GetHost() : nullptr);
+    if (mHost)
+    {
+        LMainControl* window = this;
+        mHost->SetStartUpdate([window] { window->StartUpdate(); });
     }
     return result;
 }
@@ -206,9 +213,10 @@ ORVRESULT LMainControl::ProcessRootWindowAquired()
 
 ORVRESULT LMainControl::ReleaseInternalReferences()
 {
-    if (mUpdateProcessor && mUpdateProcessor->GetHost())
+    if (mHost)
     {
-        mUpdateProcessor->GetHost()->SetStartUpdate(nullptr);
+        mHost->SetStartUpdate(nullptr);
+        mHost = nullptr;
     }
     return LControl::ReleaseInternalReferences();
 }
@@ -526,7 +534,9 @@ LMainControl::OnFirmwareUpdateProgressNotification(const RCPtr<LNotificationDist
         mProgressBar->SetTimeRemaining(data->GetValue());
     }
     mProgressBar->SetTimeEstimation(estimate);
-    if (LFrameworkApp* application = GetFrameworkApp())
+    // The download posts no status text of its own: an empty one would only blank the bar.
+    LFrameworkApp* application = GetFrameworkApp();
+    if (application != nullptr && !data->GetText().IsEmpty())
     {
         application->SetStatusText(data->GetText(), false);
     }

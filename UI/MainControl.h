@@ -188,6 +188,8 @@ private:
     RCPtr<LControl> mLabelDeviceNotFound;
     RCPtr<LProgressBar> mProgressBar;
     RCPtr<LUpdateProcessor> mUpdateProcessor;
+    // The host through which the two-image sequencer starts the next image's update.
+    RCPtr<UpdaterHost> mHost;
     RCPtr<LFileDialog> mFileDialog;
     int mLastDeviceState = 0;
     bool mNoScanButton = false;
