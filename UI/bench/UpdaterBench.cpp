@@ -22,6 +22,7 @@
 //
 //   bench_updater [repetitions (5)] [idle seconds (5)]
 #include "ProgramUnderDisplay.h"
+#include "SkinPlaces.h"
 #include "UpdaterWorld.h"
 #include "VirtualDisplay.h"
 
@@ -56,10 +57,9 @@ constexpr const char* kUpdaterClass = "orv-firmware-updater";
 constexpr int kUpdaterWidth = 480;
 constexpr int kBaselineWidth = 640;
 constexpr const char* kBaselineClass = "bench_startup_baseline";
-// The UPDATE FIRMWARE button and the progress bar, where the skin puts them.
-constexpr int kButtonX = 95;
-constexpr int kButtonY = 267;
-constexpr int kProgressY = 241;
+// The UPDATE FIRMWARE button and the progress bar, where the skin puts them (read at the start).
+OrvTest::Place gButton;
+OrvTest::Place gProgress;
 
 double Seconds(Clock::duration duration)
 {
@@ -113,27 +113,28 @@ bool Near(std::uint32_t a, std::uint32_t b)
 // Whether the window's progress bar shows (its trough or its fill along its middle row).
 bool ProgressShows(const Screenshot& shot)
 {
-    if (shot.height <= kProgressY || shot.width < 460)
+    if (shot.height <= gProgress.CentreY() || shot.width < gProgress.right)
     {
         return false;
     }
     int bar = 0;
-    for (int x = 20; x < 460; ++x)
+    for (int x = gProgress.left; x < gProgress.right; ++x)
     {
-        const std::uint32_t pixel = shot.At(x, kProgressY);
+        const std::uint32_t pixel = shot.At(x, gProgress.CentreY());
         bar += Near(pixel, 0xFF141B24) || Near(pixel, 0xFF35B45A) ? 1 : 0;
     }
-    return bar > 220;
+    return bar > (gProgress.right - gProgress.left) / 2;
 }
 
 // Whether the UPDATE FIRMWARE button shows (in any of its looks but the disabled one).
 bool UpdateButtonShows(const Screenshot& shot)
 {
-    if (shot.height <= kButtonY || shot.width <= kButtonX)
+    if (shot.height <= gButton.bottom || shot.width <= gButton.right)
     {
         return false;
     }
-    const std::uint32_t pixel = shot.At(kButtonX - 60, kButtonY - 8);
+    // A point of the button left of its text.
+    const std::uint32_t pixel = shot.At(gButton.left + 3, gButton.top + 3);
     return Near(pixel, 0xFF2E7DD1) || Near(pixel, 0xFF4A95E6) || Near(pixel, 0xFF3A89DC);
 }
 
@@ -263,7 +264,7 @@ public:
                 window = window != 0 ? window : FindWindow(kUpdaterClass, kUpdaterWidth);
                 return window != 0 && UpdateButtonShows(mServer.Capture(window));
             });
-        if (!offered || !mServer.Click(window, kButtonX, kButtonY))
+        if (!offered || !mServer.Click(window, gButton.CentreX(), gButton.CentreY()))
         {
             return -1;
         }
@@ -346,8 +347,16 @@ int main(int argc, char** argv)
 {
     const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const int idleSeconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
-    Bench bench;
+    OrvTest::SkinPlaces skin;
     std::string error;
+    if (!skin.Read(ORV_UPDATER_SKIN, error))
+    {
+        std::fprintf(stderr, "bench_updater: %s\n", error.c_str());
+        return 1;
+    }
+    gButton = skin.Of("buttonUpdateFirmware");
+    gProgress = skin.Of("progressBar");
+    Bench bench;
     if (!bench.Start(error))
     {
         std::fprintf(stderr, "bench_updater: %s\n", error.c_str());

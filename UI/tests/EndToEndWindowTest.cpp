@@ -4,6 +4,7 @@
 // through the server (clicks injected with XTest); what the units' flash holds afterwards is
 // compared with the images byte for byte.
 #include "ProgramUnderDisplay.h"
+#include "SkinPlaces.h"
 #include "UpdaterWorld.h"
 #include "VirtualDisplay.h"
 
@@ -28,23 +29,29 @@ using OrvTest::UpdaterWorld;
 using OrvTest::XServerClient;
 using namespace std::chrono_literals;
 
-// Where the skin puts what the test looks at and clicks, in the window.
-struct Area
+using Area = OrvTest::Place;
+
+// Where the skin puts what the test looks at and clicks.
+const OrvTest::SkinPlaces& Skin()
 {
-    int left;
-    int top;
-    int right;
-    int bottom;
-    int CentreX() const { return (left + right) / 2; }
-    int CentreY() const { return (top + bottom) / 2; }
-};
-constexpr Area kSimulatedLabel{280, 12, 460, 30};
-constexpr Area kDeviceVersions{20, 88, 460, 118};
-constexpr Area kFileVersions{20, 120, 460, 150};
-constexpr Area kProcessInformation{20, 188, 460, 232};
-constexpr Area kProgressBar{20, 232, 460, 250};
-constexpr Area kUpdateButton{20, 254, 170, 280};
-constexpr Area kTryAgainButton{180, 254, 290, 280};
+    static const OrvTest::SkinPlaces places = []
+    {
+        OrvTest::SkinPlaces read;
+        std::string error;
+        EXPECT_TRUE(read.Read(ORV_UPDATER_SKIN, error)) << error;
+        return read;
+    }();
+    return places;
+}
+const Area kSimulatedLabel = Skin().Of("labelSimulatedDevices");
+const Area kDeviceVersions = Skin().Of("labelDeviceFirmwareVersion");
+const Area kFileVersions = Skin().Of("labelFileFirmwareVersion");
+const Area kProcessInformation = Skin().Of("labelUpdateProcessInformation");
+const Area kCannotUpdate = Skin().Of("labelDeviceCannotUpdateError");
+const Area kProgressBar = Skin().Of("progressBar");
+const Area kUpdateButton = Skin().Of("buttonUpdateFirmware");
+const Area kTryAgainButton = Skin().Of("buttonReinitialize");
+const Area kExitButton = Skin().Of("buttonExit");
 
 constexpr std::uint32_t kWarnInk = 0xFFF5B942;
 constexpr std::uint32_t kInk = 0xFFF2F4F7;
@@ -55,9 +62,10 @@ constexpr std::uint32_t kButtonFocus = 0xFF3A89DC;
 constexpr std::uint32_t kProgress = 0xFF35B45A;
 constexpr std::uint32_t kTrough = 0xFF141B24;
 
-// Short simulated operation times; slow enough per block that the progress can be seen moving.
+// Short simulated operation times; slow enough per block that the progress can be seen moving,
+// and a reset long enough that the window's wait for it can be seen.
 const std::string kTimes =
-    "update-delay-ms=300 reset-delay-ms=300 erase-ms-per-16k=2 program-ms-per-block=25 "
+    "update-delay-ms=300 reset-delay-ms=800 erase-ms-per-16k=2 program-ms-per-block=25 "
     "manifest-ms=10";
 
 bool Near(std::uint32_t a, std::uint32_t b, int tolerance)
@@ -103,6 +111,15 @@ bool ButtonShows(const Screenshot& shot, const Area& area)
     const int fill = Count(shot, area, kButton, 8) + Count(shot, area, kButtonHover, 8) +
                      Count(shot, area, kButtonFocus, 8);
     return fill > (area.right - area.left) * (area.bottom - area.top) / 2;
+}
+
+// The end of a successful update: the units' new versions and the verdict show, the progress
+// and the update button have gone, EXIT stays.
+bool Succeeded(const Screenshot& shot)
+{
+    return ProgressWidth(shot) < 0 && !ButtonShows(shot, kUpdateButton) &&
+           ButtonShows(shot, kExitButton) && Count(shot, kDeviceVersions, kInk) > 200 &&
+           Count(shot, kProcessInformation, kInk) > 200;
 }
 
 std::string ReadText(const std::string& path)
@@ -252,13 +269,20 @@ TEST_F(EndToEndWindow, ShowsTheDevicesAndUpdatesBothImagesFromOneClick)
     ASSERT_TRUE(mServer.Click(mWindow, kUpdateButton.CentreX(), kUpdateButton.CentreY()));
     // The controller goes into update mode, is written with the progress moving, resets; then
     // the wheel display.
-    for (const char* image : {"2-controller-writing", "3-wheel-display-writing"})
+    for (const std::string image : {"2-controller", "3-wheel-display"})
     {
         SCOPED_TRACE(image);
-        const std::vector<int> widths = FollowProgress(image, 30s);
+        const std::vector<int> widths = FollowProgress(image + "-writing", 30s);
         ASSERT_GE(widths.size(), 3u) << "the progress did not move; the program said: " << Errors();
         EXPECT_LT(widths.front(), widths.back());
         EXPECT_GE(widths.back(), (kProgressBar.right - kProgressBar.left) * 9 / 10);
+        // Written, the unit resets: the window waits for it, offering NEXT in the meantime.
+        ASSERT_FALSE(WaitForWindow(image + "-resetting", 10s,
+                                   [](const Screenshot& shot) {
+                                       return ProgressWidth(shot) < 0 &&
+                                              ButtonShows(shot, kUpdateButton);
+                                   })
+                         .Empty());
     }
 
     // Both end with their target versions, their flash byte for byte the images, and the
@@ -266,12 +290,10 @@ TEST_F(EndToEndWindow, ShowsTheDevicesAndUpdatesBothImagesFromOneClick)
     ASSERT_TRUE(WaitForTargetVersions(30s)) << Errors();
     EXPECT_TRUE(mWorld->FlashHoldsImage(Unit::Controller));
     EXPECT_TRUE(mWorld->FlashHoldsImage(Unit::WheelDisplay));
-    const Screenshot done = WaitForWindow("4-succeeded", 30s,
-                                          [](const Screenshot& shot) {
-                                              return ProgressWidth(shot) < 0 &&
-                                                     Count(shot, kProcessInformation, kInk) > 200;
-                                          });
-    EXPECT_EQ(Count(done, kProcessInformation, kErrorInk), 0);
+    const Screenshot done = WaitForWindow("4-succeeded", 30s, Succeeded);
+    ASSERT_FALSE(done.Empty());
+    EXPECT_GT(Count(done, kFileVersions, kInk), 200);
+    EXPECT_EQ(Count(done, kCannotUpdate, kErrorInk), 0);
     EXPECT_FALSE(mProgram->WaitForExit(0ms).has_value()) << "the window went away";
 }
 
@@ -289,9 +311,8 @@ TEST_F(EndToEndWindow, ShowsAFailedWriteAndTryAgainUpdatesBothImages)
 
     const Screenshot failed =
         WaitForWindow("2-failed", 30s,
-                      [](const Screenshot& shot)
-                      {
-                          return Count(shot, kProcessInformation, kErrorInk) > 100 &&
+                      [](const Screenshot& shot) {
+                          return Count(shot, kCannotUpdate, kErrorInk) > 100 &&
                                  ButtonShows(shot, kTryAgainButton);
                       });
     ASSERT_FALSE(failed.Empty());
@@ -303,18 +324,16 @@ TEST_F(EndToEndWindow, ShowsAFailedWriteAndTryAgainUpdatesBothImages)
     ASSERT_FALSE(WaitForWindow("3-tried-again", 10s,
                                [](const Screenshot& shot) {
                                    return ButtonShows(shot, kUpdateButton) &&
-                                          Count(shot, kProcessInformation, kErrorInk) == 0;
+                                          Count(shot, kCannotUpdate, kErrorInk) == 0;
                                })
                      .Empty());
     ASSERT_TRUE(mServer.Click(mWindow, kUpdateButton.CentreX(), kUpdateButton.CentreY()));
     ASSERT_TRUE(WaitForTargetVersions(60s)) << Errors();
     EXPECT_TRUE(mWorld->FlashHoldsImage(Unit::Controller));
     EXPECT_TRUE(mWorld->FlashHoldsImage(Unit::WheelDisplay));
-    const Screenshot done = WaitForWindow("4-succeeded", 30s,
-                                          [](const Screenshot& shot) {
-                                              return ProgressWidth(shot) < 0 &&
-                                                     Count(shot, kProcessInformation, kInk) > 200;
-                                          });
-    EXPECT_EQ(Count(done, kProcessInformation, kErrorInk), 0);
+    const Screenshot done = WaitForWindow("4-succeeded", 30s, Succeeded);
+    ASSERT_FALSE(done.Empty());
+    EXPECT_GT(Count(done, kFileVersions, kInk), 200);
+    EXPECT_EQ(Count(done, kCannotUpdate, kErrorInk), 0);
 }
 } // namespace
