@@ -35,7 +35,14 @@ LMainControl::LMainControl(const RCPtr<LControl>& parent,
 {
 }
 
-LMainControl::~LMainControl() = default;
+LMainControl::~LMainControl()
+{
+    // A window that goes without its tree being released first still leaves the host.
+    if (mHost)
+    {
+        mHost->SetStartUpdate(nullptr);
+    }
+}
 
 RCPtr<LControl>& LMainControl::Create(RCPtr<LControl>& result, const RCPtr<LControl>& parent,
                                       const RCPtr<LControlDescriptor>& descriptor)
