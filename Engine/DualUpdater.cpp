@@ -1,6 +1,7 @@
 #include "DualUpdater.h"
 
 #include "EngineGlobals.h"
+#include "LabelText.h"
 
 #include <mutex>
 
@@ -345,4 +346,41 @@ ORVRESULT LDualUpdater::SelectImage(LUpdateEngineInterface& engine, bool succeed
         }
     }
     return S_OK;
+}
+
+void LDualUpdater::UpdateLabels(IMainWindowLabels& window, int result, int deviceState,
+                                int /*fileState*/)
+{
+    const Orv::RCPtr<LDualUpdater> sequencer = GetInstance();
+    if (!sequencer || !sequencer->IsSequenceOn())
+    {
+        return;
+    }
+    const wchar_t* const file = IMainWindowLabels::kFileFirmwareVersion;
+    const wchar_t* const device = IMainWindowLabels::kDeviceFirmwareVersion;
+    if (deviceState == LUpdateEngineInterface::kDeviceUpdating)
+    {
+        window.SetLabelText(
+            file, window.GetLabelString(file, sequencer->GetCurrentImage() == kController
+                                                  ? L"LABEL_UPDATING_CONTROLLER_FIRMWARE"
+                                                  : L"LABEL_UPDATING_WHEEL_DISPLAY_FIRMWARE"));
+    }
+    else
+    {
+        window.SetLabelText(file, SubstituteFirst(window.GetLabelString(file, L"LABEL"),
+                                                  GetImageInfo(kController).targetVersion.text) +
+                                      GetImageInfo(kWheelDisplay).targetVersion.text);
+    }
+    const ProbeResult& probe = sequencer->GetProbeResult();
+    if (probe.found)
+    {
+        window.SetLabelText(device, SubstituteFirst(window.GetLabelString(device, L"LABEL"),
+                                                    probe.controllerVersion.text) +
+                                        probe.wheelDisplayVersion.text);
+    }
+    if (result == LUpdateEngineInterface::kUpdateCompleted &&
+        deviceState == LUpdateEngineInterface::kDeviceUpdateMode)
+    {
+        window.ShowManualRescanButton(false);
+    }
 }

@@ -19,6 +19,7 @@
 // user-interface thread (or the thread of a run without a window).
 #pragma once
 
+#include "MainWindowLabels.h"
 #include "UpdateEngine.h"
 #include "UpdateImageSequence.h"
 #include "UpdaterHost.h"
@@ -83,6 +84,17 @@ public:
     static void ReleaseInstance();
     // The instance, or null.
     static Orv::RCPtr<LDualUpdater> GetInstance();
+
+    // Run by the main window whenever it refreshes itself, with the update result, device state
+    // and file state it shows; completes what the window alone cannot know. The file's version
+    // label: while the device is being written (device state 8), which image that is
+    // ("LABEL_UPDATING_CONTROLLER_FIRMWARE" or "LABEL_UPDATING_WHEEL_DISPLAY_FIRMWARE"),
+    // otherwise its "LABEL" with both target versions. The device's version label: when the last
+    // probe found something, its "LABEL" with the versions both parts reported. After a completed
+    // update (result 4) with the device in update mode (7), the manual rescan button is hidden.
+    // Nothing without the program's sequencer, or while the sequence is switched off (the
+    // window's own texts, from the one file and device, then stand).
+    static void UpdateLabels(IMainWindowLabels& window, int result, int deviceState, int fileState);
 
     // The image sequence of the engine it was given to. OnRescan runs first in every Rescan of
     // the engine: on a Rescan that is not part of an automatic restart it probes and chooses the

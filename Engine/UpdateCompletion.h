@@ -1,7 +1,9 @@
-// What follows the end of a download, whoever learns of it (the main window's handler of
-// "NID_FIRMWARE_UPDATE_COMPLETED", or a run without a window): wait for the device to come back
-// from its reset, judge whether the update took, then hand the verdict to the engine's image
-// sequence (the two-image sequencer), which may start the update of the other image.
+// What follows the end of a download in a run without a window (-SILENT): wait for the device to
+// come back from its reset, judge whether the update took, then hand the verdict to the engine's
+// image sequence (the two-image sequencer), which may start the update of the other image. The
+// main window does the same in its handler of "NID_FIRMWARE_UPDATE_COMPLETED"
+// (LMainControl, which refreshes the window between the steps) and shares the verdict's test,
+// RunsFileVersion.
 #pragma once
 
 #include "UpdateEngineInterface.h"

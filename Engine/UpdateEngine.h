@@ -67,6 +67,9 @@ public:
 
     // The number of present USB devices with these ids (ids of 0 match nothing).
     static unsigned int CountPresentDevices(std::uint32_t vendorId, std::uint32_t productId);
+    // Whether the USB bus and the MIDI ports are the simulated ones (ORV_SIMULATED_DEVICES, or a
+    // test that switched them on) rather than the machine's.
+    static bool UsesSimulatedDevices();
 
     // An engine with the timings (the ones above when none are given) that waits by the clock
     // (the system's when none is given) when entering update mode, and asks the image sequence

@@ -2,6 +2,8 @@
 // or in DFU mode, with the device installation services (SetupAPI).
 #include "UpdateEngine.h"
 
+#include "platform/SimulatedDevices.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -356,4 +358,9 @@ unsigned int LUpdateEngine::CountPresentDevices(std::uint32_t vendorId, std::uin
                       return false;
                   });
     return count;
+}
+
+bool LUpdateEngine::UsesSimulatedDevices()
+{
+    return OrvPlatform::SimulatedDevices::IsActive();
 }

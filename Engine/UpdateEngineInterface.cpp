@@ -172,6 +172,16 @@ ORVRESULT LUpdateEngineInterface::GetSelectedFailureReason(unsigned int& reason)
     return E_FAIL;
 }
 
+unsigned int LUpdateEngineInterface::GetFailureReason() const
+{
+    unsigned int reason = kNoFailure;
+    if (FAILED(GetSelectedFailureReason(reason)))
+    {
+        return kNoFailure;
+    }
+    return reason;
+}
+
 ORVRESULT LUpdateEngineInterface::GetDeviceFirmwareVersionText(WString& text) const
 {
     text = WString(L"N/A");

@@ -150,6 +150,23 @@ public:
     virtual ORVRESULT GetFailureReason(unsigned int index, unsigned int& reason) const = 0;
     virtual ORVRESULT Download() = 0;
 
+    // The names the main window uses, each the operation above that does the work: re-reading
+    // the selected device (RescanSelectedDevice), asking the running task to stop (Abort),
+    // setting the firmware file (SetFirmwarePath), the file's version text (GetFileVersionText)
+    // and the selected device's failure reason (GetSelectedFailureReason; 0 when it has none).
+    ORVRESULT RefreshDeviceState() { return RescanSelectedDevice(); }
+    ORVRESULT AbortUpdate() { return Abort(); }
+    ORVRESULT SetFirmwareFilePath(const Orv::WString& path) { return SetFirmwarePath(path); }
+    ORVRESULT GetFileFirmwareVersionText(Orv::WString& text) const
+    {
+        return GetFileVersionText(text);
+    }
+    unsigned int GetFailureReason() const;
+    // Whether the state changes, the device list change and the completion are posted as
+    // notifications (on from the start; the main window switches it on when it is ready).
+    void SetNotify(bool notify) { mNotificationsOn.store(notify); }
+    bool GetNotify() const { return mNotificationsOn.load(); }
+
     // The worker's task: runs the task its parameter names.
     ORVRESULT RunWorkerTask(const Orv::ConstRCPtr<Orv::LRefCountedObject>& parameter);
 

@@ -1,15 +1,15 @@
 // What the updater application and its main window give the two-image sequencer and the update
-// processor, standing in until the application (LApplication, LFrameworkApp) and the main window
-// (LMainControl) exist:
+// processor, which lie below them and cannot call them:
 //   - the default folder, in which the built-in image files are looked up: the program's folder
 //     (LFrameworkApp::GetDefaultFolder);
 //   - starting the update of the current image (LMainControl::StartUpdate), which the main
-//     window registers; a run without a window registers the processor's own for its length;
+//     window registers while it lives; a run without a window registers the processor's own for
+//     its length;
 //   - the results with which the application ends quietly, without its window.
 //
-// One host is made by whoever stands for the application and handed to the sequencer and the
-// processor that it makes. The host holds neither of them, so that nothing it is handed to makes
-// a cycle with it. Its operations may be called on any thread.
+// The application makes one host and hands it to the sequencer and the processor that it makes.
+// The host holds none of them, nor the window, so that nothing it is handed to makes a cycle with
+// it. Its operations may be called on any thread.
 #pragma once
 
 #include "OrvCore.h"

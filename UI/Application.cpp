@@ -4,6 +4,7 @@
 #include "Controls/FrameworkControlTypes.h"
 #include "DualUpdater.h"
 #include "MFCFrameworkApp.h"
+#include "MainControl.h"
 #include "UpdateEngine.h"
 #include "UpdaterHost.h"
 #include "Utilities/Debug/DebugOutput.h"
@@ -26,8 +27,10 @@ constexpr DWORD kEngineTaskWait = 60000;
 
 LApplication::LApplication(const RCPtr<Orv::LControlFactory>& factory,
                            const RCPtr<Orv::LStringTable>& frameworkStringTable,
-                           const WString& commandLine, const RCPtr<LUpdateEngineInterface>& engine)
-    : LApplicationBase<LApplication>(factory, frameworkStringTable, commandLine)
+                           const WString& commandLine, const RCPtr<LUpdateEngineInterface>& engine,
+                           const RCPtr<Orv::LClock>& clock)
+    : LApplicationBase<LApplication>(factory, frameworkStringTable, commandLine, clock)
+    , mClock(clock ? clock : Orv::GetSystemClock())
     , mEngine(engine)
 {
 }
@@ -212,7 +215,5 @@ RCPtr<Orv::LControl>&
 LApplication::CreateMainControl(RCPtr<Orv::LControl>& result, const RCPtr<Orv::LControl>& parent,
                                 const RCPtr<Orv::LControlDescriptor>& descriptor)
 {
-    // The main window controller is not part of the program yet: the main control is a plain
-    // control of the skin's looks and children.
-    return Orv::CreateControlOf<Orv::LControl>(result, parent, descriptor);
+    return Orv::LMainControl::Create(result, parent, descriptor);
 }

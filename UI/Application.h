@@ -23,11 +23,13 @@ public:
     static constexpr int kUserDataFolder = 3;
 
     // engine: the update engine the processor drives; when null, start-up makes the program's
-    // engine with the two-image sequencer.
+    // engine with the two-image sequencer. clock: the application's clock, by which the main
+    // window also waits for the device (the system clock when null).
     LApplication(const Orv::RCPtr<Orv::LControlFactory>& factory,
                  const Orv::RCPtr<Orv::LStringTable>& frameworkStringTable,
                  const Orv::WString& commandLine,
-                 const Orv::RCPtr<LUpdateEngineInterface>& engine = nullptr);
+                 const Orv::RCPtr<LUpdateEngineInterface>& engine = nullptr,
+                 const Orv::RCPtr<Orv::LClock>& clock = nullptr);
     ~LApplication() override;
 
     // "NID_APP_EXIT_REQ": when MayExit allows it, the framework's handling, then the main window
@@ -61,6 +63,8 @@ public:
     // false while an update is being written.
     bool MayExit() const;
     const Orv::RCPtr<LUpdateProcessor>& GetUpdateProcessor() const { return mUpdateProcessor; }
+    // The application's clock.
+    const Orv::RCPtr<Orv::LClock>& GetClock() const { return mClock; }
     // The exit status the update processor left (0 without one).
     int GetExitStatus() const;
 
@@ -73,6 +77,7 @@ private:
     // The host of the sequencer that the application makes with its engine (none when the
     // engine was given).
     Orv::RCPtr<UpdaterHost> mHost;
+    Orv::RCPtr<Orv::LClock> mClock;
     Orv::RCPtr<LUpdateEngineInterface> mEngine;
     Orv::RCPtr<LUpdateProcessor> mUpdateProcessor;
     Orv::IniFileHandle mSettingsFiles[2] = {0, 0};

@@ -4,11 +4,13 @@
 //
 // What must hold: both ways agree; a bad file gives an error "<file>:<line>: ..." and adds no
 // unit; a good one puts exactly its units on the bus, and each unit written back as a line reads
-// back as the same unit.
+// back as the same unit. A description that keeps a unit's flash in a file is only parsed: the
+// file it names could lie anywhere.
 #include "FuzzSupport.h"
 #include "platform/SimulatedDeviceDescription.h"
 #include "platform/SimulatedDevices.h"
 
+#include <algorithm>
 #include <sstream>
 #include <vector>
 
@@ -36,8 +38,35 @@ bool Same(const SimulatedUnitConfig& a, const SimulatedUnitConfig& b)
            a.timings.eraseTimePer16K == b.timings.eraseTimePer16K &&
            a.timings.programTimePerBlock == b.timings.programTimePerBlock &&
            a.timings.commandTime == b.timings.commandTime &&
-           a.timings.manifestTime == b.timings.manifestTime && a.busyAnswer == b.busyAnswer;
+           a.timings.manifestTime == b.timings.manifestTime && a.busyAnswer == b.busyAnswer &&
+           a.flashFile == b.flashFile && a.faults.size() == b.faults.size() &&
+           std::equal(a.faults.begin(), a.faults.end(), b.faults.begin(),
+                      [](const OrvPlatform::SimulatedFaultRule& x,
+                         const OrvPlatform::SimulatedFaultRule& y) {
+                          return x.step == y.step && x.fault == y.fault &&
+                                 x.occurrence == y.occurrence;
+                      });
 }
+
+// The step names of the fault key, in the order of OrvPlatform::SimulatedStep.
+const char* const kStepNames[] = {
+    "update-message",
+    "open",
+    "claim-interface",
+    "set-address-request",
+    "erase-request",
+    "data-request",
+    "leave-request",
+    "get-status-request",
+    "clear-status-request",
+    "abort-request",
+    "get-state-request",
+    "upload-request",
+    "erase",
+    "program",
+    "manifest",
+    "return-to-normal",
+};
 
 // The unit as a line of the description.
 std::string Describe(const SimulatedUnitConfig& unit)
@@ -58,6 +87,19 @@ std::string Describe(const SimulatedUnitConfig& unit)
          << " program-ms-per-block=" << unit.timings.programTimePerBlock.count()
          << " manifest-ms=" << unit.timings.manifestTime.count();
     line << " busy=" << (unit.busyAnswer == BusyAnswer::AnswerBusy ? "answer" : "hold");
+    if (!unit.flashFile.empty())
+    {
+        line << " flash-file=" << unit.flashFile;
+    }
+    for (const auto& fault : unit.faults)
+    {
+        using OrvPlatform::SimulatedFault;
+        line << " fault=" << kStepNames[static_cast<int>(fault.step)] << ":"
+             << (fault.fault == SimulatedFault::Fail    ? "fail"
+                 : fault.fault == SimulatedFault::Stall ? "stall"
+                                                        : "vanish")
+             << ":" << fault.occurrence;
+    }
     return line.str();
 }
 } // namespace
@@ -71,6 +113,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<SimulatedUnitConfig> parsed;
     std::string parseError;
     const bool good = SimulatedDeviceDescription::Parse(text, path, parsed, parseError);
+
+    const bool keepsFlashInFiles = good && std::any_of(parsed.begin(), parsed.end(),
+                                                       [](const SimulatedUnitConfig& unit)
+                                                       { return !unit.flashFile.empty(); });
+    if (keepsFlashInFiles)
+    {
+        for (const SimulatedUnitConfig& unit : parsed)
+        {
+            ORV_FUZZ_CHECK(unit.flashFile.empty() ||
+                               (unit.flashFile[0] == '/' &&
+                                unit.flashFile.find_first_of(" \t") == std::string::npos),
+                           "a flash file is an absolute path without blanks");
+            std::vector<SimulatedUnitConfig> again;
+            std::string error;
+            ORV_FUZZ_CHECK(SimulatedDeviceDescription::Parse(Describe(unit), "again", again, error),
+                           error.c_str());
+            ORV_FUZZ_CHECK(again.size() == 1 && Same(again[0], unit),
+                           "the unit reads back the same");
+        }
+        return 0;
+    }
 
     SimulatedDevices::Reset();
     std::string loadError;

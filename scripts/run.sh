@@ -27,7 +27,9 @@ done
 if [ "$real_device" = false ] && [ -z "${ORV_SIMULATED_DEVICES:-}" ]; then
     run=$dir/simulated
     mkdir -p "$run"
-    cp "$program" "$run/"
+    # Replaced, not written over: a copy that still runs (a first instance) keeps its file.
+    cp "$program" "$run/.orv-firmware-updater.new"
+    mv -f "$run/.orv-firmware-updater.new" "$run/orv-firmware-updater"
     write=$dir/tools/dfuse/orv-dfuse-write
     "$write" --address 0x08008000 --demo-size 65536 --firmware-version 00.31 \
         "$run/zk71_tp_update_00_31_120936.dfu" >/dev/null

@@ -1,8 +1,10 @@
 #include "platform/SimulatedDeviceDescription.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -79,6 +81,77 @@ struct LineError
 {
     std::string text;
 };
+
+// The steps a fault= key can name.
+struct StepName
+{
+    const char* name;
+    SimulatedStep step;
+};
+constexpr StepName kStepNames[] = {
+    {"update-message", SimulatedStep::UpdateMessage},
+    {"open", SimulatedStep::Open},
+    {"claim-interface", SimulatedStep::ClaimInterface},
+    {"set-address-request", SimulatedStep::SetAddressRequest},
+    {"erase-request", SimulatedStep::EraseRequest},
+    {"data-request", SimulatedStep::DataRequest},
+    {"leave-request", SimulatedStep::LeaveRequest},
+    {"get-status-request", SimulatedStep::GetStatusRequest},
+    {"clear-status-request", SimulatedStep::ClearStatusRequest},
+    {"abort-request", SimulatedStep::AbortRequest},
+    {"get-state-request", SimulatedStep::GetStateRequest},
+    {"upload-request", SimulatedStep::UploadRequest},
+    {"erase", SimulatedStep::EraseOperation},
+    {"program", SimulatedStep::ProgramOperation},
+    {"manifest", SimulatedStep::ManifestOperation},
+    {"return-to-normal", SimulatedStep::ReturnToNormal},
+};
+
+// "step:fail|stall|vanish[:n]": the fault at the n-th time the step comes (1 when not given,
+// 0 for every time).
+SimulatedFaultRule ParseFault(const std::string& value)
+{
+    const auto first = value.find(':');
+    const auto second = first == std::string::npos ? first : value.find(':', first + 1);
+    const std::string step = value.substr(0, first);
+    const std::string kind =
+        first == std::string::npos ? std::string() : value.substr(first + 1, second - first - 1);
+    SimulatedFaultRule rule;
+    const auto named = std::find_if(std::begin(kStepNames), std::end(kStepNames),
+                                    [&](const StepName& each) { return step == each.name; });
+    if (named == std::end(kStepNames))
+    {
+        throw LineError{"unknown step '" + step + "' for fault (as program:fail:3)"};
+    }
+    rule.step = named->step;
+    if (kind == "fail")
+    {
+        rule.fault = SimulatedFault::Fail;
+    }
+    else if (kind == "stall")
+    {
+        rule.fault = SimulatedFault::Stall;
+    }
+    else if (kind == "vanish")
+    {
+        rule.fault = SimulatedFault::Vanish;
+    }
+    else
+    {
+        throw LineError{"bad fault '" + kind + "' for fault (fail, stall or vanish)"};
+    }
+    if (second != std::string::npos)
+    {
+        unsigned long occurrence = 0;
+        if (!ParseNumber(value.substr(second + 1), 100000, occurrence))
+        {
+            throw LineError{"bad occurrence '" + value.substr(second + 1) +
+                            "' for fault (0 to 100000)"};
+        }
+        rule.occurrence = static_cast<unsigned>(occurrence);
+    }
+    return rule;
+}
 
 SimulatedUnitConfig ParseLine(const std::string& line)
 {
@@ -199,6 +272,18 @@ SimulatedUnitConfig ParseLine(const std::string& line)
             {
                 throw LineError{"bad value '" + value + "' for busy (hold or answer)"};
             }
+        }
+        else if (key == "flash-file")
+        {
+            if (value.empty() || value[0] != '/')
+            {
+                throw LineError{"bad value '" + value + "' for flash-file (an absolute path)"};
+            }
+            config.flashFile = value;
+        }
+        else if (key == "fault")
+        {
+            config.faults.push_back(ParseFault(value));
         }
         else
         {

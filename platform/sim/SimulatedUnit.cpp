@@ -33,12 +33,17 @@
 
 #include "SimulatedMidiPortImpl.h"
 #include "SimulatedWorld.h"
+#include "platform/DebugApi.h"
 #include "platform/SimulatedFirmwareImage.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cwctype>
+#include <fcntl.h>
 #include <thread>
+#include <unistd.h>
 
 namespace OrvPlatform
 {
@@ -155,6 +160,11 @@ SimulatedUnitImpl::SimulatedUnitImpl(const SimulatedUnitConfig& config, unsigned
     {
         mMode = SimulatedMode::OffBus;
     }
+    for (const SimulatedFaultRule& rule : config.faults)
+    {
+        mFaults.push_back({rule, rule.occurrence});
+    }
+    WriteFlashFileLocked(0, mFlash.size());
 }
 
 std::shared_ptr<SimulatedUnitImpl> SimulatedUnitImpl::Create(const SimulatedUnitConfig& config,
@@ -1165,15 +1175,20 @@ void SimulatedUnitImpl::ApplyOperationLocked(const PendingBlock& block)
             {
                 const auto from = mFlash.begin() + (sector->address - kSimulatedFlashBase);
                 std::fill(from, from + sector->size, 0xFF);
+                WriteFlashFileLocked(sector->address - kSimulatedFlashBase, sector->size);
             }
             break;
         case Operation::MassErase:
-            std::fill(mFlash.begin() + (kSimulatedApplicationStart - kSimulatedFlashBase),
-                      mFlash.end(), 0xFF);
+        {
+            const std::size_t start = kSimulatedApplicationStart - kSimulatedFlashBase;
+            std::fill(mFlash.begin() + start, mFlash.end(), 0xFF);
+            WriteFlashFileLocked(start, mFlash.size() - start);
             break;
+        }
         case Operation::Data:
             std::copy(block.data.begin(), block.data.end(),
                       mFlash.begin() + (block.address - kSimulatedFlashBase));
+            WriteFlashFileLocked(block.address - kSimulatedFlashBase, block.data.size());
             break;
         case Operation::None:
             break;
@@ -1218,6 +1233,38 @@ void SimulatedUnitImpl::CompleteManifestationLocked()
             case SimulatedFault::ShortAnswer:
                 break;
         }
+    }
+}
+
+void SimulatedUnitImpl::WriteFlashFileLocked(std::size_t offset, std::size_t length) const
+{
+    if (mConfig.flashFile.empty())
+    {
+        return;
+    }
+    const int file = open(mConfig.flashFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    bool written = file >= 0;
+    for (std::size_t done = 0; written && done < length;)
+    {
+        const ssize_t n = pwrite(file, mFlash.data() + offset + done, length - done,
+                                 static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+        {
+            continue;
+        }
+        written = n > 0;
+        done += written ? static_cast<std::size_t>(n) : 0;
+    }
+    const int error = errno;
+    if (file >= 0)
+    {
+        close(file);
+    }
+    if (!written)
+    {
+        OutputDebugStringA(("simulated unit: the flash file " + mConfig.flashFile +
+                            " cannot be written (" + std::strerror(error) + ")\n")
+                               .c_str());
     }
 }
 } // namespace OrvPlatform

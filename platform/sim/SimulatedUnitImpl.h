@@ -141,6 +141,8 @@ private:
     Milliseconds ReportedPollTimeoutLocked(Milliseconds remaining) const;
     void CompleteManifestationLocked();
     Milliseconds EraseTimeLocked(std::uint32_t sectorSize) const;
+    // Writes [offset, offset + length) of the flash to the flash file, when there is one.
+    void WriteFlashFileLocked(std::size_t offset, std::size_t length) const;
 
     SimulatedUnitConfig mConfig;
     const unsigned mSlot;

@@ -21,6 +21,17 @@
 //   program-ms-per-block=N             time to program one data block (20)
 //   manifest-ms=N                      manifestation time (100)
 //   busy=hold|answer                   how GETSTATUS is answered while busy (hold)
+//   flash-file=PATH                    keep the flash in this file as well (an absolute path
+//                                      without blanks): written whole when the unit is made,
+//                                      each change as it happens
+//   fault=STEP:KIND[:N]                one fault (SimulatedDevices.h) at the N-th time the
+//                                      step comes (1; 0: every time). KIND: fail, stall or
+//                                      vanish. STEP: update-message, open, claim-interface,
+//                                      set-address-request, erase-request, data-request,
+//                                      leave-request, get-status-request,
+//                                      clear-status-request, abort-request, get-state-request,
+//                                      upload-request, erase, program, manifest,
+//                                      return-to-normal (the last four are operations)
 // Times are 0 to 60000. A key may appear once per line. Anything else is an error, reported
 // as "<file>:<line>: <what is wrong>".
 #pragma once

@@ -189,6 +189,12 @@ struct SimulatedUnitConfig
     // How long the host waits for a control transfer to the unit before it fails with
     // ERROR_SEM_TIMEOUT.
     Milliseconds controlTimeout{WINUSB_CONTROL_TRANSFER_TIMEOUT_MS};
+    // When not empty, the flash is kept in this file as well, so that another process can read
+    // it: the whole flash is written when the unit is made, each change as it happens. A file
+    // that cannot be written is reported on the debug output (the unit works on without it).
+    std::string flashFile;
+    // Faults the unit starts with, as if given to AddFault when it was made.
+    std::vector<SimulatedFaultRule> faults;
 
     // The controller ("Halvex DJ Brelune VANTA", 0x7A5E:0x8010) and the wheel display
     // ("Halvex DJ Brelune VANTA WD", 0x7A5E:0xB010) with the given firmware version.

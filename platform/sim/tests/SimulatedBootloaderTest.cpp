@@ -6,7 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <thread>
+#include <unistd.h>
 
 using namespace OrvPlatform;
 using OrvTest::DfuHost;
@@ -181,6 +185,52 @@ TEST_F(SimulatedBootloader, KeepsTheOldVersionAfterAnIncompleteOrCorruptImage)
         ASSERT_TRUE(unit->WaitForMode(SimulatedMode::Normal, Milliseconds(2000)));
         EXPECT_EQ(unit->FirmwareVersion(), 0x0030);
     }
+}
+
+// A unit made with a flash file and a fault from its description: the file follows every change
+// of the flash, and the fault strikes at the block it names, once.
+TEST_F(SimulatedBootloader, KeepsItsFlashInItsFileAndStartsWithItsFaults)
+{
+    const std::string file = ::testing::TempDir() + "orv_sim_flash_" + std::to_string(getpid());
+    std::remove(file.c_str());
+    auto config = SimulatedUnitConfig::Controller(0x0030);
+    config.initialMode = SimulatedMode::Bootloader;
+    config.timings = FastTimings();
+    config.flashFile = file;
+    SimulatedFaultRule fault;
+    fault.step = SimulatedStep::ProgramOperation;
+    fault.occurrence = 2;
+    config.faults.push_back(fault);
+    SimulatedDevices::Reset();
+    unit = SimulatedDevices::AddUnit(config);
+    const auto readFile = [&]
+    {
+        std::ifstream in(file, std::ios::binary);
+        return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_EQ(readFile(), unit->ReadFlash(kSimulatedFlashBase, kSimulatedFlashSize));
+
+    host = std::make_unique<DfuHost>(Open());
+    const auto image = SimulatedFirmwareImage::Make(0x0031, 3 * 2048);
+    const auto failed = Write(kApp, image);
+    EXPECT_EQ(failed.state, DfuState::dfuERROR);
+    EXPECT_EQ(failed.status, DfuStatus::errPROG);
+    const auto partial = readFile();
+    EXPECT_EQ(partial, unit->ReadFlash(kSimulatedFlashBase, kSimulatedFlashSize));
+    EXPECT_NE(
+        std::vector<std::uint8_t>(partial.begin() + (kApp - kSimulatedFlashBase),
+                                  partial.begin() + (kApp - kSimulatedFlashBase) + image.size()),
+        image);
+
+    ASSERT_EQ(host->Run(host->ClearStatus()).state, DfuState::dfuIDLE);
+    ASSERT_EQ(Write(kApp, image).state, DfuState::dfuDNLOAD_IDLE);
+    const auto whole = readFile();
+    EXPECT_EQ(whole, unit->ReadFlash(kSimulatedFlashBase, kSimulatedFlashSize));
+    EXPECT_EQ(
+        std::vector<std::uint8_t>(whole.begin() + (kApp - kSimulatedFlashBase),
+                                  whole.begin() + (kApp - kSimulatedFlashBase) + image.size()),
+        image);
+    std::remove(file.c_str());
 }
 
 TEST_F(SimulatedBootloader, RejectsWhatTheRealBootloaderRejects)

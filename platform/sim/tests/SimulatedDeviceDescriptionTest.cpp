@@ -39,6 +39,29 @@ TEST(SimulatedDeviceDescription, ReadsUnitsWithTheirSettings)
     EXPECT_EQ(units[1].vendorId, 0x1234);
     EXPECT_EQ(units[1].productId, 0x1234);
 
+    // The flash file and a fault; the occurrence is 1 unless given.
+    ASSERT_TRUE(SimulatedDeviceDescription::Parse(
+        "device=controller version=00.30 flash-file=/tmp/f.bin fault=program:fail:7\n"
+        "device=controller version=00.30 fault=leave-request:stall\n"
+        "device=controller version=00.30 fault=return-to-normal:vanish:0\n",
+        "d.txt", units, error))
+        << error;
+    ASSERT_EQ(units.size(), 3u);
+    EXPECT_EQ(units[0].flashFile, "/tmp/f.bin");
+    ASSERT_EQ(units[0].faults.size(), 1u);
+    EXPECT_EQ(units[0].faults[0].step, SimulatedStep::ProgramOperation);
+    EXPECT_EQ(units[0].faults[0].fault, SimulatedFault::Fail);
+    EXPECT_EQ(units[0].faults[0].occurrence, 7u);
+    EXPECT_TRUE(units[1].flashFile.empty());
+    ASSERT_EQ(units[1].faults.size(), 1u);
+    EXPECT_EQ(units[1].faults[0].step, SimulatedStep::LeaveRequest);
+    EXPECT_EQ(units[1].faults[0].fault, SimulatedFault::Stall);
+    EXPECT_EQ(units[1].faults[0].occurrence, 1u);
+    ASSERT_EQ(units[2].faults.size(), 1u);
+    EXPECT_EQ(units[2].faults[0].step, SimulatedStep::ReturnToNormal);
+    EXPECT_EQ(units[2].faults[0].fault, SimulatedFault::Vanish);
+    EXPECT_EQ(units[2].faults[0].occurrence, 0u);
+
     EXPECT_TRUE(SimulatedDeviceDescription::Parse("# nothing\n", "e", units, error));
     EXPECT_TRUE(units.empty());
 }
@@ -67,6 +90,16 @@ TEST(SimulatedDeviceDescription, RejectsBadLinesWithTheirPlace)
          "d:1: bad value '0x10000' for product-id"},
         {"device=controller version=00.30 busy", "d:1: expected key=value, found 'busy'"},
         {"device=controller version=00.30 =x", "d:1: expected key=value, found '=x'"},
+        {"device=controller version=00.30 flash-file=f.bin",
+         "d:1: bad value 'f.bin' for flash-file (an absolute path)"},
+        {"device=controller version=00.30 flash-file=", "d:1: bad value '' for flash-file"},
+        {"device=controller version=00.30 fault=flash:fail", "d:1: unknown step 'flash'"},
+        {"device=controller version=00.30 fault=program", "d:1: bad fault '' for fault"},
+        {"device=controller version=00.30 fault=program:slow", "d:1: bad fault 'slow'"},
+        {"device=controller version=00.30 fault=program:fail:", "d:1: bad occurrence ''"},
+        {"device=controller version=00.30 fault=program:fail:x2", "d:1: bad occurrence 'x2'"},
+        {"device=controller version=00.30 fault=program:fail fault=erase:fail",
+         "d:1: key 'fault' given twice"},
     };
     for (const auto& c : cases)
     {
