@@ -345,6 +345,26 @@ TEST_F(CheckedListBoxTest, TheRowKeepsItsHoverLookWhileThePointerIsOnItsCheckBox
     EXPECT_EQ(row->GetConditions() & LControl::kHoverOrForced, 0u);
 }
 
+TEST_F(CheckedListBoxTest, ARowGivesItsLookToItsCheckBoxOnlyWhenItFollows)
+{
+    AddItems(*mList, 2);
+    const RCPtr<LCheckedListBoxItem> row = mList->GetItemControl(0);
+    const RCPtr<LButton> box = row->GetCheckBox();
+    ASSERT_TRUE(box);
+    const int boxLook = box->GetActiveLookIndex();
+    EXPECT_TRUE(row->SetItemLook(LListBoxItem::kLookSelectedHover));
+    EXPECT_EQ(row->GetActiveLookIndex(), LListBoxItem::kLookSelectedHover);
+    EXPECT_EQ(box->GetActiveLookIndex(), boxLook);
+    row->SetCheckBoxFollowsLook(true);
+    EXPECT_TRUE(row->SetItemLook(LListBoxItem::kLookUnselectedPressed));
+    EXPECT_EQ(box->GetActiveLookIndex(), LListBoxItem::kLookUnselectedPressed);
+    EXPECT_EQ(row->SetCheckBoxLook(LListBoxItem::kLookSelected), S_OK);
+    EXPECT_EQ(box->GetActiveLookIndex(), LListBoxItem::kLookSelected);
+    // A look the row does not have changes nothing.
+    EXPECT_FALSE(row->SetItemLook(14));
+    EXPECT_EQ(box->GetActiveLookIndex(), LListBoxItem::kLookSelected);
+}
+
 TEST_F(CheckedListBoxTest, TheCheckParameterPrintsItsIndexDataAndValue)
 {
     EXPECT_EQ(LIndexedDataWithValueParam::Create(nullptr, 5, 1.0)->ToString(),

@@ -588,6 +588,16 @@ TEST_F(TreeViewTest, AClickOnABoxTogglesTheNodeAndReportsItOnce)
     EXPECT_FALSE(mTree->GetItemCheck(3));
     EXPECT_EQ(recorder->Count(change), 2);
     EXPECT_EQ(mTree->GetCheckedCount(), 1);
+    // In click mode the box reports clicks, and the node follows all the same.
+    const wchar_t* clicked = LCheckedListBox::ItemCheckBoxClickedName();
+    recorder->RegisterNotification(RCPtr<LNotificationDistributor>(mTree.Get()), clicked);
+    EXPECT_EQ(mTree->SetCheckNotifyMode(false), S_OK);
+    ClickBox(0);
+    EXPECT_TRUE(mTree->GetItemCheck(0));
+    EXPECT_FALSE(mTree->IsItemHidden(2));
+    EXPECT_EQ(recorder->Count(clicked), 1);
+    EXPECT_EQ(recorder->Count(change), 2);
+    EXPECT_EQ(mTree->GetCheckedCount(), 2);
     recorder->UnregisterAllNotifications();
 }
 
