@@ -14,14 +14,12 @@ LItemConditionsParam::LItemConditionsParam(DWORD oldConditions, DWORD newConditi
 {
 }
 
-RCPtr<LItemConditionsParam> LItemConditionsParam::Create(DWORD oldConditions,
-                                                         DWORD newConditions,
-                                                         const PointT<double>& point,
-                                                         int itemIndex, int lookIndex,
-                                                         bool hovered)
+RCPtr<LItemConditionsParam> LItemConditionsParam::Create(DWORD oldConditions, DWORD newConditions,
+                                                         const PointT<double>& point, int itemIndex,
+                                                         int lookIndex, bool hovered)
 {
-    return RCPtr<LItemConditionsParam>(new LItemConditionsParam(
-        oldConditions, newConditions, point, itemIndex, lookIndex, hovered));
+    return RCPtr<LItemConditionsParam>(new LItemConditionsParam(oldConditions, newConditions, point,
+                                                                itemIndex, lookIndex, hovered));
 }
 
 void* LItemConditionsParam::operator new(std::size_t size)

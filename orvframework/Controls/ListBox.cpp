@@ -210,14 +210,17 @@ ORVRESULT LListBox::AdoptTemplateItem(const RCPtr<LControl>& item)
         return E_INVALIDARG;
     }
     const RCPtr<LControl> self(this);
-    const bool expands = item->GetLayout() && item->GetLayout()->axes[LLayoutDescriptor::kAxisX]
-                                                      .textOverflow ==
-                                                  LLayoutDescriptor::kOverflowExpand;
+    const bool expands =
+        item->GetLayout() && item->GetLayout()->axes[LLayoutDescriptor::kAxisX].textOverflow ==
+                                 LLayoutDescriptor::kOverflowExpand;
+    const WString text = item->GetText();
     item->SetText(WString());
     mItemBaseWidth = static_cast<int>(std::round(item->GetRect().width));
     item->SetText(WString(L"{WXyg|}"));
     const int height = static_cast<int>(std::round(item->GetRect().height));
     mItemHeight = height < 1 ? kDefaultItemHeight : height;
+    // A skin row adopted as the pattern keeps showing its own text.
+    item->SetText(text);
 
     // A list whose rows grow with their texts starts no narrower than it is now.
     if (expands && GetLayout())
@@ -320,8 +323,13 @@ ORVRESULT LListBox::InsertItem(int index, const ConstRCPtr<LTaggableObject>& dat
     {
         ++mFocus;
     }
+    const bool beforeTop = index < mTopItem;
+    if (beforeTop)
+    {
+        ++mTopItem;
+    }
     EnsureItemControls();
-    if (index >= mTopItem)
+    if (!beforeTop)
     {
         const int row = GetItemRow(index);
         if (row >= 0)
@@ -329,11 +337,11 @@ ORVRESULT LListBox::InsertItem(int index, const ConstRCPtr<LTaggableObject>& dat
             UpdateItemControlsFrom(row);
         }
     }
-    else
-    {
-        UpdateItemControlsFrom(0);
-    }
     UpdateClientExtent();
+    if (beforeTop)
+    {
+        KeepTopInView();
+    }
     if (!mBulkUpdate)
     {
         const int width = GetItemWidth(index);
@@ -443,14 +451,18 @@ ORVRESULT LListBox::SetItemHidden(int index, bool hidden)
     {
         DeselectItem(index);
     }
+    UpdateClientExtent();
     if (hidden && index == mTopItem)
     {
         // A new top: the nearest item that still shows.
         mTopItem = GetItemCount();
         ScrollItemIntoView(index);
     }
+    else if (index < mTopItem)
+    {
+        KeepTopInView();
+    }
     UpdateItemControlsFrom(0);
-    UpdateClientExtent();
     if (mSizeToContent)
     {
         SetContentHeight(GetContentHeight());
@@ -492,19 +504,31 @@ ORVRESULT LListBox::RemoveItem(int index)
         mFocus = -1;
     }
     const int count = GetItemCount();
+    const bool beforeTop = index < mTopItem;
+    if (beforeTop)
+    {
+        --mTopItem;
+    }
     if (mTopItem >= count)
     {
         mTopItem = std::max(0, count - 1);
     }
     EnsureItemControls();
-    UpdateItemControlsFrom(index >= mTopItem ? std::max(0, GetItemRow(index)) : 0);
-    if (index >= mTopItem && GetItemRow(index) < 0)
+    UpdateClientExtent();
+    if (beforeTop)
     {
-        // The item past the visible rows: nothing shown changed, unless the rows run past the
-        // end now.
+        KeepTopInView();
         UpdateItemControlsFrom(0);
     }
-    UpdateClientExtent();
+    else
+    {
+        // Rows from the removed item's on show other items now (past the last row: none).
+        const int row = mHiddenCount == 0 ? index - mTopItem : 0;
+        if (row < GetRowCount())
+        {
+            UpdateItemControlsFrom(row);
+        }
+    }
     if (!mBulkUpdate && width >= mWidestItemWidth)
     {
         UpdateWidestItemWidth();

@@ -25,10 +25,10 @@
 // UI thread only.
 #pragma once
 
+#include "ControlBase/StringTable.h"
 #include "Controls/ItemRecord.h"
 #include "Controls/ListBoxItem.h"
 #include "Controls/ScrollView.h"
-#include "ControlBase/StringTable.h"
 #include "Utilities/Storage/Array.h"
 #include "notification/MouseButtonParam.h"
 #include "notification/NotificationHandler.h"
@@ -298,6 +298,9 @@ private:
     double VerticalDecoration() const;
     // Counts the records that are hidden (kept with the flags).
     void AdjustHiddenCount(bool wasHidden, bool isHidden);
+    // The vertical offset follows the top item after items before it came, went or changed
+    // their hidden flag, so that the rows keep showing the same items.
+    void KeepTopInView();
 
     int mItemBaseWidth = 0;
     int mWidestItemWidth = 0;

@@ -30,10 +30,9 @@ void PassToBar(LListBox& list, const RCPtr<LScrollbar>& bar, int virtualKey)
     }
     const RCPtr<LSiblingKeyParam> param = LSiblingKeyParam::Create(
         KeyCode::FromVirtualKey(virtualKey, true, 0), RCPtr<LRefCountedObject>(bar.Get()));
-    bar->ReceiveNotification(
-        RCPtr<LNotificationDistributor>(&list),
-        LNotification::Create(ControlNotificationNames::Get().siblingKey,
-                              RCPtr<LRefCountedObject>(param.Get())));
+    bar->ReceiveNotification(RCPtr<LNotificationDistributor>(&list),
+                             LNotification::Create(ControlNotificationNames::Get().siblingKey,
+                                                   RCPtr<LRefCountedObject>(param.Get())));
 }
 
 RCPtr<LControl> SourceControl(const RCPtr<LNotificationDistributor>& source)
@@ -130,8 +129,7 @@ void LListBox::OnItemPressed(const RCPtr<LControl>& row, const RCPtr<LMouseButto
     }
 }
 
-void LListBox::OnItemRightPressed(const RCPtr<LControl>& row,
-                                  const RCPtr<LMouseButtonParam>& param)
+void LListBox::OnItemRightPressed(const RCPtr<LControl>& row, const RCPtr<LMouseButtonParam>& param)
 {
     const int index = GetItemIndexOfControl(row.Get());
     if (index < 0 || index >= GetItemCount() || !param)
@@ -151,9 +149,8 @@ void LListBox::SendItemConditions(const RCPtr<LControl>& row, const RCPtr<LCondi
                                   const wchar_t* name)
 {
     const RCPtr<LItemConditionsParam> item = LItemConditionsParam::Create(
-        param->oldConditions, param->newConditions, param->point,
-        GetItemIndexOfControl(row.Get()), row->GetActiveLookIndex(),
-        (row->GetConditions() & kHover) != 0);
+        param->oldConditions, param->newConditions, param->point, GetItemIndexOfControl(row.Get()),
+        row->GetActiveLookIndex(), (row->GetConditions() & kHover) != 0);
     SendListNotification(name, RCPtr<LRefCountedObject>(item.Get()));
 }
 
@@ -323,9 +320,9 @@ void LListBox::OnLeftButtonUp(const RCPtr<LMouseButtonParam>& param)
     // A release off the items closes a drop-down list, unless it is over its owner.
     if (parent && dynamic_cast<LDropDownControl*>(parent.Get()) != nullptr)
     {
-        const PointT<double> at = parent->ConvertPointFrom(
-            this, PointT<double>(static_cast<double>(param->point.x),
-                                 static_cast<double>(param->point.y)));
+        const PointT<double> at =
+            parent->ConvertPointFrom(this, PointT<double>(static_cast<double>(param->point.x),
+                                                          static_cast<double>(param->point.y)));
         const RectT<double> rect = parent->GetRect();
         if (at.x < 0 || at.x >= rect.width || at.y < 0 || at.y >= rect.height)
         {

@@ -32,8 +32,8 @@ int LListBoxItem::GetLookIndex(bool) const
     const bool hovered = (conditions & kHoverOrForced) != 0;
     const bool captured = (conditions & kCapture) != 0;
     const bool leftDrag = (conditions & kLeftDrag) != 0;
-    const int base = (selected ? kLookSelected : kLookUnselected) +
-                     (mHasSubMenu ? kSubMenuOffset : 0);
+    const int base =
+        (selected ? kLookSelected : kLookUnselected) + (mHasSubMenu ? kSubMenuOffset : 0);
     if (captured && leftDrag)
     {
         // Pressed over the row; dragged off it, the hover look.

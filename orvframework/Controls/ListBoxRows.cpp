@@ -160,8 +160,7 @@ ORVRESULT LListBox::CreateItemControl()
         {
             return E_FAIL;
         }
-        y.position =
-            LayoutSpec{LLayoutDescriptor::kPositionSibling, previous->GetName(), 1.0f, 0};
+        y.position = LayoutSpec{LLayoutDescriptor::kPositionSibling, previous->GetName(), 1.0f, 0};
     }
     layout->axes[LLayoutDescriptor::kAxisX].textOverflow = LLayoutDescriptor::kOverflowClip;
     RCPtr<LControlDescriptor> descriptor;
@@ -413,7 +412,8 @@ int LListBox::GetItemWidth(int index) const
         GetMeasurementRenderer(renderer);
         if (renderer)
         {
-            width = const_cast<LRenderer*>(renderer.Get())->MeasureString(text, first->GetFont()).width;
+            width =
+                const_cast<LRenderer*>(renderer.Get())->MeasureString(text, first->GetFont()).width;
         }
     }
     return static_cast<int>(mItemBaseWidth + width + 0.5);
@@ -425,8 +425,8 @@ bool LListBox::TemplateExpands() const
 {
     const RCPtr<LLayoutDescriptor> layout =
         mTemplateDescriptor ? mTemplateDescriptor->GetLayout() : nullptr;
-    return layout &&
-           layout->axes[LLayoutDescriptor::kAxisX].textOverflow == LLayoutDescriptor::kOverflowExpand;
+    return layout && layout->axes[LLayoutDescriptor::kAxisX].textOverflow ==
+                         LLayoutDescriptor::kOverflowExpand;
 }
 
 bool LListBox::TemplateSizesByControl() const
@@ -658,6 +658,21 @@ void LListBox::SetScrollOffset(const PointT<double>& oldOffset, const PointT<dou
     LScrollView::SetScrollOffset(oldOffset, newOffset);
 }
 
+void LListBox::KeepTopInView()
+{
+    if (!IsValidIndex(mTopItem) || mItemHeight <= 0)
+    {
+        return;
+    }
+    const double y = static_cast<double>(VisiblePositionOf(mTopItem)) * mItemHeight;
+    if (GetContentOffset().y != y)
+    {
+        const int top = mTopItem;
+        NotifyScrollOffsetChange(PointT<double>(GetContentOffset().x, y));
+        mTopItem = top;
+    }
+}
+
 void LListBox::CheckClientExtent()
 {
     LScrollView::CheckClientExtent();
@@ -705,13 +720,14 @@ void LListBox::OnScrollbarVisibilityChange(int axis)
 
 void LListBox::MirrorItemCondition(const RCPtr<LControl>& control, DWORD condition)
 {
-    const LListBox* other = control ? dynamic_cast<const LListBox*>(control->GetParent().Get())
-                                    : nullptr;
+    const LListBox* other =
+        control ? dynamic_cast<const LListBox*>(control->GetParent().Get()) : nullptr;
     if (other == nullptr)
     {
         return;
     }
-    const RCPtr<LListBoxItem> row = GetItemControlAt(GetItemRow(other->GetItemIndexOfControl(control.Get())));
+    const RCPtr<LListBoxItem> row =
+        GetItemControlAt(GetItemRow(other->GetItemIndexOfControl(control.Get())));
     if (row)
     {
         row->SetForcedHover((condition & (kHover | kHoverOrForced)) != 0);
@@ -720,13 +736,14 @@ void LListBox::MirrorItemCondition(const RCPtr<LControl>& control, DWORD conditi
 
 void LListBox::MirrorItemAction(const RCPtr<LControl>& control)
 {
-    const LListBox* other = control ? dynamic_cast<const LListBox*>(control->GetParent().Get())
-                                    : nullptr;
+    const LListBox* other =
+        control ? dynamic_cast<const LListBox*>(control->GetParent().Get()) : nullptr;
     if (other == nullptr)
     {
         return;
     }
-    const RCPtr<LListBoxItem> row = GetItemControlAt(GetItemRow(other->GetItemIndexOfControl(control.Get())));
+    const RCPtr<LListBoxItem> row =
+        GetItemControlAt(GetItemRow(other->GetItemIndexOfControl(control.Get())));
     if (row)
     {
         row->SetActiveLook(control->GetActiveLookIndex());
