@@ -335,6 +335,7 @@ void LCheckedListBox::SetCheckBoxValueQuietly(const RCPtr<LButton>& checkBox, do
 
 void LCheckedListBox::ShowImage(const RCPtr<LButton>& checkBox, const ConstRCPtr<LBitmap>& image)
 {
+    checkBox->SetHasIcon(image != nullptr);
     for (unsigned int i = 0; i < checkBox->GetLookCount(); ++i)
     {
         const RCPtr<LLook>& look = checkBox->GetLook(i);

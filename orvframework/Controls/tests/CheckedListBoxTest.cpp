@@ -324,6 +324,8 @@ TEST_F(CheckedListBoxTest, ASkinWithALookThreeGivesIconsAndMouseBlindCheckBoxes)
     {
         EXPECT_EQ(mIconList->GetItemIcon(i).Get(), mIconList->GetIcons()[i % 3].Get()) << i;
     }
+    EXPECT_TRUE(mIconList->GetItemControl(0)->GetCheckBox()->HasIcon());
+    EXPECT_FALSE(mIconList->GetItemControl(7)->GetCheckBox()->HasIcon());
     // The icon list's boxes take no click: the row under them is pressed instead.
     Click(BoxX(190), BoxY(1));
     EXPECT_FALSE(mIconList->GetItemCheck(1));
