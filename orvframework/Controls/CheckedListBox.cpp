@@ -299,16 +299,24 @@ ORVRESULT LCheckedListBox::SetCheckNotifyMode(bool reportValues)
     {
         return S_FALSE;
     }
+    std::vector<RCPtr<LButton>> checkBoxes;
     for (int row = GetRowCount() - 1; row >= 0; --row)
     {
         const RCPtr<LCheckedListBoxItem> item = GetItemControl(row);
-        const RCPtr<LButton> checkBox = item ? item->GetCheckBox() : RCPtr<LButton>();
+        if (const RCPtr<LButton> checkBox = item ? item->GetCheckBox() : RCPtr<LButton>())
+        {
+            checkBoxes.push_back(checkBox);
+        }
+    }
+    for (const RCPtr<LButton>& checkBox : checkBoxes)
+    {
         FollowCheckBox(checkBox, false);
-        mCheckBoxesReportValues = reportValues;
-        FollowCheckBox(checkBox, true);
-        mCheckBoxesReportValues = !reportValues;
     }
     mCheckBoxesReportValues = reportValues;
+    for (const RCPtr<LButton>& checkBox : checkBoxes)
+    {
+        FollowCheckBox(checkBox, true);
+    }
     return S_OK;
 }
 
