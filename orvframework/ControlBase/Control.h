@@ -370,11 +370,22 @@ public:
     double GetMinimum() const { return mMinimum; }
     double GetMaximum() const { return mMaximum; }
     int GetScale() const { return mScale; }
-    // The tool tip is the parent's (create parameter "USE_PARENT_TOOLTIP").
+    // The tool tip is the parent's (create parameter "USE_PARENT_TOOLTIP"); a container also sets
+    // it on the parts it makes its own.
     bool UsesParentToolTip() const { return mUseParentToolTip; }
-    // Set by the create parameter "USE_PARENT_TOOLTIP", and by owners whose parts show their
-    // owner's tool tip (a list row's check box).
     void SetUseParentToolTip(bool use) { mUseParentToolTip = use; }
+    // An index a container gives the control (0 after construction). E_INVALIDARG, nothing
+    // stored, for a negative one; else S_OK.
+    ORVRESULT SetIndex(int index)
+    {
+        if (index < 0)
+        {
+            return E_INVALIDARG;
+        }
+        mIndex = index;
+        return S_OK;
+    }
+    int GetIndex() const { return mIndex; }
 
     // --- Applying a descriptor (ControlApplyDescriptor.cpp) ---
 
@@ -908,6 +919,7 @@ private:
     // Keys.
     bool mWantsTab = false;
     bool mUseParentToolTip = false;
+    int mIndex = 0;
     std::vector<KeyBinding> mKeyBindings;
 
     // Idle work, axis animations and pending removals.

@@ -4,13 +4,17 @@
 #include "Controls/Button.h"
 #include "Controls/CheckedListBox.h"
 #include "Controls/CheckedListBoxItem.h"
+#include "Controls/Dropper.h"
+#include "Controls/FileDropper.h"
 #include "Controls/Label.h"
+#include "Controls/LevelMeter.h"
 #include "Controls/ListBox.h"
 #include "Controls/ListBoxItem.h"
 #include "Controls/Panel.h"
 #include "Controls/ProgressBar.h"
 #include "Controls/Scrollbar.h"
 #include "Controls/StatusBar.h"
+#include "Controls/TabControl.h"
 #include "Controls/ToolTip.h"
 #include "Controls/TreeView.h"
 #include "Controls/TreeViewItem.h"
@@ -34,13 +38,17 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
         {L"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
         {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
+        {L"Framework.TabControl", &CreateControlOf<LTabControl>, 116},
         {L"Framework.Label", &CreateControlOf<LLabel>, 117},
         {L"Framework.Panel", &CreateControlOf<LPanel>, 120},
         {L"Framework.ToolTip", &CreateControlOf<LToolTip>, 121},
+        {L"Framework.FileDropper", &CreateControlOf<LFileDropper>, 126},
         {L"Framework.StatusBar", &CreateControlOf<LStatusBar>, 127},
+        {L"Framework.LevelMeter", &CreateControlOf<LLevelMeter>, 130},
         {L"Framework.ProgressBar", &CreateControlOf<LProgressBar>, 131},
         {L"Framework.TreeView", &CreateControlOf<LTreeView>, 132},
         {L"Framework.TreeViewItem", &CreateControlOf<LTreeViewItem>, 133},
+        {L"Framework.Dropper", &CreateControlOf<LDropper>, 134},
         {L"Framework.CenteredSliderBounds", &CreateControlOf<LPanel>, 137},
     };
     return rows;
