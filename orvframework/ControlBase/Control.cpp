@@ -124,6 +124,21 @@ RCPtr<LMenuItemUpdater> LControl::GetMenuItemUpdater()
     return mMenuItemUpdater;
 }
 
+ORVRESULT LControl::UpdateMenuItem(const RCPtr<LMenuDescriptor>&, int, const WString&,
+                                   MenuItemInfo&)
+{
+    return 1;
+}
+
+RCPtr<LControl> LControl::GetKeyTarget()
+{
+    if (IsKeyTarget())
+    {
+        return RCPtr<LControl>(this);
+    }
+    return mParent ? mParent->GetKeyTarget() : nullptr;
+}
+
 WString LControl::GetString(const wchar_t* id) const
 {
     WString text;

@@ -206,6 +206,14 @@ public:
     ORVRESULT SetRootWindow(const RCPtr<IRootWindow>& rootWindow);
     // Made on first use.
     RCPtr<LMenuItemUpdater> GetMenuItemUpdater();
+    // Asked by a menu before it shows item index of menu (notification name nid) to bring info
+    // (enabled, checked, label) up to date. 1 here: not handled, info unchanged.
+    virtual ORVRESULT UpdateMenuItem(const RCPtr<LMenuDescriptor>& menu, int index,
+                                     const WString& nid, MenuItemInfo& info);
+    // Whether the control takes the keys a menu bar hands back; false here.
+    virtual bool IsKeyTarget() const { return false; }
+    // The control itself when it is a key target, else its parent's answer; null at the top.
+    virtual RCPtr<LControl> GetKeyTarget();
     // The text of id in the control's string table; empty without a table or such an id.
     WString GetString(const wchar_t* id) const;
     // --- Layout (ControlLayout.cpp) ---
@@ -372,6 +380,9 @@ public:
     int GetScale() const { return mScale; }
     // The tool tip is the parent's (create parameter "USE_PARENT_TOOLTIP").
     bool UsesParentToolTip() const { return mUseParentToolTip; }
+    // Set by the create parameter "USE_PARENT_TOOLTIP", and by owners whose parts show their
+    // owner's tool tip (a list row's check box).
+    void SetUseParentToolTip(bool use) { mUseParentToolTip = use; }
 
     // --- Applying a descriptor (ControlApplyDescriptor.cpp) ---
 
@@ -784,9 +795,8 @@ public:
     ORVRESULT SetAxisSizeLimits(int axis, const LayoutSpec& minimum, const LayoutSpec& maximum);
 
 protected:
-    // The flags that the create parameters "WANTS_TAB" and "USE_PARENT_TOOLTIP" set.
+    // The flag that the create parameter "WANTS_TAB" sets.
     void SetWantsTab(bool wantsTab) { mWantsTab = wantsTab; }
-    void SetUseParentToolTip(bool use) { mUseParentToolTip = use; }
     // The factor the renderer's alpha is multiplied by while the control draws (1 after
     // construction); clamped to 0..1.
     void SetOpacity(float opacity);

@@ -25,7 +25,7 @@ public:
     DWORD newConditions;
     PointT<double> point;
 
-private:
+protected:
     LConditionsParam(DWORD oldConditions, DWORD newConditions, const PointT<double>& point);
 };
 } // namespace Orv
