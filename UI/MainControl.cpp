@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "ControlBase/ControlCreator.h"
+#include "Controls/MainMenu.h"
 #include "Controls/NotificationChain.h"
 #include "DualUpdater.h"
 #include "LabelText.h"
@@ -155,6 +156,12 @@ ORVRESULT LMainControl::Initialize()
     mLabelSimulatedDevices = Bind<LLabel>(L"labelSimulatedDevices", false);
     Show(RCPtr<LControl>(mLabelSimulatedDevices.Get()), LUpdateEngine::UsesSimulatedDevices());
 
+    // The menu asks this control for its items' check marks.
+    if (const RCPtr<LMainMenu> menu =
+            DynamicCast<LMainMenu>(FindChildControl(WString(L"mainMenu"))))
+    {
+        menu->SetMenuItemUpdater(GetMenuItemUpdater());
+    }
     if (LApplication* application = GetUpdaterApplication())
     {
         mUpdateProcessor = application->GetUpdateProcessor();
@@ -231,6 +238,12 @@ ORVRESULT LMainControl::ReleaseInternalReferences()
 RCPtr<LUpdateEngineInterface> LMainControl::GetEngine() const
 {
     return mUpdateProcessor ? mUpdateProcessor->GetEngine() : nullptr;
+}
+
+ORVRESULT LMainControl::UpdateMenuItem(const RCPtr<LMenuDescriptor>&, int, const WString& nid,
+                                       MenuItemInfo& info)
+{
+    return GetMenuItemState(nid.GetBuffer(), info);
 }
 
 ORVRESULT LMainControl::GetMenuItemState(const wchar_t* notificationName, MenuItemInfo& item) const

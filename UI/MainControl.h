@@ -58,6 +58,9 @@ public:
     // Cuts the host's link to this control before the tree goes.
     ORVRESULT ReleaseInternalReferences() override;
 
+    // A menu's question for its item: GetMenuItemState.
+    ORVRESULT UpdateMenuItem(const RCPtr<LMenuDescriptor>& menu, int index, const WString& nid,
+                             MenuItemInfo& info) override;
     // The check mark of "NID_MENU_OPTIONS_ALLOW_DOWNGRADE": the processor's always-update flag.
     // 0 in every case.
     ORVRESULT GetMenuItemState(const wchar_t* notificationName, MenuItemInfo& item) const;

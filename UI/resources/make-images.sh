@@ -15,6 +15,5 @@ convert -size 420x200 xc:'#1B2430' \
 
 convert -size 480x320 xc:'#202A36' \
     -fill '#2E7DD1' -draw 'rectangle 0,0 480,6' \
-    -font "$font" -pointsize 20 -fill '#F2F4F7' -annotate +20+34 'Brelune VANTA' \
-    -font "$plain" -pointsize 12 -fill '#B8C2CF' -annotate +20+54 'Firmware Updater' \
+    -font "$font" -pointsize 20 -fill '#F2F4F7' -annotate +20+56 'Brelune VANTA' \
     -strip PNG32:MainWindow.png

@@ -1,6 +1,7 @@
 // The main window's texts and visibility over update result, device state and file state: the
 // real main control in its window from the program's skin, refreshed from each row's values; the
 // labels' texts and every control's visibility read from the controls.
+#include "Controls/MainMenu.h"
 #include "LabelText.h"
 #include "MainControlFixture.h"
 
@@ -385,5 +386,51 @@ TEST_F(MainControlTextsTest, ExitAsksTheApplicationWhichRefusesWhileAnUpdateIsWr
     ClickOn(L"buttonExit");
     IdlePass();
     EXPECT_TRUE(application->IsExiting());
+}
+
+TEST_F(MainControlTextsTest, TheMainMenuTogglesAllowDowngradeAndShowsItsCheckMark)
+{
+    const Orv::RCPtr<Orv::LMainMenu> menu = Child<Orv::LMainMenu>(L"mainMenu");
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->GetMenuCount(), 2);
+    EXPECT_EQ(Narrow(menu->GetMenuAt(0)->GetText()), "File");
+    EXPECT_EQ(Narrow(menu->GetMenuAt(1)->GetText()), "Options");
+    const Orv::RectT<double> bar = menu->GetRect();
+    const Orv::RectT<double> options = menu->GetMenuAt(1)->GetRect();
+    const int x = static_cast<int>(bar.x + options.x + options.width / 2);
+    const int y = static_cast<int>(bar.y + options.y + options.height / 2);
+    // The popup opens below the title; its first row is "Allow Downgrade".
+    const int rowY = static_cast<int>(bar.y + options.y + options.height) + 11;
+    const auto choose = [&]
+    {
+        SendMouse(window, WM_MOUSEMOVE, x, y);
+        SendMouse(window, WM_LBUTTONDOWN, x, y, MK_LBUTTON);
+        SendMouse(window, WM_LBUTTONUP, x, y);
+        IdlePass();
+        SendMouse(window, WM_MOUSEMOVE, x, rowY);
+        SendMouse(window, WM_LBUTTONDOWN, x, rowY, MK_LBUTTON);
+        SendMouse(window, WM_LBUTTONUP, x, rowY);
+        IdlePass();
+        IdlePass();
+    };
+    const Orv::RCPtr<LUpdateProcessor>& processor = application->GetUpdateProcessor();
+    ASSERT_FALSE(processor->GetAlwaysUpdate());
+    choose();
+    EXPECT_TRUE(processor->GetAlwaysUpdate());
+
+    // Opened again, the row shows its check mark (green).
+    SendMouse(window, WM_MOUSEMOVE, x, y);
+    SendMouse(window, WM_LBUTTONDOWN, x, y, MK_LBUTTON);
+    SendMouse(window, WM_LBUTTONUP, x, y);
+    IdlePass();
+    const std::vector<std::uint32_t> open = Screenshot("main-control-options-menu.png");
+    const int checkX = static_cast<int>(bar.x + options.x) + 10;
+    EXPECT_EQ(At(open, checkX, rowY), 0x35B45Au);
+    SendMouse(window, WM_MOUSEMOVE, x, rowY);
+    SendMouse(window, WM_LBUTTONDOWN, x, rowY, MK_LBUTTON);
+    SendMouse(window, WM_LBUTTONUP, x, rowY);
+    IdlePass();
+    IdlePass();
+    EXPECT_FALSE(processor->GetAlwaysUpdate());
 }
 } // namespace
