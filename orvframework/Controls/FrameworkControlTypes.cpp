@@ -3,8 +3,10 @@
 #include "ControlBase/ControlCreator.h"
 #include "Controls/Button.h"
 #include "Controls/CenteredSlider.h"
+#include "Controls/CheckedComboBox.h"
 #include "Controls/CheckedListBox.h"
 #include "Controls/CheckedListBoxItem.h"
+#include "Controls/ComboBox.h"
 #include "Controls/ComboMenu.h"
 #include "Controls/Dropper.h"
 #include "Controls/FileDropper.h"
@@ -48,6 +50,10 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.ListBoxWithIcons", &CreateControlOf<LCheckedListBox>, 104},
         {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
         {L"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
+        {L"Framework.ComboBox", &CreateControlOf<LComboBox>, 108},
+        {L"Framework.ComboTextBox", &CreateControlOf<LComboBox>, 109},
+        {L"Framework.CheckedComboBox", &CreateControlOf<LCheckedComboBox>, 110},
+        {L"Framework.ComboBoxWithIcons", &CreateControlOf<LCheckedComboBox>, 111},
         {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
         {L"Framework.Slider", &CreateControlOf<LSlider>, 114},
         {L"Framework.Knob", &CreateControlOf<LKnob>, 115},
