@@ -8,6 +8,7 @@
 #include "Controls/CheckedListBoxItem.h"
 #include "Controls/ComboBox.h"
 #include "Controls/ComboMenu.h"
+#include "Controls/ComboSlider.h"
 #include "Controls/Dropper.h"
 #include "Controls/FileDropper.h"
 #include "Controls/Knob.h"
@@ -54,6 +55,7 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.ComboTextBox", &CreateControlOf<LComboBox>, 109},
         {L"Framework.CheckedComboBox", &CreateControlOf<LCheckedComboBox>, 110},
         {L"Framework.ComboBoxWithIcons", &CreateControlOf<LCheckedComboBox>, 111},
+        {L"Framework.ComboSlider", &CreateControlOf<LComboSlider>, 112},
         {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
         {L"Framework.Slider", &CreateControlOf<LSlider>, 114},
         {L"Framework.Knob", &CreateControlOf<LKnob>, 115},
