@@ -18,6 +18,7 @@
 #include "Controls/ListBoxItem.h"
 #include "Controls/MainMenu.h"
 #include "Controls/MenuListBoxItem.h"
+#include "Controls/MultiColumnListBox.h"
 #include "Controls/NumericUpDown.h"
 #include "Controls/Panel.h"
 #include "Controls/PopupMenu.h"
@@ -49,6 +50,7 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.CheckedListBox", &CreateControlOf<LCheckedListBox>, 102},
         {L"Framework.CheckedListBoxItem", &CreateControlOf<LCheckedListBoxItem>, 103},
         {L"Framework.ListBoxWithIcons", &CreateControlOf<LCheckedListBox>, 104},
+        {L"Framework.listbox2ColumnSortable", &CreateControlOf<LMultiColumnListBox>, 105},
         {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
         {L"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
         {L"Framework.ComboBox", &CreateControlOf<LComboBox>, 108},
