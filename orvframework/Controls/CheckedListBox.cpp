@@ -299,16 +299,24 @@ ORVRESULT LCheckedListBox::SetCheckNotifyMode(bool reportValues)
     {
         return S_FALSE;
     }
+    std::vector<RCPtr<LButton>> checkBoxes;
     for (int row = GetRowCount() - 1; row >= 0; --row)
     {
         const RCPtr<LCheckedListBoxItem> item = GetItemControl(row);
-        const RCPtr<LButton> checkBox = item ? item->GetCheckBox() : RCPtr<LButton>();
+        if (const RCPtr<LButton> checkBox = item ? item->GetCheckBox() : RCPtr<LButton>())
+        {
+            checkBoxes.push_back(checkBox);
+        }
+    }
+    for (const RCPtr<LButton>& checkBox : checkBoxes)
+    {
         FollowCheckBox(checkBox, false);
-        mCheckBoxesReportValues = reportValues;
-        FollowCheckBox(checkBox, true);
-        mCheckBoxesReportValues = !reportValues;
     }
     mCheckBoxesReportValues = reportValues;
+    for (const RCPtr<LButton>& checkBox : checkBoxes)
+    {
+        FollowCheckBox(checkBox, true);
+    }
     return S_OK;
 }
 
@@ -335,6 +343,7 @@ void LCheckedListBox::SetCheckBoxValueQuietly(const RCPtr<LButton>& checkBox, do
 
 void LCheckedListBox::ShowImage(const RCPtr<LButton>& checkBox, const ConstRCPtr<LBitmap>& image)
 {
+    checkBox->SetHasIcon(image != nullptr);
     for (unsigned int i = 0; i < checkBox->GetLookCount(); ++i)
     {
         const RCPtr<LLook>& look = checkBox->GetLook(i);

@@ -134,7 +134,8 @@ protected:
 private:
     // The shared icons from the parts of look 3.
     void CollectIcons();
-    // The check box shows image (null: its own looks) in every look.
+    // The check box shows image (null: its own looks) in every look, and carries the has-icon
+    // flag while it shows one.
     static void ShowImage(const RCPtr<LButton>& checkBox, const ConstRCPtr<LBitmap>& image);
     // The common part of the two handlers.
     ORVRESULT OnCheckBoxChange(const RCPtr<LNotificationDistributor>& source, const wchar_t* name);
