@@ -281,7 +281,7 @@ ORVRESULT LComboBox::RemoveItemsFrom(int index)
     const ORVRESULT result = mListBox->SetItemCount(index);
     if (mSelectedIndex >= index)
     {
-        mSelectedIndex = -1;
+        SetSelectedIndex(-1);
     }
     if (IsDropDownShown())
     {

@@ -35,7 +35,8 @@ public:
     ~LComboBox() override;
 
     // Cuts the list down to index entries; the selection is dropped when it was among the cut
-    // ones; an open list is placed again. E_FAIL without a list.
+    // ones; an open list is placed again. The list's result (the new count); E_FAIL without a
+    // list.
     virtual ORVRESULT RemoveItemsFrom(int index);
     // Makes index the selection: the list selects it alone, the box (and its text box) shows its
     // text, and "NID_SELECTION_CHANGE" goes out when the selection changed. A negative index
