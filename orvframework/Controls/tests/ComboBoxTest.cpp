@@ -94,7 +94,7 @@ TEST_F(ComboBoxTest, StartsWithTheFirstEntryOfItsStringTable)
     EXPECT_FALSE(mCombo->IsDropDownShown());
     // The list the skin gives no size is as wide as the box and as high as its entries.
     EXPECT_EQ(mCombo->GetListBox()->GetRect().width, 120);
-    // A combo box without a list is not created.
+    // A combo box without string-table entries starts empty.
     EXPECT_EQ(mLow->GetItemCount(), 0);
     EXPECT_EQ(mLow->GetSelectedIndex(), -1);
 }
@@ -171,6 +171,33 @@ TEST_F(ComboBoxTest, ALongListOpensAboveWhenThereIsMoreRoom)
     mLow->GetTextBox()->SetFocus(true);
     EXPECT_FALSE(mLow->IsDropDownShown());
     // The caret's blinking ends with the focus.
+    FindControl(mMain->GetRootControl().Get(), "other")->SetFocus(true);
+}
+
+TEST_F(ComboBoxTest, AValidatedTextSelectsItsEntry)
+{
+    for (const wchar_t* text : {L"Red", L"Green", L"Blue"})
+    {
+        mLow->AddItem(LListBox::CreateStringItemData(WString(text)));
+    }
+    mRecorder->RegisterNotification(RCPtr<LNotificationDistributor>(mLow.Get()),
+                                    L"NID_TEXTBOX_VALIDATED");
+    const RCPtr<LTextBox> textBox = mLow->GetTextBox();
+    ASSERT_TRUE(textBox);
+    ASSERT_EQ(textBox->SetFocus(true), S_OK);
+    textBox->SetText(WString(L"GREEN"));
+    Key(VK_RETURN);
+    EXPECT_EQ(mLow->GetSelectedIndex(), 1);
+    EXPECT_EQ(Text(RCPtr<LControl>(mLow.Get())), "Green");
+    EXPECT_EQ(Text(RCPtr<LControl>(textBox.Get())), "Green");
+    EXPECT_EQ(mRecorder->Count(kSelectionChange), 1);
+    EXPECT_EQ(mRecorder->Count(L"NID_TEXTBOX_VALIDATED"), 1);
+    // A text of no entry clears the selection without a notification.
+    textBox->SetText(WString(L"Purple"));
+    Key(VK_RETURN);
+    EXPECT_EQ(mLow->GetSelectedIndex(), -1);
+    EXPECT_EQ(mRecorder->Count(kSelectionChange), 1);
+    EXPECT_EQ(mRecorder->Count(L"NID_TEXTBOX_VALIDATED"), 2);
     FindControl(mMain->GetRootControl().Get(), "other")->SetFocus(true);
 }
 
