@@ -141,7 +141,8 @@ TEST_F(FrameworkControlTypesTest, EveryNameOfTheTableMakesAControlOfItsClass)
         ASSERT_EQ(mFactory->CreateControl(control, descriptor, parent), S_OK);
         ASSERT_TRUE(control);
         EXPECT_TRUE(expected.isA(control.Get()));
-        EXPECT_TRUE(typeid(*control) == *expected.type) << "made a " << typeid(*control).name();
+        const LControl& made = *control;
+        EXPECT_TRUE(typeid(made) == *expected.type) << "made a " << typeid(made).name();
         EXPECT_TRUE(control->IsCreated());
         control->Detach();
     }
