@@ -155,6 +155,29 @@ TEST_F(MultiColumnListBoxTest, SelectionFollowsAcrossColumnsAndThroughASort)
     EXPECT_EQ(At(pixels, 190, kRowsTop + 32 + 8), kRow);
 }
 
+TEST_F(MultiColumnListBoxTest, ColumnsScrollTogether)
+{
+    for (int i = 0; i < 30; ++i)
+    {
+        const std::wstring first = L"row " + std::to_wstring(i);
+        const std::wstring second = L"cell " + std::to_wstring(i);
+        Fill({{first.c_str(), second.c_str()}});
+    }
+    EXPECT_EQ(mTable->GetExtent().y, 30 * 16);
+    // The first column brings its item into view: the table and the other column follow.
+    const RCPtr<LListBox> first = mTable->GetColumn(0);
+    const RCPtr<LListBox> second = mTable->GetColumn(1);
+    ASSERT_EQ(first->ScrollItemIntoView(20), S_OK);
+    EXPECT_GT(first->GetTopItem(), 0);
+    EXPECT_EQ(second->GetTopItem(), first->GetTopItem());
+    EXPECT_EQ(mTable->GetContentOffset().y, first->GetContentOffset().y);
+    // The table scrolled back to the top takes both columns with it; the headers stay.
+    mTable->NotifyScrollOffsetChange(PointT<double>(0, 0));
+    EXPECT_EQ(first->GetTopItem(), 0);
+    EXPECT_EQ(second->GetTopItem(), 0);
+    EXPECT_EQ(FindControl(mTable.Get(), "buttonColumnHeader1")->GetRectInRoot().y, 10);
+}
+
 TEST_F(MultiColumnListBoxTest, HoverIsMirroredInTheOtherColumn)
 {
     Fill({{L"b", L"two"}, {L"A", L"three"}, {L"c", L"one"}});
