@@ -3,9 +3,12 @@
 #include "ControlBase/ControlCreator.h"
 #include "Controls/Button.h"
 #include "Controls/CenteredSlider.h"
+#include "Controls/CheckedComboBox.h"
 #include "Controls/CheckedListBox.h"
 #include "Controls/CheckedListBoxItem.h"
+#include "Controls/ComboBox.h"
 #include "Controls/ComboMenu.h"
+#include "Controls/ComboSlider.h"
 #include "Controls/Dropper.h"
 #include "Controls/FileDropper.h"
 #include "Controls/Knob.h"
@@ -15,6 +18,7 @@
 #include "Controls/ListBoxItem.h"
 #include "Controls/MainMenu.h"
 #include "Controls/MenuListBoxItem.h"
+#include "Controls/MultiColumnListBox.h"
 #include "Controls/NumericUpDown.h"
 #include "Controls/Panel.h"
 #include "Controls/PopupMenu.h"
@@ -46,8 +50,14 @@ std::span<const ControlTypeRegistration> GetFrameworkControlTypes()
         {L"Framework.CheckedListBox", &CreateControlOf<LCheckedListBox>, 102},
         {L"Framework.CheckedListBoxItem", &CreateControlOf<LCheckedListBoxItem>, 103},
         {L"Framework.ListBoxWithIcons", &CreateControlOf<LCheckedListBox>, 104},
+        {L"Framework.listbox2ColumnSortable", &CreateControlOf<LMultiColumnListBox>, 105},
         {L"Framework.ScrollBar", &CreateControlOf<LScrollbar>, 106},
         {L"Framework.ScrollChannel", &CreateControlOf<LPanel>, 107},
+        {L"Framework.ComboBox", &CreateControlOf<LComboBox>, 108},
+        {L"Framework.ComboTextBox", &CreateControlOf<LComboBox>, 109},
+        {L"Framework.CheckedComboBox", &CreateControlOf<LCheckedComboBox>, 110},
+        {L"Framework.ComboBoxWithIcons", &CreateControlOf<LCheckedComboBox>, 111},
+        {L"Framework.ComboSlider", &CreateControlOf<LComboSlider>, 112},
         {L"Framework.ComboSlider.DropDownPanel", &CreateControlOf<LPanel>, 113},
         {L"Framework.Slider", &CreateControlOf<LSlider>, 114},
         {L"Framework.Knob", &CreateControlOf<LKnob>, 115},

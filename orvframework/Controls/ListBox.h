@@ -181,6 +181,7 @@ public:
     int GetAnchor() const { return mAnchor; }
     int GetFocusItem() const { return mFocus; }
     int GetSelectedCount() const { return mSelectedCount; }
+    bool IsMultipleSelection() const { return mMultipleSelection; }
     // The first selected index (the focus when it is selected); -1 when none.
     int GetSelectedIndex() const;
 
