@@ -354,15 +354,24 @@ void ShowWindowIcon(SDL_Window* window, HICON icon)
     }
 }
 
+HICON ShownIconOf(const WindowRecord& record)
+{
+    return record.bigIcon != nullptr     ? record.bigIcon
+           : record.smallIcon != nullptr ? record.smallIcon
+                                         : record.windowClass->icon;
+}
+
 HICON SetWindowIcon(HWND window, WPARAM which, HICON icon)
 {
     WindowSystem& system = WindowSystem::Get();
-    std::shared_ptr<WindowRecord> record;
+    // The SDL window stays while the SDL lock is held: it is destroyed only under that lock.
+    SdlLock sdl;
+    SDL_Window* sdlWindow = nullptr;
     HICON previous = nullptr;
     HICON shown = nullptr;
     {
         std::lock_guard<std::mutex> guard(system.lock);
-        record = system.Find(window);
+        std::shared_ptr<WindowRecord> record = system.Find(window);
         if (!record)
         {
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -371,14 +380,12 @@ HICON SetWindowIcon(HWND window, WPARAM which, HICON icon)
         HICON& slot = which == ICON_BIG ? record->bigIcon : record->smallIcon;
         previous = slot;
         slot = icon;
-        shown = record->bigIcon != nullptr     ? record->bigIcon
-                : record->smallIcon != nullptr ? record->smallIcon
-                                               : record->windowClass->icon;
+        shown = ShownIconOf(*record);
+        sdlWindow = record->sdl;
     }
     if (system.HasVideo())
     {
-        SdlLock sdl;
-        ShowWindowIcon(record->sdl, shown);
+        ShowWindowIcon(sdlWindow, shown);
     }
     return previous;
 }

@@ -238,6 +238,8 @@ RECT WorkAreaLocked();
 // Shows the picture of a cursor or icon resource as the SDL window's icon (SDL lock held);
 // other handles change nothing.
 void ShowWindowIcon(SDL_Window* window, HICON icon);
+// The icon a window shows: its big one, else its small one, else its class's (state lock held).
+HICON ShownIconOf(const WindowRecord& record);
 // Sets the window's big or small icon and shows the icon the window then has (its big one, else
 // its small one, else its class's); the icon it replaced (no lock held).
 HICON SetWindowIcon(HWND window, WPARAM which, HICON icon);
