@@ -13,6 +13,7 @@
 #include "Version.h"
 #include "notification/Notification.h"
 #include "notification/NotificationName.h"
+#include "platform/Resources.h"
 
 using Orv::IniFileHandle;
 using Orv::ORVRESULT;
@@ -23,6 +24,17 @@ namespace
 {
 // How long the release waits for a task of the engine that is still running.
 constexpr DWORD kEngineTaskWait = 60000;
+
+// The framework's cursor names the program has cursors of its own for.
+struct OwnCursor
+{
+    const wchar_t* name;
+    WORD id;
+};
+constexpr OwnCursor kOwnCursors[] = {
+    {L"UI_CURSOR_SPLIT_H", LApplication::kSplitHorizontalCursor},
+    {L"UI_CURSOR_SPLIT_V", LApplication::kSplitVerticalCursor},
+};
 } // namespace
 
 LApplication::LApplication(const RCPtr<Orv::LControlFactory>& factory,
@@ -36,6 +48,30 @@ LApplication::LApplication(const RCPtr<Orv::LControlFactory>& factory,
 }
 
 LApplication::~LApplication() = default;
+
+HCURSOR LApplication::GetCursor(const WString& name)
+{
+    for (const OwnCursor& own : kOwnCursors)
+    {
+        if (name == WString(own.name))
+        {
+            if (HCURSOR cursor =
+                    ::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(own.id)))
+            {
+                return cursor;
+            }
+            Orv::GetDebugOutput().Narrow() << "The program has no cursor " << own.id
+                                           << "; the framework's is used" << std::endl;
+            break;
+        }
+    }
+    return LApplicationBase<LApplication>::GetCursor(name);
+}
+
+HICON LApplication::GetIcon()
+{
+    return ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIcon));
+}
 
 ORVRESULT LApplication::ReceiveNotification(const RCPtr<Orv::LNotificationDistributor>& source,
                                             const RCPtr<Orv::LNotification>& notification)

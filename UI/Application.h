@@ -18,6 +18,10 @@ public:
     static constexpr const wchar_t* kVersionFolderName = L"1_0_0";
     static constexpr const wchar_t* kUserSettingsFileName = L"UserSettings.ini";
     static constexpr const wchar_t* kApplicationSettingsFileName = L"AppSettings.ini";
+    // The program's own cursor resources, for the framework's split cursors, and its icon.
+    static constexpr WORD kSplitHorizontalCursor = 102;
+    static constexpr WORD kSplitVerticalCursor = 103;
+    static constexpr WORD kIcon = 128;
     // The folder ids of the program object (MFCFrameworkApp::GetFolder).
     static constexpr int kCommonDataFolder = 2;
     static constexpr int kUserDataFolder = 3;
@@ -47,6 +51,12 @@ public:
     Orv::ORVRESULT GetProductFolderName(Orv::WString& out) override;
     Orv::ORVRESULT GetMainControlName(Orv::WString& out) override;
     std::span<const Orv::ControlTypeRegistration> GetControlTypes() const override;
+    // "UI_CURSOR_SPLIT_H" and "UI_CURSOR_SPLIT_V": the program's cursor resources 102 and 103
+    // (the framework's cursor where the program has no such resource); every other name: the
+    // framework's cursor.
+    HCURSOR GetCursor(const Orv::WString& name) override;
+    // The program's icon resource 128; null without one.
+    HICON GetIcon() override;
 
     // The user's "UserSettings.ini" in the user data folder, or the application's
     // "AppSettings.ini" in the common data folder, opened through the settings manager at the

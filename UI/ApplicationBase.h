@@ -49,8 +49,8 @@ public:
     }
 
     // A window for the main control's descriptor, of the main window's class, with its root
-    // window and the main control in it, shown. Throws "Null Pointer : Invalid Control Name"
-    // when the skin has no descriptor of that name.
+    // window and the main control in it, shown, with the application's icon. Throws "Null Pointer :
+    // Invalid Control Name" when the skin has no descriptor of that name.
     ORVRESULT CreateMainWindow() override
     {
         WString name;
@@ -61,8 +61,23 @@ public:
             ORV_THROW(std::runtime_error, "Null Pointer", "Invalid Control Name");
         }
         OSWindow::SetWindowClassName(GetMainWindowClassName());
-        return CreateRootWindow(name, false) >= 0 ? S_OK : E_FAIL;
+        const int index = CreateRootWindow(name, false);
+        if (index < 0)
+        {
+            return E_FAIL;
+        }
+        const RCPtr<LRootWindow>& window = GetRootWindow(static_cast<unsigned int>(index));
+        if (HICON icon = GetIcon(); icon != nullptr && window && window->GetServices() != nullptr)
+        {
+            const HWND handle = window->GetServices()->GetWindowHandle();
+            ::SendMessageW(handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+            ::SendMessageW(handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        }
+        return S_OK;
     }
+
+    // The application's icon, which the main window shows; none here.
+    virtual HICON GetIcon() { return nullptr; }
 
     // The message loop of the program object.
     int RunMessageLoop() override

@@ -12,6 +12,7 @@
 #include "notification/Notification.h"
 #include "notification/NotificationCenterManager.h"
 
+#include "platform/Resources.h"
 #include "platform/User32.h"
 
 #include <gtest/gtest.h>
@@ -276,6 +277,8 @@ public:
     static inline int height = 0;
     static inline std::vector<std::wstring> handedOver;
     static inline std::wstring title;
+    static inline HICON bigIcon = nullptr;
+    static inline HICON smallIcon = nullptr;
 
     void OnBeforeRun() override
     {
@@ -292,6 +295,8 @@ public:
         wchar_t text[256] = {};
         ::GetWindowTextW(window, text, 256);
         title = text;
+        bigIcon = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_BIG, 0));
+        smallIcon = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
         Orv::SingleInstance later(
             instanceFolder,
             (Orv::GetMainWindowClassName() + WString(L"Prevent")).ToNarrow().GetBuffer(),
@@ -370,6 +375,11 @@ TEST(Startup, MainWindowShownAndCommandLineHandedOver)
     ASSERT_EQ(ShownApplication::handedOver.size(), 1u);
     EXPECT_EQ(ShownApplication::handedOver[0], L"updater -FIRMWARE_IMAGE_NAME=\"a b.dfu\"");
     EXPECT_EQ(ShownApplication::title, L"Brelune VANTA Firmware Updater");
+    // The window shows the program's icon.
+    const HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(ShownApplication::bigIcon, icon);
+    EXPECT_EQ(ShownApplication::smallIcon, icon);
 
     // The main window at the skin's size, on its background image.
     ASSERT_EQ(ShownApplication::width, 480);
@@ -426,5 +436,37 @@ TEST(Application, ExitIsRefusedWhileAnUpdateIsWritten)
     application->ReceiveNotification(nullptr, Orv::LNotification::Create(L"NID_IDLE"));
     application->ReleaseServices();
     Orv::GetApplicationNotificationCenter()->Clear();
+}
+TEST(Application, SplitCursorsAndIconAreTheProgramsOwnOtherCursorsTheFrameworks)
+{
+    const RCPtr<LApplication> application(new LApplication(nullptr, nullptr, WString(L"updater")));
+    const HINSTANCE program = ::GetModuleHandleW(nullptr);
+    struct Case
+    {
+        const wchar_t* name;
+        HCURSOR expected;
+    };
+    const Case cases[] = {
+        {L"UI_CURSOR_SPLIT_H", ::LoadCursorW(program, MAKEINTRESOURCEW(102))},
+        {L"UI_CURSOR_SPLIT_V", ::LoadCursorW(program, MAKEINTRESOURCEW(103))},
+        {L"UI_CURSOR_WAIT", OrvPlatform::Window::LoadNamedCursor(L"UI_CURSOR_WAIT")},
+        {L"UI_CURSOR_ARROW", ::LoadCursorW(nullptr, IDC_ARROW)},
+        {L"UI_CURSOR_SIZE_NS", OrvPlatform::Window::LoadNamedCursor(L"UI_CURSOR_SIZE_NS")},
+        {L"UI_CURSOR_NOTHING", nullptr},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(application->GetCursor(WString(c.name)), c.expected) << Narrow(WString(c.name));
+    }
+    // The program's cursors are there, and are not the framework's.
+    ASSERT_NE(cases[0].expected, nullptr);
+    ASSERT_NE(cases[1].expected, nullptr);
+    EXPECT_NE(cases[0].expected, cases[1].expected);
+    EXPECT_NE(cases[0].expected, OrvPlatform::Window::LoadNamedCursor(L"UI_CURSOR_SPLIT_H"));
+    EXPECT_NE(cases[1].expected, OrvPlatform::Window::LoadNamedCursor(L"UI_CURSOR_SPLIT_V"));
+    // Its icon.
+    const HICON icon = application->GetIcon();
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon, ::LoadIconW(program, MAKEINTRESOURCEW(128)));
 }
 } // namespace

@@ -1,9 +1,15 @@
-// Cursors: the system cursors, the cursors this layer draws, and the framework's cursor names.
+// Cursors and icons: the system cursors, the cursors this layer draws, the framework's cursor
+// names, and the cursor and icon resources of the program, which also serve as window icons.
+#include "PngImage.h"
 #include "WindowSystem.h"
 
 #include "platform/Kernel.h"
+#include "platform/Resources.h"
 
 #include <cwchar>
+#include <map>
+#include <memory>
+#include <utility>
 
 using namespace OrvPlatform::Window::Detail;
 
@@ -55,6 +61,8 @@ struct CursorRecord
     const char* const* picture;
     int hotX;
     int hotY;
+    // The picture of a cursor or icon resource (straight alpha), in place of the two above.
+    PngImage image{};
     // Made on first use (SDL lock held); null where the video driver shows no cursors.
     SDL_Cursor* sdl = nullptr;
     bool tried = false;
@@ -127,6 +135,14 @@ HCURSOR HandleOf(CursorRecord* record)
     return reinterpret_cast<HCURSOR>(record);
 }
 
+// An SDL surface over a record's picture (SDL lock held); null when it cannot be made.
+SDL_Surface* SurfaceOf(CursorRecord& record)
+{
+    return SDL_CreateRGBSurfaceWithFormatFrom(record.image.pixels.data(), record.image.width,
+                                              record.image.height, 32, record.image.width * 4,
+                                              SDL_PIXELFORMAT_ARGB8888);
+}
+
 // The SDL cursor of a record (SDL lock held).
 SDL_Cursor* SdlCursor(CursorRecord& record)
 {
@@ -135,6 +151,15 @@ SDL_Cursor* SdlCursor(CursorRecord& record)
         return record.sdl;
     }
     record.tried = true;
+    if (!record.image.pixels.empty())
+    {
+        if (SDL_Surface* surface = SurfaceOf(record))
+        {
+            record.sdl = SDL_CreateColorCursor(surface, record.hotX, record.hotY);
+            SDL_FreeSurface(surface);
+        }
+        return record.sdl;
+    }
     if (record.picture == nullptr)
     {
         record.sdl = SDL_CreateSystemCursor(record.system);
@@ -181,11 +206,73 @@ void ApplyCursor(HCURSOR cursor, bool visible)
     }
     SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
+// The cursors and icons loaded from resources, by the resource they came from: shared, kept for
+// the life of the process.
+struct LoadedKey
+{
+    HRSRC resource;
+    bool isIcon;
+    bool operator<(const LoadedKey& other) const
+    {
+        return resource != other.resource ? std::less<HRSRC>()(resource, other.resource)
+                                          : isIcon < other.isIcon;
+    }
+};
+std::mutex gLoadedLock;
+std::map<LoadedKey, std::unique_ptr<CursorRecord>> gLoaded;
+
+WORD ReadWord(const unsigned char* bytes)
+{
+    return static_cast<WORD>(bytes[0] | (bytes[1] << 8));
+}
+
+// A cursor resource (the hot spot, then a PNG image) or an icon resource (a PNG image, its hot
+// spot at the centre) of the module, loaded once.
+HICON LoadImageResource(HINSTANCE instance, LPCWSTR name, bool isIcon)
+{
+    HRSRC resource = FindResourceW(instance, name, isIcon ? RT_ICON : RT_CURSOR);
+    if (resource == nullptr)
+    {
+        return nullptr;
+    }
+    std::lock_guard<std::mutex> guard(gLoadedLock);
+    const LoadedKey key{resource, isIcon};
+    if (auto found = gLoaded.find(key); found != gLoaded.end())
+    {
+        return HandleOf(found->second.get());
+    }
+    const auto* bytes =
+        static_cast<const unsigned char*>(LockResource(LoadResource(instance, resource)));
+    const DWORD size = SizeofResource(instance, resource);
+    const DWORD header = isIcon ? 0 : 4;
+    auto record =
+        std::make_unique<CursorRecord>(CursorRecord{SDL_SYSTEM_CURSOR_ARROW, nullptr, 0, 0});
+    if (bytes == nullptr || size <= header ||
+        !DecodePng(bytes + header, size - header, record->image))
+    {
+        SetLastError(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    record->hotX = isIcon ? record->image.width / 2 : ReadWord(bytes);
+    record->hotY = isIcon ? record->image.height / 2 : ReadWord(bytes + 2);
+    if (record->hotX >= record->image.width || record->hotY >= record->image.height)
+    {
+        SetLastError(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    HICON handle = HandleOf(record.get());
+    gLoaded.emplace(key, std::move(record));
+    return handle;
+}
 } // namespace
 
 HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name)
 {
-    if (instance == nullptr && IS_INTRESOURCE(name))
+    if (instance != nullptr)
+    {
+        return LoadImageResource(instance, name, false);
+    }
+    if (IS_INTRESOURCE(name))
     {
         const auto id = reinterpret_cast<UINT_PTR>(name);
         for (const SystemCursor& entry : kSystemCursors)
@@ -198,6 +285,16 @@ HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name)
     }
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
+}
+
+HICON LoadIconW(HINSTANCE instance, LPCWSTR name)
+{
+    if (instance == nullptr)
+    {
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return nullptr;
+    }
+    return LoadImageResource(instance, name, true);
 }
 
 HCURSOR SetCursor(HCURSOR cursor)
@@ -240,6 +337,71 @@ int ShowCursor(BOOL show)
     ApplyCursor(cursor, cursor != nullptr && count >= 0);
     return count;
 }
+
+namespace OrvPlatform::Window::Detail
+{
+void ShowWindowIcon(SDL_Window* window, HICON icon)
+{
+    auto* record = reinterpret_cast<CursorRecord*>(icon);
+    if (window == nullptr || record == nullptr || record->image.pixels.empty())
+    {
+        return;
+    }
+    if (SDL_Surface* surface = SurfaceOf(*record))
+    {
+        SDL_SetWindowIcon(window, surface);
+        SDL_FreeSurface(surface);
+    }
+}
+
+HICON ShownIconOf(const WindowRecord& record)
+{
+    return record.bigIcon != nullptr     ? record.bigIcon
+           : record.smallIcon != nullptr ? record.smallIcon
+                                         : record.windowClass->icon;
+}
+
+HICON SetWindowIcon(HWND window, WPARAM which, HICON icon)
+{
+    WindowSystem& system = WindowSystem::Get();
+    // The SDL window stays while the SDL lock is held: it is destroyed only under that lock.
+    SdlLock sdl;
+    SDL_Window* sdlWindow = nullptr;
+    HICON previous = nullptr;
+    HICON shown = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(system.lock);
+        std::shared_ptr<WindowRecord> record = system.Find(window);
+        if (!record)
+        {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return nullptr;
+        }
+        HICON& slot = which == ICON_BIG ? record->bigIcon : record->smallIcon;
+        previous = slot;
+        slot = icon;
+        shown = ShownIconOf(*record);
+        sdlWindow = record->sdl;
+    }
+    if (system.HasVideo())
+    {
+        ShowWindowIcon(sdlWindow, shown);
+    }
+    return previous;
+}
+
+HICON GetWindowIcon(HWND window, WPARAM which)
+{
+    WindowSystem& system = WindowSystem::Get();
+    std::lock_guard<std::mutex> guard(system.lock);
+    std::shared_ptr<WindowRecord> record = system.Find(window);
+    if (!record)
+    {
+        return nullptr;
+    }
+    return which == ICON_BIG ? record->bigIcon : record->smallIcon;
+}
+} // namespace OrvPlatform::Window::Detail
 
 namespace OrvPlatform::Window
 {

@@ -635,6 +635,11 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
                                   static_cast<int>(wParam));
         case WM_GETTEXTLENGTH:
             return GetWindowTextLengthW(window);
+        case WM_SETICON:
+            return reinterpret_cast<LRESULT>(
+                SetWindowIcon(window, wParam, reinterpret_cast<HICON>(lParam)));
+        case WM_GETICON:
+            return reinterpret_cast<LRESULT>(GetWindowIcon(window, wParam));
         default:
             return 0;
     }

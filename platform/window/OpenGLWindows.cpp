@@ -35,6 +35,7 @@ bool EnableOpenGL(HWND window)
     SDL_Window* old = nullptr;
     std::string title;
     bool shown = false;
+    HICON icon = nullptr;
     {
         std::lock_guard<std::mutex> guard(system.lock);
         auto record = system.Find(window);
@@ -50,6 +51,7 @@ bool EnableOpenGL(HWND window)
         old = record->sdl;
         shown = record->visible;
         title = EncodeUtf8(record->text);
+        icon = ShownIconOf(*record);
     }
     // The same window, made anew as an OpenGL window.
     constexpr Uint32 kKept = SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE |
@@ -84,6 +86,7 @@ bool EnableOpenGL(HWND window)
         record->sdl = made;
         record->sdlId = SDL_GetWindowID(made);
     }
+    ShowWindowIcon(made, icon);
     if (shown)
     {
         SDL_ShowWindow(made);

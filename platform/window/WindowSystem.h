@@ -80,6 +80,10 @@ struct WindowRecord
     int pixelWidth = 0;
     int pixelHeight = 0;
 
+    // The icons WM_SETICON gave (ICON_BIG, ICON_SMALL).
+    HICON bigIcon = nullptr;
+    HICON smallIcon = nullptr;
+
     bool hasUpdate = false;
     bool updateErase = false;
     RECT update{0, 0, 0, 0};
@@ -230,6 +234,17 @@ bool ResizeClient(WindowRecord& record, int width, int height);
 HWND NextToActivate(WindowSystem& system, HWND leaving);
 // The primary display's usable area (SDL lock held; video up).
 RECT WorkAreaLocked();
+
+// Shows the picture of a cursor or icon resource as the SDL window's icon (SDL lock held);
+// other handles change nothing.
+void ShowWindowIcon(SDL_Window* window, HICON icon);
+// The icon a window shows: its big one, else its small one, else its class's (state lock held).
+HICON ShownIconOf(const WindowRecord& record);
+// Sets the window's big or small icon and shows the icon the window then has (its big one, else
+// its small one, else its class's); the icon it replaced (no lock held).
+HICON SetWindowIcon(HWND window, WPARAM which, HICON icon);
+// The window's big or small icon (no lock held).
+HICON GetWindowIcon(HWND window, WPARAM which);
 
 // Tells the calling thread's creation hooks of a new window (no lock held).
 void CallCreationHooks(HWND window, CREATESTRUCTW* create);

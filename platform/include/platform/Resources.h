@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/GlobalMemory.h"
+#include "platform/IntResource.h"
 #include "platform/Types.h"
 
 struct HINSTANCE__;
@@ -15,17 +16,10 @@ using HRSRC = HRSRC__*;
 constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
 constexpr DWORD ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
 constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
-constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 
-// An integer id in place of a name: the value in the low 16 bits of the pointer.
-inline LPWSTR MAKEINTRESOURCEW(WORD id)
-{
-    return reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(id));
-}
-inline bool IS_INTRESOURCE(LPCWSTR value)
-{
-    return (reinterpret_cast<ULONG_PTR>(value) >> 16) == 0;
-}
+// Resource types of the window services (LoadCursorW, LoadIconW in platform/User32.h).
+inline LPCWSTR const RT_CURSOR = MAKEINTRESOURCEW(1);
+inline LPCWSTR const RT_ICON = MAKEINTRESOURCEW(3);
 
 // The handle of the program's own module for a null name; null with ERROR_MOD_NOT_FOUND for any
 // other name (this platform loads no other modules).

@@ -16,6 +16,7 @@
 // window and the key state are shared by all threads.
 #pragma once
 
+#include "platform/IntResource.h"
 #include "platform/Types.h"
 
 #include <functional>
@@ -92,15 +93,6 @@ constexpr WORD GET_KEYSTATE_WPARAM(WPARAM value)
 {
     return LOWORD(value);
 }
-// A resource or atom given in place of a name.
-inline LPCWSTR MAKEINTRESOURCEW(UINT_PTR id)
-{
-    return reinterpret_cast<LPCWSTR>(id & 0xFFFF);
-}
-inline bool IS_INTRESOURCE(LPCWSTR name)
-{
-    return (reinterpret_cast<UINT_PTR>(name) >> 16) == 0;
-}
 
 // --- Messages --------------------------------------------------------------------------------
 
@@ -116,6 +108,11 @@ constexpr UINT WM_ENABLE = 0x000A;
 constexpr UINT WM_SETTEXT = 0x000C;
 constexpr UINT WM_GETTEXT = 0x000D;
 constexpr UINT WM_GETTEXTLENGTH = 0x000E;
+constexpr UINT WM_GETICON = 0x007F;
+constexpr UINT WM_SETICON = 0x0080;
+// Which of a window's two icons WM_SETICON and WM_GETICON mean (wParam).
+constexpr WPARAM ICON_SMALL = 0;
+constexpr WPARAM ICON_BIG = 1;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUIT = 0x0012;
@@ -426,7 +423,9 @@ using LPMSG = MSG*;
 // The default handling: WM_NCCREATE TRUE; WM_CLOSE destroys the window; WM_SYSCOMMAND with
 // SC_CLOSE sends WM_CLOSE; WM_ACTIVATE gives the activated window the focus; WM_SETCURSOR sets
 // the class cursor over the client area; WM_PAINT validates the window; WM_GETTEXT and
-// WM_GETTEXTLENGTH read the title, WM_SETTEXT sets it; every other message gives 0.
+// WM_GETTEXTLENGTH read the title, WM_SETTEXT sets it; WM_SETICON sets the window's big or small
+// icon and answers the one it replaced, WM_GETICON answers it (the window shows its big icon, else
+// its small one, else its class's); every other message gives 0.
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CallWindowProcW(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -635,9 +634,16 @@ inline LPCWSTR const IDC_HAND = MAKEINTRESOURCEW(32649);
 inline LPCWSTR const IDC_APPSTARTING = MAKEINTRESOURCEW(32650);
 inline LPCWSTR const IDC_HELP = MAKEINTRESOURCEW(32651);
 
-// A system cursor (instance NULL). Cursor resources of a module are not offered: NULL with
-// ERROR_RESOURCE_NAME_NOT_FOUND. The handles stay valid for the process.
+// A system cursor (instance NULL), or a cursor resource of the module (RT_CURSOR in
+// platform/Resources.h: the hot spot's x and y as 16-bit little-endian values, then a PNG image;
+// one image per cursor, so there is no group level). NULL with ERROR_RESOURCE_NAME_NOT_FOUND (or
+// FindResourceW's error) when there is none, ERROR_INVALID_DATA when the resource is not a cursor
+// image. The handles are shared: the same resource gives the same handle, valid for the process.
 HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name);
+// An icon resource of the module (RT_ICON: a PNG image), as LoadCursorW loads cursors; an icon
+// handle also serves as a cursor with its hot spot at the centre. System icons (instance NULL)
+// are not offered: NULL with ERROR_RESOURCE_NAME_NOT_FOUND.
+HICON LoadIconW(HINSTANCE instance, LPCWSTR name);
 // Makes the cursor the one shown (NULL: none); returns the previous one.
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
@@ -735,7 +741,6 @@ constexpr DWORD ERROR_CANNOT_FIND_WND_CLASS = 1407;
 constexpr DWORD ERROR_CLASS_ALREADY_EXISTS = 1410;
 constexpr DWORD ERROR_CLASS_DOES_NOT_EXIST = 1411;
 constexpr DWORD ERROR_CLASS_HAS_WINDOWS = 1412;
-constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 
 // --- This platform's own
 // --------------------------------------------------------------------------
