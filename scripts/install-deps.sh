@@ -9,7 +9,7 @@ packages=(
     libcairo2-dev libfontconfig-dev fonts-dejavu-core
     libusb-1.0-0-dev libasound2-dev libsdl2-dev
     libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri
-    libx11-dev libxtst-dev xvfb xauth imagemagick clang-format clang libclang-rt-14-dev zenity
+    libx11-dev libxtst-dev libxfixes-dev xvfb xauth imagemagick clang-format clang libclang-rt-14-dev zenity
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "Controls/ItemConditionsParam.h"
 
+#include <cstdlib>
 #include <new>
 
 namespace Orv
@@ -22,13 +23,20 @@ RCPtr<LItemConditionsParam> LItemConditionsParam::Create(DWORD oldConditions, DW
                                                                 itemIndex, lookIndex, hovered));
 }
 
+// The base class's pool holds blocks of the base's size only, so the larger payload has its own
+// pair. malloc and free rather than the global operators: inlined into one function, a class
+// operator new beside the global operator delete reads to g++ as a mismatched pair.
 void* LItemConditionsParam::operator new(std::size_t size)
 {
-    return ::operator new(size);
+    if (void* pointer = std::malloc(size))
+    {
+        return pointer;
+    }
+    throw std::bad_alloc();
 }
 
 void LItemConditionsParam::operator delete(void* pointer)
 {
-    ::operator delete(pointer);
+    std::free(pointer);
 }
 } // namespace Orv
