@@ -244,9 +244,7 @@ public:
     double WindowUpdate()
     {
         UpdaterWorld world(ORV_UPDATER_PROGRAM, "/tmp", kImageSize);
-        if (!world.Ok() ||
-            !world.WriteDevices(world.DeviceLine(Unit::Controller, "00.30", kTimes) +
-                                world.DeviceLine(Unit::WheelDisplay, "00.49", kTimes)))
+        if (!WriteUnitsToUpdate(world))
         {
             return -1;
         }
@@ -278,19 +276,14 @@ public:
                                                         !ProgressShows(mServer.Capture(window));
                                              });
         const double seconds = Seconds(Clock::now() - start);
-        return done && world.FlashHoldsImage(Unit::Controller) &&
-                       world.FlashHoldsImage(Unit::WheelDisplay)
-                   ? seconds
-                   : -1;
+        return done && FlashHoldsBothImages(world) ? seconds : -1;
     }
 
     // The same update run with -SILENT: from the start until the process ends.
     double SilentUpdate()
     {
         UpdaterWorld world(ORV_UPDATER_PROGRAM, "/tmp", kImageSize);
-        if (!world.Ok() ||
-            !world.WriteDevices(world.DeviceLine(Unit::Controller, "00.30", kTimes) +
-                                world.DeviceLine(Unit::WheelDisplay, "00.49", kTimes)))
+        if (!WriteUnitsToUpdate(world))
         {
             return -1;
         }
@@ -302,13 +295,24 @@ public:
         }
         const auto status = program.WaitForExit(120s);
         const double seconds = Seconds(Clock::now() - start);
-        return status == 0 && world.FlashHoldsImage(Unit::Controller) &&
-                       world.FlashHoldsImage(Unit::WheelDisplay)
-                   ? seconds
-                   : -1;
+        return status == 0 && FlashHoldsBothImages(world) ? seconds : -1;
     }
 
 private:
+    // Both units on the bus with the versions before the update and the update run's times;
+    // false when the world could not be made or the devices not written.
+    static bool WriteUnitsToUpdate(UpdaterWorld& world)
+    {
+        return world.Ok() &&
+               world.WriteDevices(world.DeviceLine(Unit::Controller, "00.30", kTimes) +
+                                  world.DeviceLine(Unit::WheelDisplay, "00.49", kTimes));
+    }
+    // Both units' flash holds its image byte for byte.
+    static bool FlashHoldsBothImages(const UpdaterWorld& world)
+    {
+        return world.FlashHoldsImage(Unit::Controller) && world.FlashHoldsImage(Unit::WheelDisplay);
+    }
+
     static double IdleCpu(pid_t pid, int seconds)
     {
         const double before = ProcessCpuSeconds(pid);
