@@ -21,6 +21,7 @@
 // the medians are printed with their ratios.
 //
 //   bench_updater [repetitions (5)] [idle seconds (5)]
+#include "ProcessCpuTime.h"
 #include "ProgramUnderDisplay.h"
 #include "SkinPlaces.h"
 #include "UpdaterWorld.h"
@@ -41,6 +42,7 @@
 namespace
 {
 using Clock = std::chrono::steady_clock;
+using OrvTest::ProcessCpuSeconds;
 using OrvTest::ProgramUnderDisplay;
 using OrvTest::Screenshot;
 using OrvTest::Unit;
@@ -70,30 +72,6 @@ double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];
-}
-
-// The CPU time (user and system) a running process has used, in seconds.
-double ProcessCpuSeconds(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::size_t close = text.rfind(')');
-    if (close == std::string::npos)
-    {
-        return 0;
-    }
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    double ticks = 0;
-    // After the name: state is field 3; utime and stime are fields 14 and 15.
-    for (int index = 3; index <= 15 && fields >> field; ++index)
-    {
-        if (index == 14 || index == 15)
-        {
-            ticks += std::atof(field.c_str());
-        }
-    }
-    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 bool Near(std::uint32_t a, std::uint32_t b)
