@@ -715,17 +715,20 @@ void LListBox::OnScrollbarVisibilityChange(int axis)
 
 // --- Rows in step with another list ---
 
-void LListBox::MirrorItemCondition(const RCPtr<LControl>& control, DWORD condition)
+RCPtr<LListBoxItem> LListBox::MirroredRow(const RCPtr<LControl>& control) const
 {
     const LListBox* other =
         control ? dynamic_cast<const LListBox*>(control->GetParent().Get()) : nullptr;
     if (other == nullptr)
     {
-        return;
+        return nullptr;
     }
-    const RCPtr<LListBoxItem> row =
-        GetItemControlAt(GetItemRow(other->GetItemIndexOfControl(control.Get())));
-    if (row)
+    return GetItemControlAt(GetItemRow(other->GetItemIndexOfControl(control.Get())));
+}
+
+void LListBox::MirrorItemCondition(const RCPtr<LControl>& control, DWORD condition)
+{
+    if (const RCPtr<LListBoxItem> row = MirroredRow(control))
     {
         row->SetForcedHover((condition & (kHover | kHoverOrForced)) != 0);
     }
@@ -733,15 +736,7 @@ void LListBox::MirrorItemCondition(const RCPtr<LControl>& control, DWORD conditi
 
 void LListBox::MirrorItemAction(const RCPtr<LControl>& control)
 {
-    const LListBox* other =
-        control ? dynamic_cast<const LListBox*>(control->GetParent().Get()) : nullptr;
-    if (other == nullptr)
-    {
-        return;
-    }
-    const RCPtr<LListBoxItem> row =
-        GetItemControlAt(GetItemRow(other->GetItemIndexOfControl(control.Get())));
-    if (row)
+    if (const RCPtr<LListBoxItem> row = MirroredRow(control))
     {
         row->SetActiveLook(control->GetActiveLookIndex());
     }
