@@ -21,6 +21,7 @@
 // the medians are printed with their ratios.
 //
 //   bench_updater [repetitions (5)] [idle seconds (5)]
+#include "ProcessCpuTime.h"
 #include "ProgramUnderDisplay.h"
 #include "SkinPlaces.h"
 #include "UpdaterWorld.h"
@@ -41,6 +42,7 @@
 namespace
 {
 using Clock = std::chrono::steady_clock;
+using OrvTest::ProcessCpuSeconds;
 using OrvTest::ProgramUnderDisplay;
 using OrvTest::Screenshot;
 using OrvTest::Unit;
@@ -70,30 +72,6 @@ double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];
-}
-
-// The CPU time (user and system) a running process has used, in seconds.
-double ProcessCpuSeconds(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::size_t close = text.rfind(')');
-    if (close == std::string::npos)
-    {
-        return 0;
-    }
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    double ticks = 0;
-    // After the name: state is field 3; utime and stime are fields 14 and 15.
-    for (int index = 3; index <= 15 && fields >> field; ++index)
-    {
-        if (index == 14 || index == 15)
-        {
-            ticks += std::atof(field.c_str());
-        }
-    }
-    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 bool Near(std::uint32_t a, std::uint32_t b)
@@ -244,9 +222,7 @@ public:
     double WindowUpdate()
     {
         UpdaterWorld world(ORV_UPDATER_PROGRAM, "/tmp", kImageSize);
-        if (!world.Ok() ||
-            !world.WriteDevices(world.DeviceLine(Unit::Controller, "00.30", kTimes) +
-                                world.DeviceLine(Unit::WheelDisplay, "00.49", kTimes)))
+        if (!WriteUnitsToUpdate(world))
         {
             return -1;
         }
@@ -278,19 +254,14 @@ public:
                                                         !ProgressShows(mServer.Capture(window));
                                              });
         const double seconds = Seconds(Clock::now() - start);
-        return done && world.FlashHoldsImage(Unit::Controller) &&
-                       world.FlashHoldsImage(Unit::WheelDisplay)
-                   ? seconds
-                   : -1;
+        return done && FlashHoldsBothImages(world) ? seconds : -1;
     }
 
     // The same update run with -SILENT: from the start until the process ends.
     double SilentUpdate()
     {
         UpdaterWorld world(ORV_UPDATER_PROGRAM, "/tmp", kImageSize);
-        if (!world.Ok() ||
-            !world.WriteDevices(world.DeviceLine(Unit::Controller, "00.30", kTimes) +
-                                world.DeviceLine(Unit::WheelDisplay, "00.49", kTimes)))
+        if (!WriteUnitsToUpdate(world))
         {
             return -1;
         }
@@ -302,13 +273,24 @@ public:
         }
         const auto status = program.WaitForExit(120s);
         const double seconds = Seconds(Clock::now() - start);
-        return status == 0 && world.FlashHoldsImage(Unit::Controller) &&
-                       world.FlashHoldsImage(Unit::WheelDisplay)
-                   ? seconds
-                   : -1;
+        return status == 0 && FlashHoldsBothImages(world) ? seconds : -1;
     }
 
 private:
+    // Both units on the bus with the versions before the update and the update run's times;
+    // false when the world could not be made or the devices not written.
+    static bool WriteUnitsToUpdate(UpdaterWorld& world)
+    {
+        return world.Ok() &&
+               world.WriteDevices(world.DeviceLine(Unit::Controller, "00.30", kTimes) +
+                                  world.DeviceLine(Unit::WheelDisplay, "00.49", kTimes));
+    }
+    // Both units' flash holds its image byte for byte.
+    static bool FlashHoldsBothImages(const UpdaterWorld& world)
+    {
+        return world.FlashHoldsImage(Unit::Controller) && world.FlashHoldsImage(Unit::WheelDisplay);
+    }
+
     static double IdleCpu(pid_t pid, int seconds)
     {
         const double before = ProcessCpuSeconds(pid);

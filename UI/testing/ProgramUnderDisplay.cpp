@@ -279,23 +279,25 @@ ProgramUnderDisplay::~ProgramUnderDisplay()
     Kill();
 }
 
-bool ProgramUnderDisplay::Start(const std::vector<std::string>& arguments,
-                                const std::string& errorFile)
+pid_t SpawnProgram(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::map<std::string, std::string>& environmentEntries,
+                   const std::string& errorFile)
 {
     std::vector<std::string> environment;
     for (char** each = environ; *each != nullptr; ++each)
     {
         const std::string entry(*each);
-        if (mEnvironment.find(entry.substr(0, entry.find('='))) == mEnvironment.end())
+        if (environmentEntries.find(entry.substr(0, entry.find('='))) == environmentEntries.end())
         {
             environment.push_back(entry);
         }
     }
-    for (const auto& [name, value] : mEnvironment)
+    for (const auto& [name, value] : environmentEntries)
     {
         environment.push_back(name + "=" + value);
     }
-    std::vector<char*> argv{mProgram.data()};
+    std::string path = program;
+    std::vector<char*> argv{path.data()};
     std::vector<std::string> copies = arguments;
     for (std::string& argument : copies)
     {
@@ -314,12 +316,17 @@ bool ProgramUnderDisplay::Start(const std::vector<std::string>& arguments,
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = -1;
-    const int failed =
-        posix_spawn(&pid, mProgram.c_str(), &actions, nullptr, argv.data(), envp.data());
+    const int failed = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    mPid = failed == 0 ? pid : -1;
+    return failed == 0 ? pid : -1;
+}
+
+bool ProgramUnderDisplay::Start(const std::vector<std::string>& arguments,
+                                const std::string& errorFile)
+{
+    mPid = SpawnProgram(mProgram, arguments, mEnvironment, errorFile);
     mStatus.reset();
-    return failed == 0;
+    return mPid != -1;
 }
 
 std::optional<int> ProgramUnderDisplay::WaitForExit(std::chrono::milliseconds limit)

@@ -67,6 +67,13 @@ private:
     void* mDisplay = nullptr; // Display*
 };
 
+// Starts the program with the arguments, in this process's environment with the entries of
+// environment set over it; its standard output goes to /dev/null and its standard error to the
+// file errorFile. The process id, -1 when it could not be started.
+pid_t SpawnProgram(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::map<std::string, std::string>& environment,
+                   const std::string& errorFile);
+
 // The updater started as a process in a world of the test's own.
 class ProgramUnderDisplay
 {

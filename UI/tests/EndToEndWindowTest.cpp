@@ -216,6 +216,19 @@ protected:
 
     std::string Errors() const { return ReadText(mWorld->Path("errors.txt")); }
 
+    // Both units end with their target versions within the limit, their flash byte for byte the
+    // images, and the window says the update succeeded.
+    void ExpectBothUpdated(std::chrono::milliseconds limit)
+    {
+        ASSERT_TRUE(WaitForTargetVersions(limit)) << Errors();
+        EXPECT_TRUE(mWorld->FlashHoldsImage(Unit::Controller));
+        EXPECT_TRUE(mWorld->FlashHoldsImage(Unit::WheelDisplay));
+        const Screenshot done = WaitForWindow("4-succeeded", 30s, Succeeded);
+        ASSERT_FALSE(done.Empty());
+        EXPECT_GT(Count(done, kFileVersions, kInk), 200);
+        EXPECT_EQ(Count(done, kCannotUpdate, kErrorInk), 0);
+    }
+
     // Follows one image's update from its start: the progress bar appears, fills as the blocks
     // are written and goes away once it has been (nearly) full. The widths seen, in order.
     std::vector<int> FollowProgress(const std::string& stage, std::chrono::milliseconds limit)
@@ -292,13 +305,7 @@ TEST_F(EndToEndWindow, ShowsTheDevicesAndUpdatesBothImagesFromOneClick)
 
     // Both end with their target versions, their flash byte for byte the images, and the
     // window says so.
-    ASSERT_TRUE(WaitForTargetVersions(30s)) << Errors();
-    EXPECT_TRUE(mWorld->FlashHoldsImage(Unit::Controller));
-    EXPECT_TRUE(mWorld->FlashHoldsImage(Unit::WheelDisplay));
-    const Screenshot done = WaitForWindow("4-succeeded", 30s, Succeeded);
-    ASSERT_FALSE(done.Empty());
-    EXPECT_GT(Count(done, kFileVersions, kInk), 200);
-    EXPECT_EQ(Count(done, kCannotUpdate, kErrorInk), 0);
+    ASSERT_NO_FATAL_FAILURE(ExpectBothUpdated(30s));
     EXPECT_FALSE(mProgram->WaitForExit(0ms).has_value()) << "the window went away";
 }
 
@@ -333,12 +340,6 @@ TEST_F(EndToEndWindow, ShowsAFailedWriteAndTryAgainUpdatesBothImages)
                                })
                      .Empty());
     ASSERT_TRUE(mServer.Click(mWindow, kUpdateButton.CentreX(), kUpdateButton.CentreY()));
-    ASSERT_TRUE(WaitForTargetVersions(60s)) << Errors();
-    EXPECT_TRUE(mWorld->FlashHoldsImage(Unit::Controller));
-    EXPECT_TRUE(mWorld->FlashHoldsImage(Unit::WheelDisplay));
-    const Screenshot done = WaitForWindow("4-succeeded", 30s, Succeeded);
-    ASSERT_FALSE(done.Empty());
-    EXPECT_GT(Count(done, kFileVersions, kInk), 200);
-    EXPECT_EQ(Count(done, kCannotUpdate, kErrorInk), 0);
+    ASSERT_NO_FATAL_FAILURE(ExpectBothUpdated(60s));
 }
 } // namespace

@@ -299,8 +299,12 @@ protected:
         ASSERT_TRUE(child->IsVisible(true)) << Narrow(child->GetName()) << " is hidden";
         // The window's controls are children of the main control, which fills the window.
         const Orv::RectT<double> inWindow = child->GetRect();
-        const int x = static_cast<int>(inWindow.x + inWindow.width / 2);
-        const int y = static_cast<int>(inWindow.y + inWindow.height / 2);
+        ClickAt(static_cast<int>(inWindow.x + inWindow.width / 2),
+                static_cast<int>(inWindow.y + inWindow.height / 2));
+    }
+    // The pointer moved to a point of the window and the left button pressed and released there.
+    void ClickAt(int x, int y)
+    {
         SendMouse(window, WM_MOUSEMOVE, x, y);
         SendMouse(window, WM_LBUTTONDOWN, x, y, MK_LBUTTON);
         SendMouse(window, WM_LBUTTONUP, x, y);

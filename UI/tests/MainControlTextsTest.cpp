@@ -403,13 +403,9 @@ TEST_F(MainControlTextsTest, TheMainMenuTogglesAllowDowngradeAndShowsItsCheckMar
     const int rowY = static_cast<int>(bar.y + options.y + options.height) + 11;
     const auto choose = [&]
     {
-        SendMouse(window, WM_MOUSEMOVE, x, y);
-        SendMouse(window, WM_LBUTTONDOWN, x, y, MK_LBUTTON);
-        SendMouse(window, WM_LBUTTONUP, x, y);
+        ClickAt(x, y);
         IdlePass();
-        SendMouse(window, WM_MOUSEMOVE, x, rowY);
-        SendMouse(window, WM_LBUTTONDOWN, x, rowY, MK_LBUTTON);
-        SendMouse(window, WM_LBUTTONUP, x, rowY);
+        ClickAt(x, rowY);
         IdlePass();
         IdlePass();
     };
@@ -419,16 +415,12 @@ TEST_F(MainControlTextsTest, TheMainMenuTogglesAllowDowngradeAndShowsItsCheckMar
     EXPECT_TRUE(processor->GetAlwaysUpdate());
 
     // Opened again, the row shows its check mark (green).
-    SendMouse(window, WM_MOUSEMOVE, x, y);
-    SendMouse(window, WM_LBUTTONDOWN, x, y, MK_LBUTTON);
-    SendMouse(window, WM_LBUTTONUP, x, y);
+    ClickAt(x, y);
     IdlePass();
     const std::vector<std::uint32_t> open = Screenshot("main-control-options-menu.png");
     const int checkX = static_cast<int>(bar.x + options.x) + 10;
     EXPECT_EQ(At(open, checkX, rowY), 0x35B45Au);
-    SendMouse(window, WM_MOUSEMOVE, x, rowY);
-    SendMouse(window, WM_LBUTTONDOWN, x, rowY, MK_LBUTTON);
-    SendMouse(window, WM_LBUTTONUP, x, rowY);
+    ClickAt(x, rowY);
     IdlePass();
     IdlePass();
     EXPECT_FALSE(processor->GetAlwaysUpdate());

@@ -4,6 +4,7 @@
 // says so and ends with its status.
 #include "DfuSeWriter.h"
 #include "FrameworkWinMain.h"
+#include "ProgramUnderDisplay.h"
 #include "TempFolder.h"
 #include "platform/SimulatedFirmwareImage.h"
 
@@ -11,19 +12,15 @@
 
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <spawn.h>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace
 {
@@ -55,42 +52,10 @@ public:
     // Starts the program with the arguments; its standard error goes to the file errorFile.
     pid_t Start(const std::vector<std::string>& arguments, const std::string& errorFile) const
     {
-        std::vector<std::string> environment;
-        for (char** each = environ; *each != nullptr; ++each)
-        {
-            const std::string entry(*each);
-            if (mEnvironment.find(entry.substr(0, entry.find('='))) == mEnvironment.end())
-            {
-                environment.push_back(entry);
-            }
-        }
-        for (const auto& [name, value] : mEnvironment)
-        {
-            environment.push_back(name + "=" + value);
-        }
-        std::vector<char*> argv{const_cast<char*>(ORV_UPDATER_PROGRAM)};
-        for (const std::string& argument : arguments)
-        {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        std::vector<char*> envp;
-        for (std::string& entry : environment)
-        {
-            envp.push_back(entry.data());
-        }
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        pid_t pid = -1;
-        const int failed =
-            posix_spawn(&pid, ORV_UPDATER_PROGRAM, &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        EXPECT_EQ(failed, 0);
-        return failed == 0 ? pid : -1;
+        const pid_t pid =
+            OrvTest::SpawnProgram(ORV_UPDATER_PROGRAM, arguments, mEnvironment, errorFile);
+        EXPECT_NE(pid, -1);
+        return pid;
     }
 
     // The exit status, -1 when the program did not end within the time (it is then killed).

@@ -2,6 +2,7 @@
 
 #include "Application/FrameworkApp.h"
 #include "Controls/SliderValueMapping.h"
+#include "Controls/ValueControlKeys.h"
 #include "ObjectBase/Holder.h"
 #include "Utilities/Geometry/Geometry.h"
 #include "notification/MouseWheelParam.h"
@@ -36,29 +37,6 @@ std::string CreateParamText(const LControlDescriptor* descriptor, const wchar_t*
     return std::string(text.ToNarrow().GetBuffer());
 }
 
-// An arrow key pressed without modifiers: +1 (Right, Up), -1 (Left, Down), 0 for other keys.
-int ArrowPressDirection(const KeyCode& key)
-{
-    const LONG code = key.code;
-    if (code == KeyCode::FromVirtualKey(VK_RIGHT, true, 0).code ||
-        code == KeyCode::FromVirtualKey(VK_UP, true, 0).code)
-    {
-        return 1;
-    }
-    if (code == KeyCode::FromVirtualKey(VK_LEFT, true, 0).code ||
-        code == KeyCode::FromVirtualKey(VK_DOWN, true, 0).code)
-    {
-        return -1;
-    }
-    return 0;
-}
-
-bool IsArrowRelease(const KeyCode& key)
-{
-    const int virtualKey = key.GetVirtualKey();
-    return key.code >= 0 && (key.code & KeyCode::kNamedKey) == 0 && virtualKey >= VK_LEFT &&
-           virtualKey <= VK_DOWN;
-}
 } // namespace
 
 LKnob::LKnob(const RCPtr<LControl>& parent, const RCPtr<LControlDescriptor>& descriptor)

@@ -2,10 +2,10 @@
 
 #include "ControlBase/ControlNotificationNames.h"
 #include "Controls/NotificationChain.h"
+#include "Utilities/Geometry/Geometry.h"
 #include "notification/Notification.h"
 #include "notification/NotificationName.h"
 
-#include <climits>
 #include <cmath>
 
 namespace Orv
@@ -18,23 +18,11 @@ const wchar_t* ClipLightUnlatchedName()
     return name;
 }
 
-// Rounded half away from zero and clamped to the int range; 0 for a value that is not a number.
+// Rounded by the geometry's rule (half away from zero, clamped to the 32-bit range); 0 for a
+// value that is not a number.
 int RoundToInt(double value)
 {
-    if (std::isnan(value))
-    {
-        return 0;
-    }
-    const double rounded = std::round(value);
-    if (rounded >= static_cast<double>(INT_MAX))
-    {
-        return INT_MAX;
-    }
-    if (rounded <= static_cast<double>(INT_MIN))
-    {
-        return INT_MIN;
-    }
-    return static_cast<int>(rounded);
+    return std::isnan(value) ? 0 : RoundDoubleToLong(value);
 }
 } // namespace
 

@@ -293,6 +293,12 @@ private:
                                          const RCPtr<LMouseButtonParam>& param) const;
     void SendItemConditions(const RCPtr<LControl>& row, const RCPtr<LConditionsParam>& param,
                             const wchar_t* name);
+    // The list's fixed size along the axis (LLayoutDescriptor::kAxisX or kAxisY): the content's
+    // extent plus the non-client part on that axis. S_FALSE during a bulk update.
+    ORVRESULT SetContentExtent(int axis, int extent);
+    // The row of this list that shows the item that control, a row of another list, shows; null
+    // when control is not a list's row or this list does not show the item.
+    RCPtr<LListBoxItem> MirroredRow(const RCPtr<LControl>& control) const;
     // The template's horizontal text overflow is "Expand".
     bool TemplateExpands() const;
     // The template's horizontal size refers to another control by name.

@@ -478,34 +478,31 @@ ORVRESULT LListBox::UpdateClientExtent()
     return S_OK;
 }
 
-ORVRESULT LListBox::SetContentHeight(int height)
+ORVRESULT LListBox::SetContentExtent(int axis, int extent)
 {
     if (mBulkUpdate || !GetLayout())
     {
         return S_FALSE;
     }
     const RCPtr<LControl> self(this);
-    const double decoration = GetRect().height - GetClientRect().height;
+    const double decoration = axis == LLayoutDescriptor::kAxisY
+                                  ? GetRect().height - GetClientRect().height
+                                  : GetRect().width - GetClientRect().width;
     AxisPlacement placement;
-    GetLayout()->GetAxisPlacement(LLayoutDescriptor::kAxisY, placement);
+    GetLayout()->GetAxisPlacement(axis, placement);
     placement.size = LayoutSpec{LLayoutDescriptor::kSizeAbsolute, WString(), 0,
-                                RoundHalfAway(height + decoration)};
-    return SetAxisPlacement(LLayoutDescriptor::kAxisY, placement);
+                                RoundHalfAway(extent + decoration)};
+    return SetAxisPlacement(axis, placement);
+}
+
+ORVRESULT LListBox::SetContentHeight(int height)
+{
+    return SetContentExtent(LLayoutDescriptor::kAxisY, height);
 }
 
 ORVRESULT LListBox::SetContentWidth(int width)
 {
-    if (mBulkUpdate || !GetLayout())
-    {
-        return S_FALSE;
-    }
-    const RCPtr<LControl> self(this);
-    const double decoration = GetRect().width - GetClientRect().width;
-    AxisPlacement placement;
-    GetLayout()->GetAxisPlacement(LLayoutDescriptor::kAxisX, placement);
-    placement.size = LayoutSpec{LLayoutDescriptor::kSizeAbsolute, WString(), 0,
-                                RoundHalfAway(width + decoration)};
-    return SetAxisPlacement(LLayoutDescriptor::kAxisX, placement);
+    return SetContentExtent(LLayoutDescriptor::kAxisX, width);
 }
 
 ORVRESULT LListBox::SetWidestItemWidth(int width)
@@ -718,17 +715,20 @@ void LListBox::OnScrollbarVisibilityChange(int axis)
 
 // --- Rows in step with another list ---
 
-void LListBox::MirrorItemCondition(const RCPtr<LControl>& control, DWORD condition)
+RCPtr<LListBoxItem> LListBox::MirroredRow(const RCPtr<LControl>& control) const
 {
     const LListBox* other =
         control ? dynamic_cast<const LListBox*>(control->GetParent().Get()) : nullptr;
     if (other == nullptr)
     {
-        return;
+        return nullptr;
     }
-    const RCPtr<LListBoxItem> row =
-        GetItemControlAt(GetItemRow(other->GetItemIndexOfControl(control.Get())));
-    if (row)
+    return GetItemControlAt(GetItemRow(other->GetItemIndexOfControl(control.Get())));
+}
+
+void LListBox::MirrorItemCondition(const RCPtr<LControl>& control, DWORD condition)
+{
+    if (const RCPtr<LListBoxItem> row = MirroredRow(control))
     {
         row->SetForcedHover((condition & (kHover | kHoverOrForced)) != 0);
     }
@@ -736,15 +736,7 @@ void LListBox::MirrorItemCondition(const RCPtr<LControl>& control, DWORD conditi
 
 void LListBox::MirrorItemAction(const RCPtr<LControl>& control)
 {
-    const LListBox* other =
-        control ? dynamic_cast<const LListBox*>(control->GetParent().Get()) : nullptr;
-    if (other == nullptr)
-    {
-        return;
-    }
-    const RCPtr<LListBoxItem> row =
-        GetItemControlAt(GetItemRow(other->GetItemIndexOfControl(control.Get())));
-    if (row)
+    if (const RCPtr<LListBoxItem> row = MirroredRow(control))
     {
         row->SetActiveLook(control->GetActiveLookIndex());
     }

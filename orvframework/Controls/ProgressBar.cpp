@@ -2,8 +2,8 @@
 
 #include "Application/FrameworkApp.h"
 #include "Controls/NotificationChain.h"
+#include "Utilities/Geometry/Geometry.h"
 
-#include <climits>
 #include <cmath>
 
 namespace Orv
@@ -18,20 +18,6 @@ const wchar_t* const kWordIds[LProgressBar::kWordCount] = {
 // The sample is renewed at most this often.
 constexpr double kSampleInterval = 1.0;
 
-// Rounded half away from zero; a value beyond the int range is clamped to it.
-int RoundToInt(double value)
-{
-    const double rounded = std::round(value);
-    if (rounded >= static_cast<double>(INT_MAX))
-    {
-        return INT_MAX;
-    }
-    if (rounded <= static_cast<double>(INT_MIN))
-    {
-        return INT_MIN;
-    }
-    return static_cast<int>(rounded);
-}
 } // namespace
 
 LProgressBar::LProgressBar(const RCPtr<LControl>& parent,
@@ -78,7 +64,7 @@ void LProgressBar::OnValueChangeHook()
     const double percent = GetValue() * 100.0;
     if (mActiveOverlay)
     {
-        const int width = RoundToInt(GetRect().width * percent / 100.0);
+        const int width = RoundDoubleToLong(GetRect().width * percent / 100.0);
         if (width < 1)
         {
             mActiveOverlay->SetVisible(false);
@@ -115,7 +101,7 @@ void LProgressBar::OnValueChangeHook()
             mSampleValue = value;
         }
         // A tiny rate gives a time beyond the int range: it is clamped.
-        SetTimeRemaining(RoundToInt((1.0 - value) / rate));
+        SetTimeRemaining(RoundDoubleToLong((1.0 - value) / rate));
     }
     if (value >= 1.0)
     {

@@ -5,6 +5,7 @@
 #include "ControlBase/ControlNotificationNames.h"
 #include "Controls/NotificationChain.h"
 #include "Controls/SliderValueMapping.h"
+#include "Controls/ValueControlKeys.h"
 #include "ObjectBase/Holder.h"
 #include "Utilities/Geometry/Geometry.h"
 #include "notification/MouseButtonParam.h"
@@ -27,31 +28,6 @@ const wchar_t* const kThumbName = L"thumb";
 constexpr double kClockTolerance = 1e-6;
 // The Ctrl bit of a mouse parameter's modifiers.
 constexpr DWORD kMouseCtrl = 0x1;
-
-// An arrow key pressed without modifiers: +1 (Right, Up), -1 (Left, Down), 0 for other keys.
-int ArrowPressDirection(const KeyCode& key)
-{
-    const LONG code = key.code;
-    if (code == KeyCode::FromVirtualKey(VK_RIGHT, true, 0).code ||
-        code == KeyCode::FromVirtualKey(VK_UP, true, 0).code)
-    {
-        return 1;
-    }
-    if (code == KeyCode::FromVirtualKey(VK_LEFT, true, 0).code ||
-        code == KeyCode::FromVirtualKey(VK_DOWN, true, 0).code)
-    {
-        return -1;
-    }
-    return 0;
-}
-
-// An arrow key released: its virtual key, without the pressed bit and the no-key bit.
-bool IsArrowRelease(const KeyCode& key)
-{
-    const int virtualKey = key.GetVirtualKey();
-    return key.code >= 0 && (key.code & KeyCode::kNamedKey) == 0 && virtualKey >= VK_LEFT &&
-           virtualKey <= VK_DOWN;
-}
 
 double Distance(const PointT<double>& a, const PointT<double>& b)
 {

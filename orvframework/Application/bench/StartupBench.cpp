@@ -10,6 +10,7 @@
 // medians and the ratios (framework over baseline).
 //
 //   bench_startup [repetitions] [idle seconds]
+#include "ProcessCpuTime.h"
 #include "VirtualDisplay.h"
 
 #include <algorithm>
@@ -31,35 +32,13 @@ extern char** environ;
 
 namespace
 {
+using OrvTest::ProcessCpuSeconds;
+
 double Now()
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
-// The CPU time (user and system) a running process has used, in seconds.
-double ProcessCpuSeconds(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::size_t close = text.rfind(')');
-    if (close == std::string::npos)
-    {
-        return 0;
-    }
-    std::istringstream fields(text.substr(close + 2));
-    std::string field;
-    double ticks = 0;
-    // After the name: state is field 3; utime and stime are fields 14 and 15.
-    for (int index = 3; index <= 15 && fields >> field; ++index)
-    {
-        if (index == 14 || index == 15)
-        {
-            ticks += std::atof(field.c_str());
-        }
-    }
-    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 struct Run

@@ -17,6 +17,7 @@
 #include "ControlBase/ControlCreator.h"
 #include "ControlBase/ControlFactory.h"
 #include "ControlBase/testing/FixedRootWindow.h"
+#include "ControlBase/testing/MeasuringSession.h"
 #include "Renderer/Gdi/GDIRenderer.h"
 #include "Renderer/ProcessMeasurementRenderer.h"
 
@@ -102,30 +103,6 @@ void TiledTree(int fanOut, int depth, int level, int& next, std::string& out,
     }
     out += "</SubControl>";
 }
-
-// GDI+, the measuring renderer and the process's control factory, for the whole run (main holds
-// it).
-class Environment
-{
-public:
-    Environment()
-    {
-        Gdiplus::GdiplusStartupInput input;
-        GdiplusStartup(&mToken, &input, nullptr);
-        LGDIRenderer::InstallMeasurementRenderer();
-    }
-    ~Environment()
-    {
-        SetControlFactory(nullptr);
-        SetMeasurementRenderer(nullptr);
-        GdiplusShutdown(mToken);
-    }
-    Environment(const Environment&) = delete;
-    Environment& operator=(const Environment&) = delete;
-
-private:
-    ULONG_PTR mToken = 0;
-};
 
 // A factory of plain controls with a skin whose only top-level control is the given one, named
 // c0; null when the skin did not load.
@@ -380,7 +357,7 @@ BENCHMARK(BM_HitScan)->Apply(HitShapes)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    const Environment environment;
+    const OrvTest::MeasuringSession session;
     std::vector<OrvTest::Ratio> ratios = {
         {"layout per control, 1,000 vs 100", "BM_Layout/1000", "BM_Layout/100",
          kControlsPerIteration},

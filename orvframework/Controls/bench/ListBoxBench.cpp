@@ -12,6 +12,7 @@
 #include "Application/ControlTypeRegistration.h"
 #include "ControlBase/ControlFactory.h"
 #include "ControlBase/testing/FixedRootWindow.h"
+#include "ControlBase/testing/MeasuringSession.h"
 #include "Controls/FrameworkControlTypes.h"
 #include "Controls/ListBox.h"
 #include "Renderer/Gdi/GDIRenderer.h"
@@ -90,15 +91,13 @@ const char* const kSkin = R"(<Skin_Definitions><Colorizers>
  XSizeAbs="-12" YSizeAbs="14"><Skin Name="row" LookList="row"/></SubControl>
 </SubControl></SubControl></Skin></Skins></Skin_Definitions>)";
 
-// GDI+, the measuring renderer and the process's control factory, for the whole run.
+// GDI+, the measuring renderer and the process's control factory with the list's skin, for the
+// whole run.
 class Environment
 {
 public:
     Environment()
     {
-        Gdiplus::GdiplusStartupInput input;
-        GdiplusStartup(&mToken, &input, nullptr);
-        LGDIRenderer::InstallMeasurementRenderer();
         mFactory = new LControlFactory(WString(L"Bench"));
         RegisterControlTypes(*mFactory, GetFrameworkControlTypes());
         const std::string document(kSkin);
@@ -106,19 +105,11 @@ public:
                       LControlFactory::Document{document.data(), document.size()}) == S_OK;
         SetControlFactory(mFactory);
     }
-    ~Environment()
-    {
-        SetControlFactory(nullptr);
-        SetMeasurementRenderer(nullptr);
-        GdiplusShutdown(mToken);
-    }
-    Environment(const Environment&) = delete;
-    Environment& operator=(const Environment&) = delete;
 
     bool IsLoaded() const { return mLoaded; }
 
 private:
-    ULONG_PTR mToken = 0;
+    OrvTest::MeasuringSession mSession;
     RCPtr<LControlFactory> mFactory;
     bool mLoaded = false;
 };

@@ -11,6 +11,7 @@
 #include "Application/ControlTypeRegistration.h"
 #include "ControlBase/ControlFactory.h"
 #include "ControlBase/testing/FixedRootWindow.h"
+#include "ControlBase/testing/MeasuringSession.h"
 #include "Controls/FrameworkControlTypes.h"
 #include "Controls/ScrollView.h"
 #include "Renderer/Gdi/GDIRenderer.h"
@@ -119,29 +120,6 @@ std::string SkinDocument(int count)
     return d;
 }
 
-// GDI+, the measuring renderer and the process's control factory, for the whole run.
-class Environment
-{
-public:
-    Environment()
-    {
-        Gdiplus::GdiplusStartupInput input;
-        GdiplusStartup(&mToken, &input, nullptr);
-        LGDIRenderer::InstallMeasurementRenderer();
-    }
-    ~Environment()
-    {
-        SetControlFactory(nullptr);
-        SetMeasurementRenderer(nullptr);
-        GdiplusShutdown(mToken);
-    }
-    Environment(const Environment&) = delete;
-    Environment& operator=(const Environment&) = delete;
-
-private:
-    ULONG_PTR mToken = 0;
-};
-
 struct Window
 {
     RCPtr<OrvTest::FixedRootWindow> window;
@@ -243,7 +221,7 @@ void PrintPerChild(const OrvTest::RatioReporter& reporter)
 
 int main(int argc, char** argv)
 {
-    const Environment environment;
+    const OrvTest::MeasuringSession session;
     return OrvTest::RunWithRatios(
         argc, argv,
         {

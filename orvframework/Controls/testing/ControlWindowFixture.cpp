@@ -3,6 +3,10 @@
 #include "System/WindowOSServices.h"
 #include "WindowInput.h"
 
+#include "platform/User32.h"
+
+#include <gtest/gtest.h>
+
 namespace OrvTest
 {
 using namespace Orv;
@@ -72,6 +76,15 @@ void ControlWindowFixture::IdlePass(DWORD ms)
 {
     mApplication->GetClock()->Advance(ms);
     mApplication->ProcessIdle(true);
+}
+
+std::vector<std::uint32_t> ControlWindowFixture::Screenshot(const char* file, int width, int height)
+{
+    PumpMessages();
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+    EXPECT_TRUE(OrvPlatform::Window::ReadClientPixels(mWindow, pixels.data(), width, height));
+    SavePng(pixels.data(), width, height, ControlsArtefact(file));
+    return pixels;
 }
 
 long ControlWindowFixture::Ms() const

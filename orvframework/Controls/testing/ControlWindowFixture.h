@@ -10,6 +10,7 @@
 
 #include "platform/Afx.h"
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,6 +38,9 @@ public:
     void Key(WPARAM key);
     // One idle period's first pass, after ms of the application's clock.
     void IdlePass(DWORD ms);
+    // The window's client pixels (width x height) once the messages waiting are handled, saved as
+    // the artefact file.
+    std::vector<std::uint32_t> Screenshot(const char* file, int width, int height);
 
     // Milliseconds since the test began, or since the last StartClock, on the application's clock.
     long Ms() const;

@@ -123,15 +123,6 @@ public:
     static int BoxX(int listX) { return listX + 2 + 8; }
     static int BoxY(int row) { return 10 + row * kRowHeight + 2 + 8; }
 
-    std::vector<std::uint32_t> Screenshot(const char* file, int width, int height)
-    {
-        PumpMessages();
-        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
-        EXPECT_TRUE(OrvPlatform::Window::ReadClientPixels(mWindow, pixels.data(), width, height));
-        SavePng(pixels.data(), width, height, ControlsArtefact(file));
-        return pixels;
-    }
-
     RCPtr<LCheckedListBox> mList;
     RCPtr<LCheckedListBox> mIconList;
     RCPtr<ParamRecorder> mListener;

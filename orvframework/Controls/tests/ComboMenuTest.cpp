@@ -3,7 +3,7 @@
 // the menu below its entry, choosing an item closes it and the entry shows the pointer over it
 // again, a menu that would pass the window's right edge opens shifted left, and a disabled entry
 // shows its look and opens nothing.
-#include "ControlWindowFixture.h"
+#include "MenuWindowFixture.h"
 #include "TestControls.h"
 
 #include "Controls/ComboMenu.h"
@@ -19,51 +19,15 @@
 using namespace Orv;
 using namespace OrvTest;
 
-namespace
-{
-constexpr int kWidth = 400;
-constexpr int kHeight = 300;
-} // namespace
-
-class ComboMenuTest : public ControlWindowFixture
+class ComboMenuTest : public MenuWindowFixture
 {
 public:
-    ComboMenuTest()
-        : ControlWindowFixture("PopupMenuSkin.xml")
-    {
-        WString strings;
-        strings.AssignUtf8(ControlsTestData("PopupMenuStrings.xml").c_str());
-        mFactory->LoadStringTables(strings, WString(L"::FRAMEWORK_STRINGS"), 9);
-    }
-
-    void SetUp() override
-    {
-        ControlWindowFixture::SetUp();
-        mBar = RCPtr<LMainMenu>(
-            RCPtr<LControl>(FindControl(mMain->GetRootControl().Get(), "mainMenu")));
-        ASSERT_TRUE(mBar);
-    }
-
     PointT<LONG> Centre(const RCPtr<LControl>& control) const
     {
         const PointT<double> at = control->GetRectInRoot();
         return PointT<LONG>(static_cast<LONG>(at.x + control->GetRect().width / 2),
                             static_cast<LONG>(at.y + control->GetRect().height / 2));
     }
-    std::vector<std::uint32_t> Screenshot(const char* name)
-    {
-        PumpMessages();
-        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kWidth) * kHeight);
-        EXPECT_TRUE(OrvPlatform::Window::ReadClientPixels(mWindow, pixels.data(), kWidth, kHeight));
-        SavePng(pixels.data(), kWidth, kHeight, ControlsArtefact(name));
-        return pixels;
-    }
-    static std::uint32_t At(const std::vector<std::uint32_t>& pixels, LONG x, LONG y)
-    {
-        return pixels[static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)];
-    }
-
-    RCPtr<LMainMenu> mBar;
 };
 
 TEST_F(ComboMenuTest, APressOpensTheMenuAndAChoiceClosesItWithTheItemChecked)

@@ -174,14 +174,8 @@ protected:
     // The window drawn anew and read back.
     std::vector<std::uint32_t> Screenshot(const char* file)
     {
-        constexpr int kWidth = 320;
-        constexpr int kHeight = 240;
         mMain->RedrawNow();
-        PumpMessages();
-        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kWidth) * kHeight);
-        EXPECT_TRUE(OrvPlatform::Window::ReadClientPixels(mWindow, pixels.data(), kWidth, kHeight));
-        SavePng(pixels.data(), kWidth, kHeight, ControlsArtefact(file));
-        return pixels;
+        return ControlWindowFixture::Screenshot(file, 320, 240);
     }
 
     // The selected indexes of a list.

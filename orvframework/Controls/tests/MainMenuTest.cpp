@@ -5,7 +5,7 @@
 //
 // The bar (0, 0, 400 x 24) holds "File" at (4, 2) and "Options" right of it, each 60 x 20;
 // a menu's popup opens below its entry with rows 20 high.
-#include "ControlWindowFixture.h"
+#include "MenuWindowFixture.h"
 #include "TestControls.h"
 
 #include "Controls/ComboMenu.h"
@@ -24,62 +24,9 @@
 using namespace Orv;
 using namespace OrvTest;
 
-namespace
-{
-constexpr int kWidth = 400;
-constexpr int kHeight = 300;
-
-std::string Narrow(const WString& text)
-{
-    return text.ToNarrow().GetBuffer();
-}
-
-// The rows of a popup as "label|key" (separators "-", sub-menus with ">").
-std::string Rows(const LPopupMenu& popup)
-{
-    std::string out;
-    for (int i = 0; i < popup.GetItemCount(); ++i)
-    {
-        const RCPtr<LMenuItemDescriptor> item = popup.GetMenuItem(i);
-        out += i > 0 ? ", " : "";
-        if (item->IsSeparator())
-        {
-            out += "-";
-            continue;
-        }
-        out += Narrow(item->GetLabel());
-        if (!item->GetHotKeyText().IsEmpty())
-        {
-            out += "|" + Narrow(item->GetHotKeyText());
-        }
-        if (item->HasSubMenu())
-        {
-            out += ">";
-        }
-    }
-    return out;
-}
-} // namespace
-
-class MainMenuTest : public ControlWindowFixture
+class MainMenuTest : public MenuWindowFixture
 {
 public:
-    MainMenuTest()
-        : ControlWindowFixture("PopupMenuSkin.xml")
-    {
-        WString strings;
-        strings.AssignUtf8(ControlsTestData("PopupMenuStrings.xml").c_str());
-        mFactory->LoadStringTables(strings, WString(L"::FRAMEWORK_STRINGS"), 9);
-    }
-
-    void SetUp() override
-    {
-        ControlWindowFixture::SetUp();
-        mBar = RCPtr<LMainMenu>(
-            RCPtr<LControl>(FindControl(mMain->GetRootControl().Get(), "mainMenu")));
-        ASSERT_TRUE(mBar);
-    }
-
     RCPtr<LComboMenu> Menu(int position) const { return mBar->GetMenuAt(position); }
     RCPtr<LPopupMenu> Popup(int position) const
     {
@@ -116,20 +63,6 @@ public:
     {
         mRecorder->RegisterNotification(RCPtr<LNotificationDistributor>(mMain.Get()), name);
     }
-    std::vector<std::uint32_t> Screenshot(const char* name)
-    {
-        PumpMessages();
-        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kWidth) * kHeight);
-        EXPECT_TRUE(OrvPlatform::Window::ReadClientPixels(mWindow, pixels.data(), kWidth, kHeight));
-        SavePng(pixels.data(), kWidth, kHeight, ControlsArtefact(name));
-        return pixels;
-    }
-    static std::uint32_t At(const std::vector<std::uint32_t>& pixels, int x, int y)
-    {
-        return pixels[static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)];
-    }
-
-    RCPtr<LMainMenu> mBar;
 };
 
 TEST_F(MainMenuTest, TheBarTakesItsMenusFromTheStringTableInKeyOrder)

@@ -3,7 +3,7 @@
 // key-name order; the popup placed at the pointer inside the window; an item bound to a global
 // hot key shows the key's text and, chosen, goes where the key goes; Escape and a click elsewhere
 // close the context menu.
-#include "ControlWindowFixture.h"
+#include "MenuWindowFixture.h"
 #include "TestControls.h"
 
 #include "Controls/PopupMenu.h"
@@ -21,40 +21,11 @@
 using namespace Orv;
 using namespace OrvTest;
 
-namespace
-{
-std::string Narrow(const WString& text)
-{
-    return text.ToNarrow().GetBuffer();
-}
-
-// The rows of a popup as "label|key".
-std::string Rows(const LPopupMenu& popup)
-{
-    std::string out;
-    for (int i = 0; i < popup.GetItemCount(); ++i)
-    {
-        const RCPtr<LMenuItemDescriptor> item = popup.GetMenuItem(i);
-        out += i > 0 ? ", " : "";
-        out += item->IsSeparator() ? std::string("-") : Narrow(item->GetLabel());
-        if (!item->GetHotKeyText().IsEmpty())
-        {
-            out += "|" + Narrow(item->GetHotKeyText());
-        }
-    }
-    return out;
-}
-} // namespace
-
-class PopupMenuTest : public ControlWindowFixture
+class PopupMenuTest : public MenuWindowFixture
 {
 public:
     PopupMenuTest()
-        : ControlWindowFixture("PopupMenuSkin.xml")
     {
-        WString strings;
-        strings.AssignUtf8(ControlsTestData("PopupMenuStrings.xml").c_str());
-        mFactory->LoadStringTables(strings, WString(L"::FRAMEWORK_STRINGS"), 9);
         // Global hot keys, known before the window and its menus are made.
         mApplication->GetHotKeyManager()->AddHotKey(KeyCode::Parse(WString(L"Ctrl+VKEY_C")),
                                                     WString(L"NID_TEST_COPY"));
@@ -131,7 +102,7 @@ TEST_F(PopupMenuTest, TheMenuBarRowOfAGlobalHotKeyShowsItsText)
                                      ->GetParent()
                                      ->FindChildControl(WString(L"popupMenu")));
     ASSERT_TRUE(file);
-    EXPECT_EQ(Rows(*file), "Open, -, Recent, Disabled, Exit|Ctrl+Q, Loop");
+    EXPECT_EQ(Rows(*file), "Open, -, Recent>, Disabled, Exit|Ctrl+Q, Loop>");
 }
 
 TEST_F(PopupMenuTest, AClickElsewhereClosesTheContextMenu)
@@ -151,12 +122,7 @@ TEST_F(PopupMenuTest, TheKeyTextIsDrawnInTheInkOfTheRowLabel)
 {
     const RCPtr<LPopupMenu> popup = OpenContextMenu("paramsTarget", 40, 210);
     ASSERT_TRUE(popup);
-    PumpMessages();
-    constexpr int kWidth = 400;
-    constexpr int kHeight = 300;
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kWidth) * kHeight);
-    ASSERT_TRUE(OrvPlatform::Window::ReadClientPixels(mWindow, pixels.data(), kWidth, kHeight));
-    SavePng(pixels.data(), kWidth, kHeight, ControlsArtefact("PopupMenuContextMenu.png"));
+    const std::vector<std::uint32_t> pixels = Screenshot("PopupMenuContextMenu.png");
     // The key label of the "Copy" row: light ink, none of the label's own red.
     const PointT<double> at = popup->GetRectInRoot();
     const RectT<double> row = popup->GetItemRect(1);

@@ -72,11 +72,7 @@ protected:
     void PointerAt(int x, int y) { SendMessageW(mWindow, WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
     std::vector<std::uint32_t> Screenshot(const char* name)
     {
-        PumpMessages();
-        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kWidth) * kHeight);
-        EXPECT_TRUE(OrvPlatform::Window::ReadClientPixels(mWindow, pixels.data(), kWidth, kHeight));
-        SavePng(pixels.data(), kWidth, kHeight, ControlsArtefact(name));
-        return pixels;
+        return ControlWindowFixture::Screenshot(name, kWidth, kHeight);
     }
 };
 
