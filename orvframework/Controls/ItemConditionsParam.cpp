@@ -1,10 +1,20 @@
 #include "Controls/ItemConditionsParam.h"
 
-#include <cstdlib>
-#include <new>
+#include "Utilities/Threading/ReuseAllocator.h"
 
 namespace Orv
 {
+namespace
+{
+// The base's pool holds blocks of the base's size, so the larger payload keeps its own. UI
+// thread only, no lock; never destroyed (as the base's).
+ReuseAllocator<LItemConditionsParam, 4>& GetPool()
+{
+    static auto* pool = new ReuseAllocator<LItemConditionsParam, 4>(false);
+    return *pool;
+}
+} // namespace
+
 LItemConditionsParam::LItemConditionsParam(DWORD oldConditions, DWORD newConditions,
                                            const PointT<double>& point, int itemIndex,
                                            int lookIndex, bool hovered)
@@ -23,20 +33,13 @@ RCPtr<LItemConditionsParam> LItemConditionsParam::Create(DWORD oldConditions, DW
                                                                 itemIndex, lookIndex, hovered));
 }
 
-// The base class's pool holds blocks of the base's size only, so the larger payload has its own
-// pair. malloc and free rather than the global operators: inlined into one function, a class
-// operator new beside the global operator delete reads to g++ as a mismatched pair.
 void* LItemConditionsParam::operator new(std::size_t size)
 {
-    if (void* pointer = std::malloc(size))
-    {
-        return pointer;
-    }
-    throw std::bad_alloc();
+    return GetPool().Allocate(size);
 }
 
 void LItemConditionsParam::operator delete(void* pointer)
 {
-    std::free(pointer);
+    GetPool().Free(pointer);
 }
 } // namespace Orv
