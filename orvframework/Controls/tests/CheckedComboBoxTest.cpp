@@ -58,11 +58,7 @@ public:
 
     std::vector<std::uint32_t> Screenshot(const char* name)
     {
-        PumpMessages();
-        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(kWidth) * kHeight);
-        EXPECT_TRUE(OrvPlatform::Window::ReadClientPixels(mWindow, pixels.data(), kWidth, kHeight));
-        SavePng(pixels.data(), kWidth, kHeight, ControlsArtefact(name));
-        return pixels;
+        return ControlWindowFixture::Screenshot(name, kWidth, kHeight);
     }
 
     static std::uint32_t At(const std::vector<std::uint32_t>& pixels, int x, int y)
