@@ -103,31 +103,9 @@ ORVRESULT LComboMenu::ShowDropDown(bool show)
     {
         return E_FAIL;
     }
-    if (show && popup->GetLayout())
+    if (show)
     {
-        // Below the entry at the skin's position, shifted left so as not to pass the right edge
-        // of the window's top-level control; computed afresh each time.
-        LControl* top = GetTopLevelControl();
-        const double origin = top->ConvertPointFrom(this, PointT<double>(0, 0)).x;
-        const double width = popup->GetRect().width;
-        const double topWidth = top->GetRect().width;
-        double x = origin + mPopupX;
-        if (x + width > topWidth)
-        {
-            x = topWidth - width;
-            if (x < 0)
-            {
-                x = 0;
-            }
-        }
-        x -= origin;
-        AxisPlacement placement;
-        popup->GetLayout()->GetAxisPlacement(LLayoutDescriptor::kAxisX, placement);
-        if (x != std::fabs(placement.position.abs))
-        {
-            placement.position.abs = x;
-            popup->SetAxisPlacement(LLayoutDescriptor::kAxisX, placement);
-        }
+        PlaceDropDownPart(*popup, mPopupX);
     }
     popup->SetVisible(show);
     if (show)

@@ -143,30 +143,9 @@ ORVRESULT LComboSlider::ShowDropDown(bool show)
     {
         return E_FAIL;
     }
-    if (show && mPanel->GetLayout())
+    if (show)
     {
-        // The skin's place, shifted left so as not to pass the window's right edge.
-        LControl* top = GetTopLevelControl();
-        const double origin = top->ConvertPointFrom(this, PointT<double>(0, 0)).x;
-        const double width = mPanel->GetRect().width;
-        const double topWidth = top->GetRect().width;
-        double x = origin + mPanelX;
-        if (x + width > topWidth)
-        {
-            x = topWidth - width;
-            if (x < 0)
-            {
-                x = 0;
-            }
-        }
-        x -= origin;
-        AxisPlacement placement;
-        mPanel->GetLayout()->GetAxisPlacement(LLayoutDescriptor::kAxisX, placement);
-        if (x != placement.position.abs)
-        {
-            placement.position.abs = x;
-            mPanel->SetAxisPlacement(LLayoutDescriptor::kAxisX, placement);
-        }
+        PlaceDropDownPart(*mPanel, mPanelX);
     }
     mPanel->SetVisible(show);
     UpdateLook();

@@ -84,4 +84,32 @@ bool LDropDownControl::OnKillFocus()
     ShowDropDown(false);
     return LControl::OnKillFocus();
 }
+void LDropDownControl::PlaceDropDownPart(LControl& part, double skinX)
+{
+    if (!part.GetLayout())
+    {
+        return;
+    }
+    LControl* top = GetTopLevelControl();
+    const double origin = top->ConvertPointFrom(this, PointT<double>(0, 0)).x;
+    const double width = part.GetRect().width;
+    const double topWidth = top->GetRect().width;
+    double x = origin + skinX;
+    if (x + width > topWidth)
+    {
+        x = topWidth - width;
+        if (x < 0)
+        {
+            x = 0;
+        }
+    }
+    x -= origin;
+    AxisPlacement placement;
+    part.GetLayout()->GetAxisPlacement(LLayoutDescriptor::kAxisX, placement);
+    if (x != placement.position.abs)
+    {
+        placement.position.abs = x;
+        part.SetAxisPlacement(LLayoutDescriptor::kAxisX, placement);
+    }
+}
 } // namespace Orv

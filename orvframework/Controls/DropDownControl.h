@@ -48,6 +48,12 @@ public:
     bool IsClosedByFocus() const { return mClosedByFocus; }
     bool IsClosePending() const { return mPendingClose; }
 
+protected:
+    // Places the drop-down part at the skin's x (skinX, in this control's coordinates), shifted
+    // left so as not to pass the right edge of the window's top-level control (never left of
+    // its left edge); computed afresh each time. Nothing for a part without a layout.
+    void PlaceDropDownPart(LControl& part, double skinX);
+
 private:
     // The control's own "NID_MOUSE_DOWN": a press that came while the drop-down was being closed
     // by the focus must not open it again. Returns 0.
