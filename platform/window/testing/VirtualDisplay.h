@@ -15,7 +15,7 @@ public:
     VirtualDisplay& operator=(const VirtualDisplay&) = delete;
 
     // Starts a server with one screen of width x height at 24 bits; false when none could be
-    // started (its socket is awaited for at most 10 s).
+    // started (the server is awaited for at most 10 s).
     bool Start(int width, int height);
     void Stop();
     // ":n" once started.
