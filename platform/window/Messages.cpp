@@ -313,7 +313,7 @@ BOOL Take(LPMSG message, const Filter& filter, bool remove, bool wait)
         HandleSentMessages();
         if (!wait && system.HasVideo() && system.sdlWanted.load() == 0 && system.sdlLock.try_lock())
         {
-            system.PumpEventsLocked();
+            system.PumpEventsIfDueLocked();
             system.sdlLock.unlock();
             HandleSentMessages();
         }

@@ -1,5 +1,7 @@
 #include "WindowSystem.h"
 
+#include "EventConnection.h"
+
 #include "platform/DebugApi.h"
 #include "platform/Kernel.h"
 
@@ -11,6 +13,10 @@ namespace
 {
 // How long a thread that does not read SDL waits before it looks whether it should.
 constexpr DWORD kQueueSlice = 50;
+// SDL finishes some of what it reads a while later, at a later read (a change of the focus
+// 200 ms after it came): after traffic on the connection, every look reads SDL's events for this
+// long.
+constexpr DWORD kSdlDeferredWork = 250;
 } // namespace
 
 WindowSystem& WindowSystem::Get()
@@ -64,10 +70,19 @@ void WindowSystem::Wake(ThreadQueue& queue)
     if (videoReady.load() && sdlWaiter.load() == queue.thread &&
         queue.thread != GetCurrentThreadId())
     {
-        SDL_Event event{};
-        event.type = wakeEvent;
-        SDL_PushEvent(&event);
+        WakeSdlWaiter();
     }
+}
+
+void WindowSystem::WakeSdlWaiter()
+{
+    if (connectionWake >= 0)
+    {
+        SignalWake(connectionWake);
+    }
+    SDL_Event event{};
+    event.type = wakeEvent;
+    SDL_PushEvent(&event);
 }
 
 bool WindowSystem::Post(DWORD thread, const QueuedMessage& message, bool isInput)
@@ -147,6 +162,7 @@ bool WindowSystem::EnsureVideo()
         return false;
     }
     wakeEvent = SDL_RegisterEvents(1);
+    connectionWake = MakeWake();
     SetOpenGLAttributes();
     SDL_StartTextInput();
     videoReady.store(true);
@@ -156,19 +172,17 @@ bool WindowSystem::EnsureVideo()
 SdlLock::SdlLock()
 {
     WindowSystem& system = WindowSystem::Get();
-    if (system.sdlLock.try_lock())
+    if (!system.sdlLock.try_lock())
     {
-        return;
+        ++system.sdlWanted;
+        if (system.videoReady.load())
+        {
+            system.WakeSdlWaiter();
+        }
+        system.sdlLock.lock();
+        --system.sdlWanted;
     }
-    ++system.sdlWanted;
-    if (system.videoReady.load())
-    {
-        SDL_Event event{};
-        event.type = system.wakeEvent;
-        SDL_PushEvent(&event);
-    }
-    system.sdlLock.lock();
-    --system.sdlWanted;
+    system.sdlCalledSinceRead = true;
 }
 
 SdlLock::~SdlLock()
@@ -182,7 +196,47 @@ void WindowSystem::PumpEventsLocked()
     {
         return;
     }
+    sdlCalledSinceRead = false;
     SDL_PumpEvents();
+    RouteQueuedEventsLocked();
+}
+
+void WindowSystem::PumpEventsIfDueLocked()
+{
+    PumpEventsIfDueLocked(eventConnection < 0 || ConnectionHasData(eventConnection));
+}
+
+void WindowSystem::PumpEventsIfDueLocked(bool connectionHasData)
+{
+    if (!videoReady.load())
+    {
+        return;
+    }
+    const DWORD now = GetTickCount();
+    if (sdlCalledSinceRead || connectionHasData)
+    {
+        lastSdlTraffic = now;
+        PumpEventsLocked();
+        return;
+    }
+    if (now - lastSdlTraffic < kSdlDeferredWork)
+    {
+        PumpEventsLocked();
+        return;
+    }
+    RouteQueuedEventsLocked();
+}
+
+void WindowSystem::NoteEventConnectionLocked(SDL_Window* window)
+{
+    if (eventConnection < 0)
+    {
+        eventConnection = EventConnectionOf(window);
+    }
+}
+
+void WindowSystem::RouteQueuedEventsLocked()
+{
     SDL_Event events[32];
     for (;;)
     {
@@ -218,12 +272,37 @@ void WindowSystem::WaitForWork(DWORD ms, const Filter& filter)
             std::lock_guard<std::mutex> guard(lock);
             ready = HasWork(*this, *queue, filter);
         }
-        // The wait returns at once when SDL holds events already.
-        if (!ready && ms > 0 && sdlWanted.load() == 0)
+        if (!ready && ms > 0 && sdlWanted.load() == 0 && eventConnection >= 0 &&
+            connectionWake >= 0)
         {
-            SDL_WaitEventTimeout(nullptr, static_cast<int>(ms));
+            // On the connection itself: what SDL has read already is routed first (the wait
+            // looks at the connection), then the thread sleeps until the connection has data,
+            // the time is up or it is woken.
+            PumpEventsIfDueLocked(false);
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                ready = HasWork(*this, *queue, filter);
+            }
+            bool data = false;
+            if (!ready && sdlWanted.load() == 0)
+            {
+                data = WaitForConnection(eventConnection, connectionWake, static_cast<int>(ms));
+            }
+            else
+            {
+                data = ConnectionHasData(eventConnection);
+            }
+            PumpEventsIfDueLocked(data);
         }
-        PumpEventsLocked();
+        else
+        {
+            // The wait returns at once when SDL holds events already.
+            if (!ready && ms > 0 && sdlWanted.load() == 0)
+            {
+                SDL_WaitEventTimeout(nullptr, static_cast<int>(ms));
+            }
+            PumpEventsLocked();
+        }
         sdlWaiter.store(0);
         sdlLock.unlock();
         return;

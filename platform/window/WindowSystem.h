@@ -199,13 +199,37 @@ public:
     bool videoTried = false;
     Uint32 wakeEvent = 0;
 
+    // Whether SDL was called since its events were last read (SDL lock held): a call may read
+    // the window system's connection and keep the events it found there for the next read.
+    bool sdlCalledSinceRead = true;
+    // The window system's connection SDL reads its events from (SDL lock held); -1 while unknown
+    // or when the video driver has none, and then every look reads SDL's events and the reading
+    // thread waits inside SDL.
+    int eventConnection = -1;
+    // When the connection last had data or SDL was last called (SDL lock held).
+    DWORD lastSdlTraffic = 0;
+    // Wakes the thread that waits on the connection (an eventfd; -1 when none could be made).
+    int connectionWake = -1;
+    // Wakes the thread that reads SDL, wherever it waits.
+    void WakeSdlWaiter();
+
     // Reads SDL's pending events and routes them (SDL lock held, state lock not held).
     void PumpEventsLocked();
+    // The same when events may have come since SDL's were last read: SDL was called meanwhile,
+    // or the connection has data. Otherwise only what SDL's own queue holds is routed, without
+    // asking the window system (SDL lock held, state lock not held).
+    void PumpEventsIfDueLocked();
+    // Notes the connection behind a new SDL window (SDL lock held).
+    void NoteEventConnectionLocked(SDL_Window* window);
     // Waits at most ms milliseconds for something for the calling thread's queue.
     void WaitForWork(DWORD ms, const Filter& filter);
 
 private:
     WindowSystem() = default;
+    // Routes the events SDL's queue holds, without reading the window system (SDL lock held).
+    void RouteQueuedEventsLocked();
+    // PumpEventsIfDueLocked, told whether the connection has data.
+    void PumpEventsIfDueLocked(bool connectionHasData);
 };
 
 // Takes the SDL lock; a thread waiting inside SDL is woken so that it gives the lock up.

@@ -221,6 +221,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
             return nullptr;
         }
         record->sdlId = SDL_GetWindowID(record->sdl);
+        system.NoteEventConnectionLocked(record->sdl);
         ShowWindowIcon(record->sdl, windowClass->icon);
         SDL_GetWindowPosition(record->sdl, &record->clientOrigin.x, &record->clientOrigin.y);
         SDL_GetWindowSize(record->sdl, &record->width, &record->height);
