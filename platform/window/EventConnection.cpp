@@ -11,40 +11,66 @@
 
 namespace OrvPlatform::Window::Detail
 {
-int EventConnectionOf(SDL_Window* window)
+namespace
 {
+// Events the X library holds already, read from the socket by an earlier call: the socket no
+// longer tells of them.
+bool EventsReadAlready(const EventConnection& connection)
+{
+#if defined(SDL_VIDEO_DRIVER_X11)
+    return connection.display != nullptr &&
+           XEventsQueued(static_cast<Display*>(connection.display), QueuedAlready) > 0;
+#else
+    (void)connection;
+    return false;
+#endif
+}
+} // namespace
+
+EventConnection EventConnectionOf(SDL_Window* window)
+{
+    EventConnection connection;
     if (window == nullptr)
     {
-        return -1;
+        return connection;
     }
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE)
     {
-        return -1;
+        return connection;
     }
 #if defined(SDL_VIDEO_DRIVER_X11)
     if (info.subsystem == SDL_SYSWM_X11 && info.info.x11.display != nullptr)
     {
-        return ConnectionNumber(info.info.x11.display);
+        connection.socket = ConnectionNumber(info.info.x11.display);
+        connection.display = info.info.x11.display;
     }
 #endif
-    return -1;
+    return connection;
 }
 
-bool ConnectionHasData(int connection)
+bool ConnectionHasData(const EventConnection& connection)
 {
+    if (EventsReadAlready(connection))
+    {
+        return true;
+    }
     pollfd watched{};
-    watched.fd = connection;
+    watched.fd = connection.socket;
     watched.events = POLLIN;
     // An error or a closed connection is left to SDL's reading to find.
     return poll(&watched, 1, 0) != 0;
 }
 
-bool WaitForConnection(int connection, int wake, int ms)
+bool WaitForConnection(const EventConnection& connection, int wake, int ms)
 {
+    if (EventsReadAlready(connection))
+    {
+        return true;
+    }
     pollfd watched[2]{};
-    watched[0].fd = connection;
+    watched[0].fd = connection.socket;
     watched[0].events = POLLIN;
     watched[1].fd = wake;
     watched[1].events = POLLIN;

@@ -5,14 +5,24 @@
 
 namespace OrvPlatform::Window::Detail
 {
-// The descriptor of the connection behind the SDL window (the X display's socket); -1 when the
-// video driver has none that can be watched (the offscreen driver).
-int EventConnectionOf(SDL_Window* window);
-// Whether data waits on the connection, without waiting for it; true when that cannot be told.
-bool ConnectionHasData(int connection);
-// Waits at most ms milliseconds until the connection has data or the wake descriptor is
-// signalled, and takes the signal back. Whether the connection has data (true on an error).
-bool WaitForConnection(int connection, int wake, int ms);
+// The connection behind the SDL windows: the X display and its socket.
+struct EventConnection
+{
+    // -1 when the video driver has none that can be watched (the offscreen driver).
+    int socket = -1;
+    void* display = nullptr;
+};
+
+// The connection behind the SDL window.
+EventConnection EventConnectionOf(SDL_Window* window);
+// Whether events may wait, without waiting for them: events that the X library has read from
+// the socket already (any call that waits for a reply of the server reads them) or data on the
+// socket; true when that cannot be told.
+bool ConnectionHasData(const EventConnection& connection);
+// Waits at most ms milliseconds until events wait on the connection (as ConnectionHasData) or
+// the wake descriptor is signalled, and takes the signal back. Whether events wait (true on an
+// error).
+bool WaitForConnection(const EventConnection& connection, int wake, int ms);
 // A wake descriptor for WaitForConnection (an eventfd); -1 when none can be made.
 int MakeWake();
 // Signals the wake descriptor of WaitForConnection.

@@ -203,7 +203,7 @@ void WindowSystem::PumpEventsLocked()
 
 void WindowSystem::PumpEventsIfDueLocked()
 {
-    PumpEventsIfDueLocked(eventConnection < 0 || ConnectionHasData(eventConnection));
+    PumpEventsIfDueLocked(eventConnection.socket < 0 || ConnectionHasData(eventConnection));
 }
 
 void WindowSystem::PumpEventsIfDueLocked(bool connectionHasData)
@@ -229,7 +229,7 @@ void WindowSystem::PumpEventsIfDueLocked(bool connectionHasData)
 
 void WindowSystem::NoteEventConnectionLocked(SDL_Window* window)
 {
-    if (eventConnection < 0)
+    if (eventConnection.socket < 0)
     {
         eventConnection = EventConnectionOf(window);
     }
@@ -272,7 +272,7 @@ void WindowSystem::WaitForWork(DWORD ms, const Filter& filter)
             std::lock_guard<std::mutex> guard(lock);
             ready = HasWork(*this, *queue, filter);
         }
-        if (!ready && ms > 0 && sdlWanted.load() == 0 && eventConnection >= 0 &&
+        if (!ready && ms > 0 && sdlWanted.load() == 0 && eventConnection.socket >= 0 &&
             connectionWake >= 0)
         {
             // On the connection itself: what SDL has read already is routed first (the wait

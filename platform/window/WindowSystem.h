@@ -6,6 +6,8 @@
 // round. No window procedure is called while either lock is held.
 #pragma once
 
+#include "EventConnection.h"
+
 #include "platform/User32.h"
 
 #include <SDL.h>
@@ -202,10 +204,10 @@ public:
     // Whether SDL was called since its events were last read (SDL lock held): a call may read
     // the window system's connection and keep the events it found there for the next read.
     bool sdlCalledSinceRead = true;
-    // The window system's connection SDL reads its events from (SDL lock held); -1 while unknown
-    // or when the video driver has none, and then every look reads SDL's events and the reading
-    // thread waits inside SDL.
-    int eventConnection = -1;
+    // The window system's connection SDL reads its events from (SDL lock held); its socket is -1
+    // while unknown or when the video driver has none, and then every look reads SDL's events
+    // and the reading thread waits inside SDL.
+    EventConnection eventConnection;
     // When the connection last had data or SDL was last called (SDL lock held).
     DWORD lastSdlTraffic = 0;
     // Wakes the thread that waits on the connection (an eventfd; -1 when none could be made).
