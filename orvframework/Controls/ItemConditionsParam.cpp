@@ -4,17 +4,6 @@
 
 namespace Orv
 {
-namespace
-{
-// The base's pool holds blocks of the base's size, so the larger payload keeps its own. UI
-// thread only, no lock; never destroyed (as the base's).
-ReuseAllocator<LItemConditionsParam, 4>& GetPool()
-{
-    static auto* pool = new ReuseAllocator<LItemConditionsParam, 4>(false);
-    return *pool;
-}
-} // namespace
-
 LItemConditionsParam::LItemConditionsParam(DWORD oldConditions, DWORD newConditions,
                                            const PointT<double>& point, int itemIndex,
                                            int lookIndex, bool hovered)
@@ -35,11 +24,11 @@ RCPtr<LItemConditionsParam> LItemConditionsParam::Create(DWORD oldConditions, DW
 
 void* LItemConditionsParam::operator new(std::size_t size)
 {
-    return GetPool().Allocate(size);
+    return UiThreadPool<LItemConditionsParam, 4>().Allocate(size);
 }
 
 void LItemConditionsParam::operator delete(void* pointer)
 {
-    GetPool().Free(pointer);
+    UiThreadPool<LItemConditionsParam, 4>().Free(pointer);
 }
 } // namespace Orv

@@ -4,16 +4,6 @@
 
 namespace Orv
 {
-namespace
-{
-// UI thread only, no lock; never destroyed (see LPointWithModifiersParam).
-ReuseAllocator<LConditionsParam, 4>& GetPool()
-{
-    static auto* pool = new ReuseAllocator<LConditionsParam, 4>(false);
-    return *pool;
-}
-} // namespace
-
 LConditionsParam::LConditionsParam(DWORD oldConditions, DWORD newConditions,
                                    const PointT<double>& point)
     : oldConditions(oldConditions)
@@ -35,11 +25,11 @@ WString LConditionsParam::ToString() const
 
 void* LConditionsParam::operator new(std::size_t size)
 {
-    return GetPool().Allocate(size);
+    return UiThreadPool<LConditionsParam, 4>().Allocate(size);
 }
 
 void LConditionsParam::operator delete(void* pointer)
 {
-    GetPool().Free(pointer);
+    UiThreadPool<LConditionsParam, 4>().Free(pointer);
 }
 } // namespace Orv

@@ -4,16 +4,6 @@
 
 namespace Orv
 {
-namespace
-{
-// UI thread only, no lock; never destroyed (see LPointWithModifiersParam).
-ReuseAllocator<LMenuActivationParam, 4>& GetPool()
-{
-    static auto* pool = new ReuseAllocator<LMenuActivationParam, 4>(false);
-    return *pool;
-}
-} // namespace
-
 LMenuActivationParam::LMenuActivationParam(const RCPtr<LRefCountedObject>& menu, LONG value)
     : menu(menu)
     , value(value)
@@ -28,11 +18,11 @@ RCPtr<LMenuActivationParam> LMenuActivationParam::Create(const RCPtr<LRefCounted
 
 void* LMenuActivationParam::operator new(std::size_t size)
 {
-    return GetPool().Allocate(size);
+    return UiThreadPool<LMenuActivationParam, 4>().Allocate(size);
 }
 
 void LMenuActivationParam::operator delete(void* pointer)
 {
-    GetPool().Free(pointer);
+    UiThreadPool<LMenuActivationParam, 4>().Free(pointer);
 }
 } // namespace Orv

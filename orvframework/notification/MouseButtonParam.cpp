@@ -4,16 +4,6 @@
 
 namespace Orv
 {
-namespace
-{
-// UI thread only, no lock; never destroyed (see LPointWithModifiersParam).
-ReuseAllocator<LMouseButtonParam, 32>& GetPool()
-{
-    static auto* pool = new ReuseAllocator<LMouseButtonParam, 32>(false);
-    return *pool;
-}
-} // namespace
-
 LMouseButtonParam::LMouseButtonParam(DWORD button, const PointT<LONG>& point, DWORD modifiers,
                                      bool pressed, DWORD clickData, DWORD extra)
     : LPointWithModifiersParam(point, modifiers, extra)
@@ -33,11 +23,11 @@ RCPtr<LMouseButtonParam> LMouseButtonParam::Create(DWORD button, const PointT<LO
 
 void* LMouseButtonParam::operator new(std::size_t size)
 {
-    return GetPool().Allocate(size);
+    return UiThreadPool<LMouseButtonParam, 32>().Allocate(size);
 }
 
 void LMouseButtonParam::operator delete(void* pointer)
 {
-    GetPool().Free(pointer);
+    UiThreadPool<LMouseButtonParam, 32>().Free(pointer);
 }
 } // namespace Orv

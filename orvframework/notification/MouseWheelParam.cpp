@@ -4,16 +4,6 @@
 
 namespace Orv
 {
-namespace
-{
-// UI thread only, no lock; never destroyed (see LPointWithModifiersParam).
-ReuseAllocator<LMouseWheelParam, 4>& GetPool()
-{
-    static auto* pool = new ReuseAllocator<LMouseWheelParam, 4>(false);
-    return *pool;
-}
-} // namespace
-
 LMouseWheelParam::LMouseWheelParam(const PointT<LONG>& point, DWORD modifiers, LONG amount)
     : LPointWithModifiersParam(point, modifiers, 0)
     , amount(amount)
@@ -28,11 +18,11 @@ RCPtr<LMouseWheelParam> LMouseWheelParam::Create(const PointT<LONG>& point, DWOR
 
 void* LMouseWheelParam::operator new(std::size_t size)
 {
-    return GetPool().Allocate(size);
+    return UiThreadPool<LMouseWheelParam, 4>().Allocate(size);
 }
 
 void LMouseWheelParam::operator delete(void* pointer)
 {
-    GetPool().Free(pointer);
+    UiThreadPool<LMouseWheelParam, 4>().Free(pointer);
 }
 } // namespace Orv

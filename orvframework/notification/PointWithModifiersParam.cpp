@@ -4,17 +4,6 @@
 
 namespace Orv
 {
-namespace
-{
-// Used on the UI thread only, so without a lock. Never destroyed, so that parameters released
-// by other globals at exit still find it.
-ReuseAllocator<LPointWithModifiersParam, 32>& GetPool()
-{
-    static auto* pool = new ReuseAllocator<LPointWithModifiersParam, 32>(false);
-    return *pool;
-}
-} // namespace
-
 LPointWithModifiersParam::LPointWithModifiersParam(const PointT<LONG>& point, DWORD modifiers,
                                                    DWORD extra)
     : LPointParam(point)
@@ -37,11 +26,11 @@ WString LPointWithModifiersParam::ToString() const
 
 void* LPointWithModifiersParam::operator new(std::size_t size)
 {
-    return GetPool().Allocate(size);
+    return UiThreadPool<LPointWithModifiersParam, 32>().Allocate(size);
 }
 
 void LPointWithModifiersParam::operator delete(void* pointer)
 {
-    GetPool().Free(pointer);
+    UiThreadPool<LPointWithModifiersParam, 32>().Free(pointer);
 }
 } // namespace Orv

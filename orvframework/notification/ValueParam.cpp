@@ -4,16 +4,6 @@
 
 namespace Orv
 {
-namespace
-{
-// UI thread only, no lock; never destroyed (see LPointWithModifiersParam).
-ReuseAllocator<LValueParam, 4>& GetPool()
-{
-    static auto* pool = new ReuseAllocator<LValueParam, 4>(false);
-    return *pool;
-}
-} // namespace
-
 LValueParam::LValueParam(double value, double scaledValue)
     : value(value)
     , scaledValue(scaledValue)
@@ -32,11 +22,11 @@ WString LValueParam::ToString() const
 
 void* LValueParam::operator new(std::size_t size)
 {
-    return GetPool().Allocate(size);
+    return UiThreadPool<LValueParam, 4>().Allocate(size);
 }
 
 void LValueParam::operator delete(void* pointer)
 {
-    GetPool().Free(pointer);
+    UiThreadPool<LValueParam, 4>().Free(pointer);
 }
 } // namespace Orv

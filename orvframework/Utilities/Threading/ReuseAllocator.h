@@ -165,4 +165,13 @@ private:
     ArrayBuffer<std::int32_t, 32, 1600> mFree;
     std::unique_ptr<SpinEventLock> mLock;
 };
+
+// The pool of T for objects made and released on the UI thread only, so without a lock. Never
+// destroyed, so that objects released by other globals at exit still find it.
+template <class T, unsigned int N>
+ReuseAllocator<T, N>& UiThreadPool()
+{
+    static auto* pool = new ReuseAllocator<T, N>(false);
+    return *pool;
+}
 } // namespace Orv
