@@ -5,6 +5,7 @@
 #include "platform/Resources.h"
 #include "platform/User32.h"
 
+#include "MessagePump.h"
 #include "VirtualDisplay.h"
 
 #include <gtest/gtest.h>
@@ -21,21 +22,6 @@
 
 namespace
 {
-// Dispatches messages for about ms milliseconds.
-void Pump(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    MSG msg{};
-    while (GetTickCount() - start < ms)
-    {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    }
-}
-
 // Retries check, pumping messages, for at most 3 s.
 bool Eventually(const std::function<bool()>& check)
 {
@@ -45,7 +31,7 @@ bool Eventually(const std::function<bool()>& check)
         {
             return true;
         }
-        Pump(20);
+        OrvTest::PumpMessages(20);
     }
     return check();
 }
@@ -142,7 +128,7 @@ TEST(CursorDisplay, ResourceCursorAndIconsShowOnTheServer)
     ASSERT_TRUE(XFixesQueryExtension(x, &event, &error));
     XWarpPointer(x, None, DefaultRootWindow(x), 0, 0, 0, 0, 40 + 100, 30 + 70);
     XSync(x, False);
-    Pump(100);
+    OrvTest::PumpMessages(100);
     SetCursor(cursor);
     XFixesCursorImage* image = nullptr;
     ASSERT_TRUE(Eventually(
@@ -165,5 +151,5 @@ TEST(CursorDisplay, ResourceCursorAndIconsShowOnTheServer)
 
     XCloseDisplay(x);
     DestroyWindow(window);
-    Pump(50);
+    OrvTest::PumpMessages(50);
 }

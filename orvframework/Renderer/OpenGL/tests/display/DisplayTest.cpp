@@ -6,6 +6,7 @@
 #include "platform/Kernel.h"
 #include "platform/User32.h"
 
+#include "MessagePump.h"
 #include "VirtualDisplay.h"
 
 #include <gtest/gtest.h>
@@ -29,21 +30,6 @@ constexpr ARGB kTile = 0xFF20C040u;
 ColorRGBA Color(ARGB argb)
 {
     return ColorRGBA::FromPacked(argb);
-}
-
-// Dispatches what comes for at most ms milliseconds.
-void Pump(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    MSG msg{};
-    while (GetTickCount() - start < ms)
-    {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    }
 }
 
 ARGB PixelAt(GpBitmap* bitmap, int x, int y)
@@ -77,7 +63,7 @@ TEST(GLRendererDisplay, AFrameDrawnThroughAWindowsGlxContextShowsOnTheScreen)
                                                   context),
                   S_OK);
         // The window, made anew for OpenGL, is on the screen before it is drawn.
-        Pump(300);
+        OrvTest::PumpMessages(300);
         ConstRCPtr<LBitmap> tile = LBitmap::CreateFilledBitmap(SizeT<LONG>(10, 10), Color(kTile));
         for (int frame = 0; frame < 2; ++frame)
         {
@@ -86,7 +72,7 @@ TEST(GLRendererDisplay, AFrameDrawnThroughAWindowsGlxContextShowsOnTheScreen)
             renderer->FillRect(RectT<LONG>(20, 20, 100, 60), Color(kPanel), true);
             renderer->DrawBitmap(tile, RectT<LONG>(140, 20, 40, 80), LRenderer::kResizeTile);
             renderer->RenderFinish(context);
-            Pump(100);
+            OrvTest::PumpMessages(100);
         }
         EXPECT_EQ(wglGetCurrentContext(), nullptr);
 
