@@ -1,6 +1,7 @@
 // The message in which a second start of the program hands its command line to the running
 // instance: the text's byte count as four bytes (least significant first), then the text in
-// UTF-8 without a terminator. The receiver answers one byte: kAccepted or kRefused.
+// UTF-8 without a terminator. The receiver answers one byte: kAccepted (taken), kBusy (well-formed
+// but not taken: the receiver is busy) or kRefused (not well-formed).
 //
 // The message comes from another process: Decode takes nothing on trust. The count must match the
 // bytes that follow, stay within kMaxTextBytes, and the text must be well-formed UTF-8 without
@@ -25,6 +26,7 @@ public:
     static constexpr std::uint32_t kMaxTextBytes = kMaxCharacters * 4;
     static constexpr std::uint8_t kAccepted = 1;
     static constexpr std::uint8_t kRefused = 0;
+    static constexpr std::uint8_t kBusy = 2;
 
     // The message for the text; false (out empty) when the text is too long to be handed over.
     static bool Encode(const WString& text, std::vector<std::uint8_t>& out);

@@ -191,7 +191,7 @@ SingleInstance::AcquireResult SingleInstance::Acquire()
     return kFailed;
 }
 
-bool SingleInstance::StartListening(std::function<void(const WString&)> receiver)
+bool SingleInstance::StartListening(Receiver receiver)
 {
     if (!mHoldsLock || mListener >= 0)
     {
@@ -309,32 +309,35 @@ void SingleInstance::Serve(int connection)
             accepted = HandOverMessage::DecodeText(body.data(), body.size(), text, error);
         }
     }
-    const std::uint8_t answer = accepted ? HandOverMessage::kAccepted : HandOverMessage::kRefused;
-    WriteAll(connection, &answer, 1);
     if (!accepted)
     {
+        const std::uint8_t refused = HandOverMessage::kRefused;
+        WriteAll(connection, &refused, 1);
         Log("a command line handed over is refused: " + error);
         return;
     }
-    if (mReceiver)
+    const bool taken = !mReceiver || mReceiver(text);
+    const std::uint8_t answer = taken ? HandOverMessage::kAccepted : HandOverMessage::kBusy;
+    WriteAll(connection, &answer, 1);
+    if (!taken)
     {
-        mReceiver(text);
+        Log("a command line handed over is not taken: this instance is busy");
     }
 }
 
-bool SingleInstance::HandOver(const WString& text)
+SingleInstance::HandOverResult SingleInstance::HandOver(const WString& text)
 {
     std::vector<std::uint8_t> message;
     if (!HandOverMessage::Encode(text, message))
     {
         Log("the command line is too long to be handed over");
-        return false;
+        return kNotReached;
     }
     sockaddr_un address{};
     if (!MakeAddress(mSocketPath, address))
     {
         Log("the socket path is too long: " + mSocketPath);
-        return false;
+        return kNotReached;
     }
     const DWORD start = mClock->GetMilliseconds();
     for (;;)
@@ -343,7 +346,7 @@ bool SingleInstance::HandOver(const WString& text)
         if (connection < 0)
         {
             Log(std::string("no socket: ") + std::strerror(errno));
-            return false;
+            return kNotReached;
         }
         if (connect(connection, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
         {
@@ -355,16 +358,24 @@ bool SingleInstance::HandOver(const WString& text)
             if (!answered)
             {
                 Log("the running instance did not answer the hand-over");
-                return false;
+                return kNotReached;
             }
-            return answer == HandOverMessage::kAccepted;
+            switch (answer)
+            {
+                case HandOverMessage::kAccepted:
+                    return kTaken;
+                case HandOverMessage::kBusy:
+                    return kBusy;
+                default:
+                    return kRefused;
+            }
         }
         const int reason = errno;
         close(connection);
         if (mClock->GetMilliseconds() - start >= mTimings.handOverTimeout)
         {
             Log(std::string("the running instance was not reached: ") + std::strerror(reason));
-            return false;
+            return kNotReached;
         }
         mClock->Sleep(mTimings.retryInterval);
     }

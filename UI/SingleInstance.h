@@ -4,8 +4,9 @@
 // The lock is a lock file held with flock for the life of this object; the kernel drops it when
 // the process ends, however it ends, so a lock left by a process that is gone never blocks a
 // start. Beside it, the first instance listens on a Unix-domain socket; a later start connects,
-// sends its command line (HandOverMessage) and reads the answer, retrying while the first
-// instance is not listening yet, for at most the hand-over time-out.
+// sends its command line (HandOverMessage) and reads the answer (taken, or not taken because the
+// first instance is busy), retrying while the first instance is not listening yet, for at most
+// the hand-over time-out.
 //
 // Both files live in a folder of the user's own: $XDG_RUNTIME_DIR, else "orv-<uid>" in the
 // temporary folder (made with mode 0700, and refused when it is not a folder of this user's).
@@ -43,6 +44,21 @@ public:
         kFailed,
     };
 
+    enum HandOverResult
+    {
+        // The first instance took the command line.
+        kTaken,
+        // It is busy (writing an update, or running without a window) and did not take it.
+        kBusy,
+        // It refused the message.
+        kRefused,
+        // It was not reached, or did not answer, within the time-outs.
+        kNotReached,
+    };
+
+    // Whether the first instance takes a command line handed over (true) or is busy (false).
+    using Receiver = std::function<bool(const WString&)>;
+
     // The folder described above; empty when there is none that is safe to use.
     static std::string DefaultFolder();
 
@@ -58,12 +74,13 @@ public:
 
     AcquireResult Acquire();
     // The first instance: listens on the socket (a socket file left from an earlier run is
-    // replaced) and calls receiver on a thread of its own with each command line handed over
-    // and accepted. false when the socket cannot be made or this object holds no lock.
-    bool StartListening(std::function<void(const WString&)> receiver);
-    // A later start: hands text over. true when the first instance accepted it; false when it
-    // refused it, or was not reached within the hand-over time-out.
-    bool HandOver(const WString& text);
+    // replaced) and calls receiver on a thread of its own with each well-formed command line
+    // handed over; its answer goes back to the later start. Without a receiver every command
+    // line is answered as taken. false when the socket cannot be made or this object holds no
+    // lock.
+    bool StartListening(Receiver receiver);
+    // A later start: hands text over and tells what the first instance answered.
+    HandOverResult HandOver(const WString& text);
 
     const std::string& GetLockPath() const { return mLockPath; }
     const std::string& GetSocketPath() const { return mSocketPath; }
@@ -82,7 +99,7 @@ private:
     int mListener = -1;
     // Written to wake the listening thread for its end.
     int mWake[2] = {-1, -1};
-    std::function<void(const WString&)> mReceiver;
+    Receiver mReceiver;
     std::thread mThread;
 };
 } // namespace Orv

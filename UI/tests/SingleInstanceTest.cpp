@@ -48,18 +48,25 @@ private:
     std::string mPath;
 };
 
-// Collects the command lines the first instance receives (on its listening thread).
+// Collects the command lines the first instance receives (on its listening thread), taking them
+// while it is not busy.
 class Received
 {
 public:
-    std::function<void(const WString&)> Receiver()
+    SingleInstance::Receiver Receiver()
     {
         return [this](const WString& text)
         {
             std::lock_guard guard(mLock);
             mTexts.emplace_back(text.GetBuffer(), text.GetLength());
             mArrived.notify_all();
+            return !mBusy;
         };
+    }
+    void SetBusy(bool busy)
+    {
+        std::lock_guard guard(mLock);
+        mBusy = busy;
     }
     // Waits (at most 10 s of real time, for a broken test) until count texts arrived.
     std::vector<std::wstring> WaitFor(std::size_t count)
@@ -73,6 +80,7 @@ private:
     std::mutex mLock;
     std::condition_variable mArrived;
     std::vector<std::wstring> mTexts;
+    bool mBusy = false;
 };
 
 const char* const kName = "Halvex DJ_DEVICE_FAMILY_NAME_String_FirmwareUpdaterPrevent";
@@ -107,10 +115,14 @@ TEST(SingleInstance, SecondStartHandsItsCommandLineOver)
     {
         SingleInstance second(folder.Path(), kName, FastTimings(), SystemClock());
         EXPECT_EQ(second.Acquire(), SingleInstance::kOther);
-        EXPECT_TRUE(second.HandOver(WString(text.c_str())));
+        EXPECT_EQ(second.HandOver(WString(text.c_str())), SingleInstance::kTaken);
     }
-    const std::vector<std::wstring> got = received.WaitFor(2);
-    ASSERT_EQ(got.size(), 2u);
+    // A first instance that is busy answers so: the later start learns its line was not taken.
+    received.SetBusy(true);
+    SingleInstance whileBusy(folder.Path(), kName, FastTimings(), SystemClock());
+    EXPECT_EQ(whileBusy.HandOver(WString(L"updater -SILENT")), SingleInstance::kBusy);
+    const std::vector<std::wstring> got = received.WaitFor(3);
+    ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[0], texts[0]);
     EXPECT_EQ(got[1], texts[1]);
     // A second start never takes the lock, however often it tries.
@@ -174,7 +186,7 @@ TEST(SingleInstance, LockOfAKilledProcessDoesNotBlock)
     Received received;
     ASSERT_TRUE(probe.StartListening(received.Receiver()));
     SingleInstance second(folder.Path(), kName, FastTimings(), SystemClock());
-    EXPECT_TRUE(second.HandOver(WString(L"after the crash")));
+    EXPECT_EQ(second.HandOver(WString(L"after the crash")), SingleInstance::kTaken);
     EXPECT_EQ(received.WaitFor(1), std::vector<std::wstring>{L"after the crash"});
 }
 
@@ -242,8 +254,9 @@ TEST(SingleInstance, RefusesMessagesThatAreNoCommandLine)
 
 // Moves the manual clock on, wait by wait, until the hand-over has ended (at most 10 s of real
 // time, for a broken test).
-bool DriveUntilDone(OrvTest::LManualClock& clock, std::future<bool>& handOver,
-                    const std::function<void()>& afterFirstWait = nullptr)
+SingleInstance::HandOverResult DriveUntilDone(OrvTest::LManualClock& clock,
+                                              std::future<SingleInstance::HandOverResult>& handOver,
+                                              const std::function<void()>& afterFirstWait = nullptr)
 {
     bool first = true;
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -275,10 +288,11 @@ TEST(SingleInstance, HandOverRetriesUntilTheFirstInstanceListens)
     // and once the first listens its command line arrives.
     const Orv::RCPtr<OrvTest::LManualClock> clock(new OrvTest::LManualClock(0xFFFFF000u));
     SingleInstance second(folder.Path(), kName, FastTimings(), clock);
-    std::future<bool> handOver =
+    std::future<SingleInstance::HandOverResult> handOver =
         std::async(std::launch::async, [&] { return second.HandOver(WString(L"late")); });
-    EXPECT_TRUE(DriveUntilDone(*clock, handOver,
-                               [&] { ASSERT_TRUE(first.StartListening(received.Receiver())); }));
+    EXPECT_EQ(DriveUntilDone(*clock, handOver,
+                             [&] { ASSERT_TRUE(first.StartListening(received.Receiver())); }),
+              SingleInstance::kTaken);
     EXPECT_EQ(received.WaitFor(1), std::vector<std::wstring>{L"late"});
 }
 
@@ -292,9 +306,9 @@ TEST(SingleInstance, HandOverGivesUpAfterItsTimeOut)
     const Orv::RCPtr<OrvTest::LManualClock> clock(new OrvTest::LManualClock(start));
     SingleInstance::Timings timings = FastTimings();
     SingleInstance second(folder.Path(), kName, timings, clock);
-    std::future<bool> handOver =
+    std::future<SingleInstance::HandOverResult> handOver =
         std::async(std::launch::async, [&] { return second.HandOver(WString(L"never read")); });
-    EXPECT_FALSE(DriveUntilDone(*clock, handOver));
+    EXPECT_EQ(DriveUntilDone(*clock, handOver), SingleInstance::kNotReached);
     // Across the clock's wrap: 5 s and not a retry more.
     const DWORD elapsed = clock->GetMilliseconds() - start;
     EXPECT_GE(elapsed, timings.handOverTimeout);
