@@ -361,6 +361,17 @@ ORVRESULT LUpdateProcessor::Reinitialize()
     return Initialize(mCommandLine);
 }
 
+ORVRESULT LUpdateProcessor::Reinitialize(const WString& commandLine)
+{
+    mCommandLine = commandLine;
+    WString value;
+    if (FindOption(commandLine, WString(kAlwaysUpdate), value))
+    {
+        mAlwaysUpdate = true;
+    }
+    return Initialize(commandLine);
+}
+
 void LUpdateProcessor::ProcessFirmwareFileOptions()
 {
     WString path;

@@ -66,6 +66,10 @@ public:
     ORVRESULT Initialize(const Orv::WString& commandLine);
     // Initialize with the command line stored by the first Initialize.
     ORVRESULT Reinitialize();
+    // Initialize with commandLine, which becomes the stored command line that later calls of
+    // Reinitialize run (a command line handed over by a later start of the program);
+    // -ALWAYS_UPDATE in it sets the always-update flag.
+    ORVRESULT Reinitialize(const Orv::WString& commandLine);
     // No update is being written.
     bool IsIdle() const;
     bool GetAlwaysUpdate() const;
