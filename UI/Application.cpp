@@ -15,6 +15,9 @@
 #include "notification/NotificationName.h"
 #include "platform/Resources.h"
 
+#include <cwctype>
+#include <string>
+
 using Orv::IniFileHandle;
 using Orv::ORVRESULT;
 using Orv::RCPtr;
@@ -24,6 +27,28 @@ namespace
 {
 // How long the release waits for a task of the engine that is still running.
 constexpr DWORD kEngineTaskWait = 60000;
+
+// The exit status of a later start whose own job was not done by it.
+constexpr int kSecondStartJobNotDone = 1;
+
+// The options of a later start that the running window leaves out, and of those the ones that
+// ask for the update to start.
+struct LeftOut
+{
+    const wchar_t* option;
+    bool startsUpdate;
+};
+constexpr LeftOut kLeftOut[] = {
+    {L"-SILENT", true},
+    {L"-START_UPDATE_AUTOMATICALLY", true},
+    {L"-SILENT_IF_UPDATE_NOT_NEEDED", false},
+    {L"-RETURN_UPDATE_MODE_STATUS", false},
+};
+
+bool IsBlank(wchar_t c)
+{
+    return c == L' ' || c == L'\t';
+}
 
 // The framework's cursor names the program has cursors of its own for.
 struct OwnCursor
@@ -100,10 +125,110 @@ ORVRESULT LApplication::ReceiveNotification(const RCPtr<Orv::LNotificationDistri
 
 ORVRESULT LApplication::ReceiveCommandLine(const WString& text)
 {
-    Orv::GetDebugOutput().Narrow()
-        << "A later start handed its command line over: " << text.ToNarrow().GetBuffer()
+    auto& log = Orv::GetDebugOutput().Narrow();
+    log << "A later start handed its command line over: " << text.ToNarrow().GetBuffer()
         << std::endl;
+    if (!mUpdateProcessor || !MayExit())
+    {
+        log << "The command line handed over is not taken: an update is being written" << std::endl;
+        return E_ACCESSDENIED;
+    }
+    WString commandLine;
+    bool startUpdate = false;
+    if (!CommandLineForWindow(text, commandLine, startUpdate))
+    {
+        log << "The command line handed over is not taken: it holds an option of a run without "
+               "a window inside a quoted value"
+            << std::endl;
+        return E_INVALIDARG;
+    }
+    const RCPtr<Orv::LRootWindow>& main = GetRootWindow(0);
+    const RCPtr<Orv::LMainControl> mainControl =
+        main ? Orv::DynamicCast<Orv::LMainControl>(main->GetRootControl()) : nullptr;
+    try
+    {
+        mUpdateProcessor->Reinitialize(commandLine);
+    }
+    catch (const std::exception& error)
+    {
+        // The window stays as it was; the engine's states tell what holds.
+        log << "The command line handed over could not be applied: " << error.what() << std::endl;
+    }
+    if (mainControl)
+    {
+        mainControl->Refresh();
+        if (startUpdate && mainControl->IsUpdateWanted())
+        {
+            mainControl->StartUpdate();
+        }
+    }
     return S_OK;
+}
+
+bool LApplication::CommandLineForWindow(const WString& handedOver, WString& out, bool& startUpdate)
+{
+    startUpdate = false;
+    const std::wstring line(handedOver.GetBuffer(), handedOver.GetLength());
+    std::wstring kept;
+    std::size_t at = 0;
+    while (at < line.size())
+    {
+        if (IsBlank(line[at]))
+        {
+            ++at;
+            continue;
+        }
+        // A word runs to the next blank outside double quotes.
+        const std::size_t start = at;
+        bool quoted = false;
+        while (at < line.size() && (quoted || !IsBlank(line[at])))
+        {
+            quoted = line[at] == L'"' ? !quoted : quoted;
+            ++at;
+        }
+        std::wstring word = line.substr(start, at - start);
+        std::wstring bare;
+        for (wchar_t c : word)
+        {
+            if (c != L'"')
+            {
+                bare.push_back(static_cast<wchar_t>(std::towupper(c)));
+            }
+        }
+        bool leftOut = false;
+        for (const LeftOut& option : kLeftOut)
+        {
+            if (bare == option.option)
+            {
+                leftOut = true;
+                startUpdate = startUpdate || option.startsUpdate;
+            }
+        }
+        if (!leftOut)
+        {
+            kept += (kept.empty() ? L"" : L" ") + word;
+        }
+    }
+    out = WString(kept.c_str());
+    for (const LeftOut& option : kLeftOut)
+    {
+        WString value;
+        if (LUpdateProcessor::FindOption(out, WString(option.option), value))
+        {
+            return false;
+        }
+    }
+    return true;
+}
+
+int LApplication::GetSecondStartExitStatus(const WString& commandLine)
+{
+    WString value;
+    return LUpdateProcessor::FindOption(commandLine, WString(L"-SILENT"), value) ||
+                   LUpdateProcessor::FindOption(commandLine, WString(L"-RETURN_UPDATE_MODE_STATUS"),
+                                                value)
+               ? kSecondStartJobNotDone
+               : 0;
 }
 
 ORVRESULT LApplication::GetCompanyName(WString& out)

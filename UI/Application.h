@@ -41,8 +41,25 @@ public:
     // goes to the framework.
     Orv::ORVRESULT ReceiveNotification(const Orv::RCPtr<Orv::LNotificationDistributor>& source,
                                        const Orv::RCPtr<Orv::LNotification>& notification) override;
-    // A command line handed over by a later start: written to the debug output; 0.
+    // A command line handed over by a later start of the program, which has ended. While no
+    // update is written, the processor runs it (Reinitialize) in the form CommandLineForWindow
+    // gives, the main window is refreshed, and when it asked for the update to start (-SILENT or
+    // -START_UPDATE_AUTOMATICALLY) and one is wanted, the main window starts it; 0. While an
+    // update is written it is not taken (logged): E_ACCESSDENIED. A command line the window
+    // cannot run as it stands is refused: E_INVALIDARG.
     Orv::ORVRESULT ReceiveCommandLine(const Orv::WString& text) override;
+    // The command line of a later start, as the running window takes it: the options that say
+    // how that start's own process ends (-SILENT, -SILENT_IF_UPDATE_NOT_NEEDED,
+    // -RETURN_UPDATE_MODE_STATUS) and -START_UPDATE_AUTOMATICALLY are left out, every other word
+    // is kept as written; startUpdate tells whether -SILENT or -START_UPDATE_AUTOMATICALLY was
+    // among them. false when one of them is still found in what is left (inside a quoted
+    // value).
+    static bool CommandLineForWindow(const Orv::WString& handedOver, Orv::WString& out,
+                                     bool& startUpdate);
+    // The exit status of a start that found another instance running and ended: 1 when its
+    // command line asked for a job whose result the exit status tells (-SILENT,
+    // -RETURN_UPDATE_MODE_STATUS), since this process did not do it; else 0.
+    static int GetSecondStartExitStatus(const Orv::WString& commandLine);
 
     Orv::ORVRESULT GetCompanyName(Orv::WString& out) override;
     Orv::ORVRESULT GetProductName(Orv::WString& out) override;

@@ -43,6 +43,11 @@ int FrameworkWinMain(HINSTANCE instance, HINSTANCE previous, LPCWSTR commandLine
                 program->ExitInstance();
             }
         }
+        else
+        {
+            // A later start that handed its command line over.
+            status = program->GetExitStatus();
+        }
     }
     catch (const std::exception& error)
     {

@@ -6,10 +6,12 @@
 // of the loop. It answers the application's folders.
 //
 // T is the application class: constructed on (factory, framework string table, command line), a
-// LFrameworkApp with GetExitStatus().
+// LFrameworkApp with GetExitStatus(), MayExit() (false while an update is written) and the static
+// GetSecondStartExitStatus(command line).
 //
 // UI thread only, but for the command lines handed over, which arrive on the single-instance
-// listener's thread and are delivered to the main window by the idle hook.
+// listener's thread: they are taken only while the main window is up and no update is written
+// (the later start is told otherwise), and delivered to the main window by the idle hook.
 #pragma once
 
 #include "Application/FrameworkApp.h"
@@ -31,6 +33,8 @@
 #include "platform/GdiPlus.h"
 #include "platform/Shell.h"
 
+#include <atomic>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <sys/stat.h>
@@ -121,7 +125,8 @@ public:
         {
             case SingleInstance::kFirst:
                 mFirstInstance = true;
-                mInstance->StartListening([this](const WString& text) { QueueHandOver(text); });
+                mInstance->StartListening([this](const WString& text)
+                                          { return QueueHandOver(text); });
                 return TRUE;
             case SingleInstance::kFailed:
                 // Without a lock the program still starts: the reason is on the debug output.
@@ -132,14 +137,39 @@ public:
         }
         mFirstInstance = false;
         // Another instance runs: it gets this command line and comes to the front; this one
-        // ends, whether or not the other was reached, so that two updaters never drive one
-        // device.
-        if (!mCommandLine.IsEmpty() && !mInstance->HandOver(mCommandLine))
+        // ends, whether or not the other took it, so that two updaters never drive one device.
+        // The caller learns on standard error what became of the command line, and from the exit
+        // status that this process did not do a job whose result the status tells.
+        const SingleInstance::HandOverResult handedOver =
+            mCommandLine.IsEmpty() ? SingleInstance::kTaken : mInstance->HandOver(mCommandLine);
+        mExitStatus = T::GetSecondStartExitStatus(mCommandLine);
+        const char* said = nullptr;
+        switch (handedOver)
         {
-            GetDebugOutput().Narrow()
-                << "Another instance of the program runs; it did not take the command line"
-                << std::endl;
+            case SingleInstance::kTaken:
+                said = "Another instance of the updater is running: this start handed its command "
+                       "line to the running instance and ends.";
+                break;
+            case SingleInstance::kBusy:
+                said = "Another instance of the updater is running and is busy (an update is being "
+                       "written, or it runs without its window): it did not take this start's "
+                       "command line. This start ends; start it again once the other has ended.";
+                break;
+            case SingleInstance::kRefused:
+            case SingleInstance::kNotReached:
+                said = "Another instance of the updater is running, but this start could not hand "
+                       "its command line to it. This start ends.";
+                break;
         }
+        std::fprintf(stderr, "%s\n", said);
+        if (mExitStatus != 0)
+        {
+            std::fprintf(stderr,
+                         "The update or status query this start asked for was not done by this "
+                         "process: exit status %d.\n",
+                         mExitStatus);
+        }
+        GetDebugOutput().Narrow() << said << std::endl;
         CloseSplash();
         return FALSE;
     }
@@ -163,6 +193,7 @@ public:
             const RCPtr<T>& application;
             ~Release()
             {
+                program.mTakesCommandLines = false;
                 program.mExitStatus = application->GetExitStatus();
                 application->ReleaseServices();
                 ApplicationPointer() = nullptr;
@@ -192,7 +223,9 @@ public:
             window->UpdateWindow();
         }
         CloseSplash();
+        UpdateTakesCommandLines();
         application->Run();
+        mTakesCommandLines = false;
         m_pMainWnd = nullptr;
         mMainWindow = nullptr;
         return 1;
@@ -205,7 +238,9 @@ public:
     BOOL OnIdle(LONG count) override
     {
         DeliverHandOvers();
-        return LFrameworkApp::OnMessageLoopIdle(count) ? TRUE : FALSE;
+        const BOOL more = LFrameworkApp::OnMessageLoopIdle(count) ? TRUE : FALSE;
+        UpdateTakesCommandLines();
+        return more;
     }
 
     // The string tables and skins: from the resources for "::", else from the files of the
@@ -442,10 +477,23 @@ private:
         return WString(text.c_str());
     }
 
-    void QueueHandOver(const WString& text)
+    // On the listener's thread: queues text when command lines are taken now.
+    bool QueueHandOver(const WString& text)
     {
         std::lock_guard<std::mutex> guard(mHandOverLock);
+        if (!mTakesCommandLines)
+        {
+            return false;
+        }
         mHandOvers.push_back(text);
+        return true;
+    }
+
+    // Command lines are taken while the main window is up and no update is written.
+    void UpdateTakesCommandLines()
+    {
+        const RCPtr<T>& application = ApplicationPointer();
+        mTakesCommandLines = mMainWindow != nullptr && application && application->MayExit();
     }
 
     // Each command line handed over goes to the main window as the copy-data message of a
@@ -454,8 +502,10 @@ private:
     {
         // The window may be gone already (closed, its object deleted): its handle tells.
         const HWND handle = mMainWindow;
-        if (handle == nullptr || !::IsWindow(handle))
+        const RCPtr<T>& application = ApplicationPointer();
+        if (handle == nullptr || !::IsWindow(handle) || !application || !application->MayExit())
         {
+            // Kept until the window can take them.
             return;
         }
         std::vector<WString> texts;
@@ -498,5 +548,7 @@ private:
     HWND mMainWindow = nullptr;
     std::mutex mHandOverLock;
     std::vector<WString> mHandOvers;
+    // Whether the listener takes command lines now (written on the UI thread).
+    std::atomic<bool> mTakesCommandLines{false};
 };
 } // namespace Orv

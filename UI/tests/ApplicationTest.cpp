@@ -302,7 +302,8 @@ public:
             (Orv::GetMainWindowClassName() + WString(L"Prevent")).ToNarrow().GetBuffer(),
             Orv::SingleInstance::Timings(), Orv::GetSystemClock());
         EXPECT_EQ(later.Acquire(), Orv::SingleInstance::kOther);
-        EXPECT_TRUE(later.HandOver(WString(L"updater -FIRMWARE_IMAGE_NAME=\"a b.dfu\"")));
+        EXPECT_EQ(later.HandOver(WString(L"updater -FIRMWARE_IMAGE_NAME=\"a b.dfu\"")),
+                  Orv::SingleInstance::kTaken);
     }
 
     Orv::ORVRESULT ReceiveCommandLine(const WString& text) override
@@ -468,5 +469,49 @@ TEST(Application, SplitCursorsAndIconAreTheProgramsOwnOtherCursorsTheFrameworks)
     const HICON icon = application->GetIcon();
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon, ::LoadIconW(program, MAKEINTRESOURCEW(128)));
+}
+} // namespace
+
+namespace
+{
+// What the running window takes of a later start's command line, and that start's exit status.
+TEST(Application, CommandLineOfALaterStart)
+{
+    struct Case
+    {
+        const wchar_t* handedOver;
+        bool taken;
+        const wchar_t* kept;
+        bool startUpdate;
+        int exitStatus;
+    };
+    const Case cases[] = {
+        {L"updater", true, L"updater", false, 0},
+        {L"updater -silent -ABSOLUTE_FIRMWARE_FILE_PATH=\"/a b/c.dfu\"", true,
+         L"updater -ABSOLUTE_FIRMWARE_FILE_PATH=\"/a b/c.dfu\"", true, 1},
+        {L"\"/opt/my updater\" -START_UPDATE_AUTOMATICALLY\t-ALWAYS_UPDATE", true,
+         L"\"/opt/my updater\" -ALWAYS_UPDATE", true, 0},
+        {L"updater -RETURN_UPDATE_MODE_STATUS -SILENT_IF_UPDATE_NOT_NEEDED", true, L"updater",
+         false, 1},
+        // Words that only begin like the options are kept.
+        {L"updater -SILENTLY -SILENT_IF_UPDATE_NOT_NEEDED", true, L"updater -SILENTLY", false, 0},
+        // An option inside a quoted value would still be found: not taken.
+        {L"updater -ABSOLUTE_FIRMWARE_FILE_PATH=\"/x -SILENT y.dfu\"", false, L"", false, 1},
+    };
+    for (const Case& c : cases)
+    {
+        WString kept;
+        bool startUpdate = false;
+        EXPECT_EQ(LApplication::CommandLineForWindow(WString(c.handedOver), kept, startUpdate),
+                  c.taken)
+            << Narrow(WString(c.handedOver));
+        if (c.taken)
+        {
+            EXPECT_EQ(Narrow(kept), Narrow(WString(c.kept)));
+            EXPECT_EQ(startUpdate, c.startUpdate) << Narrow(WString(c.handedOver));
+        }
+        EXPECT_EQ(LApplication::GetSecondStartExitStatus(WString(c.handedOver)), c.exitStatus)
+            << Narrow(WString(c.handedOver));
+    }
 }
 } // namespace
