@@ -267,6 +267,24 @@ bool XServerClient::Click(unsigned long id, int x, int y) const
     return true;
 }
 
+bool XServerClient::PressKey(unsigned long id, const std::string& keyName) const
+{
+    ::Display* display = AsDisplay(mDisplay);
+    const KeySym symbol = XStringToKeysym(keyName.c_str());
+    const KeyCode code = symbol == NoSymbol ? 0 : XKeysymToKeycode(display, symbol);
+    if (!Describe(id) || code == 0)
+    {
+        return false;
+    }
+    XSetInputFocus(display, id, RevertToPointerRoot, CurrentTime);
+    XSync(display, False);
+    XTestFakeKeyEvent(display, code, True, 0);
+    XSync(display, False);
+    XTestFakeKeyEvent(display, code, False, 0);
+    XSync(display, False);
+    return true;
+}
+
 ProgramUnderDisplay::ProgramUnderDisplay(std::string program,
                                          std::map<std::string, std::string> environment)
     : mProgram(std::move(program))

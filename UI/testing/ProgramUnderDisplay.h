@@ -62,6 +62,9 @@ public:
     Screenshot Capture(unsigned long id) const;
     // Moves the pointer to (x, y) of the window and clicks the left button.
     bool Click(unsigned long id, int x, int y) const;
+    // Gives the window the keyboard focus and presses and releases the key named as X names
+    // key symbols ("Tab", "Return", "Escape"); false when the window or the key is not there.
+    bool PressKey(unsigned long id, const std::string& keyName) const;
 
 private:
     void* mDisplay = nullptr; // Display*
