@@ -125,19 +125,21 @@ ORVRESULT LApplication::ReceiveNotification(const RCPtr<Orv::LNotificationDistri
 
 ORVRESULT LApplication::ReceiveCommandLine(const WString& text)
 {
-    auto& log = Orv::GetDebugOutput().Narrow();
-    log << "A later start handed its command line over: " << text.ToNarrow().GetBuffer()
+    Orv::GetDebugOutput().Narrow()
+        << "A later start handed its command line over: " << text.ToNarrow().GetBuffer()
         << std::endl;
     if (!mUpdateProcessor || !MayExit())
     {
-        log << "The command line handed over is not taken: an update is being written" << std::endl;
-        return E_ACCESSDENIED;
+        Orv::GetDebugOutput().Narrow()
+            << "The command line handed over is not taken: an update is being written" << std::endl;
+        return E_FAIL;
     }
     WString commandLine;
     bool startUpdate = false;
     if (!CommandLineForWindow(text, commandLine, startUpdate))
     {
-        log << "The command line handed over is not taken: it holds an option of a run without "
+        Orv::GetDebugOutput().Narrow()
+            << "The command line handed over is not taken: it holds an option of a run without "
                "a window inside a quoted value"
             << std::endl;
         return E_INVALIDARG;
@@ -152,7 +154,8 @@ ORVRESULT LApplication::ReceiveCommandLine(const WString& text)
     catch (const std::exception& error)
     {
         // The window stays as it was; the engine's states tell what holds.
-        log << "The command line handed over could not be applied: " << error.what() << std::endl;
+        Orv::GetDebugOutput().Narrow()
+            << "The command line handed over could not be applied: " << error.what() << std::endl;
     }
     if (mainControl)
     {
