@@ -149,7 +149,13 @@ ORVRESULT LApplication::ReceiveCommandLine(const WString& text)
         main ? Orv::DynamicCast<Orv::LMainControl>(main->GetRootControl()) : nullptr;
     try
     {
+        // As TRY AGAIN does: the command line runs, then the rescan, at which the two-image
+        // sequencer gives the engine its file again when the command line names none.
         mUpdateProcessor->Reinitialize(commandLine);
+        if (const RCPtr<LUpdateEngineInterface> engine = mUpdateProcessor->GetEngine())
+        {
+            engine->Rescan();
+        }
     }
     catch (const std::exception& error)
     {

@@ -43,10 +43,10 @@ public:
                                        const Orv::RCPtr<Orv::LNotification>& notification) override;
     // A command line handed over by a later start of the program, which has ended. While no
     // update is written, the processor runs it (Reinitialize) in the form CommandLineForWindow
-    // gives, the main window is refreshed, and when it asked for the update to start (-SILENT or
-    // -START_UPDATE_AUTOMATICALLY) and one is wanted, the main window starts it; 0. While an
-    // update is written it is not taken (logged): E_FAIL. A command line the window
-    // cannot run as it stands is refused: E_INVALIDARG.
+    // gives and the engine rescans (as TRY AGAIN does), the main window is refreshed, and when it
+    // asked for the update to start (-SILENT or -START_UPDATE_AUTOMATICALLY) and one is wanted, the
+    // main window starts it; 0. While an update is written it is not taken (logged): E_FAIL. A
+    // command line the window cannot run as it stands is refused: E_INVALIDARG.
     Orv::ORVRESULT ReceiveCommandLine(const Orv::WString& text) override;
     // The command line of a later start, as the running window takes it: the options that say
     // how that start's own process ends (-SILENT, -SILENT_IF_UPDATE_NOT_NEEDED,
