@@ -230,14 +230,16 @@ bool LApplication::CommandLineForWindow(const WString& handedOver, WString& out,
     return true;
 }
 
-int LApplication::GetSecondStartExitStatus(const WString& commandLine)
+bool LApplication::RunsWithoutWindow(const WString& commandLine)
 {
     WString value;
     return LUpdateProcessor::FindOption(commandLine, WString(L"-SILENT"), value) ||
-                   LUpdateProcessor::FindOption(commandLine, WString(L"-RETURN_UPDATE_MODE_STATUS"),
-                                                value)
-               ? kSecondStartJobNotDone
-               : 0;
+           LUpdateProcessor::FindOption(commandLine, WString(L"-RETURN_UPDATE_MODE_STATUS"), value);
+}
+
+int LApplication::GetSecondStartExitStatus(const WString& commandLine)
+{
+    return RunsWithoutWindow(commandLine) ? kSecondStartJobNotDone : 0;
 }
 
 ORVRESULT LApplication::GetCompanyName(WString& out)

@@ -60,6 +60,8 @@ public:
     // command line asked for a job whose result the exit status tells (-SILENT,
     // -RETURN_UPDATE_MODE_STATUS), since this process did not do it; else 0.
     static int GetSecondStartExitStatus(const Orv::WString& commandLine);
+    // The command line asks for a run that shows no window (-SILENT, -RETURN_UPDATE_MODE_STATUS).
+    static bool RunsWithoutWindow(const Orv::WString& commandLine);
 
     Orv::ORVRESULT GetCompanyName(Orv::WString& out) override;
     Orv::ORVRESULT GetProductName(Orv::WString& out) override;

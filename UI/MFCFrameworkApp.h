@@ -6,12 +6,12 @@
 // of the loop. It answers the application's folders.
 //
 // T is the application class: constructed on (factory, framework string table, command line), a
-// LFrameworkApp with GetExitStatus(), MayExit() (false while an update is written) and the static
-// GetSecondStartExitStatus(command line).
+// LFrameworkApp with GetExitStatus(), MayExit() (false while an update is written) and the statics
+// GetSecondStartExitStatus(command line) and RunsWithoutWindow(command line).
 //
 // UI thread only, but for the command lines handed over, which arrive on the single-instance
-// listener's thread: they are taken only while the main window is up and no update is written
-// (the later start is told otherwise), and delivered to the main window by the idle hook.
+// listener's thread: they are taken while the main window starts or is up and no update is
+// written (the later start is told otherwise), and delivered to the main window by the idle hook.
 #pragma once
 
 #include "Application/FrameworkApp.h"
@@ -125,6 +125,9 @@ public:
         {
             case SingleInstance::kFirst:
                 mFirstInstance = true;
+                // A window that is still starting keeps what is handed over until it is up and
+                // no update is written; a run without a window never takes a command line.
+                mTakesCommandLines = !T::RunsWithoutWindow(mCommandLine);
                 mInstance->StartListening([this](const WString& text)
                                           { return QueueHandOver(text); });
                 return TRUE;
