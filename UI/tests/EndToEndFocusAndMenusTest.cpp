@@ -219,16 +219,25 @@ TEST_F(EndToEndFocusAndMenus, TheFocusedButtonShowsAndReturnPressesIt)
         return names;
     };
     bool updateFocused = false;
+    std::string focused;
     for (int tab = 1; tab <= 8 && !updateFocused; ++tab)
     {
         SCOPED_TRACE(tab);
         ASSERT_TRUE(mServer.PressKey(mWindow, "Tab"));
         Screenshot shot;
+        // The ring has moved on from where the last Tab left it: a shot taken before this Tab
+        // was handled must not count, or Return would meet a focus still on its way.
         ASSERT_TRUE(WaitFor(
             "tab-" + std::to_string(tab), 5s,
-            [&](const Screenshot& seen) { return ringed(seen).size() == 1; }, &shot))
+            [&](const Screenshot& seen)
+            {
+                const std::vector<std::string> names = ringed(seen);
+                return names.size() == 1 && names.front() != focused;
+            },
+            &shot))
             << Errors();
-        updateFocused = ringed(shot).front() == "buttonUpdateFirmware";
+        focused = ringed(shot).front();
+        updateFocused = focused == "buttonUpdateFirmware";
         if (updateFocused)
         {
             // Inside the ring the button keeps its own fill.
