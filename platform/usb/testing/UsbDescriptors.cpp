@@ -1,5 +1,7 @@
 #include "UsbDescriptors.h"
 
+#include <iterator>
+
 namespace OrvTest
 {
 const char* const kDfuSeMemoryLayout =
@@ -53,8 +55,11 @@ std::vector<std::uint8_t> Configuration(std::uint8_t interfaces, std::uint8_t at
                                         const std::vector<std::uint8_t>& rest)
 {
     const unsigned total = 9 + static_cast<unsigned>(rest.size());
-    std::vector<std::uint8_t> bytes{9, kConfigurationType, Low(total), High(total), interfaces, 1,
-                                    0, attributes,         50}; // 100 mA
+    const std::uint8_t head[] = {9, kConfigurationType, Low(total), High(total), interfaces, 1,
+                                 0, attributes,         50}; // 100 mA
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(total);
+    bytes.assign(std::begin(head), std::end(head));
     bytes.insert(bytes.end(), rest.begin(), rest.end());
     return bytes;
 }
