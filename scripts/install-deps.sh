@@ -10,6 +10,7 @@ packages=(
     libusb-1.0-0-dev libasound2-dev libsdl2-dev
     libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri
     libx11-dev libxtst-dev libxfixes-dev xvfb xauth imagemagick clang-format clang libclang-rt-14-dev zenity
+    umockdev libumockdev-dev
 )
 
 missing=()

@@ -3,10 +3,14 @@
 #include "LibUsbErrors.h"
 #include "UsbBackend.h"
 
+#include "platform/DebugApi.h"
+
 #include <libusb.h>
 
+#include <cstdio>
 #include <cwctype>
 #include <mutex>
+#include <string>
 
 namespace OrvPlatform
 {
@@ -58,6 +62,20 @@ bool Location(libusb_device* device, std::wstring& location)
         location += std::to_wstring(ports[i]);
     }
     return true;
+}
+
+// Says which device node the user may not open, and what gives the user access to it.
+void ReportNoAccess(libusb_device* device)
+{
+    char node[32];
+    std::snprintf(node, sizeof(node), "/dev/bus/usb/%03u/%03u",
+                  unsigned(libusb_get_bus_number(device)),
+                  unsigned(libusb_get_device_address(device)));
+    const std::string text =
+        std::string("USB: permission denied on ") + node +
+        ": this user may not open the device. Install the udev rule as the README says "
+        "(platform/usb/udev/70-orv-firmware-updater.rules), then plug the device in again.\n";
+    OutputDebugStringA(text.c_str());
 }
 
 struct DeviceList
@@ -198,6 +216,10 @@ public:
                 const int result = libusb_open(list.devices[i], &handle);
                 if (result != 0)
                 {
+                    if (result == LIBUSB_ERROR_ACCESS)
+                    {
+                        ReportNoAccess(list.devices[i]);
+                    }
                     error = WinErrorFromLibUsb(result);
                     return nullptr;
                 }
