@@ -6,6 +6,8 @@
 #include "FrameworkWinMain.h"
 #include "Utilities/GlobalsOrder.h"
 
+#include <csignal>
+
 namespace
 {
 ORV_GLOBALS_STARTUP(Orv::kGlobalsRowApplication, 0)
@@ -20,6 +22,9 @@ int wWinMain(HINSTANCE instance, HINSTANCE previous, LPCWSTR commandLine, int sh
 
 int main(int argc, char** argv)
 {
+    // A write past the file-size limit fails with EFBIG, which the program handles, instead of
+    // ending it.
+    std::signal(SIGXFSZ, SIG_IGN);
     const Orv::WString commandLine = Orv::BuildCommandLine(argc, argv);
     return wWinMain(nullptr, nullptr, commandLine.GetBuffer(), SW_SHOWNORMAL);
 }

@@ -32,7 +32,8 @@ public:
 
     // 0.
     virtual ORVRESULT Reserved() = 0;
-    // Closes every open file, the last opened first, writing those that changed. 0.
+    // Closes every open file, the last opened first, writing those that changed: 0, or kFailed
+    // when a write failed (the other files are still written and every file is closed).
     virtual ORVRESULT CloseAllFiles() = 0;
     // Opens the settings file at path (made when it does not exist): 0 opened, kAlreadyOpen,
     // kFailed. Its keys live under the section (dots in the section become '_').

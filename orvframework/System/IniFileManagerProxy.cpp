@@ -6,13 +6,9 @@
 #include "Utilities/Debug/DebugOutput.h"
 #include "Utilities/Globals.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <ostream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace Orv
 {
@@ -30,65 +26,6 @@ WString Wide(const std::string& text)
     return wide;
 }
 
-enum class ReadResult
-{
-    kRead,
-    kMissing,
-    kFailed,
-};
-
-ReadResult ReadWholeFile(const std::string& path, std::string& out, int& error)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-    {
-        error = errno;
-        return error == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
-    }
-    out.clear();
-    char buffer[65536];
-    for (;;)
-    {
-        const ssize_t n = ::read(fd, buffer, sizeof(buffer));
-        if (n < 0)
-        {
-            if (errno == EINTR)
-            {
-                continue;
-            }
-            error = errno;
-            ::close(fd);
-            return ReadResult::kFailed;
-        }
-        if (n == 0)
-        {
-            break;
-        }
-        out.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return ReadResult::kRead;
-}
-
-bool WriteAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size())
-    {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0)
-        {
-            if (errno == EINTR)
-            {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Keeps the bytes of an unreadable settings file under a backup name that holds no other
 // bytes; true when they are kept (also when a backup already holds them).
 bool KeepBackup(const std::string& path, const std::string& bytes)
@@ -97,13 +34,13 @@ bool KeepBackup(const std::string& path, const std::string& bytes)
     {
         const std::string name = path + ".bak" + (n == 0 ? std::string() : "." + std::to_string(n));
         std::string existing;
-        int error = 0;
-        const ReadResult result = ReadWholeFile(name, existing, error);
-        if (result == ReadResult::kRead && existing == bytes)
+        std::string error;
+        const auto result = CIniFileManagerProxy::ReadSettingsFile(name, existing, error);
+        if (result == CIniFileManagerProxy::ReadResult::kRead && existing == bytes)
         {
             return true;
         }
-        if (result == ReadResult::kMissing)
+        if (result == CIniFileManagerProxy::ReadResult::kMissing)
         {
             return CIniFileManagerProxy::WriteFileAtomically(name, bytes) == 0;
         }
@@ -115,32 +52,6 @@ bool KeepBackup(const std::string& path, const std::string& bytes)
 CIniFileManagerProxy::~CIniFileManagerProxy()
 {
     CloseAllFiles();
-}
-
-int CIniFileManagerProxy::WriteFileAtomically(const std::string& path, const std::string& bytes)
-{
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-    {
-        return errno != 0 ? errno : EIO;
-    }
-    // A settings file is the user's own: readable by others as a new file would be.
-    ::fchmod(fd, 0644);
-    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0)
-    {
-        const int error = errno != 0 ? errno : EIO;
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        return error;
-    }
-    if (::close(fd) != 0 || ::rename(temporary.c_str(), path.c_str()) != 0)
-    {
-        const int error = errno != 0 ? errno : EIO;
-        ::unlink(temporary.c_str());
-        return error;
-    }
-    return 0;
 }
 
 CIniFileManagerProxy::IniFileInfo* CIniFileManagerProxy::FindFile(IniFileHandle handle) const
@@ -175,8 +86,8 @@ ORVRESULT CIniFileManagerProxy::WriteFile(IniFileInfo& file)
     if (file.readOnly)
     {
         GetDebugOutput().Narrow() << "Settings: " << file.path
-                                  << " is not written: it could not be read and no backup of it "
-                                     "could be made"
+                                  << " is not written: it is kept as it was found, since it "
+                                     "could not be read or no backup of it could be made"
                                   << std::endl;
         return kFailed;
     }
@@ -195,16 +106,17 @@ ORVRESULT CIniFileManagerProxy::WriteFile(IniFileInfo& file)
 
 ORVRESULT CIniFileManagerProxy::CloseAllFiles()
 {
+    ORVRESULT result = 0;
     while (!mFiles.empty())
     {
         IniFileInfo& file = *mFiles.back();
-        if (file.dirty)
+        if (file.dirty && WriteFile(file) != 0)
         {
-            WriteFile(file);
+            result = kFailed;
         }
         mFiles.pop_back();
     }
-    return 0;
+    return result;
 }
 
 ORVRESULT CIniFileManagerProxy::OpenFile(const WString& path, const WString& section,
@@ -232,8 +144,8 @@ ORVRESULT CIniFileManagerProxy::OpenFile(const WString& path, const WString& sec
     }
 
     std::string bytes;
-    int error = 0;
-    const ReadResult result = ReadWholeFile(utf8Path, bytes, error);
+    std::string error;
+    const ReadResult result = ReadSettingsFile(utf8Path, bytes, error);
     if (result == ReadResult::kRead)
     {
         std::string parseError;
@@ -247,8 +159,8 @@ ORVRESULT CIniFileManagerProxy::OpenFile(const WString& path, const WString& sec
     }
     else if (result == ReadResult::kFailed)
     {
-        GetDebugOutput().Narrow() << "Settings: cannot read " << utf8Path << ": "
-                                  << std::strerror(error) << "; it is left as it is" << std::endl;
+        GetDebugOutput().Narrow() << "Settings: cannot read " << utf8Path << ": " << error
+                                  << "; it is left as it is" << std::endl;
         file->readOnly = true;
     }
     if (!file->root)

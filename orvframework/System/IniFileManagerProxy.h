@@ -3,10 +3,21 @@
 // back.
 //
 // A file is written whole to a temporary file beside it, flushed to the disk and renamed over
-// the old one, so that the old or the new file is there at every moment. A file that exists
-// but cannot be read or is not a settings document is copied to a backup ("<path>.bak", or
-// "<path>.bak.<n>" when that is taken by other bytes) before it can be replaced; when no backup
-// can be made the file is kept read-only for the session: it is never written.
+// the old one, and the folder is flushed, so that the old or the new file is there at every
+// moment, also after a power cut. A settings path that is a symbolic link is written through to
+// the link's target (the temporary file beside the target), so that the link stays a link.
+// Temporary files that a cut save left behind ("<name>.saving-XXXXXX", regular files of this
+// user that no save holds) are removed before the next save of that file.
+//
+// Only a regular file of at most kMaximumFileSize bytes is read; it is opened without blocking,
+// so that a pipe or a device in its place cannot stop the program. A file that exists but
+// cannot be read in this way is kept as it is and never written in the session. A file that is
+// read but is not a settings document is copied to a backup ("<path>.bak", or "<path>.bak.<n>"
+// when that is taken by other bytes) before it can be replaced; when no backup can be made the
+// file is kept read-only for the session as well.
+//
+// Writes past the process's file-size limit fail (EFBIG) rather than end the program, when the
+// program ignores SIGXFSZ, as the updater does.
 //
 // UI thread only.
 #pragma once
@@ -56,11 +67,36 @@ public:
     static constexpr const char* kNewFileText =
         "<dict><key>Application</key><string>%s</string></dict>";
 
-    // Writes bytes to path through a temporary file in the same folder: 0, or the C error
-    // number of the step that failed (path unchanged then).
+    // The largest settings file that is read, far above any real one: a larger file is refused.
+    static constexpr long long kMaximumFileSize = 16 * 1024 * 1024;
+    // The temporary file of a save of "<name>" is "<name>" followed by this and six letters or
+    // digits.
+    static constexpr const char* kTemporaryInfix = ".saving-";
+
+    // Writes bytes to path (through its symbolic links, to their final target) through a
+    // temporary file in the target's folder: 0, or the C error number of the step that failed
+    // (path unchanged then, and the temporary file removed).
     static int WriteFileAtomically(const std::string& path, const std::string& bytes);
 
+    enum class ReadResult
+    {
+        kRead,
+        kMissing,
+        kFailed,
+    };
+    // Reads the regular file at path whole, without blocking on a pipe or a device: kMissing
+    // when there is none, kFailed with a text saying why when it cannot be read, is not a
+    // regular file or is larger than kMaximumFileSize.
+    static ReadResult ReadSettingsFile(const std::string& path, std::string& out,
+                                       std::string& error);
+
 private:
+    // The final target of the symbolic links at path (path itself when it is no link, also
+    // when nothing is there): 0, or the C error number (ELOOP for a loop).
+    static int ResolveLinks(const std::string& path, std::string& target);
+    // Removes the temporary files that cut saves of path left in its folder.
+    static void RemoveStaleTemporaries(const std::string& path);
+
     struct IniFileInfo
     {
         IniFileHandle handle = 0;

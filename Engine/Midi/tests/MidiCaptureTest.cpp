@@ -1,6 +1,7 @@
 #include "MidiTestSupport.h"
 
 #include "NotificationPump.h"
+#include "ThreadQuiescence.h"
 
 using Orv::LMidiCaptureNotificationData;
 using Orv::LMidiCapturePort;
@@ -212,11 +213,12 @@ TEST_F(MidiCaptureTest, AClosedPortTakesNoMoreInputAndLeavesTheListWithItsLastUs
     Bytes part = SystemExclusive(300, 7);
     part.pop_back();
     ASSERT_TRUE(mDevice->SendToHost(part));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // The part has been taken in when every thread of the input sleeps again.
+    ASSERT_TRUE(OrvTest::WaitUntilOtherThreadsSleep());
     mPort->Close();
     EXPECT_FALSE(mPort->IsOpen());
     mDevice->SendToHost({0xF7, 0x90, 0x3C, 0x00});
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(OrvTest::WaitUntilOtherThreadsSleep());
     EXPECT_EQ(recorder->Messages().size(), 1u);
 
     Orv::WStringArray names;

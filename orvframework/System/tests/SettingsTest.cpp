@@ -1,5 +1,6 @@
 // The settings files: the property-list reader and writer, the store behind the settings
-// manager, its handling of damaged files and its writes under a crash.
+// manager, its handling of damaged files, of what is no settings file, of links, of cut saves
+// and of the file-size limit, and its writes under a crash.
 #include "System/IniFileManager.h"
 #include "System/IniFileManagerProxy.h"
 #include "System/PropertyListReader.h"
@@ -8,15 +9,24 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace Orv;
 
@@ -71,6 +81,85 @@ WString W(const std::string& utf8)
     WString text;
     text.AssignUtf8(utf8.c_str(), static_cast<int>(utf8.size()));
     return text;
+}
+
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> ListFolder(const std::string& path)
+{
+    std::vector<std::string> names;
+    if (DIR* folder = ::opendir(path.c_str()))
+    {
+        while (const dirent* entry = ::readdir(folder))
+        {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..")
+            {
+                names.push_back(name);
+            }
+        }
+        ::closedir(folder);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Runs body in a child process and returns its wait status. The child is bounded, so that a
+// store that blocks or grows without end fails the test instead of stopping or exhausting the
+// machine: 10 s of alarm (never reached when the store does its work) and 512 MB of address
+// space above what the process has mapped at the fork. It exits with body's result, or 99 when
+// body threw.
+int RunInChild(const std::function<int()>& body)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+    {
+        long pages = 0;
+        if (std::FILE* statm = std::fopen("/proc/self/statm", "r"))
+        {
+            if (std::fscanf(statm, "%ld", &pages) != 1)
+            {
+                pages = 0;
+            }
+            std::fclose(statm);
+        }
+        const rlim_t mapped =
+            static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+        const rlimit space{mapped + (512u << 20), mapped + (512u << 20)};
+        if (pages > 0)
+        {
+            ::setrlimit(RLIMIT_AS, &space);
+        }
+        ::alarm(10);
+        // Nothing of the child returns into the test program.
+        int code = 99;
+        try
+        {
+            code = body();
+        }
+        catch (...)
+        {
+        }
+        ::_exit(code);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child)
+    {
+        return -1;
+    }
+    return status;
+}
+
+std::string DescribeStatus(int status)
+{
+    if (WIFEXITED(status))
+    {
+        return "exited with " + std::to_string(WEXITSTATUS(status));
+    }
+    if (WIFSIGNALED(status))
+    {
+        return std::string("ended by ") + ::strsignal(WTERMSIG(status));
+    }
+    return "status " + std::to_string(status);
 }
 
 std::string Document(const std::string& body)
@@ -559,6 +648,281 @@ TEST_F(SettingsFile, AFailedWriteLeavesTheOldFileAndTheDirtyState)
     EXPECT_NE(saved, ReadFile(path));
 }
 
+TEST_F(SettingsFile, CloseAllFilesReportsAFailedWriteAndStillWritesTheOthers)
+{
+    // A folder in the place of the second file: it is never written.
+    ASSERT_EQ(::mkdir(mFolder.File("Blocked.ini").c_str(), 0755), 0);
+    const IniFileHandle first = Open("UserSettings.ini");
+    const IniFileHandle blocked = Open("Blocked.ini");
+    EXPECT_EQ(mStore.SetInt(first, L"A", 1), 0);
+    EXPECT_EQ(mStore.SetInt(blocked, L"A", 1), 0);
+    EXPECT_EQ(mStore.CloseAllFiles(), -1);
+    EXPECT_NE(ReadFile(mFolder.File("UserSettings.ini")).find("<integer>1</integer>"),
+              std::string::npos);
+    EXPECT_FALSE(mStore.KeyExists(first, L"A")) << "every file is closed";
+    EXPECT_EQ(mStore.CloseAllFiles(), 0);
+}
+
+// What stands in the place of the settings file and is no settings file to read: the store opens
+// without blocking or reading without end, keeps the defaults and never writes the thing.
+TEST(SettingsFileSystem, WhatIsNoRegularFileOrTooLargeIsKeptAsItIs)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<bool(const std::string&)> make;
+        // The thing as the test sees it afterwards: type and size.
+        mode_t type;
+    };
+    const Case cases[] = {
+        {"a pipe", [](const std::string& path) { return ::mkfifo(path.c_str(), 0600) == 0; },
+         S_IFIFO},
+        {"a link to an endless device",
+         [](const std::string& path) { return ::symlink("/dev/zero", path.c_str()) == 0; },
+         S_IFLNK},
+        {"a file larger than any settings file",
+         [](const std::string& path)
+         {
+             const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+             const bool made =
+                 fd >= 0 && ::ftruncate(fd, CIniFileManagerProxy::kMaximumFileSize + 1) == 0;
+             return ::close(fd) == 0 && made;
+         },
+         S_IFREG},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string path = folder.File("UserSettings.ini");
+        ASSERT_TRUE(c.make(path));
+        struct stat before
+        {
+        };
+        ASSERT_EQ(::lstat(path.c_str(), &before), 0);
+        const int status = RunInChild(
+            [&path]
+            {
+                CIniFileManagerProxy store;
+                IniFileHandle file = 0;
+                if (store.OpenFile(W(path), L"", L"Updater", file) != 0)
+                {
+                    return 10;
+                }
+                int index = 0;
+                if (store.GetInt(file, L"CurrentSkinIndex", 7, index) != 0 || index != 7)
+                {
+                    return 11;
+                }
+                if (store.SetInt(file, L"CurrentSkinIndex", 2) != 0 || store.SaveFile(file) != -1)
+                {
+                    return 12;
+                }
+                return store.CloseAllFiles() == -1 ? 0 : 13;
+            });
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << DescribeStatus(status);
+        struct stat after
+        {
+        };
+        ASSERT_EQ(::lstat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode & S_IFMT, c.type);
+        EXPECT_EQ(after.st_size, before.st_size);
+        EXPECT_EQ(ListFolder(folder.path), std::vector<std::string>{"UserSettings.ini"})
+            << "no backup and no temporary file";
+    }
+}
+
+// A settings path that is a symbolic link (relative or absolute, through another link, or to a
+// file not made yet) is saved through to its target: the link stays as it was.
+TEST_F(SettingsFile, SavingThroughALinkWritesTheTargetAndKeepsTheLink)
+{
+    ASSERT_EQ(::mkdir(mFolder.File("real").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir(mFolder.File("links").c_str(), 0755), 0);
+    WriteFile(mFolder.File("real/Settings.ini"),
+              Document("<dict><key>Kept</key><string>yes</string></dict>"));
+    struct Case
+    {
+        const char* link;
+        std::string target; // as the link holds it
+        const char* file;   // the file that is written, under real/
+    };
+    const Case cases[] = {
+        {"links/Relative.ini", "../real/Settings.ini", "Settings.ini"},
+        {"links/Absolute.ini", mFolder.File("real/Settings.ini"), "Settings.ini"},
+        {"links/Chained.ini", "Relative.ini", "Settings.ini"},
+        {"links/NotYetMade.ini", "../real/New.ini", "New.ini"},
+    };
+    int value = 0;
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.link);
+        const std::string link = mFolder.File(c.link);
+        ASSERT_EQ(::symlink(c.target.c_str(), link.c_str()), 0);
+        IniFileHandle file = 0;
+        ASSERT_EQ(mStore.OpenFile(W(link), L"", L"Updater", file), 0);
+        EXPECT_EQ(mStore.SetInt(file, L"Value", ++value), 0);
+        EXPECT_EQ(mStore.CloseFile(file, true), 0);
+
+        char held[4096] = {};
+        ASSERT_GT(::readlink(link.c_str(), held, sizeof(held) - 1), 0) << "still a link";
+        EXPECT_EQ(std::string(held), c.target);
+        const std::string written = ReadFile(mFolder.File("real/") + c.file);
+        EXPECT_NE(written.find("<integer>" + std::to_string(value) + "</integer>"),
+                  std::string::npos);
+        if (std::string(c.file) == "Settings.ini")
+        {
+            EXPECT_NE(written.find("<string>yes</string>"), std::string::npos);
+        }
+    }
+    EXPECT_EQ(ListFolder(mFolder.File("real")),
+              (std::vector<std::string>{"New.ini", "Settings.ini"}));
+
+    // A link to itself is no file: it is kept, and the save fails.
+    const std::string loop = mFolder.File("links/Loop.ini");
+    ASSERT_EQ(::symlink("Loop.ini", loop.c_str()), 0);
+    IniFileHandle file = 0;
+    ASSERT_EQ(mStore.OpenFile(W(loop), L"", L"Updater", file), 0);
+    EXPECT_EQ(mStore.SetInt(file, L"Value", 1), 0);
+    EXPECT_EQ(mStore.SaveFile(file), -1);
+    EXPECT_EQ(ListFolder(mFolder.File("links")),
+              (std::vector<std::string>{"Absolute.ini", "Chained.ini", "Loop.ini", "NotYetMade.ini",
+                                        "Relative.ini"}));
+}
+
+// Before a save, the temporary files that cut saves of the same file left are removed: only
+// names of the store's own pattern, only regular files of this user, and none that a save in
+// progress holds.
+TEST_F(SettingsFile, TemporariesOfCutSavesAreRemovedBeforeTheNextSave)
+{
+    const std::string prefix =
+        std::string("UserSettings.ini") + CIniFileManagerProxy::kTemporaryInfix;
+    const std::string removed[] = {prefix + "abc123", prefix + "ZZ9xy0"};
+    for (const std::string& name : removed)
+    {
+        WriteFile(mFolder.File(name.c_str()), "<dict><key>Cut</key><integer>");
+    }
+    WriteFile(mFolder.File("precious"), "the user's own");
+    std::vector<std::string> kept = {
+        "UserSettings.ini.backup",
+        "Other.ini" + std::string(CIniFileManagerProxy::kTemporaryInfix) + "abc123",
+        prefix + "abc12",
+        prefix + "abc1234",
+        prefix + "ab-123",
+        prefix + "held00",
+        prefix + "folder",
+        prefix + "link00",
+        prefix + "pipe00",
+        "precious",
+    };
+    for (const std::string& name : kept)
+    {
+        if (name.find("folder") != std::string::npos)
+        {
+            ASSERT_EQ(::mkdir(mFolder.File(name.c_str()).c_str(), 0755), 0);
+        }
+        else if (name.find("link00") != std::string::npos)
+        {
+            ASSERT_EQ(::symlink("precious", mFolder.File(name.c_str()).c_str()), 0);
+        }
+        else if (name.find("pipe00") != std::string::npos)
+        {
+            ASSERT_EQ(::mkfifo(mFolder.File(name.c_str()).c_str(), 0600), 0);
+        }
+        else if (name != "precious")
+        {
+            WriteFile(mFolder.File(name.c_str()), "other bytes");
+        }
+    }
+    // Another user's file of the pattern is kept (only a privileged test can make one).
+    const std::string foreign = prefix + "other0";
+    WriteFile(mFolder.File(foreign.c_str()), "another user's");
+    if (::chown(mFolder.File(foreign.c_str()).c_str(), ::geteuid() + 1, static_cast<gid_t>(-1)) ==
+        0)
+    {
+        kept.push_back(foreign);
+    }
+    else
+    {
+        ASSERT_EQ(::unlink(mFolder.File(foreign.c_str()).c_str()), 0);
+    }
+    // A save in progress holds its temporary file locked.
+    const int held =
+        ::open(mFolder.File((prefix + "held00").c_str()).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    const IniFileHandle file = Open();
+    EXPECT_EQ(mStore.SetInt(file, L"A", 1), 0);
+    EXPECT_EQ(mStore.SaveFile(file), 0);
+    ::close(held);
+
+    kept.push_back("UserSettings.ini");
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(ListFolder(mFolder.path), kept);
+    EXPECT_EQ(ReadFile(mFolder.File("precious")), "the user's own");
+}
+
+// Under a file-size limit too small for the file, a save in a process that keeps the default
+// action of SIGXFSZ is ended by it and leaves a partial temporary file; in a process that ignores
+// it, as the updater does, the save fails with EFBIG and reports it, its temporary file and the
+// one left before are removed, and the old file stays whole.
+TEST(SettingsFileSystem, ASavePastTheFileSizeLimitFailsAndLeavesNothing)
+{
+    TempFolder folder;
+    const std::string path = folder.File("UserSettings.ini");
+    {
+        CIniFileManagerProxy store;
+        IniFileHandle file = 0;
+        ASSERT_EQ(store.OpenFile(W(path), L"", L"Updater", file), 0);
+        ASSERT_EQ(store.SetInt(file, L"Generation", 1), 0);
+        ASSERT_EQ(store.CloseAllFiles(), 0);
+    }
+    const std::string saved = ReadFile(path);
+    ASSERT_LT(saved.size(), 4096u);
+    const auto saveBeyondTheLimit = [&path](bool ignoreSignal)
+    {
+        return [&path, ignoreSignal]
+        {
+            if (ignoreSignal)
+            {
+                std::signal(SIGXFSZ, SIG_IGN);
+            }
+            const rlimit limit{4096, 4096};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            {
+                return 20;
+            }
+            CIniFileManagerProxy store;
+            IniFileHandle file = 0;
+            if (store.OpenFile(W(path), L"", L"Updater", file) != 0)
+            {
+                return 21;
+            }
+            store.SetInt(file, L"Generation", 2);
+            for (int k = 0; k < 100; ++k)
+            {
+                store.SetString(file, WString::CreateFormatted(L"Key%d", k),
+                                L"a value long enough to pass the limit");
+            }
+            if (store.SaveFile(file) != -1)
+            {
+                return 22;
+            }
+            return store.CloseAllFiles() == -1 ? 0 : 23;
+        };
+    };
+
+    const int killed = RunInChild(saveBeyondTheLimit(false));
+    ASSERT_TRUE(WIFSIGNALED(killed) && WTERMSIG(killed) == SIGXFSZ) << DescribeStatus(killed);
+    EXPECT_EQ(ReadFile(path), saved);
+    ASSERT_EQ(ListFolder(folder.path).size(), 2u) << "the cut save left its temporary file";
+
+    const int refused = RunInChild(saveBeyondTheLimit(true));
+    EXPECT_TRUE(WIFEXITED(refused) && WEXITSTATUS(refused) == 0) << DescribeStatus(refused);
+    EXPECT_EQ(ReadFile(path), saved);
+    EXPECT_EQ(ListFolder(folder.path), std::vector<std::string>{"UserSettings.ini"});
+}
+
 TEST(IniFileManager, ForwardsToItsStoreAndFailsWithoutOne)
 {
     TempFolder folder;
@@ -674,4 +1038,12 @@ TEST(SettingsCrash, AKilledWriterLeavesTheOldOrTheNewFile)
         ASSERT_FALSE(Exists(path + ".bak")) << "a complete file was never taken for damaged";
     }
     EXPECT_GT(lastSeen, 0);
+
+    // The next save removes what the cut saves left.
+    CIniFileManagerProxy store;
+    IniFileHandle file = 0;
+    ASSERT_EQ(store.OpenFile(W(path), L"", L"Crash", file), 0);
+    EXPECT_EQ(store.SetInt(file, L"Generation", lastSeen + 1), 0);
+    EXPECT_EQ(store.SaveFile(file), 0);
+    EXPECT_EQ(ListFolder(folder.path), std::vector<std::string>{"UserSettings.ini"});
 }

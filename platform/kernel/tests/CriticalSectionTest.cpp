@@ -1,3 +1,4 @@
+#include "ThreadQuiescence.h"
 #include "platform/Kernel.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,8 @@ TEST(CriticalSection, OwnerMayEnterAgainAndOthersWaitForTheLastLeave)
             LeaveCriticalSection(&section);
         });
     LeaveCriticalSection(&section);
-    Sleep(20);
+    // The other thread waits to enter: the one Leave left the section held.
+    ASSERT_TRUE(OrvTest::WaitUntilOtherThreadsSleep());
     EXPECT_FALSE(entered);
     LeaveCriticalSection(&section);
     other.join();

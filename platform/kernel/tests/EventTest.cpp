@@ -1,3 +1,4 @@
+#include "ThreadQuiescence.h"
 #include "platform/Kernel.h"
 
 #include <gtest/gtest.h>
@@ -87,7 +88,8 @@ TEST(KernelEvent, SetFromAnotherThreadReleasesAnEndlessWait)
     std::thread setter(
         [&]
         {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            // Set while the test waits.
+            EXPECT_TRUE(OrvTest::WaitUntilOtherThreadsSleep());
             SetEvent(event.handle);
         });
     EXPECT_EQ(WaitForSingleObject(event.handle, INFINITE), WAIT_OBJECT_0);
@@ -114,7 +116,8 @@ TEST(KernelEvent, AutoResetReleasesOneWaiterPerSignal)
     }
     SetEvent(event.handle);
     EXPECT_TRUE(Eventually([&] { return released == 1; }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // The other waiter still waits: the one signal was consumed.
+    ASSERT_TRUE(OrvTest::WaitUntilOtherThreadsSleep());
     EXPECT_EQ(released, 1);
     SetEvent(event.handle);
     for (auto& waiter : waiters)
@@ -207,7 +210,8 @@ TEST(KernelWaitAny, WakesForAnEventSetLater)
     std::thread setter(
         [&]
         {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            // Set while the test waits.
+            EXPECT_TRUE(OrvTest::WaitUntilOtherThreadsSleep());
             SetEvent(e2.handle);
         });
     EXPECT_EQ(WaitForMultipleObjects(3, handles, FALSE, INFINITE), WAIT_OBJECT_0 + 2);
@@ -261,7 +265,8 @@ TEST(KernelWaitAll, NeedsEveryObjectAtOnce)
     std::thread setter(
         [&]
         {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            // Set while the test waits.
+            EXPECT_TRUE(OrvTest::WaitUntilOtherThreadsSleep());
             SetEvent(manual.handle);
         });
     EXPECT_EQ(WaitForMultipleObjects(2, handles, TRUE, INFINITE), WAIT_OBJECT_0);

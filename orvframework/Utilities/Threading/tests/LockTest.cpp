@@ -2,6 +2,7 @@
 #include "Utilities/Threading/ScopedLock.h"
 #include "Utilities/Threading/SpinEventLock.h"
 
+#include "ThreadQuiescence.h"
 #include "ThreadingTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -57,7 +58,8 @@ TEST(Mutex, ExcludesOtherThreadsAndLetsTheOwnerEnterAgain)
             entered = true;
         });
     mutex.Leave();
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // The other thread waits in Enter: the one Leave left the mutex held.
+    ASSERT_TRUE(OrvTest::WaitUntilOtherThreadsSleep());
     EXPECT_FALSE(entered);
     mutex.Leave();
     other.join();
@@ -89,7 +91,7 @@ TEST(SpinEventLock, WaiterMarksTheLockAndIsWokenByTheRelease)
             lock.Leave();
         });
     EXPECT_TRUE(Eventually([&] { return lock.GetState() == 2; }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(OrvTest::WaitUntilOtherThreadsSleep());
     EXPECT_FALSE(holding);
     lock.Leave();
     second.join();

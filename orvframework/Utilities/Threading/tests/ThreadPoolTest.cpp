@@ -3,6 +3,7 @@
 #include "Utilities/Threading/EventPool.h"
 
 #include "ManualClock.h"
+#include "ThreadQuiescence.h"
 #include "ThreadingTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -53,8 +54,8 @@ TEST(ThreadPool, FreeWorkersTakeJobsAtOnceWorkerZeroFirst)
 
     // Both workers busy: the job waits in the queue and runs when a worker is free.
     pool->QueueWork(third, nullptr, THREAD_PRIORITY_NORMAL);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_EQ(third->runs, 0);
+    ASSERT_TRUE(OrvTest::WaitUntilOtherThreadsSleep());
+    EXPECT_EQ(third->started.Wait(0), WAIT_TIMEOUT);
     second->release->Set();
     EXPECT_TRUE(Eventually([&] { return third->runs == 1; }));
     first->release->Set();
@@ -114,7 +115,8 @@ TEST(ThreadPool, ShutdownWhileJobsWaitDropsThemAndRefusesNewOnes)
 
     pool->QueueWork(queued, parameter, THREAD_PRIORITY_NORMAL);
     EXPECT_EQ(pool->RunOnFreeWorker(queued, parameter, THREAD_PRIORITY_NORMAL), -1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(OrvTest::WaitUntilOtherThreadsSleep());
+    EXPECT_EQ(queued->started.Wait(0), WAIT_TIMEOUT);
     EXPECT_EQ(queued->runs, 0);
     EXPECT_EQ(queued->GetRefCount(), 1);
     EXPECT_EQ(parameter->GetRefCount(), 1);

@@ -2,6 +2,7 @@
 #include "Utilities/Threading/Event.h"
 
 #include "ManualClock.h"
+#include "ThreadQuiescence.h"
 #include "ThreadingTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +46,7 @@ TEST(Thread, NeverResumedThreadRunsToItsEndWhenDestroyed)
     {
         Thread thread(&DoWork, &work);
         EXPECT_FALSE(thread.IsDone());
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_TRUE(OrvTest::WaitUntilOtherThreadsSleep());
         EXPECT_EQ(work.runs, 0);
     }
     EXPECT_EQ(work.runs, 1);
