@@ -60,7 +60,7 @@ public:
     explicit MFCFrameworkApp(const std::string& instanceFolder = std::string(),
                              const SingleInstance::Timings& timings = SingleInstance::Timings(),
                              const RCPtr<LClock>& clock = nullptr)
-        : CWinApp(Version::GetProductName().GetBuffer())
+        : CWinApp(nullptr)
         , mInstanceFolder(instanceFolder)
         , mInstanceTimings(timings)
         , mInstanceClock(clock)
@@ -100,6 +100,8 @@ public:
         }
         mGdiplusStarted = true;
         ShowSplash();
+        // The version record is read here, where a failure to read it is a start-up failure.
+        m_appName = Version::GetProductName().GetBuffer();
         mFactory = new LControlFactory(Version::GetProductName());
         SetControlFactory(mFactory);
         ORV_REQUIRE_SUCCESS(LoadResources(GetFolder(kResourceFolder), mLanguageId));
