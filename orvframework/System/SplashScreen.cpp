@@ -16,7 +16,6 @@ constexpr int kBarRangeMax = 100;
 constexpr int kBarHeight = 16;
 constexpr int kBarBottomGap = 20;
 constexpr ARGB kBarBackground = 0xFF202020;
-constexpr ARGB kBarColor = 0xFF2E8BFF;
 } // namespace
 
 LSplashScreen::~LSplashScreen()
@@ -107,6 +106,14 @@ void LSplashScreen::PostStop(int value)
     }
 }
 
+void LSplashScreen::SetBarColor(DWORD color)
+{
+    if (mThreadId != 0)
+    {
+        PostThreadMessageW(mThreadId, kSetBarColor, static_cast<WPARAM>(color), 0);
+    }
+}
+
 void LSplashScreen::Close()
 {
     if (mThread != nullptr)
@@ -155,6 +162,7 @@ void LSplashScreen::RunThread()
     int step = 0;
     int remaining = 0;
     UINT_PTR timer = 0;
+    bool barShown = false;
     auto stopTimer = [&]()
     {
         if (timer != 0)
@@ -162,10 +170,12 @@ void LSplashScreen::RunThread()
             KillTimer(nullptr, timer);
             timer = 0;
         }
+        mStepping = false;
     };
     auto show = [&](int value)
     {
         position = value;
+        barShown = true;
         PostMessageW(window, kSetPosition, static_cast<WPARAM>(value), 0);
     };
     while (GetMessageW(&msg, nullptr, 0, 0) > 0)
@@ -182,21 +192,31 @@ void LSplashScreen::RunThread()
                 step = (high - low) / (steps * kTicksPerStep);
                 remaining = steps * kTicksPerStep;
                 timer = SetTimer(nullptr, 0, kStepInterval, nullptr);
+                mStepping = timer != 0;
             }
         }
         else if (msg.hwnd == nullptr && msg.message == WM_TIMER && msg.wParam == timer &&
                  timer != 0)
         {
-            show(position + step);
+            // The last step stops the timer before it is shown.
             if (--remaining <= 0)
             {
                 stopTimer();
             }
+            show(position + step);
         }
         else if (msg.hwnd == nullptr && msg.message == kSetPosition)
         {
             stopTimer();
             show(static_cast<int>(msg.wParam));
+        }
+        else if (msg.hwnd == nullptr && msg.message == kSetBarColor)
+        {
+            if (!barShown)
+            {
+                show(0);
+            }
+            PostMessageW(window, kSetBarColor, msg.wParam, 0);
         }
     }
     stopTimer();
@@ -213,6 +233,15 @@ LRESULT CALLBACK LSplashScreen::WindowProcedure(HWND window, UINT message, WPARA
             int value = static_cast<int>(wParam);
             value = value < 0 ? 0 : (value > kBarRangeMax ? kBarRangeMax : value);
             splash->mShownPosition = value;
+            InvalidateRect(window, nullptr, FALSE);
+            UpdateWindow(window);
+            return 0;
+        }
+        if (message == kSetBarColor)
+        {
+            const auto color = static_cast<DWORD>(wParam);
+            splash->mBarColor = 0xFF000000u | (color & 0xFFu) << 16 | (color & 0xFF00u) |
+                                (color >> 16 & 0xFFu);
             InvalidateRect(window, nullptr, FALSE);
             UpdateWindow(window);
             return 0;
@@ -257,7 +286,7 @@ void LSplashScreen::Paint()
             GdipDeleteBrush(brush);
         }
         const INT filled = barWidth * mShownPosition / kBarRangeMax;
-        if (filled > 0 && GdipCreateSolidFill(kBarColor, &brush) == Gdiplus::Ok)
+        if (filled > 0 && GdipCreateSolidFill(mBarColor, &brush) == Gdiplus::Ok)
         {
             GdipFillRectangleI(graphics, brush, margin, top, filled, kBarHeight);
             GdipDeleteBrush(brush);

@@ -12,6 +12,7 @@
 
 #include "Utilities/Graphics/Bitmap.h"
 
+#include "platform/GdiPlus.h"
 #include "platform/Kernel.h"
 #include "platform/User32.h"
 
@@ -26,6 +27,9 @@ public:
     // position" message.
     static constexpr UINT kSetPosition = 0x402;
     static constexpr UINT kStartStepping = 0x404;
+    // Thread message, and the window's "draw the bar in this colour" message: wParam a colour
+    // (0x00BBGGRR).
+    static constexpr UINT kSetBarColor = 0x409;
     // Each step of SetProgress's stepping is a quarter of a step and comes every 250 ms.
     static constexpr UINT kStepInterval = 250;
     static constexpr int kTicksPerStep = 4;
@@ -49,6 +53,8 @@ public:
     void SetProgress(int low, int high, int steps);
     // Stops the stepping and sets the bar to value.
     void PostStop(int value);
+    // Draws the bar in the colour (0x00BBGGRR), showing it at 0 first when it is not shown yet.
+    void SetBarColor(DWORD color);
     // Ends the thread (waiting at most 1 s) and destroys the window.
     void Close();
 
@@ -57,6 +63,11 @@ public:
     DWORD GetThreadId() const { return mThreadId; }
     // The bar position the window shows, -1 while it shows no bar (window thread).
     int GetShownPosition() const { return mShownPosition; }
+    // The bar's colour the window draws, 0xAARRGGBB (window thread).
+    ARGB GetShownBarColor() const { return mBarColor; }
+    // Whether the splash thread's stepping timer runs. It stops before the thread sends the
+    // position that ends the stepping, so once the window shows that position this is false.
+    bool IsStepping() const { return mStepping.load(); }
     const WString& GetTitle() const { return mTitle; }
 
 private:
@@ -75,5 +86,7 @@ private:
     WString mTitle;
     // Window thread: the bar's position as last posted, -1 before the first.
     int mShownPosition = -1;
+    ARGB mBarColor = 0xFF2E8BFF;
+    std::atomic<bool> mStepping{false};
 };
 } // namespace Orv

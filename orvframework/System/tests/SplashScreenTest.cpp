@@ -1,5 +1,6 @@
 // The splash screen: its window on this (the UI) thread, its progress stepped by its own thread
-// on a timer clock the test moves.
+// on a timer clock the test moves. Nothing waits on real time to see that nothing happens: the
+// splash tells whether its stepping timer still runs.
 #include "TestApplication.h"
 
 #include "System/SplashScreen.h"
@@ -65,15 +66,20 @@ protected:
     }
     // One step of the stepping timer.
     void Tick() { gClock += LSplashScreen::kStepInterval; }
-    // Gives the splash thread time to act on what it was sent, then pumps; for checks that
-    // nothing changes.
-    void Settle()
+    // Pumps this thread's messages until the window draws the bar in the colour (at most 5 s).
+    bool WaitForBarColor(std::uint32_t color)
     {
-        for (int i = 0; i < 20; ++i)
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < end)
         {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
             PumpMessages();
+            if (mSplash.GetShownBarColor() == color)
+            {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
+        return false;
     }
 
     std::vector<std::uint32_t> Pixels()
@@ -123,9 +129,11 @@ TEST_F(SplashScreenTest, TheBarStepsOnItsOwnThreadAndIsDrawnByTheWindowsThread)
             EXPECT_EQ(At(pixels, kMargin + 10, kBarTop + 16), kImageColor);
         }
     }
-    // The stepping ended with the last tick.
+    // The stepping ended with the last tick: its timer stopped before the last position was
+    // sent, so no later tick can move the bar.
+    EXPECT_FALSE(mSplash.IsStepping());
     Tick();
-    Settle();
+    PumpMessages();
     EXPECT_EQ(mSplash.GetShownPosition(), 100);
     const std::vector<std::uint32_t> pixels = Pixels();
     EXPECT_EQ(At(pixels, kMargin + kBarWidth - 1, kBarTop + 8), kBarColor);
@@ -138,11 +146,14 @@ TEST_F(SplashScreenTest, AnExplicitPositionStopsTheStepping)
     ASSERT_TRUE(WaitForPosition(0));
     Tick();
     ASSERT_TRUE(WaitForPosition(5));
+    EXPECT_TRUE(mSplash.IsStepping());
     mSplash.PostStop(50);
     ASSERT_TRUE(WaitForPosition(50));
+    // The timer stopped before 50 was sent: ticks find no timer to fire.
+    EXPECT_FALSE(mSplash.IsStepping());
     Tick();
     Tick();
-    Settle();
+    PumpMessages();
     EXPECT_EQ(mSplash.GetShownPosition(), 50);
 }
 
@@ -153,15 +164,28 @@ TEST_F(SplashScreenTest, ZeroStepsSetThePositionOnly)
     {
         mSplash.SetProgress(30, 90, steps);
         ASSERT_TRUE(WaitForPosition(30)) << steps;
-        Tick();
-        Settle();
-        EXPECT_EQ(mSplash.GetShownPosition(), 30) << steps;
+        EXPECT_FALSE(mSplash.IsStepping()) << steps;
         mSplash.PostStop(0);
         ASSERT_TRUE(WaitForPosition(0));
     }
     // Positions outside the bar's range are shown at its ends.
     mSplash.PostStop(250);
     EXPECT_TRUE(WaitForPosition(100));
+}
+
+TEST_F(SplashScreenTest, TheBarColourMessageShowsTheBarInThatColour)
+{
+    mSplash.Start();
+    // Before any position: the bar appears at 0, in the colour (0x00BBGGRR).
+    mSplash.SetBarColor(0x0000C0FF);
+    ASSERT_TRUE(WaitForBarColor(0xFFFFC000));
+    ASSERT_TRUE(WaitForPosition(0));
+    mSplash.PostStop(50);
+    ASSERT_TRUE(WaitForPosition(50));
+    const std::vector<std::uint32_t> pixels = Pixels();
+    SavePng(pixels.data(), kWidth, kHeight, std::string(ORV_TEST_ARTEFACTS) + "/splash-colour.png");
+    EXPECT_EQ(At(pixels, kMargin + 1, kBarTop + 8), 0xFFFFC000u);
+    EXPECT_EQ(At(pixels, kMargin + kBarWidth / 2 + 2, kBarTop + 8), kBarBackground);
 }
 
 TEST_F(SplashScreenTest, StartsOneThreadAndClosesIt)
