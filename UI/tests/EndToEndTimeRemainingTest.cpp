@@ -156,11 +156,9 @@ TEST(EndToEndTimeRemaining, TheBarShowsTheTimeLeftWhileAnImageIsWritten)
     EXPECT_GT(Count(shot, right, kTextInk, 40), 20);
     EXPECT_EQ(Count(shot, left, kTextInk, 40), 0);
 
-    ASSERT_TRUE(OrvTest::PollUntil(30s,
-                                   [&] {
-                                       return world.FlashVersion(Unit::Controller) ==
-                                              UpdaterWorld::kControllerTarget;
-                                   }))
+    ASSERT_TRUE(OrvTest::PollUntil(
+        30s,
+        [&] { return world.FlashVersion(Unit::Controller) == UpdaterWorld::kControllerTarget; }))
         << errors();
     program.Kill();
 }

@@ -1,7 +1,7 @@
 // The program's version record read from its embedded version block, and the choice of the
 // translation.
-#include "StartupErrorCode.h"
 #include "Version.h"
+#include "StartupErrorCode.h"
 
 #include "platform/Kernel.h"
 #include "platform/VersionInfo.h"

@@ -240,8 +240,8 @@ LRESULT CALLBACK LSplashScreen::WindowProcedure(HWND window, UINT message, WPARA
         if (message == kSetBarColor)
         {
             const auto color = static_cast<DWORD>(wParam);
-            splash->mBarColor = 0xFF000000u | (color & 0xFFu) << 16 | (color & 0xFF00u) |
-                                (color >> 16 & 0xFFu);
+            splash->mBarColor =
+                0xFF000000u | (color & 0xFFu) << 16 | (color & 0xFF00u) | (color >> 16 & 0xFFu);
             InvalidateRect(window, nullptr, FALSE);
             UpdateWindow(window);
             return 0;

@@ -45,11 +45,11 @@ std::wstring Widen(const std::string& text)
     for (std::size_t i = 0; i < text.size();)
     {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const int extra = lead < 0x80           ? 0
-                          : (lead >> 5) == 6    ? 1
-                          : (lead >> 4) == 14   ? 2
-                          : (lead >> 3) == 30   ? 3
-                                                : -1;
+        const int extra = lead < 0x80         ? 0
+                          : (lead >> 5) == 6  ? 1
+                          : (lead >> 4) == 14 ? 2
+                          : (lead >> 3) == 30 ? 3
+                                              : -1;
         if (extra < 0 || i + static_cast<std::size_t>(extra) >= text.size())
         {
             wide.push_back(L'\uFFFD');
@@ -80,9 +80,9 @@ bool ParseHex(const std::string& text, std::size_t digits, DWORD& value)
     for (const char c : text)
     {
         const int digit = std::isdigit(static_cast<unsigned char>(c)) != 0 ? c - '0'
-                          : (c >= 'A' && c <= 'F')                        ? c - 'A' + 10
-                          : (c >= 'a' && c <= 'f')                        ? c - 'a' + 10
-                                                                          : -1;
+                          : (c >= 'A' && c <= 'F')                         ? c - 'A' + 10
+                          : (c >= 'a' && c <= 'f')                         ? c - 'a' + 10
+                                                                           : -1;
         if (digit < 0)
         {
             return false;
@@ -128,8 +128,9 @@ bool ParseBlock(const char* data, std::size_t size, ParsedBlock& out)
         line.erase(0, first);
         const std::size_t blank = line.find_first_of(" \t");
         const std::string word = line.substr(0, blank);
-        const std::string rest =
-            blank == std::string::npos ? std::string() : line.substr(line.find_first_not_of(" \t", blank));
+        const std::string rest = blank == std::string::npos
+                                     ? std::string()
+                                     : line.substr(line.find_first_not_of(" \t", blank));
         bool ok = false;
         if (word == "TRANSLATION")
         {
@@ -407,7 +408,8 @@ BOOL VerQueryValueW(LPCVOID block, LPCWSTR subBlock, LPVOID* buffer, PUINT lengt
     for (DWORD i = 0; i < header.stringCount; ++i)
     {
         DWORD offsets[2];
-        std::memcpy(offsets, base + header.stringTableOffset + i * sizeof(offsets), sizeof(offsets));
+        std::memcpy(offsets, base + header.stringTableOffset + i * sizeof(offsets),
+                    sizeof(offsets));
         const auto* key = reinterpret_cast<const wchar_t*>(base + offsets[0]);
         if (SamePath(key, wanted))
         {

@@ -1,7 +1,7 @@
 // The version-information calls over the program's own version block (tests/data/version.txt),
 // and the default language ids from the locale.
-#include "platform/Kernel.h"
 #include "platform/VersionInfo.h"
+#include "platform/Kernel.h"
 
 #include <gtest/gtest.h>
 
