@@ -29,9 +29,11 @@ std::vector<DWORD> ReadTranslations(const std::vector<unsigned char>& block)
     return std::vector<DWORD>(first, first + bytes / sizeof(DWORD));
 }
 
+// The failure of the constructor, named as its own.
 [[noreturn]] void ThrowStartupFailure()
 {
-    ORV_THROW(std::runtime_error, FormatStartupErrorText(kStartupErrorCode).ToNarrow().GetBuffer());
+    ORV_THROW_FOR(std::runtime_error, "Orv::Version::Version",
+                  FormatStartupErrorText(kStartupErrorCode).ToNarrow().GetBuffer());
 }
 } // namespace
 

@@ -97,11 +97,12 @@ int Count(const Screenshot& shot, const Area& area, std::uint32_t colour, int to
     return count;
 }
 
-// How far the progress bar is filled, in pixels along its middle row; -1 when no bar shows.
+// How far the progress bar is filled, in pixels along a row near its top, above the texts it
+// shows (the percentage and the remaining time); -1 when no bar shows.
 int ProgressWidth(const Screenshot& shot)
 {
-    const Area row{kProgressBar.left, kProgressBar.CentreY(), kProgressBar.right,
-                   kProgressBar.CentreY() + 1};
+    const Area row{kProgressBar.left, kProgressBar.top + 1, kProgressBar.right,
+                   kProgressBar.top + 2};
     const int filled = Count(shot, row, kProgress, 8);
     return filled + Count(shot, row, kTrough, 8) < (row.right - row.left) / 2 ? -1 : filled;
 }
