@@ -270,6 +270,7 @@ public:
         }
         mSplash = std::make_unique<LSplashScreen>();
         mSplash->SetImage(image);
+        mSplash->SetIcon(T::kIcon);
         mSplash->Start();
         mSplash->SetProgress(0, 100, 8);
     }
