@@ -64,7 +64,7 @@ public:
     explicit MFCFrameworkApp(const std::string& instanceFolder = std::string(),
                              const SingleInstance::Timings& timings = SingleInstance::Timings(),
                              const RCPtr<LClock>& clock = nullptr)
-        : CWinApp(Version::GetProductName().GetBuffer())
+        : CWinApp(nullptr)
         , mInstanceFolder(instanceFolder)
         , mInstanceTimings(timings)
         , mInstanceClock(clock)
@@ -104,6 +104,8 @@ public:
         }
         mGdiplusStarted = true;
         ShowSplash();
+        // The version record is read here, where a failure to read it is a start-up failure.
+        m_appName = Version::GetProductName().GetBuffer();
         mFactory = new LControlFactory(Version::GetProductName());
         SetControlFactory(mFactory);
         ORV_REQUIRE_SUCCESS(LoadResources(GetFolder(kResourceFolder), mLanguageId));
@@ -306,6 +308,7 @@ public:
         }
         mSplash = std::make_unique<LSplashScreen>();
         mSplash->SetImage(image);
+        mSplash->SetIcon(T::kIcon);
         mSplash->Start();
         mSplash->SetProgress(0, 100, 8);
     }

@@ -9,6 +9,7 @@
 #include "TempFolder.h"
 #include "TestApplication.h"
 #include "UpdateEngine.h"
+#include "VirtualDisplay.h"
 #include "notification/Notification.h"
 #include "notification/NotificationCenterManager.h"
 
@@ -325,16 +326,8 @@ public:
         MFCFrameworkApp<ShownApplication>::ShowSplash();
         Orv::LSplashScreen* splash = GetSplash();
         ASSERT_NE(splash, nullptr);
-        const HWND window = splash->GetWindow();
-        ASSERT_NE(window, nullptr);
-        RECT client{};
-        ::GetClientRect(window, &client);
-        splashWidth = client.right;
-        splashHeight = client.bottom;
-        OrvTest::PumpMessages();
-        splashPixels.assign(static_cast<std::size_t>(splashWidth) * splashHeight, 0);
-        EXPECT_TRUE(OrvPlatform::Window::ReadClientPixels(window, splashPixels.data(), splashWidth,
-                                                          splashHeight));
+        ASSERT_NE(splash->GetWindow(), 0u);
+        EXPECT_TRUE(splash->CopyShownPixels(splashPixels, splashWidth, splashHeight));
     }
 
     std::vector<std::uint32_t> splashPixels;
@@ -349,6 +342,10 @@ TEST(Startup, MainWindowShownAndCommandLineHandedOver)
     environment.Set("XDG_DATA_HOME", temp.Path() + "/user");
     environment.Set("XDG_DATA_DIRS", temp.Path() + "/system");
     fs::create_directories(temp.Path() + "/system");
+    // The splash shows on an X server of its own; the windows stay on SDL's offscreen driver.
+    OrvTest::VirtualDisplay display;
+    ASSERT_TRUE(display.Start(640, 480)) << "Xvfb could not be started";
+    environment.Set("DISPLAY", display.Name());
     ShownApplication::instanceFolder = temp.Path();
     int status = -1;
     std::vector<std::uint32_t> splash;

@@ -97,13 +97,29 @@ int Count(const Screenshot& shot, const Area& area, std::uint32_t colour, int to
     return count;
 }
 
-// How far the progress bar is filled, in pixels along its middle row; -1 when no bar shows.
+// How far the progress bar is filled, in pixels: the columns of the bar that hold the fill's
+// colour. A column, not one row, so that the texts drawn over the bar (the percentage and the
+// remaining time) take nothing from the width: a glyph covers part of a column, never all of
+// it. -1 when no bar shows (fewer than half of the columns hold the fill's or the trough's
+// colour).
 int ProgressWidth(const Screenshot& shot)
 {
-    const Area row{kProgressBar.left, kProgressBar.CentreY(), kProgressBar.right,
-                   kProgressBar.CentreY() + 1};
-    const int filled = Count(shot, row, kProgress, 8);
-    return filled + Count(shot, row, kTrough, 8) < (row.right - row.left) / 2 ? -1 : filled;
+    int filled = 0;
+    int bar = 0;
+    for (int x = kProgressBar.left; x < kProgressBar.right; ++x)
+    {
+        const Area column{x, kProgressBar.top, x + 1, kProgressBar.bottom};
+        if (Count(shot, column, kProgress, 8) > 0)
+        {
+            ++filled;
+            ++bar;
+        }
+        else if (Count(shot, column, kTrough, 8) > 0)
+        {
+            ++bar;
+        }
+    }
+    return bar < (kProgressBar.right - kProgressBar.left) / 2 ? -1 : filled;
 }
 
 // Whether a button fills the area (in its normal, hovered or focused look).

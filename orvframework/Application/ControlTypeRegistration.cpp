@@ -1,5 +1,7 @@
 #include "Application/ControlTypeRegistration.h"
 
+#include "Application/ThrowSites.h"
+
 namespace Orv
 {
 void RegisterControlTypes(LControlFactory& factory, std::span<const ControlTypeRegistration> rows)
@@ -10,8 +12,7 @@ void RegisterControlTypes(LControlFactory& factory, std::span<const ControlTypeR
             factory.RegisterControlCreateFunction(WString(row.typeName), row.creator);
         if (FAILED(result))
         {
-            ThrowException<FailedResultException>("Orv::LFrameworkApp::RunApplicationStartup",
-                                                  __FILE__, row.line, {FormatResult(result)});
+            ThrowFailedResultAt(RegistrationSite(row.line), result);
         }
     }
 }

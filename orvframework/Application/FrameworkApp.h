@@ -17,6 +17,7 @@
 #include "ControlBase/ControlFactory.h"
 #include "ControlBase/StringTable.h"
 #include "Renderer/Font.h"
+#include "Renderer/Renderer.h"
 #include "System/ClipBoard.h"
 #include "System/GlobalHotKeyManager.h"
 #include "System/IniFileManager.h"
@@ -140,6 +141,10 @@ public:
     // window or its control cannot be made. Throws "Null Pointer : Invalid Control Name" for a
     // name the current skin does not hold.
     virtual int CreateRootWindow(const WString& name, bool modal);
+    // The renderer type the application's windows are drawn by (LRenderer::Create): GDI+ (1)
+    // unless the application asks for another, such as OpenGL (0), whose back-end a program
+    // has when it links it.
+    virtual int GetRendererType() { return LRenderer::kGdiplus; }
     // Platform: raises (true) or lowers the cursor's display count; the new count.
     virtual int ShowCursor(bool show);
     // Platform: moves the pointer; S_OK or E_FAIL.

@@ -181,7 +181,7 @@ int LFrameworkApp::CreateRootWindow(const WString& name, bool modal)
     window->SetWindowRect(RectT<LONG>(origin.x, origin.y,
                                       width != CW_USEDEFAULT ? width : client.width,
                                       height != CW_USEDEFAULT ? height : client.height));
-    window->CreateRenderer(LRenderer::kGdiplus);
+    window->CreateRenderer(GetRendererType());
     const RCPtr<LRootWindow> root = window->GetRootWindow();
     if (FAILED(root->CreateRootControl(name)) || !root->GetRootControl())
     {

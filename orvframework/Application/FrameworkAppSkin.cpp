@@ -2,6 +2,8 @@
 // application's skin font.
 #include "Application/FrameworkApp.h"
 
+#include "Application/ThrowSites.h"
+
 #include "ControlBase/Control.h"
 #include "System/AutoWaitCursor.h"
 #include "System/RootWindow.h"
@@ -59,7 +61,10 @@ ORVRESULT LFrameworkApp::SetSkin(int index)
     WString fontName;
     float fontSize = 0;
     int fontStyle = 0;
-    ORV_REQUIRE_SUCCESS(GetSystemFont(fontName, fontSize, fontStyle));
+    if (const ORVRESULT font = GetSystemFont(fontName, fontSize, fontStyle); FAILED(font))
+    {
+        ThrowFailedResultAt(kSetSkinSystemFontSite, font);
+    }
     mFactory->SetCurrentSkinIndex(index);
     mFactory->GetSkinFontSettings(fontName, fontSize, fontStyle);
     mSkinFont = LFont::GetFont(fontName, fontSize, fontStyle);

@@ -21,8 +21,9 @@ CAutoWaitCursor::CAutoWaitCursor(const WString& statusText)
     {
         mReplaced = mRootWindow->SetCursor(application->GetCursor(L"UI_CURSOR_WAIT"));
     }
-    application->SetStatusText(statusText, true);
-    // The text and the cursor are drawn before the long step begins.
+    // The text is posted; the idle pass below delivers it, so that it and the cursor are drawn
+    // before the long step begins.
+    application->SetStatusText(statusText, false);
     application->ProcessIdle(true);
 }
 
@@ -34,7 +35,8 @@ CAutoWaitCursor::~CAutoWaitCursor()
     }
     if (LFrameworkApp* application = GetFrameworkApp())
     {
-        application->RestoreStatusText(false);
+        // The previous text comes back at once.
+        application->RestoreStatusText(true);
     }
 }
 } // namespace Orv

@@ -2,6 +2,7 @@
 #include "System/ClipBoard.h"
 
 #include "Application/FrameworkApp.h"
+#include "Application/ThrowSites.h"
 #include "ControlBase/Control.h"
 #include "System/RootWindow.h"
 #include "System/WindowOSServices.h"
@@ -100,10 +101,14 @@ LClipboard::~LClipboard() = default;
 ORVRESULT LClipboard::Initialize()
 {
     const RCPtr<LNotificationCenter> center = LFrameworkApp::GetApplicationNotificationCenter();
-    for (const EditRequest& request : kEditRequests)
+    int request = 0;
+    for (const EditRequest& edit : kEditRequests)
     {
-        const wchar_t* name = RegisterNotification(center, request.name);
-        ORV_REQUIRE_SUCCESS(name != nullptr ? S_OK : E_FAIL);
+        if (RegisterNotification(center, edit.name) == nullptr)
+        {
+            ThrowFailedResultAt(ClipboardSubscriptionSite(request), E_FAIL);
+        }
+        ++request;
     }
     return S_OK;
 }

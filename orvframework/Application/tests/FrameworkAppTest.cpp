@@ -642,3 +642,39 @@ TEST(FrameworkAppStartup, TheChosenSkinIsSelectedAgainAfterARestart)
         << text.str();
     EXPECT_EQ(std::system(("rm -rf '" + folder + "'").c_str()), 0);
 }
+
+namespace
+{
+// An application whose system font query fails.
+class FontlessApplication : public TestApplication
+{
+public:
+    using TestApplication::TestApplication;
+    ORVRESULT GetSystemFont(WString&, float&, int&) override { return E_OUTOFMEMORY; }
+};
+} // namespace
+
+TEST(FrameworkAppSkins, AFailedSystemFontNamesTheSkinSelectionsSourceAndLine)
+{
+    GdiplusSession gdiplus;
+    const RCPtr<LControlFactory> factory = MakeFactory("WindowSkin.xml");
+    RCPtr<FontlessApplication> application(new FontlessApplication(factory));
+    factory->SetCurrentSkinIndex(1);
+    try
+    {
+        application->SetSkin(2);
+        ADD_FAILURE() << "SetSkin went on without a system font";
+    }
+    catch (const std::exception& error)
+    {
+        EXPECT_STREQ(error.what(), "Failed Result : ORVRESULT = 8007000E : "
+                                   "Orv::LFrameworkApp::SetSkin : Application\\FrameworkApp : "
+                                   "Line 234");
+    }
+    // Nothing changed.
+    EXPECT_EQ(factory->GetCurrentSkinIndex(), 1);
+    EXPECT_FALSE(application->GetSkinFont());
+    application->ReleaseServices();
+    application = nullptr;
+    SetControlFactory(nullptr);
+}

@@ -2,6 +2,7 @@
 // replaced afterwards, nested guards undone in reverse order, and the status text asked for.
 #include "TestApplication.h"
 
+#include "ControlBase/StatusBarInterface.h"
 #include "System/AutoWaitCursor.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +53,62 @@ TEST(WaitCursor, WithoutAWindowOnlyTheTextIsAskedFor)
         CAutoWaitCursor wait(WString(L"Loading Skin..."));
         EXPECT_FALSE(wait.GetRootWindow());
     }
+    application->ReleaseServices();
+    application = nullptr;
+    SetControlFactory(nullptr);
+}
+
+namespace
+{
+// A status bar that writes down how each text reached it.
+class RecordingStatusBar : public LControl, public IStatusBar
+{
+public:
+    RecordingStatusBar()
+        : LControl(RCPtr<LControl>(), WString(L"statusBar"))
+    {
+    }
+    ORVRESULT SetStatusText(const WString& text) override
+    {
+        texts.push_back("at once: " + std::string(text.ToNarrow().GetBuffer()));
+        return S_OK;
+    }
+    ORVRESULT QueueStatusText(const WString& text) override
+    {
+        texts.push_back("posted: " + std::string(text.ToNarrow().GetBuffer()));
+        return S_OK;
+    }
+    WString GetDefaultText() const override { return WString(L"Ready"); }
+
+    std::vector<std::string> texts;
+};
+
+class StatusBarApplication : public TestApplication
+{
+public:
+    using TestApplication::TestApplication;
+    ORVRESULT GetStatusBar(RCPtr<LControl>& out) override
+    {
+        out = bar;
+        return S_OK;
+    }
+    RCPtr<RecordingStatusBar> bar{new RecordingStatusBar()};
+};
+} // namespace
+
+// The text is posted and drawn by the guard's idle pass; the previous one comes back at once.
+TEST(WaitCursor, TheTextIsPostedAndTheOldOneRestoredAtOnce)
+{
+    GdiplusSession gdiplus;
+    const RCPtr<LControlFactory> factory = MakeFactory(nullptr);
+    RCPtr<StatusBarApplication> application(new StatusBarApplication(factory));
+    {
+        CAutoWaitCursor wait(WString(L"Loading Skin..."));
+        EXPECT_EQ(application->bar->texts, std::vector<std::string>{"posted: Loading Skin..."});
+    }
+    EXPECT_EQ(application->bar->texts,
+              (std::vector<std::string>{"posted: Loading Skin...", "at once: Ready"}));
+    application->bar = nullptr;
     application->ReleaseServices();
     application = nullptr;
     SetControlFactory(nullptr);
