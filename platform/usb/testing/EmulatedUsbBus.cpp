@@ -17,7 +17,6 @@ namespace OrvTest
 {
 namespace
 {
-constexpr const char* kHostController = "/devices/pci0000:00/0000:00:14.0";
 constexpr const char* kRootHub = "/sys/devices/pci0000:00/0000:00:14.0/usb1";
 constexpr unsigned kBus = 1;
 constexpr unsigned kUsbDeviceMajor = 189;
