@@ -346,6 +346,8 @@ TEST(Startup, MainWindowShownAndCommandLineHandedOver)
     OrvTest::VirtualDisplay display;
     ASSERT_TRUE(display.Start(640, 480)) << "Xvfb could not be started";
     environment.Set("DISPLAY", display.Name());
+    // No session bus is started through the display for the libraries that look for one.
+    environment.Set("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/orv-test-bus");
     ShownApplication::instanceFolder = temp.Path();
     int status = -1;
     std::vector<std::uint32_t> splash;
