@@ -13,6 +13,7 @@
 #include "notification/Notification.h"
 #include "notification/NotificationCenterManager.h"
 
+#include "ScopedEnvironment.h"
 #include "platform/Resources.h"
 #include "platform/User32.h"
 
@@ -43,38 +44,6 @@ const bool kOffscreen = []
     return true;
 }();
 
-// Sets environment variables for its life, restoring what was there.
-class Environment
-{
-public:
-    ~Environment()
-    {
-        for (const auto& [name, value] : mSaved)
-        {
-            if (value)
-            {
-                setenv(name.c_str(), value->c_str(), 1);
-            }
-            else
-            {
-                unsetenv(name.c_str());
-            }
-        }
-    }
-    void Set(const std::string& name, const std::string& value)
-    {
-        if (mSaved.find(name) == mSaved.end())
-        {
-            const char* old = std::getenv(name.c_str());
-            mSaved[name] = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
-        }
-        setenv(name.c_str(), value.c_str(), 1);
-    }
-
-private:
-    std::map<std::string, std::optional<std::string>> mSaved;
-};
-
 std::string Narrow(const WString& text)
 {
     return text.ToNarrow().GetBuffer();
@@ -100,7 +69,7 @@ const char* const kProductFolders = "Halvex DJ/Brelune VANTA Firmware Updater";
 TEST(Folders, ByIdAndTheirNames)
 {
     TempFolder temp;
-    Environment environment;
+    OrvTest::ScopedEnvironment environment;
     environment.Set("XDG_DATA_HOME", temp.Path() + "/user");
     environment.Set("XDG_DATA_DIRS", temp.Path() + "/system:/usr/share");
     environment.Set("XDG_DOCUMENTS_DIR", temp.Path() + "/documents");
@@ -151,7 +120,7 @@ TEST(Folders, ByIdAndTheirNames)
 TEST(SettingsFiles, UserAndApplicationFilesInTheirFolders)
 {
     TempFolder temp;
-    Environment environment;
+    OrvTest::ScopedEnvironment environment;
     environment.Set("XDG_DATA_HOME", temp.Path() + "/user");
     environment.Set("XDG_DATA_DIRS", temp.Path() + "/system");
     fs::create_directories(temp.Path() + "/system");
@@ -191,7 +160,7 @@ TEST(SettingsFiles, UserAndApplicationFilesInTheirFolders)
 TEST(SettingsFiles, NothingIsWrittenWhenTheFolderIsNotKnown)
 {
     TempFolder temp;
-    Environment environment;
+    OrvTest::ScopedEnvironment environment;
     // The data folders lie below a file: they cannot be made.
     std::ofstream(temp.Path() + "/file") << "x";
     environment.Set("XDG_DATA_HOME", temp.Path() + "/file/user");
@@ -230,7 +199,7 @@ public:
 TEST(Startup, FailureIsShownAndEndsWithItsStatus)
 {
     TempFolder temp;
-    Environment environment;
+    OrvTest::ScopedEnvironment environment;
     environment.Set("XDG_DATA_HOME", temp.Path() + "/user");
     struct Shown
     {
@@ -338,7 +307,7 @@ public:
 TEST(Startup, MainWindowShownAndCommandLineHandedOver)
 {
     TempFolder temp;
-    Environment environment;
+    OrvTest::ScopedEnvironment environment;
     environment.Set("XDG_DATA_HOME", temp.Path() + "/user");
     environment.Set("XDG_DATA_DIRS", temp.Path() + "/system");
     fs::create_directories(temp.Path() + "/system");

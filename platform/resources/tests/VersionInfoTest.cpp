@@ -1,6 +1,7 @@
 // The version-information calls over the program's own version block (tests/data/version.txt),
 // and the default language ids from the locale.
 #include "platform/VersionInfo.h"
+#include "ScopedEnvironment.h"
 #include "platform/Kernel.h"
 
 #include <gtest/gtest.h>
@@ -44,46 +45,6 @@ std::optional<std::wstring> Query(const std::vector<unsigned char>& block, const
     return std::wstring(text, length - 1);
 }
 
-class Environment
-{
-public:
-    void Set(const char* name, const char* value)
-    {
-        const char* old = std::getenv(name);
-        mSaved.push_back({name, old != nullptr, old != nullptr ? old : ""});
-        if (value != nullptr)
-        {
-            setenv(name, value, 1);
-        }
-        else
-        {
-            unsetenv(name);
-        }
-    }
-    ~Environment()
-    {
-        for (auto it = mSaved.rbegin(); it != mSaved.rend(); ++it)
-        {
-            if (it->set)
-            {
-                setenv(it->name.c_str(), it->value.c_str(), 1);
-            }
-            else
-            {
-                unsetenv(it->name.c_str());
-            }
-        }
-    }
-
-private:
-    struct Saved
-    {
-        std::string name;
-        bool set;
-        std::string value;
-    };
-    std::vector<Saved> mSaved;
-};
 } // namespace
 
 TEST(VersionInfo, TheProgramsBlockGivesItsTranslationsAndStrings)
@@ -162,7 +123,7 @@ TEST(VersionInfo, TheUsersLanguageFollowsTheLocaleNamedFirst)
     };
     for (const Case& c : cases)
     {
-        Environment environment;
+        OrvTest::ScopedEnvironment environment;
         environment.Set("LC_ALL", c.all);
         environment.Set("LC_MESSAGES", c.messages);
         environment.Set("LANG", c.lang);
@@ -170,7 +131,7 @@ TEST(VersionInfo, TheUsersLanguageFollowsTheLocaleNamedFirst)
     }
     EXPECT_EQ(PRIMARYLANGID(0x0809), LANG_ENGLISH);
     // The system's language does not follow the process's environment.
-    Environment environment;
+    OrvTest::ScopedEnvironment environment;
     environment.Set("LANG", "ja_JP.UTF-8");
     const LANGID system = GetSystemDefaultLangID();
     environment.Set("LANG", "de_DE.UTF-8");

@@ -1,4 +1,5 @@
 #include "platform/Shell.h"
+#include "ScopedEnvironment.h"
 #include "platform/Kernel.h"
 
 #include <gtest/gtest.h>
@@ -26,47 +27,6 @@ std::wstring Wide(const std::string& text)
     return std::wstring(text.begin(), text.end());
 }
 
-// Sets environment variables for one test and restores them after.
-class Environment
-{
-public:
-    void Set(const char* name, const char* value)
-    {
-        const char* old = std::getenv(name);
-        mSaved.push_back({name, old != nullptr, old != nullptr ? old : ""});
-        if (value != nullptr)
-        {
-            setenv(name, value, 1);
-        }
-        else
-        {
-            unsetenv(name);
-        }
-    }
-    ~Environment()
-    {
-        for (auto it = mSaved.rbegin(); it != mSaved.rend(); ++it)
-        {
-            if (it->had)
-            {
-                setenv(it->name.c_str(), it->value.c_str(), 1);
-            }
-            else
-            {
-                unsetenv(it->name.c_str());
-            }
-        }
-    }
-
-private:
-    struct Saved
-    {
-        std::string name;
-        bool had;
-        std::string value;
-    };
-    std::vector<Saved> mSaved;
-};
 } // namespace
 
 TEST(ShellFolders, KnownFoldersFollowTheBaseDirectoryLayout)
@@ -74,7 +34,7 @@ TEST(ShellFolders, KnownFoldersFollowTheBaseDirectoryLayout)
     char root[] = "/tmp/orv-folders-XXXXXX";
     ASSERT_NE(mkdtemp(root), nullptr);
     const std::string home = std::string(root) + "/home";
-    Environment environment;
+    OrvTest::ScopedEnvironment environment;
     environment.Set("HOME", home.c_str());
     environment.Set("XDG_DATA_HOME", nullptr);
     environment.Set("XDG_CONFIG_HOME", nullptr);
@@ -176,7 +136,7 @@ TEST(ShellFolders, FontFoldersComeFromFontconfigElseFromTheDataFolders)
         return root + "/" + name;
     };
 
-    Environment environment;
+    OrvTest::ScopedEnvironment environment;
     environment.Set("XDG_DATA_HOME", (root + "/user").c_str());
     environment.Set("XDG_DATA_DIRS", (root + "/sys1:" + root + "/sys2").c_str());
 
