@@ -198,8 +198,9 @@ public:
     const RCPtr<LNotificationHandler<LControl>>& GetHandler() const { return mHandler; }
 
     // 1 when parent is already the parent. Otherwise leaves the current parent (a top-level
-    // control drops its root window) and joins parent's child list. S_OK; the result of the
-    // child list's Add when parent refuses the control, which is then left without a parent.
+    // control drops its root window), lets parent work off its pending removals and joins
+    // parent's child list. S_OK; the result of the child list's Add when parent refuses the
+    // control, which is then left without a parent.
     ORVRESULT SetParent(const RCPtr<LControl>& parent);
     // For a top-level control: stores the root window and calls ProcessRootWindowAquired.
     // E_FAIL for a control that has a parent.
@@ -274,7 +275,8 @@ public:
 
     // A counted reference to the control's string table (null when it has none).
     virtual RCPtr<LStringTable> GetStringTable() const { return mStringTable; }
-    // The tree got its root window: each child is told, the last first.
+    // The tree got its root window: idle requests made before are subscribed there (a failed
+    // subscription drops them), then each child is told, the last first.
     virtual ORVRESULT ProcessRootWindowAquired();
     // After child left the list from position (the child is still referenced for the call).
     virtual void OnChildRemoved(const RCPtr<LControl>& child, int position);
@@ -677,7 +679,8 @@ public:
 
     // --- Dragging, idle work and axis animations (ControlDrag.cpp, ControlIdle.cpp) ---
 
-    // Asks for "NID_IDLE" at the tree's root window; the first request subscribes. A failed
+    // Asks for "NID_IDLE" at the tree's root window; the first request subscribes. A tree
+    // without a window keeps the request until it gets one (ProcessRootWindowAquired). A failed
     // subscription leaves no request (E_FAIL).
     ORVRESULT SubscribeIdle();
     // Gives one request back; the last one unsubscribes. S_FALSE when the control held none.
@@ -813,6 +816,9 @@ protected:
     void SetOpacity(float opacity);
 
 private:
+    // Subscribes OnIdle at the tree's root window. E_FAIL without a window, its idle
+    // distributor or the handler.
+    ORVRESULT SubscribeIdleAtWindow();
     // Adds delta to the unclipped counts of control and each of its ancestors.
     static void AddUnclipped(LControl* control, LONG delta);
     // This control's own share of an ancestor's unclipped count: its own unclipped
