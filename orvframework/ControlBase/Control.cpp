@@ -90,17 +90,21 @@ ORVRESULT LControl::SetParent(const RCPtr<LControl>& parent)
     {
         return S_FALSE;
     }
+    if (!mParent)
+    {
+        // Also the constructor's call: no reference to this control may be taken here.
+        mRootWindow = nullptr;
+        return JoinParent(parent);
+    }
     // The old parent's list may hold the last reference.
     const RCPtr<LControl> self(this);
-    if (mParent)
-    {
-        InvalidateAll();
-        mParent->mChildren.Remove(this);
-    }
-    else
-    {
-        mRootWindow = nullptr;
-    }
+    InvalidateAll();
+    mParent->mChildren.Remove(this);
+    return JoinParent(parent);
+}
+
+ORVRESULT LControl::JoinParent(const RCPtr<LControl>& parent)
+{
     if (!parent)
     {
         return S_OK;

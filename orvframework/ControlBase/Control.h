@@ -819,6 +819,9 @@ private:
     // Subscribes OnIdle at the tree's root window. E_FAIL without a window, its idle
     // distributor or the handler.
     ORVRESULT SubscribeIdleAtWindow();
+    // SetParent's second half: parent's pending removals are worked off, then the control joins
+    // its list. S_OK for null, else the list's Add.
+    ORVRESULT JoinParent(const RCPtr<LControl>& parent);
     // Adds delta to the unclipped counts of control and each of its ancestors.
     static void AddUnclipped(LControl* control, LONG delta);
     // This control's own share of an ancestor's unclipped count: its own unclipped

@@ -323,6 +323,8 @@ TEST_F(ValueAndSetters, TheNoWrapFlagKeepsATabWalkInsideItsContainer)
     {
         control->SetNotFocusable(false);
     }
+    At("b")->SetNotFocusable(true);
+    At("c")->SetNotFocusable(true);
     struct Case
     {
         bool noWrap;
@@ -337,7 +339,7 @@ TEST_F(ValueAndSetters, TheNoWrapFlagKeepsATabWalkInsideItsContainer)
         {true, false, "keeper", "a", 0},       // round inside the container
         {false, true, "a", "a", 1},
         {true, true, "a", "keeper", 0},
-        {true, false, "a", "keeper", 0}, // no wrap to stop: as without the flag
+        {true, false, "a", "keeper", 0}, // nothing wraps: as without the flag, past b and c
     };
     for (const Case& c : cases)
     {
@@ -354,7 +356,8 @@ TEST_F(ValueAndSetters, TheNoWrapFlagKeepsATabWalkInsideItsContainer)
         EXPECT_EQ(window->cycles, c.cycles);
         if (c.cycles == 0)
         {
-            EXPECT_EQ(window->focus.Get(), At(c.focus).Get());
+            EXPECT_EQ(window->focus.Get(), At(c.focus).Get())
+                << (window->focus ? RecordingControl::Narrow(window->focus->GetName()) : "none");
         }
     }
 }
