@@ -421,6 +421,13 @@ public:
     // Draws the children that clip to this control, in z order, for the look at lookIndex.
     ORVRESULT DrawChildren(const ConstRCPtr<LRenderer>& renderer, const LRegion& region,
                            int lookIndex, ControlList& deferred);
+    // With scrolling enabled: brings the area still to be drawn that meets the current clip up
+    // to date on the scrolled surface (made, or moved by the offset applied since, first).
+    // False when there is no surface to draw from (the children are then drawn directly).
+    bool UpdateScrolledSurface(const ConstRCPtr<LRenderer>& renderer, ControlList& deferred);
+    // Copies the surface's pixels for each rectangle of region inside the client rectangle.
+    void DrawScrolledSurface(const ConstRCPtr<LRenderer>& renderer, const LRegion& region,
+                             const RectT<double>& client);
     // Appends the control (when includeSelf and it does not clip to its parent) or, below it,
     // the descendants that do not clip to their parent; with checkVisibility a control that is
     // hidden or empty ends the search in its subtree. The number appended.
@@ -746,7 +753,9 @@ public:
     // redraws, "NID_SCROLL_OFFSET_CHANGE" goes out, the hover is found anew. S_FALSE when the
     // offset is the current one.
     virtual ORVRESULT NotifyScrollOffsetChange(const PointT<double>& offset);
-    // With scrolling enabled, the area the new offset exposes is to be drawn.
+    // With scrolling enabled: the pixels drawn for the old offset are kept for the new one (the
+    // scrolled surface moves them when it is next drawn), and only the area the new offset
+    // exposes is added to the area to be drawn.
     virtual void SetScrollOffset(const PointT<double>& oldOffset, const PointT<double>& newOffset);
     // (0, 0, client width, client height), clamped; the control's size without an active look.
     virtual RectT<double> GetClientExtent() const;
@@ -757,12 +766,22 @@ public:
     void InvalidateScrolledRect(const RectT<double>& rect, bool alsoInvalidate);
     // A child reports rect (content coordinates) as changed.
     virtual void InvalidateScrolledArea(const LControl* sender, const RectT<double>& rect);
-    // Adopts the client geometry as the scrolled area.
+    // Adopts the client geometry as the scrolled area: everything visible is to be drawn.
     void UpdateScrollExtent();
-    void SetScrollingEnabled(bool enabled) { mScrollingEnabled = enabled; }
+    // Switches the scrolled drawing on (the scrolled area is adopted) or off (the surface goes
+    // and the control is redrawn whole).
+    void SetScrollingEnabled(bool enabled);
     bool IsScrollingEnabled() const { return mScrollingEnabled; }
-    // The part of the scrolled area still to be drawn.
+    // The part of the scrolled area still to be drawn (content coordinates).
     const LRegion& GetPendingInvalidRegion() const { return mPendingInvalid; }
+    // Empties out, then moves into it every rectangle of the area still to be drawn that meets
+    // rect (content coordinates); both regions are normalised and out is moved by the negative
+    // applied offset (to the scrolled surface's coordinates).
+    void TakePendingInvalidArea(const RectT<double>& rect, LRegion& out);
+    // The area the last Draw brought up to date on the scrolled surface (content coordinates);
+    // empty when it drew nothing there.
+    const LRegion& GetLastScrolledUpdate() const { return mLastScrolledUpdate; }
+    const PointT<double>& GetAppliedScrollOffset() const { return mAppliedScrollOffset; }
     bool IsClientRectChanged() const { return mClientRectChanged; }
 
     // --- Values (ControlValue.cpp) ---
@@ -822,6 +841,9 @@ private:
     // SetParent's second half: parent's pending removals are worked off, then the control joins
     // its list. S_OK for null, else the list's Add.
     ORVRESULT JoinParent(const RCPtr<LControl>& parent);
+    // Whether child is drawn on this control's scrolled surface: it clips to this control and
+    // is not docked on both axes.
+    static bool IsOnScrolledSurface(const LControl* child);
     // Adds delta to the unclipped counts of control and each of its ancestors.
     static void AddUnclipped(LControl* control, LONG delta);
     // This control's own share of an ancestor's unclipped count: its own unclipped
@@ -975,6 +997,15 @@ private:
     RectT<double> mScrollLimits;
     LRegion mVisibleRegion;
     LRegion mPendingInvalid;
+    // The scrolled surface: the children drawn for the visible area, kept between draws. The
+    // renderer it was made by (for identity only), the offset its pixels were drawn for, and
+    // whether this Draw may copy from it.
+    ConstRCPtr<LRenderContextInfo> mScrollSurface;
+    const LRenderer* mScrollSurfaceRenderer = nullptr;
+    SizeT<LONG> mScrollSurfaceSize;
+    PointT<double> mSurfaceOffset;
+    bool mSurfaceReady = false;
+    LRegion mLastScrolledUpdate;
 
     // Value.
     double mValue = 0;

@@ -43,7 +43,8 @@ ORVRESULT LControl::SubscribeIdleAtWindow()
     {
         return E_FAIL;
     }
-    return mHandler->SubscribeHandler(&LControl::OnIdle, idle, ControlNotificationNames::Get().idle);
+    return mHandler->SubscribeHandler(&LControl::OnIdle, idle,
+                                      ControlNotificationNames::Get().idle);
 }
 
 ORVRESULT LControl::UnsubscribeIdle()

@@ -6,8 +6,8 @@
 #include <bitset>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <limits>
 #include <sstream>

@@ -8,8 +8,8 @@
 #include "Utilities/Globals.h"
 
 #include <algorithm>
-#include <limits>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 namespace Orv

@@ -153,9 +153,9 @@ TEST_F(StringTables, LocaleIdsAreHexadecimalAfter0xOrDecimal)
     const Case cases[] = {
         {"0x0009", 9, true},     {"9", 9, true},          {"0x7c04", 0x7C04, true},
         {"31748", 0x7C04, true}, {"0x7C04", 31748, true}, {"0x00090", 0x90, true},
-        {"0x00090", 9, false},   {"0X0009", 9, false},
-        {" 0x0009 ", 9, true},   {"0x0009x", 9, true},    {"1033abc", 1033, true},
-        {"9 ", 9, true},         {"x9", 9, false},
+        {"0x00090", 9, false},   {"0X0009", 9, false},    {" 0x0009 ", 9, true},
+        {"0x0009x", 9, true},    {"1033abc", 1033, true}, {"9 ", 9, true},
+        {"x9", 9, false},
     };
     for (const Case& c : cases)
     {

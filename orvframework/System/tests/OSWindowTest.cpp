@@ -295,9 +295,8 @@ TEST_F(OSWindowTest, TheSavedPlacementIsRestoredInsideTheWorkArea)
         };
         auto save = [&](const void* bytes, UINT count)
         {
-            ASSERT_TRUE(loop.WriteProfileBinary(section.GetBuffer(), L"WP",
-                                                static_cast<BYTE*>(const_cast<void*>(bytes)),
-                                                count));
+            ASSERT_TRUE(loop.WriteProfileBinary(
+                section.GetBuffer(), L"WP", static_cast<BYTE*>(const_cast<void*>(bytes)), count));
         };
         EXPECT_FALSE(window->RestorePlacement()) << "nothing saved yet";
         struct Case
@@ -311,14 +310,16 @@ TEST_F(OSWindowTest, TheSavedPlacementIsRestoredInsideTheWorkArea)
         const LONG h = work.height;
         const Case cases[] = {
             {"inside", {10, 20, 310, 220}, SW_SHOWNORMAL, {10, 20, 310, 220}},
-            {"off to the right and below", {5000, 6000, 5300, 6200}, SW_SHOWNORMAL,
+            {"off to the right and below",
+             {5000, 6000, 5300, 6200},
+             SW_SHOWNORMAL,
              {w - 300, h - 200, w, h}},
-            {"off to the left and above", {-900, -50, -600, 150}, SW_SHOWNORMAL,
-             {0, 0, 300, 200}},
-            {"minimized: shown normally", {30, 40, 330, 240}, SW_SHOWMINIMIZED,
-             {30, 40, 330, 240}},
+            {"off to the left and above", {-900, -50, -600, 150}, SW_SHOWNORMAL, {0, 0, 300, 200}},
+            {"minimized: shown normally", {30, 40, 330, 240}, SW_SHOWMINIMIZED, {30, 40, 330, 240}},
             // Cut to the work area, then by the main control's layout to 400 x 300 at most.
-            {"larger than the work area", {-10, -10, w + 500, h + 500}, SW_SHOWNORMAL,
+            {"larger than the work area",
+             {-10, -10, w + 500, h + 500},
+             SW_SHOWNORMAL,
              {0, 0, 400, 300}},
         };
         for (const Case& c : cases)
