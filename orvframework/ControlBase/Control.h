@@ -844,6 +844,9 @@ private:
     // Whether child is drawn on this control's scrolled surface: it clips to this control and
     // is not docked on both axes.
     static bool IsOnScrolledSurface(const LControl* child);
+    // The position in the z order after the children that clip to this control and are docked
+    // on at most docked axes.
+    unsigned int ClippedGroupEnd(int docked) const;
     // Adds delta to the unclipped counts of control and each of its ancestors.
     static void AddUnclipped(LControl* control, LONG delta);
     // This control's own share of an ancestor's unclipped count: its own unclipped

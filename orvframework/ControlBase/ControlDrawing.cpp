@@ -243,7 +243,8 @@ ORVRESULT LControl::Draw(const ConstRCPtr<LRenderer>& renderer, const LRegion& r
 
     DrawPerRectangle(renderer, region, &LControl::DrawOverlay);
 
-    for (unsigned int i = 0; i < mChildren.GetCount(); ++i)
+    // Only a control with unclipped descendants has children that do not clip.
+    for (unsigned int i = 0; mUnclippedDescendants > 0 && i < mChildren.GetCount(); ++i)
     {
         const RCPtr<LControl>& child = mChildren.GetAt(i, kZOrder);
         if (!Clips(*child) && VisibleWithSize(*child))
@@ -252,6 +253,28 @@ ORVRESULT LControl::Draw(const ConstRCPtr<LRenderer>& renderer, const LRegion& r
         }
     }
     return S_OK;
+}
+
+unsigned int LControl::ClippedGroupEnd(int docked) const
+{
+    // The z order sorts the children that clip before those that do not, and each by the
+    // number of axes they are docked on: the end of a group is found by bisection.
+    unsigned int low = 0;
+    unsigned int high = mChildren.GetCount();
+    while (low < high)
+    {
+        const unsigned int middle = low + (high - low) / 2;
+        const LControl& child = *mChildren.GetAt(middle, kZOrder);
+        if (Clips(child) && DockedAxes(child) <= docked)
+        {
+            low = middle + 1;
+        }
+        else
+        {
+            high = middle;
+        }
+    }
+    return low;
 }
 
 ORVRESULT LControl::DrawChildren(const ConstRCPtr<LRenderer>& renderer, const LRegion& region,
@@ -271,20 +294,7 @@ ORVRESULT LControl::DrawChildren(const ConstRCPtr<LRenderer>& renderer, const LR
     // The z order puts the clipped children first, by the number of axes they are docked on;
     // the walk stops at the first child that does not clip (the deferred pass draws those).
     unsigned int i = 0;
-    auto groupEnd = [this, count](unsigned int from, int docked)
-    {
-        unsigned int end = from;
-        while (end < count)
-        {
-            const LControl& child = *mChildren.GetAt(end, kZOrder);
-            if (!Clips(child) || DockedAxes(child) != docked)
-            {
-                break;
-            }
-            ++end;
-        }
-        return end;
-    };
+    auto groupEnd = [this](unsigned int, int docked) { return ClippedGroupEnd(docked); };
     const unsigned int endA = groupEnd(i, 0);
     const unsigned int endB = groupEnd(endA, 1);
     if (endB > 0)
@@ -435,14 +445,11 @@ bool LControl::UpdateScrolledSurface(const ConstRCPtr<LRenderer>& renderer, Cont
         move.origin = PointT<double>(-mAppliedScrollOffset.x, -mAppliedScrollOffset.y);
         CAutoClip origin(renderer, move);
         const RectT<double> bounds = CurrentClip(r);
-        for (unsigned int i = 0; i < mChildren.GetCount(); ++i)
+        // The z order puts the children drawn here first.
+        const unsigned int end = ClippedGroupEnd(1);
+        for (unsigned int i = 0; i < end; ++i)
         {
             const RCPtr<LControl>& child = mChildren.GetAt(i, kZOrder);
-            if (!IsOnScrolledSurface(child.Get()))
-            {
-                // The z order puts the children drawn here first.
-                break;
-            }
             RectT<double> meets;
             if (!IntersectRect(meets, child->GetRect(), bounds) ||
                 !(meets.width > DBL_EPSILON && meets.height > DBL_EPSILON))

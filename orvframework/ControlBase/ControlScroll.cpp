@@ -247,9 +247,13 @@ void LControl::InvalidateScrolledArea(const LControl* sender, const RectT<double
 bool LControl::IsOnScrolledSurface(const LControl* child)
 {
     // Children docked on both axes stay fixed over the client area and are drawn directly.
-    const RCPtr<LLayoutDescriptor>& layout = child != nullptr ? child->GetLayout() : nullptr;
-    return child != nullptr && (!layout || (layout->clipToParent &&
-                                            !(layout->axes[0].docked && layout->axes[1].docked)));
+    if (child == nullptr)
+    {
+        return false;
+    }
+    const LLayoutDescriptor* layout = child->GetLayout().Get();
+    return layout == nullptr ||
+           (layout->clipToParent && !(layout->axes[0].docked && layout->axes[1].docked));
 }
 
 void LControl::UpdateScrollExtent()

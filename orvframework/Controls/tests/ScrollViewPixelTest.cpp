@@ -81,20 +81,17 @@ TEST_F(ScrollViewPixelTest, AWheelStepMovesThePixelsAndDrawsOnlyTheStripItExpose
         DWORD modifiers;
     };
     const Step steps[] = {
-        {"a page down", LControl::kWheelDown, kShift},
-        {"up", LControl::kWheelUp, 0},
-        {"a page up", LControl::kWheelUp, kShift},
-        {"down", LControl::kWheelDown, 0},
-        {"right", LControl::kWheelDown, kAlt},
-        {"right again", LControl::kWheelDown, kAlt},
+        {"a page down", LControl::kWheelDown, kShift}, {"up", LControl::kWheelUp, 0},
+        {"a page up", LControl::kWheelUp, kShift},     {"down", LControl::kWheelDown, 0},
+        {"right", LControl::kWheelDown, kAlt},         {"right again", LControl::kWheelDown, kAlt},
     };
     int index = 0;
     for (const Step& step : steps)
     {
         SCOPED_TRACE(step.what);
         const RectT<double> before = view->GetVisibleContentRect();
-        ASSERT_EQ(view->OnWheel(LMouseWheelParam::Create(PointT<LONG>(0, 0), step.modifiers,
-                                                         step.direction)),
+        ASSERT_EQ(view->OnWheel(
+                      LMouseWheelParam::Create(PointT<LONG>(0, 0), step.modifiers, step.direction)),
                   S_OK);
         const RectT<double> after = view->GetVisibleContentRect();
         ASSERT_FALSE(after == before);
