@@ -49,7 +49,8 @@ public:
     }
 
     // A window for the main control's descriptor, of the main window's class, with its root
-    // window and the main control in it, shown, with the application's icon. Throws "Null Pointer :
+    // window and the main control in it, shown where it was last closed, with the application's
+    // icon. Throws "Null Pointer :
     // Invalid Control Name" when the skin has no descriptor of that name.
     ORVRESULT CreateMainWindow() override
     {
@@ -67,6 +68,10 @@ public:
             return E_FAIL;
         }
         const RCPtr<LRootWindow>& window = GetRootWindow(static_cast<unsigned int>(index));
+        if (auto* os = window ? dynamic_cast<OSWindow*>(window->GetServices()) : nullptr)
+        {
+            os->RestorePlacement();
+        }
         if (HICON icon = GetIcon(); icon != nullptr && window && window->GetServices() != nullptr)
         {
             const HWND handle = window->GetServices()->GetWindowHandle();

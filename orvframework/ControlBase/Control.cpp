@@ -90,16 +90,28 @@ ORVRESULT LControl::SetParent(const RCPtr<LControl>& parent)
     {
         return S_FALSE;
     }
-    if (mParent)
+    if (!mParent)
     {
-        // The old parent's list may hold the last reference.
-        const RCPtr<LControl> self(this);
-        InvalidateAll();
-        mParent->mChildren.Remove(this);
-        return parent ? parent->mChildren.Add(this) : S_OK;
+        // Also the constructor's call: no reference to this control may be taken here.
+        mRootWindow = nullptr;
+        return JoinParent(parent);
     }
-    mRootWindow = nullptr;
-    return parent ? parent->mChildren.Add(this) : S_OK;
+    // The old parent's list may hold the last reference.
+    const RCPtr<LControl> self(this);
+    InvalidateAll();
+    mParent->mChildren.Remove(this);
+    return JoinParent(parent);
+}
+
+ORVRESULT LControl::JoinParent(const RCPtr<LControl>& parent)
+{
+    if (!parent)
+    {
+        return S_OK;
+    }
+    // A child still queued for removal there leaves first, so that its name is free again.
+    parent->ProcessPendingRemovals();
+    return parent->mChildren.Add(this);
 }
 
 ORVRESULT LControl::SetRootWindow(const RCPtr<IRootWindow>& rootWindow)
@@ -172,6 +184,11 @@ ORVRESULT LControl::ReleaseInternalReferences()
 
 ORVRESULT LControl::ProcessRootWindowAquired()
 {
+    // Idle requests made while the tree had no window take effect now.
+    if (mIdleRequests > 0 && GetTreeRootWindow() && FAILED(SubscribeIdleAtWindow()))
+    {
+        mIdleRequests = 0;
+    }
     // The window's hot keys decide which of the menu's commands go where the keys go.
     if (mContextMenu)
     {
@@ -335,6 +352,11 @@ bool LControl::ApplyText(const WString& text, bool relayout)
     if (text == mText)
     {
         return false;
+    }
+    // A top-level control's text is its window's title.
+    if (!mParent && mRootWindow)
+    {
+        mRootWindow->SetWindowText(text);
     }
     mText = text;
     for (unsigned int i = mLooks.GetCount(); i-- > 0;)

@@ -198,8 +198,9 @@ public:
     const RCPtr<LNotificationHandler<LControl>>& GetHandler() const { return mHandler; }
 
     // 1 when parent is already the parent. Otherwise leaves the current parent (a top-level
-    // control drops its root window) and joins parent's child list. S_OK; the result of the
-    // child list's Add when parent refuses the control, which is then left without a parent.
+    // control drops its root window), lets parent work off its pending removals and joins
+    // parent's child list. S_OK; the result of the child list's Add when parent refuses the
+    // control, which is then left without a parent.
     ORVRESULT SetParent(const RCPtr<LControl>& parent);
     // For a top-level control: stores the root window and calls ProcessRootWindowAquired.
     // E_FAIL for a control that has a parent.
@@ -274,7 +275,8 @@ public:
 
     // A counted reference to the control's string table (null when it has none).
     virtual RCPtr<LStringTable> GetStringTable() const { return mStringTable; }
-    // The tree got its root window: each child is told, the last first.
+    // The tree got its root window: idle requests made before are subscribed there (a failed
+    // subscription drops them), then each child is told, the last first.
     virtual ORVRESULT ProcessRootWindowAquired();
     // After child left the list from position (the child is still referenced for the call).
     virtual void OnChildRemoved(const RCPtr<LControl>& child, int position);
@@ -419,6 +421,13 @@ public:
     // Draws the children that clip to this control, in z order, for the look at lookIndex.
     ORVRESULT DrawChildren(const ConstRCPtr<LRenderer>& renderer, const LRegion& region,
                            int lookIndex, ControlList& deferred);
+    // With scrolling enabled: brings the area still to be drawn that meets the current clip up
+    // to date on the scrolled surface (made, or moved by the offset applied since, first).
+    // False when there is no surface to draw from (the children are then drawn directly).
+    bool UpdateScrolledSurface(const ConstRCPtr<LRenderer>& renderer, ControlList& deferred);
+    // Copies the surface's pixels for each rectangle of region inside the client rectangle.
+    void DrawScrolledSurface(const ConstRCPtr<LRenderer>& renderer, const LRegion& region,
+                             const RectT<double>& client);
     // Appends the control (when includeSelf and it does not clip to its parent) or, below it,
     // the descendants that do not clip to their parent; with checkVisibility a control that is
     // hidden or empty ends the search in its subtree. The number appended.
@@ -677,7 +686,8 @@ public:
 
     // --- Dragging, idle work and axis animations (ControlDrag.cpp, ControlIdle.cpp) ---
 
-    // Asks for "NID_IDLE" at the tree's root window; the first request subscribes. A failed
+    // Asks for "NID_IDLE" at the tree's root window; the first request subscribes. A tree
+    // without a window keeps the request until it gets one (ProcessRootWindowAquired). A failed
     // subscription leaves no request (E_FAIL).
     ORVRESULT SubscribeIdle();
     // Gives one request back; the last one unsubscribes. S_FALSE when the control held none.
@@ -743,7 +753,9 @@ public:
     // redraws, "NID_SCROLL_OFFSET_CHANGE" goes out, the hover is found anew. S_FALSE when the
     // offset is the current one.
     virtual ORVRESULT NotifyScrollOffsetChange(const PointT<double>& offset);
-    // With scrolling enabled, the area the new offset exposes is to be drawn.
+    // With scrolling enabled: the pixels drawn for the old offset are kept for the new one (the
+    // scrolled surface moves them when it is next drawn), and only the area the new offset
+    // exposes is added to the area to be drawn.
     virtual void SetScrollOffset(const PointT<double>& oldOffset, const PointT<double>& newOffset);
     // (0, 0, client width, client height), clamped; the control's size without an active look.
     virtual RectT<double> GetClientExtent() const;
@@ -754,12 +766,22 @@ public:
     void InvalidateScrolledRect(const RectT<double>& rect, bool alsoInvalidate);
     // A child reports rect (content coordinates) as changed.
     virtual void InvalidateScrolledArea(const LControl* sender, const RectT<double>& rect);
-    // Adopts the client geometry as the scrolled area.
+    // Adopts the client geometry as the scrolled area: everything visible is to be drawn.
     void UpdateScrollExtent();
-    void SetScrollingEnabled(bool enabled) { mScrollingEnabled = enabled; }
+    // Switches the scrolled drawing on (the scrolled area is adopted) or off (the surface goes
+    // and the control is redrawn whole).
+    void SetScrollingEnabled(bool enabled);
     bool IsScrollingEnabled() const { return mScrollingEnabled; }
-    // The part of the scrolled area still to be drawn.
+    // The part of the scrolled area still to be drawn (content coordinates).
     const LRegion& GetPendingInvalidRegion() const { return mPendingInvalid; }
+    // Empties out, then moves into it every rectangle of the area still to be drawn that meets
+    // rect (content coordinates); both regions are normalised and out is moved by the negative
+    // applied offset (to the scrolled surface's coordinates).
+    void TakePendingInvalidArea(const RectT<double>& rect, LRegion& out);
+    // The area the last Draw brought up to date on the scrolled surface (content coordinates);
+    // empty when it drew nothing there.
+    const LRegion& GetLastScrolledUpdate() const { return mLastScrolledUpdate; }
+    const PointT<double>& GetAppliedScrollOffset() const { return mAppliedScrollOffset; }
     bool IsClientRectChanged() const { return mClientRectChanged; }
 
     // --- Values (ControlValue.cpp) ---
@@ -813,6 +835,18 @@ protected:
     void SetOpacity(float opacity);
 
 private:
+    // Subscribes OnIdle at the tree's root window. E_FAIL without a window, its idle
+    // distributor or the handler.
+    ORVRESULT SubscribeIdleAtWindow();
+    // SetParent's second half: parent's pending removals are worked off, then the control joins
+    // its list. S_OK for null, else the list's Add.
+    ORVRESULT JoinParent(const RCPtr<LControl>& parent);
+    // Whether child is drawn on this control's scrolled surface: it clips to this control and
+    // is not docked on both axes.
+    static bool IsOnScrolledSurface(const LControl* child);
+    // The position in the z order after the children that clip to this control and are docked
+    // on at most docked axes.
+    unsigned int ClippedGroupEnd(int docked) const;
     // Adds delta to the unclipped counts of control and each of its ancestors.
     static void AddUnclipped(LControl* control, LONG delta);
     // This control's own share of an ancestor's unclipped count: its own unclipped
@@ -966,6 +1000,15 @@ private:
     RectT<double> mScrollLimits;
     LRegion mVisibleRegion;
     LRegion mPendingInvalid;
+    // The scrolled surface: the children drawn for the visible area, kept between draws. The
+    // renderer it was made by (for identity only), the offset its pixels were drawn for, and
+    // whether this Draw may copy from it.
+    ConstRCPtr<LRenderContextInfo> mScrollSurface;
+    const LRenderer* mScrollSurfaceRenderer = nullptr;
+    SizeT<LONG> mScrollSurfaceSize;
+    PointT<double> mSurfaceOffset;
+    bool mSurfaceReady = false;
+    LRegion mLastScrolledUpdate;
 
     // Value.
     double mValue = 0;

@@ -4,6 +4,7 @@
 #include "ControlBase/RegionRects.h"
 #include "Renderer/AutoClip.h"
 #include "Utilities/Geometry/RectOperations.h"
+#include "Utilities/Storage/Array.h"
 
 #include <cfloat>
 #include <optional>
@@ -213,6 +214,8 @@ ORVRESULT LControl::Draw(const ConstRCPtr<LRenderer>& renderer, const LRegion& r
         return S_OK;
     }
 
+    mSurfaceReady = mScrollingEnabled && UpdateScrolledSurface(renderer, deferred);
+
     DrawLooks(renderer, region, true);
     {
         CAutoClip state(renderer);
@@ -240,7 +243,8 @@ ORVRESULT LControl::Draw(const ConstRCPtr<LRenderer>& renderer, const LRegion& r
 
     DrawPerRectangle(renderer, region, &LControl::DrawOverlay);
 
-    for (unsigned int i = 0; i < mChildren.GetCount(); ++i)
+    // Only a control with unclipped descendants has children that do not clip.
+    for (unsigned int i = 0; mUnclippedDescendants > 0 && i < mChildren.GetCount(); ++i)
     {
         const RCPtr<LControl>& child = mChildren.GetAt(i, kZOrder);
         if (!Clips(*child) && VisibleWithSize(*child))
@@ -249,6 +253,28 @@ ORVRESULT LControl::Draw(const ConstRCPtr<LRenderer>& renderer, const LRegion& r
         }
     }
     return S_OK;
+}
+
+unsigned int LControl::ClippedGroupEnd(int docked) const
+{
+    // The z order sorts the children that clip before those that do not, and each by the
+    // number of axes they are docked on: the end of a group is found by bisection.
+    unsigned int low = 0;
+    unsigned int high = mChildren.GetCount();
+    while (low < high)
+    {
+        const unsigned int middle = low + (high - low) / 2;
+        const LControl& child = *mChildren.GetAt(middle, kZOrder);
+        if (Clips(child) && DockedAxes(child) <= docked)
+        {
+            low = middle + 1;
+        }
+        else
+        {
+            high = middle;
+        }
+    }
+    return low;
 }
 
 ORVRESULT LControl::DrawChildren(const ConstRCPtr<LRenderer>& renderer, const LRegion& region,
@@ -268,20 +294,7 @@ ORVRESULT LControl::DrawChildren(const ConstRCPtr<LRenderer>& renderer, const LR
     // The z order puts the clipped children first, by the number of axes they are docked on;
     // the walk stops at the first child that does not clip (the deferred pass draws those).
     unsigned int i = 0;
-    auto groupEnd = [this, count](unsigned int from, int docked)
-    {
-        unsigned int end = from;
-        while (end < count)
-        {
-            const LControl& child = *mChildren.GetAt(end, kZOrder);
-            if (!Clips(child) || DockedAxes(child) != docked)
-            {
-                break;
-            }
-            ++end;
-        }
-        return end;
-    };
+    auto groupEnd = [this](unsigned int, int docked) { return ClippedGroupEnd(docked); };
     const unsigned int endA = groupEnd(i, 0);
     const unsigned int endB = groupEnd(endA, 1);
     if (endB > 0)
@@ -290,7 +303,20 @@ ORVRESULT LControl::DrawChildren(const ConstRCPtr<LRenderer>& renderer, const LR
         RectT<double> meets;
         const bool visible = client.width > 0 && client.height > 0 &&
                              IntersectRect(meets, client, CurrentClip(*renderer));
-        if (visible)
+        if (visible && mSurfaceReady)
+        {
+            // The children's pixels come from the scrolled surface; only the floating
+            // descendants are handed on, as the children's own draws would.
+            DrawScrolledSurface(renderer, region, client);
+            for (; i < endB; ++i)
+            {
+                if (mUnclippedDescendants > 0)
+                {
+                    mChildren.GetAt(i, kZOrder)->CollectFloating(deferred);
+                }
+            }
+        }
+        else if (visible)
         {
             ClientClip clip(renderer, client, origin, stencil);
             const RectT<double> bounds = CurrentClip(*renderer);
@@ -334,6 +360,139 @@ ORVRESULT LControl::DrawChildren(const ConstRCPtr<LRenderer>& renderer, const LR
     return S_OK;
 }
 
+bool LControl::UpdateScrolledSurface(const ConstRCPtr<LRenderer>& renderer, ControlList& deferred)
+{
+    LRenderer& r = *renderer.GetMutable();
+    const RectT<double> visible = GetVisibleContentRect();
+    const SizeT<LONG> size(RoundDoubleToLong(visible.width), RoundDoubleToLong(visible.height));
+    if (size.width <= 0 || size.height <= 0)
+    {
+        return false;
+    }
+    const RectT<LONG> whole(RoundDoubleToLong(visible.x), RoundDoubleToLong(visible.y), size.width,
+                            size.height);
+    if (!mScrollSurface || mScrollSurfaceRenderer != renderer.Get() ||
+        !(mScrollSurfaceSize == size))
+    {
+        // A new surface holds nothing yet: everything visible is to be drawn.
+        ConstRCPtr<LRenderContextInfo> made;
+        mScrollSurface = nullptr;
+        if (FAILED(r.InitRenderContextInfo(RectT<LONG>(0, 0, size.width, size.height), nullptr,
+                                           true, made)) ||
+            !made)
+        {
+            return false;
+        }
+        mScrollSurface = made;
+        mScrollSurfaceRenderer = renderer.Get();
+        mScrollSurfaceSize = size;
+        mSurfaceOffset = mAppliedScrollOffset;
+        mPendingInvalid.Clear();
+        mPendingInvalid.AddRect(
+            RECT{whole.x, whole.y, whole.x + whole.width, whole.y + whole.height});
+    }
+    if (!(mSurfaceOffset == mAppliedScrollOffset))
+    {
+        // The pixels drawn for the old offset move to where the new offset shows them.
+        const PointT<LONG> shift(RoundDoubleToLong(mSurfaceOffset.x - mAppliedScrollOffset.x),
+                                 RoundDoubleToLong(mSurfaceOffset.y - mAppliedScrollOffset.y));
+        if (FAILED(r.ScrollRenderContext(mScrollSurface, shift)))
+        {
+            mPendingInvalid.Clear();
+            mPendingInvalid.AddRect(
+                RECT{whole.x, whole.y, whole.x + whole.width, whole.y + whole.height});
+        }
+        mSurfaceOffset = mAppliedScrollOffset;
+    }
+
+    // The part of the visible content this draw shows, in content coordinates.
+    mLastScrolledUpdate.Clear();
+    const RectT<double> client = LookClientRect(GetActiveLookIndex());
+    RectT<double> area;
+    if (!IntersectRect(area, client, CurrentClip(r)))
+    {
+        return true;
+    }
+    area.x += mContentOffset.x - client.x;
+    area.y += mContentOffset.y - client.y;
+    LRegion taken;
+    TakePendingInvalidArea(area, taken);
+    if (taken.IsEmpty())
+    {
+        return true;
+    }
+    mLastScrolledUpdate = taken;
+    mLastScrolledUpdate.Offset(RoundDoubleToLong(mAppliedScrollOffset.x),
+                               RoundDoubleToLong(mAppliedScrollOffset.y));
+
+    RECT b{};
+    taken.GetBounds(b);
+    r.RenderStart(mScrollSurface);
+    {
+        CAutoClip frame(renderer, RectT<double>(0, 0, size.width, size.height),
+                        RectT<double>(b.left, b.top, b.right - b.left, b.bottom - b.top), nullptr,
+                        false);
+        r.SetClipRegion(taken);
+        Array<RectT<LONG>> rects;
+        taken.GetRects(rects);
+        for (unsigned int i = 0; i < rects.GetCount(); ++i)
+        {
+            // Emptied first: the children draw over nothing, as over the control's looks.
+            r.FillRect(rects.GetConstElementPointer(i), ColorRGBA(), false);
+        }
+        PushClipInfo move;
+        move.flavor = 2;
+        move.origin = PointT<double>(-mAppliedScrollOffset.x, -mAppliedScrollOffset.y);
+        CAutoClip origin(renderer, move);
+        const RectT<double> bounds = CurrentClip(r);
+        // The z order puts the children drawn here first.
+        const unsigned int end = ClippedGroupEnd(1);
+        for (unsigned int i = 0; i < end; ++i)
+        {
+            const RCPtr<LControl>& child = mChildren.GetAt(i, kZOrder);
+            RectT<double> meets;
+            if (!IntersectRect(meets, child->GetRect(), bounds) ||
+                !(meets.width > DBL_EPSILON && meets.height > DBL_EPSILON))
+            {
+                continue;
+            }
+            RCPtr<LControl>(child)->Draw(renderer, taken, deferred, false);
+        }
+    }
+    r.RenderFinish(mScrollSurface);
+    return true;
+}
+
+void LControl::DrawScrolledSurface(const ConstRCPtr<LRenderer>& renderer, const LRegion& region,
+                                   const RectT<double>& client)
+{
+    LRenderer& r = *renderer.GetMutable();
+    std::vector<RectT<double>> rects;
+    GetRegionRectsHere(r, region, rects);
+    RectT<double> shown;
+    if (!IntersectRect(shown, client, CurrentClip(r)))
+    {
+        return;
+    }
+    const LONG dx = RoundDoubleToLong(mContentOffset.x) - RoundDoubleToLong(client.x) -
+                    RoundDoubleToLong(mAppliedScrollOffset.x);
+    const LONG dy = RoundDoubleToLong(mContentOffset.y) - RoundDoubleToLong(client.y) -
+                    RoundDoubleToLong(mAppliedScrollOffset.y);
+    for (const RectT<double>& rect : rects)
+    {
+        RectT<double> part;
+        if (!IntersectRect(part, rect, shown) ||
+            !(part.width > DBL_EPSILON && part.height > DBL_EPSILON))
+        {
+            continue;
+        }
+        RoundRectOutward(part);
+        const RectT<LONG> at = part.ToInt();
+        r.DrawRenderContext(mScrollSurface, PointT<LONG>(at.x, at.y),
+                            RectT<LONG>(at.x + dx, at.y + dy, at.width, at.height));
+    }
+}
+
 void LControl::Invalidate(const RectT<double>& rect, bool clip)
 {
     if (!(rect.width > 0 && rect.height > 0))
@@ -343,6 +502,12 @@ void LControl::Invalidate(const RectT<double>& rect, bool clip)
     if (mParent)
     {
         const LControl& parent = *mParent;
+        if (parent.mScrollingEnabled && IsOnScrolledSurface(this))
+        {
+            // The parent's surface is to be drawn anew there (content coordinates).
+            mParent->InvalidateScrolledRect(
+                RectT<double>(rect.x + mX, rect.y + mY, rect.width, rect.height), false);
+        }
         const RectT<double> c = parent.LookClientRect(parent.GetActiveLookIndex());
         InvalidateInParent(RectT<double>(rect.x + mX - parent.mContentOffset.x + c.x,
                                          rect.y + mY - parent.mContentOffset.y + c.y, rect.width,

@@ -394,7 +394,7 @@ void LControlFactory::ReportAttributeProblems()
     }
     for (const std::string& problem : mReader.attributes.GetProblems())
     {
-        ReportProblem(std::string("element ") + mReader.elementName + ": " + problem + ", ignored");
+        ReportProblem(std::string("element ") + mReader.elementName + ": " + problem);
     }
 }
 

@@ -20,17 +20,31 @@ ORVRESULT LControl::SubscribeIdle()
     {
         return S_OK;
     }
-    const RCPtr<IRootWindow>& window = GetTreeRootWindow();
-    const RCPtr<LNotificationDistributor> idle = window ? window->GetIdleDistributor() : nullptr;
-    if (!idle || !mHandler ||
-        mHandler->SubscribeHandler(&LControl::OnIdle, idle, ControlNotificationNames::Get().idle) !=
-            S_OK)
+    // A tree without a window keeps the request: ProcessRootWindowAquired subscribes it once the
+    // window is there.
+    if (!GetTreeRootWindow())
+    {
+        return S_OK;
+    }
+    if (FAILED(SubscribeIdleAtWindow()))
     {
         // The next request tries again.
         mIdleRequests = 0;
         return E_FAIL;
     }
     return S_OK;
+}
+
+ORVRESULT LControl::SubscribeIdleAtWindow()
+{
+    const RCPtr<IRootWindow>& window = GetTreeRootWindow();
+    const RCPtr<LNotificationDistributor> idle = window ? window->GetIdleDistributor() : nullptr;
+    if (!idle || !mHandler)
+    {
+        return E_FAIL;
+    }
+    return mHandler->SubscribeHandler(&LControl::OnIdle, idle,
+                                      ControlNotificationNames::Get().idle);
 }
 
 ORVRESULT LControl::UnsubscribeIdle()

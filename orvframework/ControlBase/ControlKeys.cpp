@@ -290,11 +290,14 @@ ORVRESULT LControl::MoveFocusByTab(const RCPtr<LKeyParam>& param)
         {
             break;
         }
-        const int from = GetChildIndex(start.Get(), kTabOrder);
-        const int to = GetChildIndex(candidate.Get(), kTabOrder);
-        if (backward ? to >= from : to <= from)
+        if (!param->noWrap)
         {
-            break;
+            const int from = GetChildIndex(start.Get(), kTabOrder);
+            const int to = GetChildIndex(candidate.Get(), kTabOrder);
+            if (backward ? to >= from : to <= from)
+            {
+                break;
+            }
         }
         if (candidate->IsFocusable() || candidate->HasFocusableChild())
         {

@@ -84,8 +84,8 @@ bool NamesAControl(const LLayoutDescriptor* layout)
 
 RectT<double> LControl::LookClientRect(int index) const
 {
-    const RCPtr<LLook>& look = index >= 0 ? GetLook(static_cast<unsigned int>(index)) : nullptr;
-    if (look)
+    const LLook* look = index >= 0 ? GetLook(static_cast<unsigned int>(index)).Get() : nullptr;
+    if (look != nullptr)
     {
         const RectT<LONG>& c = look->GetClientRect();
         return RectT<double>(LongToDouble(c.x), LongToDouble(c.y), LongToDouble(c.width),

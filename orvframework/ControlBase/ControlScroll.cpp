@@ -1,11 +1,15 @@
 // Scrolling: the client rectangle, the content offset and what a change of it moves and
 // redraws, and the record a scrolling control keeps of the area still to be drawn.
 //
-// The window services offer no operation that moves pixels already on screen, so a scroll
-// redraws: the whole visible area becomes the area still to be drawn, and the control is
-// invalidated in its window.
+// A control with scrolling enabled keeps its children's pixels on a scrolled surface (an
+// off-screen render context of the client size, ControlDrawing.cpp). The visible region and
+// the area still to be drawn are kept in content coordinates, the coordinates of the
+// children's rectangles. A scroll keeps the pixels drawn for the old offset: the surface moves
+// them when it is next drawn, and only the strip the new offset exposes is to be drawn. The
+// window itself is repainted whole for the control's area, from the surface.
 #include "ControlBase/Control.h"
 #include "ControlBase/ControlNotificationNames.h"
+#include "Utilities/Storage/Array.h"
 
 #include <algorithm>
 #include <cmath>
@@ -123,26 +127,86 @@ ORVRESULT LControl::NotifyScrollOffsetChange(const PointT<double>& offset)
 
 void LControl::SetScrollOffset(const PointT<double>& oldOffset, const PointT<double>& newOffset)
 {
+    (void)oldOffset;
     if (!mScrollingEnabled)
     {
         return;
     }
-    (void)oldOffset;
     mPreviousAppliedScrollOffset = mAppliedScrollOffset;
-    mAppliedScrollOffset = newOffset;
-    // Nothing on screen is moved: all that the client area shows now is to be drawn.
+    mAppliedScrollOffset = PointT<double>(std::round(newOffset.x), std::round(newOffset.y));
     const RectT<double> visible = GetVisibleContentRect();
+    LRegion now;
+    now.AddRect(TruncatedEdges(visible));
+    // What was visible before keeps its pixels; the rest of what is visible now is exposed.
+    LRegion exposed = now;
+    exposed.Subtract(mVisibleRegion);
+    mPendingInvalid.AppendRects(exposed);
+    mPendingInvalid.Intersect(now);
+    mPendingInvalid.Normalize();
+    mVisibleRegion.Swap(now);
+}
+
+void LControl::TakePendingInvalidArea(const RectT<double>& rect, LRegion& out)
+{
+    out.Clear();
+    const RectT<double> whole = TruncatedEdges(rect);
+    const RECT area{static_cast<LONG>(whole.x), static_cast<LONG>(whole.y),
+                    static_cast<LONG>(whole.x + whole.width),
+                    static_cast<LONG>(whole.y + whole.height)};
+    Array<RectT<LONG>> rects;
+    mPendingInvalid.GetRects(rects);
+    LRegion kept;
+    for (unsigned int i = 0; i < rects.GetCount(); ++i)
+    {
+        const RectT<LONG>& r = rects.GetConstElementPointer(i);
+        const RECT piece{r.x, r.y, r.x + r.width, r.y + r.height};
+        const bool meets = piece.left < area.right && area.left < piece.right &&
+                           piece.top < area.bottom && area.top < piece.bottom;
+        (meets ? out : kept).AddRect(piece);
+    }
+    mPendingInvalid.Swap(kept);
+    mPendingInvalid.Normalize();
+    out.Normalize();
+    out.Offset(-static_cast<LONG>(mAppliedScrollOffset.x),
+               -static_cast<LONG>(mAppliedScrollOffset.y));
+}
+
+void LControl::SetScrollingEnabled(bool enabled)
+{
+    if (enabled == mScrollingEnabled)
+    {
+        return;
+    }
+    mScrollingEnabled = enabled;
+    if (enabled)
+    {
+        mScrollLimits = RectT<double>();
+        UpdateScrollExtent();
+        return;
+    }
+    mScrollLimits = RectT<double>();
     mVisibleRegion.Clear();
-    mVisibleRegion.AddRect(visible);
     mPendingInvalid.Clear();
-    mPendingInvalid.AddRect(visible);
+    mScrollSurface = nullptr;
+    mScrollSurfaceRenderer = nullptr;
+    InvalidateAll();
 }
 
 void LControl::InvalidateScrolledRect(const RectT<double>& rect, bool alsoInvalidate)
 {
-    if (mVisibleRegion.Intersects(rect, PointT<double>()))
+    RECT visible{};
+    if (mVisibleRegion.Intersects(rect, PointT<double>()) && mVisibleRegion.GetBounds(visible))
     {
-        mPendingInvalid.AddRect(TruncatedEdges(rect));
+        // Only what is visible is kept to be drawn.
+        const RectT<double> whole = TruncatedEdges(rect);
+        const double left = std::max(whole.x, static_cast<double>(visible.left));
+        const double top = std::max(whole.y, static_cast<double>(visible.top));
+        const double right = std::min(whole.x + whole.width, static_cast<double>(visible.right));
+        const double bottom = std::min(whole.y + whole.height, static_cast<double>(visible.bottom));
+        if (right > left && bottom > top)
+        {
+            mPendingInvalid.AddRect(RectT<double>(left, top, right - left, bottom - top));
+        }
     }
     if (!alsoInvalidate)
     {
@@ -165,18 +229,31 @@ void LControl::InvalidateScrolledArea(const LControl* sender, const RectT<double
 {
     const bool counts =
         (sender != nullptr && IsDocked(sender)) || (!mScrollNotifying && !mClientRectChanged);
-    if (!mScrollingEnabled || !counts)
+    if (!mScrollingEnabled || !counts || !IsOnScrolledSurface(sender))
     {
         return;
     }
+    // Children's rectangles are in content coordinates already (a docked child's includes the
+    // content offset that keeps it in view).
     const RectT<double> whole = TruncatedEdges(rect);
-    const RectT<double> shifted(Clamp(whole.x + std::round(mContentOffset.x)),
-                                Clamp(whole.y + std::round(mContentOffset.y)), Clamp(whole.width),
+    const RectT<double> clamped(Clamp(whole.x), Clamp(whole.y), Clamp(whole.width),
                                 Clamp(whole.height));
-    if (mVisibleRegion.Intersects(shifted, PointT<double>()))
+    if (mVisibleRegion.Intersects(clamped, PointT<double>()))
     {
-        mPendingInvalid.AddRect(shifted);
+        mPendingInvalid.AddRect(clamped);
     }
+}
+
+bool LControl::IsOnScrolledSurface(const LControl* child)
+{
+    // Children docked on both axes stay fixed over the client area and are drawn directly.
+    if (child == nullptr)
+    {
+        return false;
+    }
+    const LLayoutDescriptor* layout = child->GetLayout().Get();
+    return layout == nullptr ||
+           (layout->clipToParent && !(layout->axes[0].docked && layout->axes[1].docked));
 }
 
 void LControl::UpdateScrollExtent()
@@ -184,23 +261,23 @@ void LControl::UpdateScrollExtent()
     const RectT<double> geometry = GetClientExtent();
     if (geometry.width > 0 && geometry.height > 0)
     {
+        // The surface starts again at the current offset: everything visible is to be drawn.
         mScrollLimits = geometry;
-        mAppliedScrollOffset = PointT<double>();
-        mPreviousAppliedScrollOffset = PointT<double>();
+        mAppliedScrollOffset =
+            PointT<double>(std::round(mContentOffset.x), std::round(mContentOffset.y));
+        mPreviousAppliedScrollOffset = mAppliedScrollOffset;
+        mSurfaceOffset = mAppliedScrollOffset;
+        const RectT<double> visible = GetVisibleContentRect();
         mVisibleRegion.Clear();
-        mVisibleRegion.AddRect(TruncatedEdges(geometry));
+        mVisibleRegion.AddRect(TruncatedEdges(visible));
         mPendingInvalid.Clear();
-        InvalidateScrolledRect(geometry, true);
+        InvalidateScrolledRect(visible, true);
         return;
     }
     // Nothing to scroll: the control draws as any other.
     if (mScrollingEnabled)
     {
-        mScrollingEnabled = false;
-        mScrollLimits = RectT<double>();
-        mVisibleRegion.Clear();
-        mPendingInvalid.Clear();
-        InvalidateAll();
+        SetScrollingEnabled(false);
     }
 }
 } // namespace Orv

@@ -86,5 +86,8 @@ public:
     // Moves and sizes the window to the top-level control's rectangle (x and y relative to the
     // current client origin), when it differs from the client rectangle.
     virtual ORVRESULT SetWindowRect(const RectT<LONG>& rect) = 0;
+    // The top-level control's text became text: the window's title follows it. E_FAIL when the
+    // window has no title to set.
+    virtual ORVRESULT SetWindowText(const WString& /*text*/) { return E_FAIL; }
 };
 } // namespace Orv

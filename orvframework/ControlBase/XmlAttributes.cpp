@@ -6,9 +6,11 @@
 #include <bitset>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <limits>
+#include <sstream>
 #include <string_view>
 #include <unordered_map>
 
@@ -211,19 +213,20 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// The text between leading and trailing blanks.
-std::string_view Unpadded(const char* text)
+// The blanks the C library's number readers skip.
+bool IsCBlank(char c)
 {
-    std::string_view view(text);
-    while (!view.empty() && IsBlank(view.front()))
-    {
-        view.remove_prefix(1);
-    }
-    while (!view.empty() && IsBlank(view.back()))
-    {
-        view.remove_suffix(1);
-    }
-    return view;
+    return IsBlank(c) || c == '\v' || c == '\f';
+}
+
+bool IsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+int HexValue(char c)
+{
+    return c <= '9' ? c - '0' : (c >= 'a' ? c - 'a' + 10 : c - 'A' + 10);
 }
 } // namespace
 
@@ -240,75 +243,149 @@ const char* GetXmlAttrName(XmlAttr attribute)
     return index >= 0 && index < kAttrCount ? kAttrNames[index] : "";
 }
 
-bool ParseXmlInt(const char* text, int& value)
+XmlNumber ParseXmlInt(const char* text, int& value)
 {
     if (text == nullptr)
     {
-        return false;
+        value = 0;
+        return XmlNumber::kLeading;
     }
-    const std::string_view view = Unpadded(text);
-    const char* first = view.data();
-    const char* last = view.data() + view.size();
-    if (view.size() > 2 && view[0] == '0' && view[1] == 'x')
+    const char* p = text;
+    while (IsCBlank(*p))
     {
-        first += 2;
-        if (last - first > 8)
-        {
-            return false;
-        }
-        unsigned int bits = 0;
-        const auto [end, error] = std::from_chars(first, last, bits, 16);
-        if (error != std::errc() || end != last || first == last || *first == '-' || *first == '+')
-        {
-            return false;
-        }
-        value = static_cast<int>(bits);
-        return true;
+        ++p;
     }
-    if (first != last && *first == '+')
+    // What follows the number decides whether the text was the number alone.
+    auto ended = [](const char* rest)
     {
-        ++first;
-        if (first != last && *first == '-')
+        while (IsCBlank(*rest))
         {
-            return false;
+            ++rest;
+        }
+        return *rest == 0 ? XmlNumber::kWhole : XmlNumber::kLeading;
+    };
+    if (p[0] == '0' && p[1] == 'x')
+    {
+        const char* digits = p + 2;
+        while (*digits == '0' && IsHexDigit(digits[1]))
+        {
+            ++digits;
+        }
+        unsigned long long bits = 0;
+        int count = 0;
+        const char* q = digits;
+        for (; IsHexDigit(*q); ++q)
+        {
+            if (++count > 8)
+            {
+                return XmlNumber::kTooLarge;
+            }
+            bits = (bits << 4) | static_cast<unsigned long long>(HexValue(*q));
+        }
+        value = static_cast<int>(static_cast<std::uint32_t>(bits));
+        return q == p + 2 ? XmlNumber::kLeading : ended(q);
+    }
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+    {
+        ++p;
+    }
+    long long number = 0;
+    const char* q = p;
+    for (; *q >= '0' && *q <= '9'; ++q)
+    {
+        number = number * 10 + (*q - '0');
+        if (number > static_cast<long long>(std::numeric_limits<int>::max()) + 1)
+        {
+            return XmlNumber::kTooLarge;
         }
     }
-    int number = 0;
-    const auto [end, error] = std::from_chars(first, last, number, 10);
-    if (error != std::errc() || end != last || first == last)
+    if (negative)
     {
-        return false;
+        number = -number;
     }
-    value = number;
-    return true;
+    if (number > std::numeric_limits<int>::max())
+    {
+        return XmlNumber::kTooLarge;
+    }
+    value = static_cast<int>(number);
+    return q == p ? XmlNumber::kLeading : ended(q);
 }
 
-bool ParseXmlFloat(const char* text, float& value)
+XmlNumber ParseXmlFloat(const char* text, float& value)
 {
     if (text == nullptr)
     {
-        return false;
+        value = 0;
+        return XmlNumber::kLeading;
     }
-    const std::string_view view = Unpadded(text);
-    const char* first = view.data();
-    const char* last = view.data() + view.size();
-    if (first != last && *first == '+')
+    const char* p = text;
+    while (IsCBlank(*p))
     {
-        ++first;
-        if (first != last && *first == '-')
+        ++p;
+    }
+    // The longest prefix in the decimal notation: sign, digits, point, digits, exponent.
+    const char* first = p;
+    if (*p == '-' || *p == '+')
+    {
+        ++p;
+    }
+    const char* mantissa = p;
+    while (*p >= '0' && *p <= '9')
+    {
+        ++p;
+    }
+    const bool integerDigits = p != mantissa;
+    bool fractionDigits = false;
+    if (*p == '.')
+    {
+        const char* fraction = p + 1;
+        while (*fraction >= '0' && *fraction <= '9')
         {
-            return false;
+            ++fraction;
+        }
+        fractionDigits = fraction != p + 1;
+        if (integerDigits || fractionDigits)
+        {
+            p = fraction;
         }
     }
+    if (!integerDigits && !fractionDigits)
+    {
+        value = 0;
+        return XmlNumber::kLeading;
+    }
+    if (*p == 'e' || *p == 'E')
+    {
+        const char* exponent = p + 1;
+        if (*exponent == '-' || *exponent == '+')
+        {
+            ++exponent;
+        }
+        if (*exponent >= '0' && *exponent <= '9')
+        {
+            while (*exponent >= '0' && *exponent <= '9')
+            {
+                ++exponent;
+            }
+            p = exponent;
+        }
+    }
+    // from_chars takes no plus sign.
+    const char* from = *first == '+' ? first + 1 : first;
     double number = 0;
-    const auto [end, error] = std::from_chars(first, last, number, std::chars_format::general);
-    if (error != std::errc() || end != last || first == last || !std::isfinite(number) ||
+    const auto [end, error] = std::from_chars(from, p, number, std::chars_format::general);
+    if (error != std::errc() || end != p || !std::isfinite(number) ||
         std::fabs(number) > static_cast<double>(std::numeric_limits<float>::max()))
     {
-        return false;
+        return XmlNumber::kTooLarge;
     }
     value = static_cast<float>(number);
-    return true;
+    while (IsCBlank(*p))
+    {
+        ++p;
+    }
+    return *p == 0 ? XmlNumber::kWhole : XmlNumber::kLeading;
 }
 
 void XmlAttributes::Bind(XmlElement element, const char** pairs)
@@ -316,6 +393,7 @@ void XmlAttributes::Bind(XmlElement element, const char** pairs)
     std::fill(std::begin(mValues), std::end(mValues), nullptr);
     mUnknown.clear();
     mProblems.clear();
+    mReported.clear();
     const Vocabulary& vocabulary = GetVocabulary();
     const AttrSet& accepted = vocabulary.accepted[static_cast<int>(element)];
     for (const char** pair = pairs; pair != nullptr && pair[0] != nullptr; pair += 2)
@@ -365,11 +443,19 @@ bool XmlAttributes::GetInt(XmlAttr attribute, int& value)
     {
         return false;
     }
-    if (!ParseXmlInt(raw, value))
+    int number = 0;
+    switch (ParseXmlInt(raw, number))
     {
-        AddProblem(attribute, "is not a 32-bit integer");
-        return false;
+        case XmlNumber::kWhole:
+            break;
+        case XmlNumber::kLeading:
+            AddProblem(attribute, "read as " + std::to_string(number));
+            break;
+        case XmlNumber::kTooLarge:
+            AddProblem(attribute, "does not fit 32 bits, ignored");
+            return false;
     }
+    value = number;
     return true;
 }
 
@@ -380,11 +466,23 @@ bool XmlAttributes::GetFloat(XmlAttr attribute, float& value)
     {
         return false;
     }
-    if (!ParseXmlFloat(raw, value))
+    float number = 0;
+    switch (ParseXmlFloat(raw, number))
     {
-        AddProblem(attribute, "is not a number");
-        return false;
+        case XmlNumber::kWhole:
+            break;
+        case XmlNumber::kLeading:
+        {
+            std::ostringstream read;
+            read << "read as " << number;
+            AddProblem(attribute, read.str());
+            break;
+        }
+        case XmlNumber::kTooLarge:
+            AddProblem(attribute, "does not fit a float, ignored");
+            return false;
     }
+    value = number;
     return true;
 }
 
@@ -398,15 +496,20 @@ bool XmlAttributes::GetColor(XmlAttr attribute, ColorRGBA& value)
     ColorRGBA color;
     if (!ColorFromHexText(color, raw))
     {
-        AddProblem(attribute, "is not a colour (0x and 8, 6 or 2 hexadecimal digits)");
-        return false;
+        AddProblem(attribute, "is not 0x and 8, 6 or 2 hexadecimal digits: read as colour 0");
+        color = ColorRGBA();
     }
     value = color;
     return true;
 }
 
-void XmlAttributes::AddProblem(XmlAttr attribute, const char* what)
+void XmlAttributes::AddProblem(XmlAttr attribute, const std::string& what)
 {
+    if (std::find(mReported.begin(), mReported.end(), attribute) != mReported.end())
+    {
+        return;
+    }
+    mReported.push_back(attribute);
     std::string line = "attribute ";
     line += GetXmlAttrName(attribute);
     line += " = \"";

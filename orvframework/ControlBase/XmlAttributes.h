@@ -141,13 +141,29 @@ XmlElement FindXmlElement(const char* name);
 // The attribute's name as the documents write it.
 const char* GetXmlAttrName(XmlAttr attribute);
 
-// Numbers of the documents: an optional "0x" and 1 to 8 hexadecimal digits (the 32 bits taken
-// as a signed value), or a decimal integer with an optional sign that fits 32 bits; blanks
-// around the number are allowed. False, value unchanged, for anything else.
-bool ParseXmlInt(const char* text, int& value);
-// A finite decimal number that fits a float, in the C library's notation (sign, digits,
-// point, exponent), with blanks around allowed. False, value unchanged, for anything else.
-bool ParseXmlFloat(const char* text, float& value);
+// How the text of a number was read.
+enum class XmlNumber
+{
+    // The text is the number (blanks around it aside).
+    kWhole,
+    // A leading number was read and the rest of the text ignored; a text that does not begin
+    // with a number reads as 0.
+    kLeading,
+    // The number does not fit: nothing is read.
+    kTooLarge,
+};
+
+// Integers of the documents, as the C library's atoi reads them: leading blanks, an optional
+// sign and the digits up to the first other character; after "0x" (blanks before it allowed)
+// the hexadecimal digits up to the first other character instead, all of them, as one 32-bit
+// value taken as signed. A number beyond 32 bits is kTooLarge, value unchanged; otherwise value
+// holds the number read (0 when there is none).
+XmlNumber ParseXmlInt(const char* text, int& value);
+// Reals of the documents, as the C library's atof reads decimal numbers: leading blanks, an
+// optional sign, digits with an optional point and an optional exponent, up to the first other
+// character. A number that does not fit a float is kTooLarge, value unchanged; otherwise value
+// holds the number read (0 when there is none: "nan" and "inf" are no numbers here).
+XmlNumber ParseXmlFloat(const char* text, float& value);
 
 class XmlAttributes
 {
@@ -160,9 +176,11 @@ public:
     // The value as the parser gave it (UTF-8); null when absent.
     const char* Raw(XmlAttr attribute) const { return mValues[static_cast<int>(attribute)]; }
 
-    // Each reader returns true when the attribute is present and readable, and then stores its
-    // value; otherwise it leaves value alone. A present attribute that cannot be read (a bad
-    // number or colour) is recorded as a problem and counts as absent.
+    // Each reader returns true when the attribute is present and stores its value; otherwise
+    // it leaves value alone. A value that is not written cleanly is read as the documents have
+    // always been read (the leading number, a colour of another form as colour 0) and recorded
+    // as a problem, once per attribute; a number too large for its type is recorded and counts
+    // as absent.
 
     // The text, converted.
     bool GetText(XmlAttr attribute, WString& value) const;
@@ -170,18 +188,21 @@ public:
     bool GetBool(XmlAttr attribute, bool& value) const;
     bool GetInt(XmlAttr attribute, int& value);
     bool GetFloat(XmlAttr attribute, float& value);
-    // A colour read into value, which starts as all zero.
+    // "0x" (or "0X") and 8 (AARRGGBB), 6 (RRGGBB, alpha 0) or 2 (AA) hexadecimal digits; any
+    // other text is colour 0.
     bool GetColor(XmlAttr attribute, ColorRGBA& value);
 
     const std::vector<std::string>& GetUnknownNames() const { return mUnknown; }
-    // One line per attribute that could not be read.
+    // One line per attribute that was not written cleanly.
     const std::vector<std::string>& GetProblems() const { return mProblems; }
 
 private:
-    void AddProblem(XmlAttr attribute, const char* what);
+    void AddProblem(XmlAttr attribute, const std::string& what);
 
     const char* mValues[static_cast<int>(XmlAttr::kCount)] = {};
     std::vector<std::string> mUnknown;
     std::vector<std::string> mProblems;
+    // The attributes already recorded as problems.
+    std::vector<XmlAttr> mReported;
 };
 } // namespace Orv

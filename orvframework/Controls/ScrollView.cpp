@@ -114,6 +114,12 @@ ORVRESULT LScrollView::Initialize()
     mHBar = RCPtr<LScrollbar>(FindChildControl(WString(L"hBar")));
     mVBar = RCPtr<LScrollbar>(FindChildControl(WString(L"vBar")));
     ConnectScrollbars();
+    // A view that can be scrolled keeps its content's pixels, so that a scroll moves them and
+    // draws only the strip it exposes.
+    if (mHBar || mVBar)
+    {
+        SetScrollingEnabled(true);
+    }
     return S_OK;
 }
 

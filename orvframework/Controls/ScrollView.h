@@ -40,7 +40,8 @@ public:
                          const wchar_t* name) override;
 
     // Finds "corner", "hBar" and "vBar", subscribes the bars' "NID_VALUE_CHANGE" and lays the
-    // bars out. The control's failure is returned at once.
+    // bars out; with a bar, scrolling is enabled (the content is drawn on a scrolled surface).
+    // The control's failure is returned at once.
     ORVRESULT Initialize() override;
     // The control's, then the automatic extent from "AUTO_CLIENT_EXTENT_X" and
     // "AUTO_CLIENT_EXTENT_Y" (margins 0) when the descriptor has create parameters.

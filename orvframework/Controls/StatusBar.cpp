@@ -32,10 +32,8 @@ ORVRESULT LStatusBar::Initialize()
                                          RCPtr<LNotificationDistributor>(self), kSetStatusText,
                                          LNotificationDistributor::kLatestOnly);
         SetDistributor(RCPtr<LNotificationDistributor>(self));
-        if (GetIdleRequestCount() == 0)
-        {
-            SubscribeIdle();
-        }
+        // Kept until the tree has a window, and subscribed there.
+        SubscribeIdle();
     }
     mLabel = DynamicCast<LLabel>(FindChildControl(WString(L"label1")));
     mDefaultText = GetString(L"LABEL");
@@ -46,16 +44,6 @@ ORVRESULT LStatusBar::ReadCreateParams()
 {
     const ORVRESULT result = LControl::ReadCreateParams();
     SetNotFocusable(true);
-    return result;
-}
-
-ORVRESULT LStatusBar::ProcessRootWindowAquired()
-{
-    const ORVRESULT result = LControl::ProcessRootWindowAquired();
-    if (mStatusHandler && GetIdleRequestCount() == 0)
-    {
-        SubscribeIdle();
-    }
     return result;
 }
 

@@ -34,9 +34,6 @@ public:
     ORVRESULT Initialize() override;
     // The base's, then not focusable.
     ORVRESULT ReadCreateParams() override;
-    // The base's; then the idle subscription, when there was no root window to make it at
-    // Initialize.
-    ORVRESULT ProcessRootWindowAquired() override;
     // Drains the queue.
     void OnIdleTick() override;
     // Detaches the queue, then the base's.

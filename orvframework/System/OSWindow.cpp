@@ -7,6 +7,11 @@
 #include "Utilities/Debug/DebugOutput.h"
 #include "Utilities/Globals.h"
 
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <memory>
+
 namespace Orv
 {
 namespace
@@ -110,6 +115,64 @@ BOOL OSWindow::DestroyWindow()
         }
     }
     return CWnd::DestroyWindow();
+}
+
+bool OSWindow::RestorePlacement()
+{
+    CWinApp* application = AfxGetApp();
+    if (m_hWnd == nullptr || application == nullptr || !IsMainWindow() ||
+        ::GetParent(m_hWnd) != nullptr)
+    {
+        return false;
+    }
+    BYTE* data = nullptr;
+    UINT bytes = 0;
+    if (!application->GetProfileBinary(WindowClassName().GetBuffer(), L"WP", &data, &bytes))
+    {
+        return false;
+    }
+    const std::unique_ptr<BYTE[]> owned(data);
+    WINDOWPLACEMENT placement{};
+    if (data == nullptr || bytes != sizeof(placement))
+    {
+        GetDebugOutput().Narrow() << "The saved window placement has " << bytes
+                                  << " bytes instead of " << sizeof(placement) << ": ignored"
+                                  << std::endl;
+        return false;
+    }
+    std::memcpy(&placement, data, sizeof(placement));
+    if (placement.length != sizeof(placement))
+    {
+        GetDebugOutput().Narrow() << "The saved window placement is not one: ignored" << std::endl;
+        return false;
+    }
+    // The normal rectangle is relative to the work area.
+    const RectT<LONG> work = mRootWindow->GetWorkArea();
+    RECT current{};
+    ::GetWindowRect(m_hWnd, &current);
+    RECT& r = placement.rcNormalPosition;
+    auto extent = [](LONG from, LONG to)
+    {
+        const long long size = static_cast<long long>(to) - from;
+        return static_cast<LONG>(std::clamp<long long>(size, 0, std::numeric_limits<LONG>::max()));
+    };
+    LONG width = extent(r.left, r.right);
+    LONG height = extent(r.top, r.bottom);
+    if (width <= 0 || height <= 0)
+    {
+        width = current.right - current.left;
+        height = current.bottom - current.top;
+    }
+    width = std::max<LONG>(1, std::min(width, work.width));
+    height = std::max<LONG>(1, std::min(height, work.height));
+    const LONG left = std::clamp<LONG>(r.left, 0, std::max<LONG>(0, work.width - width));
+    const LONG top = std::clamp<LONG>(r.top, 0, std::max<LONG>(0, work.height - height));
+    r = RECT{left, top, left + width, top + height};
+    placement.flags = 0;
+    placement.showCmd = placement.showCmd == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    placement.ptMinPosition = POINT{-1, -1};
+    placement.ptMaxPosition = POINT{-1, -1};
+    return ::SetWindowPlacement(m_hWnd, &placement) != FALSE;
 }
 
 void OSWindow::PostNcDestroy()

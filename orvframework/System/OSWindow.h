@@ -54,6 +54,12 @@ public:
     BOOL PreCreateWindow(CREATESTRUCTW& create) override;
     // Saves the main window's placement, then destroys the window.
     BOOL DestroyWindow() override;
+    // Gives the main window the placement saved when it last closed, kept inside the work area:
+    // a size of 0 or less keeps the window's size, a larger one than the work area is cut to
+    // it, the window is moved fully into the work area, and it shows normally or maximized
+    // (never minimized or hidden). A placement that cannot be read is ignored and logged.
+    // Whether a placement was applied.
+    bool RestorePlacement();
     // The window is gone: a window that runs no modal loop deletes this object.
     void PostNcDestroy() override;
     void BeginModalState() override { ::EnableWindow(m_hWnd, FALSE); }

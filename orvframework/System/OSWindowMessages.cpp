@@ -3,6 +3,7 @@
 
 #include "Application/FrameworkApp.h"
 #include "ControlBase/Control.h"
+#include "System/ClipBoard.h"
 #include "System/RootWindow.h"
 #include "Utilities/Debug/DebugOutput.h"
 #include "Utilities/Globals.h"
@@ -95,6 +96,7 @@ const AFX_MSGMAP* OSWindow::GetThisMessageMap()
         AfxEntry<WM_KILLFOCUS, &OSWindow::OnKillFocus>(),
         AfxEntry<WM_SYSCOMMAND, &OSWindow::OnSysCommand>(),
         AfxEntry<WM_COPYDATA, &OSWindow::OnCopyData>(),
+        AfxEntry<WM_DESTROYCLIPBOARD, &OSWindow::OnDestroyClipboard>(),
         AfxEntry<WM_RENDERFORMAT, &OSWindow::OnRenderFormat>(),
         AfxEntry<WM_RENDERALLFORMATS, &OSWindow::OnRenderAllFormats>(),
         AfxEntry<WM_DISPLAYCHANGE, &OSWindow::OnDisplayChange>(),
@@ -612,6 +614,18 @@ BOOL OSWindow::OnCopyData(CWnd*, COPYDATASTRUCT* data)
     }
     Default();
     return TRUE;
+}
+
+void OSWindow::OnDestroyClipboard()
+{
+    // The clipboard went to another owner: the application's kept copy of its text goes.
+    if (LFrameworkApp* application = GetFrameworkApp())
+    {
+        if (const RCPtr<LClipboard> clipboard = application->GetClipboard())
+        {
+            clipboard->SetText(nullptr);
+        }
+    }
 }
 
 void OSWindow::OnRenderFormat(UINT) {}

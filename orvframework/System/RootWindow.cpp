@@ -597,6 +597,11 @@ ORVRESULT LRootWindow::SetWindowRect(const RectT<LONG>& rect)
     return S_OK;
 }
 
+ORVRESULT LRootWindow::SetWindowText(const WString& text)
+{
+    return mServices != nullptr ? mServices->SetWindowText(text) : E_FAIL;
+}
+
 void LRootWindow::UpdateTextCursor(bool show, const RCPtr<LControl>& control, double value)
 {
     if (mServices != nullptr)

@@ -176,6 +176,8 @@ public:
     // A new client rectangle (x and y relative to the client origin): the window is moved and
     // sized and the root control laid out. S_FALSE when it is the client rectangle already.
     ORVRESULT SetWindowRect(const RectT<LONG>& rect) override;
+    // The operating-system window's title; E_FAIL without a window.
+    ORVRESULT SetWindowText(const WString& text) override;
     void UpdateTextCursor(bool show, const RCPtr<LControl>& control, double value);
     // Ends the window in the next idle pass with result (a later request before that pass
     // replaces the result); E_FAIL without a window.

@@ -17,6 +17,9 @@ public:
 
     KeyCode key;
     bool keyUp;
+    // Set, a Tab walk among a container's children does not stop where it wraps past the end
+    // of their tab order: the focus goes round inside the container instead of leaving it.
+    bool noWrap = false;
     // The controls the key has visited, the most recent last; filled by the key router.
     RCPtrArray<LRefCountedObject, 1, 0> visitedControls;
 

@@ -182,23 +182,38 @@ BOOL CloseClipboard()
 
 BOOL EmptyClipboard()
 {
-    ClipboardState& state = State();
-    std::lock_guard<std::mutex> guard(state.lock);
-    if (!IsOpener(state))
+    HWND previousOwner = nullptr;
     {
-        return FALSE;
+        ClipboardState& state = State();
+        std::lock_guard<std::mutex> guard(state.lock);
+        if (!IsOpener(state))
+        {
+            return FALSE;
+        }
+        FreeAll(state.handedOut);
+        FreeAll(state.privateFormats);
+        if (!WriteSystemText(std::string()))
+        {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        state.systemText.clear();
+        state.privateText.clear();
+        state.emptiedByOpener = true;
+        ++state.sequence;
+        // The opener's window owns the clipboard from now on.
+        OrvPlatform::Window::Detail::WindowSystem& system =
+            OrvPlatform::Window::Detail::WindowSystem::Get();
+        std::lock_guard<std::mutex> systemGuard(system.lock);
+        previousOwner = system.clipboardOwner;
+        system.clipboardOwner = state.owner;
     }
-    FreeAll(state.handedOut);
-    FreeAll(state.privateFormats);
-    if (!WriteSystemText(std::string()))
+    // The owner before hears that its content is gone (the state lock is not held: its handler
+    // may use the clipboard).
+    if (previousOwner != nullptr && IsWindow(previousOwner))
     {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
+        SendMessageW(previousOwner, WM_DESTROYCLIPBOARD, 0, 0);
     }
-    state.systemText.clear();
-    state.privateText.clear();
-    state.emptiedByOpener = true;
-    ++state.sequence;
     return TRUE;
 }
 

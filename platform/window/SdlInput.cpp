@@ -370,6 +370,19 @@ void RouteEvent(WindowSystem& system, const SDL_Event& event)
         case SDL_TEXTINPUT:
             RouteText(system, event.text);
             break;
+        case SDL_CLIPBOARDUPDATE:
+            // Another client took the clipboard (the X selection is lost): its owner here hears
+            // that its content is gone, as when another program empties the clipboard.
+            if (system.clipboardOwner != nullptr)
+            {
+                const HWND owner = system.clipboardOwner;
+                system.clipboardOwner = nullptr;
+                if (system.Find(owner))
+                {
+                    system.SendLater(owner, WM_DESTROYCLIPBOARD, 0, 0);
+                }
+            }
+            break;
         case SDL_DISPLAYEVENT:
             for (const auto& [handle, record] : system.windows)
             {

@@ -165,6 +165,9 @@ public:
     HWND active = nullptr;
     HWND focus = nullptr;
     HWND capture = nullptr;
+    // The window that emptied the clipboard last, while this process holds the clipboard; it
+    // hears WM_DESTROYCLIPBOARD when the clipboard is emptied again or another client takes it.
+    HWND clipboardOwner = nullptr;
     POINT cursor{0, 0};
     HCURSOR currentCursor = nullptr;
     int cursorCount = 0;

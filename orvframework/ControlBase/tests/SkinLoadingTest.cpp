@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <functional>
 #include <sstream>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 using namespace Orv;
 using namespace OrvTest;
@@ -499,33 +501,6 @@ TEST_F(SkinLoading, BadInputIsIgnoredReportedAndLosesNothing)
          S_OK, "element SubControl: unknown attribute Colour ignored",
          [](LControlFactory& f)
          { EXPECT_EQ(f.FindControlDescriptor(WString(L"c"))->GetLayout()->zOrder, 2); }},
-        {"bad number",
-         skinOf("", "<SubControl Class=\"Test.Panel\" Name=\"c\" Z_Order=\"3px\" "
-                    "XSizeAbs=\"99999999999\" LayoutOrder=\"0x123456789\"/>"),
-         S_OK, "attribute Z_Order = \"3px\" is not a 32-bit integer, ignored",
-         [](LControlFactory& f)
-         {
-             const LLayoutDescriptor& l = *f.FindControlDescriptor(WString(L"c"))->GetLayout();
-             EXPECT_EQ(l.zOrder, 0);
-             EXPECT_EQ(l.axes[0].size.abs, 16);
-             EXPECT_EQ(l.layoutOrder, 0);
-         }},
-        {"bad float",
-         skinOf("", "<SubControl Class=\"Test.Panel\" Name=\"c\" XPlacementAnchor=\"nan\" "
-                    "YPlacementAnchor=\"1e999\"/>"),
-         S_OK, "attribute XPlacementAnchor = \"nan\" is not a number",
-         [](LControlFactory& f)
-         {
-             const LLayoutDescriptor& l = *f.FindControlDescriptor(WString(L"c"))->GetLayout();
-             EXPECT_EQ(l.axes[0].anchor, 0.0f);
-             EXPECT_EQ(l.axes[1].anchor, 0.0f);
-         }},
-        {"bad colour",
-         skinOf("<Colorizers><Colorizer Name=\"red\" ColorType=\"SolidFill\" Color=\"red\"/>"
-                "</Colorizers><Parts><Part Name=\"p\" Width=\"4\" Height=\"4\" "
-                "ResizeType=\"Stretch\" ColorizerName=\"red\"/></Parts>",
-                ""),
-         S_OK, "attribute Color = \"red\" is not a colour", nullptr},
         {"look index out of range",
          skinOf(fill + "<Looks><Look Name=\"l\"/></Looks><LookLists><LookList Name=\"list\" "
                        "NumLooks=\"2\"><Look Name=\"l\" Index=\"2\"/><Look Name=\"l\" "
@@ -580,6 +555,150 @@ TEST_F(SkinLoading, BadInputIsIgnoredReportedAndLosesNothing)
         {
             f->SetCurrentSkinIndex(static_cast<int>(f->GetSkinCount()) - 1);
             c.check(*f);
+        }
+    }
+}
+
+TEST_F(SkinLoading, NumbersAndColoursAreReadAsTheDocumentsHaveAlwaysBeenRead)
+{
+    // A colorizer, a part of it, a look of the part, a list of two entries holding the look,
+    // and a sub-control drawn with the list; each case writes one of these attributes.
+    struct Case
+    {
+        const char* what;
+        const char* color;
+        const char* width;
+        const char* index;
+        std::string attributes;
+        // Elements of the skin before the sub-control.
+        std::string before;
+        // What the descriptors hold, and what the report says.
+        std::vector<std::string> held;
+        const char* report;
+    };
+    const Case cases[] = {
+        {"a colour of seven digits",
+         "0x1234567",
+         "4",
+         "0",
+         "",
+         "",
+         {"colorizer c type 0 00000000->00000000"},
+         "element Colorizer: attribute Color = \"0x1234567\" is not 0x and 8, 6 or 2 "
+         "hexadecimal digits: read as colour 0"},
+        {"an empty colour", "", "4", "0", "", "", {"colorizer c type 0 00000000"}, "Color = \"\""},
+        {"a colour with a bad digit",
+         "0xFF00GG00",
+         "4",
+         "0",
+         "",
+         "",
+         {"colorizer c type 0 00000000"},
+         "Color = \"0xFF00GG00\""},
+        {"a clean colour", "0x80FF0000", "4", "0", "", "", {"colorizer c type 0 80FF0000"}, ""},
+        {"a width with a unit",
+         "0xFFFF0000",
+         "12px",
+         "0",
+         "",
+         "",
+         {" 12x4 resize"},
+         "element Part: attribute Width = \"12px\" read as 12"},
+        {"an index that is no number",
+         "0xFFFF0000",
+         "4",
+         "abc",
+         "",
+         "",
+         {"      look l client", "l client [flags 15 0,0,0,0 w 0 h 0 p(", "\n      (empty)\n"},
+         "element Look: attribute Index = \"abc\" read as 0"},
+        {"a z order with letters",
+         "0xFFFF0000",
+         "4",
+         "1",
+         "Z_Order=\"12abc\"",
+         "",
+         {"layout clip 1 z 12 ", "      (empty)\n      look l"},
+         "element SubControl: attribute Z_Order = \"12abc\" read as 12"},
+        {"an anchor with letters",
+         "0xFFFF0000",
+         "4",
+         "0",
+         "XPlacementAnchor=\"0.5x\"",
+         "",
+         {"axis docked 0 anchor 0.5 "},
+         "attribute XPlacementAnchor = \"0.5x\" read as 0.5"},
+        {"a size with a fraction",
+         "0xFFFF0000",
+         "4",
+         "0",
+         "YSizeAbs=\"2.9\" XPositionAbs=\" -7 \"",
+         "",
+         {"size 2//0/2 ", "pos 1//0/-7 "},
+         "attribute YSizeAbs = \"2.9\" read as 2"},
+        {"a real that is no number",
+         "0xFFFF0000",
+         "4",
+         "0",
+         "XPositionRel=\"nan\"",
+         "",
+         {"pos 1//0/0 "},
+         "attribute XPositionRel = \"nan\" read as 0"},
+        {"a font locale with letters",
+         "0xFFFF0000",
+         "4",
+         "0",
+         "FontName=\"Serif\"",
+         "<FontLocale LCID=\"9abc\"/><FontXLat Name=\"Serif\" XLat=\"Sans\"/>",
+         {"skin k font Sans "},
+         "element FontLocale: attribute LCID = \"9abc\" read as 9"},
+        {"numbers too large are still ignored",
+         "0xFFFF0000",
+         "4",
+         "0",
+         "XSizeAbs=\"99999999999\" LayoutOrder=\"0x123456789\" YPlacementAnchor=\"1e999\"",
+         "",
+         {"order 0 ", "size 2//0/16 "},
+         "XSizeAbs = \"99999999999\" does not fit 32 bits, ignored"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const std::string document =
+            std::string("<Skin_Definitions><Colorizers><Colorizer Name=\"c\" "
+                        "ColorType=\"SolidFill\" Color=\"") +
+            c.color + "\"/></Colorizers><Parts><Part Name=\"p\" Width=\"" + c.width +
+            "\" Height=\"4\" ResizeType=\"Stretch\" ColorizerName=\"c\"/></Parts><Looks><Look "
+            "Name=\"l\"><ClientPart Name=\"p\" OffsetLeft=\"0\" OffsetTop=\"0\" "
+            "OffsetRight=\"0\" OffsetBottom=\"0\"/></Look></Looks><LookLists><LookList "
+            "Name=\"list\" NumLooks=\"2\"><Look Name=\"l\" Index=\"" +
+            c.index + "\"/></LookList></LookLists><Skins><Skin Name=\"s\">" + c.before +
+            "<SubControl Class=\"Test.Panel\" Name=\"c\" " + c.attributes +
+            "><Skin Name=\"k\" LookList=\"list\"/></SubControl></Skin></Skins>"
+            "</Skin_Definitions>";
+        const RCPtr<LControlFactory> f(new LControlFactory(WString(L"TestApp")));
+        // The font translations are those of the string tables' language, 9.
+        const std::string strings = ReadFile(TestDataPath("AppStrings.xml"));
+        const LControlFactory::Document tables = AsDocument(strings);
+        f->LoadStringTableDocuments(&tables, nullptr, 9);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(f->LoadSkinDocument(AsDocument(document)), S_OK);
+        const std::string report = testing::internal::GetCapturedStderr();
+        const std::string held = Dump(*f);
+        for (const std::string& part : c.held)
+        {
+            EXPECT_NE(held.find(part), std::string::npos) << part << " in\n" << held;
+        }
+        if (*c.report != 0)
+        {
+            EXPECT_NE(report.find(c.report), std::string::npos) << report;
+            // Once, with the line.
+            EXPECT_EQ(report.find(c.report), report.rfind(c.report)) << report;
+            EXPECT_NE(report.find("Skin document line 1: "), std::string::npos) << report;
+        }
+        else
+        {
+            EXPECT_EQ(report.find("attribute"), std::string::npos) << report;
         }
     }
 }
@@ -668,55 +787,70 @@ TEST_F(SkinLoading, SourcesAreResourcesOrFiles)
     EXPECT_EQ(factory->GetCurrentSkinIndex(), 0);
 }
 
-TEST(XmlValues, NumbersFlagsAndColoursAsTheDocumentsWriteThem)
+TEST(XmlValues, NumbersAreReadAsTheCLibraryReadsThemAndColoursByTheirLength)
 {
     struct IntCase
     {
         const char* text;
-        bool ok;
+        XmlNumber read;
         int value;
     };
     const IntCase ints[] = {
-        {"42", true, 42},
-        {" -7 ", true, -7},
-        {"+3", true, 3},
-        {"0x7c04", true, 0x7C04},
-        {"0x0009", true, 9},
-        {"0x00090", true, 0x90},
-        {"0x12345", true, 0x12345},
-        {"0xFFFFFFFF", true, -1},
-        {"0x123456789", false, 0},
-        {"0X0009", false, 0},
-        {"0x", false, 0},
-        {"0xG", false, 0},
-        {"", false, 0},
-        {"3px", false, 0},
-        {"2147483648", false, 0},
-        {"-2147483648", true, INT32_MIN},
-        {"+-1", false, 0},
-        {"0x-1", false, 0},
+        {"42", XmlNumber::kWhole, 42},
+        {" -7 ", XmlNumber::kWhole, -7},
+        {"+3", XmlNumber::kWhole, 3},
+        {"0x7c04", XmlNumber::kWhole, 0x7C04},
+        {"0x0009", XmlNumber::kWhole, 9},
+        {" 0x0009 ", XmlNumber::kWhole, 9},
+        {"0x00090", XmlNumber::kWhole, 0x90},
+        {"0x12345", XmlNumber::kWhole, 0x12345},
+        {"0xFFFFFFFF", XmlNumber::kWhole, -1},
+        {"0x00000000FF", XmlNumber::kWhole, 0xFF},
+        {"0x123456789", XmlNumber::kTooLarge, 99},
+        {"0x0009x", XmlNumber::kLeading, 9},
+        {"0X0009", XmlNumber::kLeading, 0},
+        {"0x", XmlNumber::kLeading, 0},
+        {"0xG", XmlNumber::kLeading, 0},
+        {"0x-1", XmlNumber::kLeading, 0},
+        {"", XmlNumber::kLeading, 0},
+        {"abc", XmlNumber::kLeading, 0},
+        {"3px", XmlNumber::kLeading, 3},
+        {"2.9", XmlNumber::kLeading, 2},
+        {"12abc", XmlNumber::kLeading, 12},
+        {"- 1", XmlNumber::kLeading, 0},
+        {"+-1", XmlNumber::kLeading, 0},
+        {"2147483647", XmlNumber::kWhole, INT32_MAX},
+        {"2147483648", XmlNumber::kTooLarge, 99},
+        {"-2147483648", XmlNumber::kWhole, INT32_MIN},
+        {"-2147483649", XmlNumber::kTooLarge, 99},
+        {"99999999999999999999999", XmlNumber::kTooLarge, 99},
     };
     for (const IntCase& c : ints)
     {
-        int value = 0;
-        EXPECT_EQ(ParseXmlInt(c.text, value), c.ok) << c.text;
+        int value = 99;
+        EXPECT_EQ(ParseXmlInt(c.text, value), c.read) << c.text;
         EXPECT_EQ(value, c.value) << c.text;
     }
     struct FloatCase
     {
         const char* text;
-        bool ok;
+        XmlNumber read;
         float value;
     };
     const FloatCase floats[] = {
-        {"0.5", true, 0.5f}, {" -2.25 ", true, -2.25f}, {"1e2", true, 100.0f}, {"+.5", true, 0.5f},
-        {"nan", false, 0},   {"inf", false, 0},         {"1e39", false, 0},    {"1.5.2", false, 0},
-        {"", false, 0},      {"0x10", false, 0},
+        {"0.5", XmlNumber::kWhole, 0.5f},     {" -2.25 ", XmlNumber::kWhole, -2.25f},
+        {"1e2", XmlNumber::kWhole, 100.0f},   {"+.5", XmlNumber::kWhole, 0.5f},
+        {"5.", XmlNumber::kWhole, 5.0f},      {"0.5x", XmlNumber::kLeading, 0.5f},
+        {"1.5.2", XmlNumber::kLeading, 1.5f}, {"2e", XmlNumber::kLeading, 2.0f},
+        {"2e+x", XmlNumber::kLeading, 2.0f},  {"0x10", XmlNumber::kLeading, 0.0f},
+        {"nan", XmlNumber::kLeading, 0.0f},   {"inf", XmlNumber::kLeading, 0.0f},
+        {".", XmlNumber::kLeading, 0.0f},     {"", XmlNumber::kLeading, 0.0f},
+        {"1e39", XmlNumber::kTooLarge, 9.0f}, {"-1e999", XmlNumber::kTooLarge, 9.0f},
     };
     for (const FloatCase& c : floats)
     {
-        float value = 0;
-        EXPECT_EQ(ParseXmlFloat(c.text, value), c.ok) << c.text;
+        float value = 9;
+        EXPECT_EQ(ParseXmlFloat(c.text, value), c.read) << c.text;
         EXPECT_EQ(value, c.value) << c.text;
     }
     struct ColorCase

@@ -251,9 +251,48 @@ TEST_F(ValueAndSetters, IdleRequestsArePairedWithOneSubscription)
     EXPECT_EQ(a->GetIdleRequestCount(), 0);
     EXPECT_FALSE(a->GetParent());
 
-    // A control without a window cannot subscribe, and holds no request afterwards.
-    EXPECT_EQ(a->SubscribeIdle(), E_FAIL);
-    EXPECT_EQ(a->GetIdleRequestCount(), 0);
+    // A control without a window keeps its request for the window it will have.
+    EXPECT_EQ(a->SubscribeIdle(), S_OK);
+    EXPECT_EQ(a->GetIdleRequestCount(), 1);
+    EXPECT_EQ(subscribers(), 0);
+}
+
+TEST_F(ValueAndSetters, IdleWorkAskedForBeforeTheTreeHasAWindowRunsOnceItHasOne)
+{
+    const RCPtr<LControl> a = At("a");
+    const RCPtr<LControl> b = At("b");
+    // The tree leaves its window; an animation and a removal are asked for without one.
+    root->SetRootWindow(nullptr);
+    ASSERT_EQ(a->StartAxisAnimation(1, 100, 50, 0, nullptr), S_OK);
+    ASSERT_EQ(root->RemoveChildControl(b), S_OK);
+    EXPECT_EQ(a->GetIdleRequestCount(), 1);
+    EXPECT_EQ(root->GetIdleRequestCount(), 1);
+    EXPECT_FALSE(window->idle->IsClientRegistered(a.Get()));
+
+    window->Host(root);
+    EXPECT_TRUE(window->idle->IsClientRegistered(a.Get()));
+    EXPECT_TRUE(window->idle->IsClientRegistered(root.Get()));
+    window->clock = 100;
+    window->idle->SendNotification(LNotification::Create(L"NID_IDLE", nullptr));
+    // 100 pixels a second for 0.1 s; the queued child has left.
+    EXPECT_EQ(a->GetContentOffset().y, 10);
+    EXPECT_FALSE(b->GetParent());
+    EXPECT_FALSE(root->FindChildControl(WString(L"b")));
+    EXPECT_EQ(root->GetIdleRequestCount(), 0);
+    EXPECT_FALSE(window->idle->IsClientRegistered(root.Get()));
+}
+
+TEST_F(ValueAndSetters, AChildMadeAgainUnderTheNameOfAQueuedRemovalJoinsItsParent)
+{
+    const RCPtr<LControl> c = At("c");
+    ASSERT_EQ(root->RemoveChildControl(c), S_OK);
+    // Before the idle pass the old child still holds its name in the list; the new one's
+    // joining works off the queue first.
+    const RCPtr<LControl> again(new RecordingControl(root, c->GetDescriptor()));
+    EXPECT_EQ(again->GetParent().Get(), root.Get());
+    EXPECT_EQ(root->FindChildControl(WString(L"c")).Get(), again.Get());
+    EXPECT_FALSE(c->GetParent());
+    EXPECT_EQ(root->GetIdleRequestCount(), 0);
 }
 
 TEST_F(ValueAndSetters, AControlThatWantsTabKeepsIt)
@@ -275,6 +314,52 @@ TEST_F(ValueAndSetters, AControlThatWantsTabKeepsIt)
     EXPECT_EQ(keeper->MoveFocusByTab(ctrlTab), S_OK);
     EXPECT_EQ(window->cycles, 1);
     EXPECT_EQ(window->focus.Get(), At("a").Get());
+}
+
+TEST_F(ValueAndSetters, TheNoWrapFlagKeepsATabWalkInsideItsContainer)
+{
+    const RCPtr<LControl> keeper = At("keeper");
+    for (const RCPtr<LControl>& control : {root, At("a"), keeper})
+    {
+        control->SetNotFocusable(false);
+    }
+    At("b")->SetNotFocusable(true);
+    At("c")->SetNotFocusable(true);
+    struct Case
+    {
+        bool noWrap;
+        bool backward;
+        const char* from;
+        const char* focus;
+        int cycles;
+    };
+    // The tab order is a, keeper (b and c take no focus).
+    const Case cases[] = {
+        {false, false, "keeper", "keeper", 1}, // past the end: the window goes round
+        {true, false, "keeper", "a", 0},       // round inside the container
+        {false, true, "a", "a", 1},
+        {true, true, "a", "keeper", 0},
+        {true, false, "a", "keeper", 0}, // nothing wraps: as without the flag, past b and c
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.from) + (c.noWrap ? " no-wrap" : "") +
+                     (c.backward ? " backward" : ""));
+        const RCPtr<LControl> from = At(c.from);
+        ASSERT_EQ(from->SetFocus(true), S_OK);
+        window->cycles = 0;
+        const RCPtr<LKeyParam> tab = LKeyParam::Create(
+            KeyCode::FromVirtualKey(9, true, c.backward ? KeyCode::kFlagShift : 0), false);
+        tab->noWrap = c.noWrap;
+        tab->visitedControls.AddItem(RCPtr<LRefCountedObject>(from.Get()));
+        EXPECT_EQ(root->MoveFocusByTab(tab), S_OK);
+        EXPECT_EQ(window->cycles, c.cycles);
+        if (c.cycles == 0)
+        {
+            EXPECT_EQ(window->focus.Get(), At(c.focus).Get())
+                << (window->focus ? RecordingControl::Narrow(window->focus->GetName()) : "none");
+        }
+    }
 }
 
 TEST_F(ValueAndSetters, KeysNoControlTakesGoOnToTheWindowsHotKeys)

@@ -3,9 +3,11 @@
 // fifteen are in view at a time. One iteration is one frame: a wheel step (down to the end, then
 // up again) and the whole window drawn through the GDI+ renderer into an off-screen context.
 //
-// The run ends with the per-frame ratios of the larger views against the view of 100 children,
-// and the cost per off-screen child: the difference of the frame times of 10,000 and 100
-// children over the 9,900 children added, all of them out of view.
+// The view keeps its children's pixels on its scrolled surface: a wheel step moves them and draws
+// only the strip it exposes. The run ends with the per-frame ratios of the larger views against
+// the view of 100 children, the area the view drew on its surface per step (against the area it
+// shows), and the cost per off-screen child: the difference of the frame times of 10,000 and
+// 100 children over the 9,900 children added, all of them out of view.
 #include "BenchmarkRatios.h"
 
 #include "Application/ControlTypeRegistration.h"
@@ -16,9 +18,11 @@
 #include "Controls/ScrollView.h"
 #include "Renderer/Gdi/GDIRenderer.h"
 #include "Renderer/ProcessMeasurementRenderer.h"
+#include "Utilities/Storage/Array.h"
 #include "notification/MouseWheelParam.h"
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -120,6 +124,23 @@ std::string SkinDocument(int count)
     return d;
 }
 
+// Per view size: the mean area drawn on the surface per step, and the area the view shows.
+std::map<int, std::pair<double, double>> gDrawnPerStep;
+
+// The pixels a region covers.
+double AreaOf(const LRegion& region)
+{
+    Array<RectT<LONG>> rects;
+    region.GetRects(rects);
+    double area = 0;
+    for (unsigned int i = 0; i < rects.GetCount(); ++i)
+    {
+        area += static_cast<double>(rects.GetConstElementPointer(i).width) *
+                rects.GetConstElementPointer(i).height;
+    }
+    return area;
+}
+
 struct Window
 {
     RCPtr<OrvTest::FixedRootWindow> window;
@@ -178,6 +199,16 @@ void BM_ScrollFrame(benchmark::State& state)
     LScrollView& view = *shown.view;
     LONG direction = LControl::kWheelDown;
     const double limit = view.GetScrollLimits().height;
+    // The first frame draws the surface whole.
+    {
+        LRenderer& r = *renderer.GetMutable();
+        r.RenderStart(context);
+        r.SetClipRegion(everything);
+        LControl::ControlList floating;
+        shown.top->Draw(renderer, everything, floating, false);
+        r.RenderFinish(context);
+    }
+    double drawn = 0;
     for (auto _ : state)
     {
         const double offset = view.GetContentOffset().y;
@@ -196,8 +227,14 @@ void BM_ScrollFrame(benchmark::State& state)
         LControl::ControlList floating;
         shown.top->Draw(renderer, everything, floating, false);
         r.RenderFinish(context);
+        drawn += AreaOf(view.GetLastScrolledUpdate());
     }
     state.counters["children"] = count;
+    const RectT<double> visible = view.GetVisibleContentRect();
+    const double perStep =
+        state.iterations() > 0 ? drawn / static_cast<double>(state.iterations()) : 0;
+    state.counters["drawn_px_per_step"] = perStep;
+    gDrawnPerStep[count] = {perStep, visible.width * visible.height};
     shown.top->SetRootWindow(nullptr);
 }
 
@@ -207,6 +244,13 @@ BENCHMARK(BM_ScrollFrame)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMic
 // The difference of the frame times of 10,000 and 100 children over the 9,900 children added.
 void PrintPerChild(const OrvTest::RatioReporter& reporter)
 {
+    for (const auto& [count, drawn] : gDrawnPerStep)
+    {
+        std::printf("area drawn per wheel step, %d children: %.0f px of the %.0f px the view shows "
+                    "(%.1f %%)\n",
+                    count, drawn.first, drawn.second,
+                    drawn.second > 0 ? 100.0 * drawn.first / drawn.second : 0.0);
+    }
     const double large = reporter.Median("BM_ScrollFrame/10000");
     const double small = reporter.Median("BM_ScrollFrame/100");
     if (large <= 0 || small <= 0)

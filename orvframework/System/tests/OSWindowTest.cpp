@@ -268,3 +268,114 @@ TEST_F(OSWindowTest, ASystemKeyWithoutAKeyCarriesTheStandardModifierBits)
     EXPECT_EQ(keyEntries,
               (std::vector<std::string>{"inner:key 05000000 0", "inner:key 24730000 0"}));
 }
+
+TEST_F(OSWindowTest, TheSavedPlacementIsRestoredInsideTheWorkArea)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("orv-placement-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string before = saved != nullptr ? saved : "";
+    setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    {
+        TestLoop loop;
+        auto* window = dynamic_cast<OSWindow*>(mMain->GetServices());
+        ASSERT_NE(window, nullptr);
+        const WString& section = OSWindow::GetWindowClassName();
+        const RectT<LONG> work = mMain->GetWorkArea();
+        ASSERT_GT(work.width, 400);
+        ASSERT_GT(work.height, 300);
+        // Where the window is now, relative to the work area.
+        auto placed = [this]
+        {
+            WINDOWPLACEMENT now{};
+            now.length = sizeof(now);
+            EXPECT_TRUE(GetWindowPlacement(mWindow, &now));
+            return now;
+        };
+        auto save = [&](const void* bytes, UINT count)
+        {
+            ASSERT_TRUE(loop.WriteProfileBinary(
+                section.GetBuffer(), L"WP", static_cast<BYTE*>(const_cast<void*>(bytes)), count));
+        };
+        EXPECT_FALSE(window->RestorePlacement()) << "nothing saved yet";
+        struct Case
+        {
+            const char* what;
+            RECT saved;
+            UINT showCmd;
+            RECT restored;
+        };
+        const LONG w = work.width;
+        const LONG h = work.height;
+        const Case cases[] = {
+            {"inside", {10, 20, 310, 220}, SW_SHOWNORMAL, {10, 20, 310, 220}},
+            {"off to the right and below",
+             {5000, 6000, 5300, 6200},
+             SW_SHOWNORMAL,
+             {w - 300, h - 200, w, h}},
+            {"off to the left and above", {-900, -50, -600, 150}, SW_SHOWNORMAL, {0, 0, 300, 200}},
+            {"minimized: shown normally", {30, 40, 330, 240}, SW_SHOWMINIMIZED, {30, 40, 330, 240}},
+            // Cut to the work area, then by the main control's layout to 400 x 300 at most.
+            {"larger than the work area",
+             {-10, -10, w + 500, h + 500},
+             SW_SHOWNORMAL,
+             {0, 0, 400, 300}},
+        };
+        for (const Case& c : cases)
+        {
+            SCOPED_TRACE(c.what);
+            WINDOWPLACEMENT placement{};
+            placement.length = sizeof(placement);
+            placement.showCmd = c.showCmd;
+            placement.rcNormalPosition = c.saved;
+            save(&placement, sizeof(placement));
+            EXPECT_TRUE(window->RestorePlacement());
+            PumpMessages();
+            const WINDOWPLACEMENT now = placed();
+            EXPECT_EQ(now.showCmd, static_cast<UINT>(SW_SHOWNORMAL));
+            EXPECT_EQ(now.rcNormalPosition.left, c.restored.left);
+            EXPECT_EQ(now.rcNormalPosition.top, c.restored.top);
+            EXPECT_EQ(now.rcNormalPosition.right, c.restored.right);
+            EXPECT_EQ(now.rcNormalPosition.bottom, c.restored.bottom);
+        }
+        // A zero size keeps the window's size; the place is taken.
+        const WINDOWPLACEMENT kept = placed();
+        WINDOWPLACEMENT empty{};
+        empty.length = sizeof(empty);
+        empty.showCmd = SW_SHOWNORMAL;
+        empty.rcNormalPosition = RECT{50, 60, 50, 60};
+        save(&empty, sizeof(empty));
+        EXPECT_TRUE(window->RestorePlacement());
+        PumpMessages();
+        const WINDOWPLACEMENT sized = placed();
+        EXPECT_EQ(sized.rcNormalPosition.left, 50);
+        EXPECT_EQ(sized.rcNormalPosition.right - sized.rcNormalPosition.left,
+                  kept.rcNormalPosition.right - kept.rcNormalPosition.left);
+        EXPECT_EQ(sized.rcNormalPosition.bottom - sized.rcNormalPosition.top,
+                  kept.rcNormalPosition.bottom - kept.rcNormalPosition.top);
+
+        // Placements that cannot be read change nothing.
+        WINDOWPLACEMENT wrongLength = empty;
+        wrongLength.length = 12;
+        wrongLength.rcNormalPosition = RECT{1, 1, 101, 101};
+        const std::string shortBytes = "WP";
+        testing::internal::CaptureStderr();
+        save(&wrongLength, sizeof(wrongLength));
+        EXPECT_FALSE(window->RestorePlacement());
+        save(shortBytes.data(), static_cast<UINT>(shortBytes.size()));
+        EXPECT_FALSE(window->RestorePlacement());
+        const std::string report = testing::internal::GetCapturedStderr();
+        EXPECT_NE(report.find("window placement"), std::string::npos) << report;
+        EXPECT_EQ(placed().rcNormalPosition.left, 50);
+    }
+    if (saved != nullptr)
+    {
+        setenv("XDG_CONFIG_HOME", before.c_str(), 1);
+    }
+    else
+    {
+        unsetenv("XDG_CONFIG_HOME");
+    }
+    std::filesystem::remove_all(folder);
+}

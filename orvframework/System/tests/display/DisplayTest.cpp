@@ -1,15 +1,19 @@
 // A framework window on a real X display the test starts itself (Xvfb): the skin fixture's
 // control tree drawn through the GDI+ renderer, photographed from the X display, and checked
-// pixel by pixel. The screenshot stays as a test artefact.
+// pixel by pixel; and its title as the X server holds it. The screenshot stays as a test
+// artefact.
 #include "TestApplication.h"
 #include "TestControls.h"
 #include "VirtualDisplay.h"
 
+#include "ControlBase/Control.h"
 #include "System/WindowOSServices.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <sys/stat.h>
 
@@ -105,4 +109,38 @@ TEST_F(SystemDisplay, TheSkinnedControlTreeShowsOnTheScreen)
     }
     EXPECT_GT(white, 10);
     GdipDisposeImage(screen);
+}
+
+TEST_F(SystemDisplay, TheWindowTitleFollowsTheTopLevelControlsText)
+{
+    const RCPtr<LRootWindow> main = MakeMainWindow();
+    ASSERT_TRUE(main);
+    const RCPtr<LControl> control = main->GetRootControl();
+    ASSERT_TRUE(control);
+    // The names of the display's windows as the X server holds them.
+    auto windowNames = [this]
+    {
+        const std::string command = "xwininfo -display " + DisplayName() + " -root -tree";
+        std::string names;
+        if (FILE* pipe = popen(command.c_str(), "r"))
+        {
+            char buffer[512];
+            while (std::fgets(buffer, sizeof(buffer), pipe) != nullptr)
+            {
+                names += buffer;
+            }
+            pclose(pipe);
+        }
+        return names;
+    };
+    for (const wchar_t* title : {L"Updater - checking the device", L"Updater - writing 2 of 2"})
+    {
+        EXPECT_EQ(control->SetText(WString(title)), S_OK);
+        PumpMessages();
+        const std::string narrow(title, title + std::wcslen(title));
+        EXPECT_NE(windowNames().find("\"" + narrow + "\""), std::string::npos) << narrow;
+    }
+    // A text that does not change leaves the title alone.
+    EXPECT_EQ(control->SetText(WString(L"Updater - writing 2 of 2")), S_FALSE);
+    DestroyWindows();
 }
