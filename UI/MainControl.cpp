@@ -11,6 +11,7 @@
 #include "System/RootWindow.h"
 #include "UpdateEngine.h"
 #include "UpdateNotificationData.h"
+#include "Utilities/Debug/DebugOutput.h"
 #include "Version.h"
 #include "notification/NotificationCenterManager.h"
 
@@ -785,6 +786,10 @@ void LMainControl::HandlePendingInput()
 
 void LMainControl::ShowStep(const WString& text)
 {
+    if (!text.IsEmpty() && text != mStepText)
+    {
+        GetDebugOutput().Narrow() << "Status: " << text.ToNarrow().GetBuffer() << std::endl;
+    }
     mStepText = text;
     LFrameworkApp* application = GetFrameworkApp();
     if (application == nullptr)

@@ -187,6 +187,8 @@ private:
     // After a download that did not complete, or ended the sequence: the status text that says
     // why (the engine's failure text, or which unit an abort left in what state).
     void ShowOutcome(bool downloaded);
+    // Writes the texts the window's labels show to the debug output when they have changed.
+    void LogShownTexts();
     // The string of the application's table.
     static WString GetApplicationString(const wchar_t* id);
 
@@ -231,6 +233,8 @@ private:
     bool mHandlingInput = false;
     // What the status bar says is happening (empty: its default text).
     WString mStepText;
+    // The visible labels' texts as last written to the debug output.
+    WString mShownTexts;
     // The menu's commands are subscribed at the root window.
     bool mMenuCommandsSubscribed = false;
 };

@@ -5,6 +5,9 @@
 #include "LabelText.h"
 #include "MainControl.h"
 #include "UpdateCompletion.h"
+#include "Utilities/Debug/DebugOutput.h"
+
+#include <ostream>
 
 namespace Orv
 {
@@ -354,5 +357,31 @@ void LMainControl::UpdateUI(const int& result, const int& deviceState, const int
     }
 
     LDualUpdater::UpdateLabels(*this, r, d, f);
+    LogShownTexts();
+}
+
+void LMainControl::LogShownTexts()
+{
+    WString shown;
+    for (const RCPtr<LLabel>* label :
+         {&mLabelDeviceFirmwareVersion, &mLabelFileFirmwareVersion, &mLabelDeviceInformation,
+          &mLabelFirmwareFileInformation, &mLabelUpdateProcessInformation,
+          &mLabelDeviceCannotUpdateError})
+    {
+        if (*label && (*label)->IsVisible(false) && !(*label)->GetText().IsEmpty())
+        {
+            if (!shown.IsEmpty())
+            {
+                shown += WString(L" | ");
+            }
+            shown += (*label)->GetText();
+        }
+    }
+    if (shown != mShownTexts)
+    {
+        mShownTexts = shown;
+        GetDebugOutput().Narrow() << "The window shows: " << shown.ToNarrow().GetBuffer()
+                                  << std::endl;
+    }
 }
 } // namespace Orv
