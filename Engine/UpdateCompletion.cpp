@@ -52,24 +52,69 @@ bool UpdateCompletion::RunsFileVersion(const Orv::RCPtr<LUpdateEngineInterface>&
     return std::equal(std::begin(file.parts), std::end(file.parts), std::begin(device.parts));
 }
 
+UpdateCompletion::Verdict UpdateCompletion::Judge(const Orv::RCPtr<LUpdateEngineInterface>& engine,
+                                                  bool downloaded)
+{
+    if (!downloaded || !engine)
+    {
+        return Verdict::NotWritten;
+    }
+    switch (engine->GetDeviceState())
+    {
+        case LUpdateEngineInterface::kDeviceNormalMode:
+            return RunsFileVersion(engine) ? Verdict::Took : Verdict::OtherVersion;
+        case LUpdateEngineInterface::kDeviceUpdateMode:
+            return Verdict::StillInUpdateMode;
+        default:
+            return Verdict::NotBack;
+    }
+}
+
+Orv::WString UpdateCompletion::Describe(const Orv::RCPtr<LUpdateEngineInterface>& engine,
+                                        Verdict verdict)
+{
+    switch (verdict)
+    {
+        case Verdict::OtherVersion:
+        {
+            Orv::WString device;
+            Orv::WString file;
+            engine->GetDeviceFirmwareVersionText(device);
+            engine->GetFileVersionText(file);
+            return Orv::WString(L"The update did not take: the device came back running version ") +
+                   device + Orv::WString(L", not the file's version ") + file + Orv::WString(L".");
+        }
+        case Verdict::StillInUpdateMode:
+        case Verdict::NotBack:
+            return Orv::WString(L"The update did not take: ") + engine->GetLastFailureText();
+        case Verdict::Took:
+        case Verdict::NotWritten:
+            break;
+    }
+    return Orv::WString();
+}
+
 ORVRESULT UpdateCompletion::Complete(const Orv::RCPtr<LUpdateEngineInterface>& engine,
                                      bool succeeded) const
 {
+    if (!engine)
+    {
+        return E_FAIL;
+    }
     // After a failed download the device is not waited for: it did not reset.
-    const bool back = succeeded && engine && AwaitDeviceReset(engine);
-    if (engine && engine->GetDeviceState() == LUpdateEngineInterface::kDeviceUpdating)
+    if (succeeded)
     {
-        // The device never came back from its reset.
-        Orv::GetDebugOutput().Narrow()
-            << engine->GetLastFailureText().ToNarrow().GetBuffer() << std::endl;
-        engine->SetDeviceState(LUpdateEngineInterface::kDeviceFailed);
+        AwaitDeviceReset(engine);
+        engine->EndResetWait();
     }
-    const bool took = succeeded && back && RunsFileVersion(engine);
-    Orv::RCPtr<IUpdateImageSequence> images;
-    if (engine)
+    const Verdict verdict = Judge(engine, succeeded);
+    const Orv::WString text = Describe(engine, verdict);
+    if (!text.IsEmpty())
     {
-        images = engine->GetImageSequence();
+        Orv::GetDebugOutput().Narrow() << text.ToNarrow().GetBuffer() << std::endl;
     }
+    const bool took = verdict == Verdict::Took;
+    const Orv::RCPtr<IUpdateImageSequence> images = engine->GetImageSequence();
     const ORVRESULT sequence = images ? images->ProcessUpdateResult(*engine, took) : S_FALSE;
     if (!took || FAILED(sequence))
     {

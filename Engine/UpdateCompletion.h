@@ -11,6 +11,16 @@
 class UpdateCompletion
 {
 public:
+    // How an update ended, judged after the wait for the device's reset. Only Took is a success.
+    enum class Verdict
+    {
+        Took,              // back in normal mode, running the file's version
+        OtherVersion,      // back in normal mode, running another version
+        StillInUpdateMode, // back, but still in update mode: its new firmware did not start
+        NotBack,           // it did not come back
+        NotWritten,        // the download failed or was aborted
+    };
+
     // The wait for the device: a pause before each rescan of the selected device, at most this
     // many rounds.
     struct Timings
@@ -33,13 +43,21 @@ public:
     // (reporting the file's version, where the engine knows it in the device's terms,
     // IsFileVersionGiven). E_FAIL when the update did not take or the sequence refused the
     // result; else the sequence's result (S_FALSE for an engine without one).
-    // A device that never came back is reported failed (state 4, reason 4).
+    // The engine's EndResetWait settles how the device came back (a device that never came back
+    // is failed, state 4, reason 4; one still in DFU mode is in update mode, state 7).
     ORVRESULT Complete(const Orv::RCPtr<LUpdateEngineInterface>& engine, bool succeeded) const;
     // Only the wait: true when the device is back in normal mode.
     bool AwaitDeviceReset(const Orv::RCPtr<LUpdateEngineInterface>& engine) const;
     // Whether the engine's selected device reports the file's version (true when the version is
     // not known in the device's terms).
     static bool RunsFileVersion(const Orv::RCPtr<LUpdateEngineInterface>& engine);
+    // The verdict from the engine's states once the wait has ended (EndResetWait called): the
+    // download's success, then how the device came back.
+    static Verdict Judge(const Orv::RCPtr<LUpdateEngineInterface>& engine, bool downloaded);
+    // The verdict as a sentence for the status bar and the debug output; with another version,
+    // both the device's and the file's. Empty for Took and NotWritten (the engine's failure text
+    // tells those).
+    static Orv::WString Describe(const Orv::RCPtr<LUpdateEngineInterface>& engine, Verdict verdict);
 
 private:
     Timings mTimings;

@@ -93,6 +93,10 @@ public:
     unsigned int GetDeviceCount() const override;
     ORVRESULT GetDeviceFirmwareVersion(unsigned int index, VersionInfo& version) const override;
     ORVRESULT RescanSelectedDevice() override;
+    // Ends the wait for the reset after an update: the device in normal mode is back (state 5);
+    // its bootloader still on the bus came back without starting its firmware (state 7, with the
+    // failure text); nothing found never came back (state 4, reason 4, with the failure text).
+    void EndResetWait() override;
     // Switches the selected device from normal mode into its bootloader: sends the update-mode
     // message on the device's MIDI output port, then looks for the bootloader on USB
     // (UpdateEngineUpdateMode.cpp).
@@ -148,8 +152,8 @@ private:
     // How the device answered the request that makes it leave DFU mode.
     enum class LeaveOutcome
     {
-        Resetting, // no answer, or dfuMANIFEST-WAIT-RESET: the device is resetting
-        StillInDfu // it answers in another state, or stays in manifestation: it failed
+        Resetting, // it left the bus, or answered dfuMANIFEST-WAIT-RESET: it is resetting
+        StillInDfu // it is still on the bus in another state, or stays in manifestation
     };
 
     // The download's steps (UpdateEngineDownload.cpp). The step texts name what the device was

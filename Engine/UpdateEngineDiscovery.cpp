@@ -293,7 +293,11 @@ ORVRESULT LUpdateEngine::RescanSelectedDevice()
     }
     const ORVRESULT search = SearchDevice(record, nullptr);
     const bool resetting = mAwaitingReset.load();
-    if (FAILED(search))
+    // While the device resets after its update, its bootloader on the bus is not its return: it
+    // has not reset yet, or it came back without starting its new firmware. Only the device in
+    // normal mode ends the wait.
+    const bool stillInDfu = resetting && SUCCEEDED(search) && record.bootloaderFound;
+    if (FAILED(search) || stillInDfu)
     {
         record.failureReason = kFailureDevice;
     }
@@ -309,6 +313,12 @@ ORVRESULT LUpdateEngine::RescanSelectedDevice()
         {
             mFoundDevices.GetElementPointer(static_cast<unsigned int>(selected)) = record;
         }
+    }
+    if (stillInDfu)
+    {
+        KeepFailureText("Device failure: after the update the device is still in DFU mode: it "
+                        "has not started its new firmware");
+        return E_FAIL;
     }
     if (FAILED(search))
     {
@@ -335,6 +345,42 @@ ORVRESULT LUpdateEngine::RescanSelectedDevice()
         SetDeviceState(record.bootloaderFound ? kDeviceUpdateMode : kDeviceNormalMode);
     }
     return S_OK;
+}
+
+void LUpdateEngine::EndResetWait()
+{
+    if (!mAwaitingReset.exchange(false))
+    {
+        LUpdateEngineInterface::EndResetWait();
+        return;
+    }
+    const int selected = GetSelectedIndex();
+    DeviceDefinitionEx record;
+    if (selected < 0 || !GetFoundDevice(static_cast<unsigned int>(selected), record))
+    {
+        LUpdateEngineInterface::EndResetWait();
+        return;
+    }
+    const bool found = SUCCEEDED(SearchDevice(record, nullptr));
+    record.failureReason = found && !record.bootloaderFound ? kNoFailure : kFailureDevice;
+    StoreFoundDevice(selected, record);
+    if (found && !record.bootloaderFound)
+    {
+        ClearLastFailure();
+        SetDeviceState(kDeviceNormalMode);
+    }
+    else if (found)
+    {
+        RecordFailure("Device failure: after the update the device came back still in DFU mode: "
+                      "it did not start its new firmware");
+        SetDeviceState(kDeviceUpdateMode);
+    }
+    else
+    {
+        RecordFailure("Device failure: the device has not come back from its reset after the "
+                      "update");
+        SetDeviceState(kDeviceFailed);
+    }
 }
 
 unsigned int LUpdateEngine::CountPresentDevices(std::uint32_t vendorId, std::uint32_t productId)

@@ -11,7 +11,9 @@
 // dfuDNLOAD-IDLE; while it answers dfuDNBUSY the next request waits, to the deadline, the
 // bwPollTimeout it gave (at least 1 ms), for at most the busy ceiling per operation.
 //
-// Leaving DFU mode: the zero-length download has the device manifest the image and reset. A
+// Leaving DFU mode: a DfuSe bootloader then starts the code at its address pointer, so after a
+// short last block (which moved the pointer) the pointer is set back to the image's start first.
+// The zero-length download has the device manifest the image and reset. A
 // device that still answers afterwards in a state other than dfuMANIFEST-SYNC, dfuMANIFEST or
 // dfuMANIFEST-WAIT-RESET did not leave DFU mode: the update failed. One that no longer answers
 // may be resetting, as it should: whether the update took is seen when it comes back (the
@@ -291,12 +293,23 @@ ORVRESULT LUpdateEngine::RunDownload(int selected, const WString& path)
             break;
         }
     }
+    // A DfuSe bootloader leaving DFU mode jumps to its address pointer: after a short last block
+    // (which moved it) the pointer is set back to the image's start first.
+    if (!failed && !IsAbortRequested() && anchor != 0)
+    {
+        std::uint16_t length = kBlockSize;
+        failed = FAILED(file->BuildSetAddressCommand(0, buffer, length)) ||
+                 !SendCommand(buffer, length,
+                              "setting the address pointer back to the image's start (" +
+                                  Hex(elementAddress) + ") before leaving DFU mode");
+    }
     file->Close();
 
     if (failed)
     {
         return FailDownload(selected, kFailureDevice);
     }
+    // No leave request after an abort, wherever it fell: the device stays in DFU mode.
     if (IsAbortRequested())
     {
         return AbortDownload(selected);
@@ -527,14 +540,35 @@ LUpdateEngine::LeaveOutcome LUpdateEngine::LeaveDfuMode()
     }
     const Milliseconds ceiling(GetBusyCeiling());
     DfuStatus status;
-    switch (PollWhile(connection, IsManifesting, ceiling, status))
+    PollResult polled = PollWhile(connection, IsManifesting, ceiling, status);
+    if (polled == PollResult::RequestFailed &&
+        !WinUsbConnection::IsGoneError(connection.GetLastError()))
+    {
+        // A device that is still on the bus (it stalled the request, or the answer went wrong)
+        // is asked once more: only one that has left the bus may be resetting.
+        const std::string first = connection.DescribeLastError();
+        polled = PollWhile(connection, IsManifesting, ceiling, status);
+        if (polled == PollResult::RequestFailed &&
+            !WinUsbConnection::IsGoneError(connection.GetLastError()))
+        {
+            RecordFailure("Device failure: " + step + ": " + leave + "GETSTATUS failed (" + first +
+                          "), and again: " + connection.DescribeLastError() +
+                          ": the device is still on the bus but does not answer");
+            return LeaveOutcome::StillInDfu;
+        }
+        if (polled == PollResult::Settled)
+        {
+            leave += "GETSTATUS failed (" + first + "); asked again, ";
+        }
+    }
+    switch (polled)
     {
         case PollResult::RequestFailed:
-            // No answer: the device may be resetting, as it does once it has manifested the
-            // image. Whether the image took shows when it comes back.
-            Orv::GetDebugOutput().Narrow() << step << ": " << leave << "no answer to GETSTATUS ("
-                                           << connection.DescribeLastError()
-                                           << "): waiting for the device to reset" << std::endl;
+            // The device has left the bus, as it does once it has manifested the image: it is
+            // resetting. Whether the image took shows when it comes back.
+            Orv::GetDebugOutput().Narrow()
+                << step << ": " << leave
+                << "the device has left the bus to reset into its new firmware" << std::endl;
             return LeaveOutcome::Resetting;
         case PollResult::StillBusy:
             RecordFailure("Device failure: " + step + ": " + leave + "the device was still in " +

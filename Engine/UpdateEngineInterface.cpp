@@ -1,5 +1,7 @@
 #include "UpdateEngineInterface.h"
 
+#include "DfuSeFirmwareFile.h"
+
 #include <cstdio>
 
 using Orv::ScopedLock;
@@ -182,6 +184,14 @@ unsigned int LUpdateEngineInterface::GetFailureReason() const
     return reason;
 }
 
+void LUpdateEngineInterface::EndResetWait()
+{
+    if (GetDeviceState() == kDeviceUpdating)
+    {
+        SetDeviceState(kDeviceFailed);
+    }
+}
+
 ORVRESULT LUpdateEngineInterface::GetDeviceFirmwareVersionText(WString& text) const
 {
     text = WString(L"N/A");
@@ -302,7 +312,7 @@ ORVRESULT LUpdateEngineInterface::SetFirmwareFile(const WString& path, const Ver
         mFileVersion = version;
     }
     mFileVersionGiven.store(true);
-    if (!path.IsEmpty() && Orv::FileExists(path))
+    if (CheckFirmwareFile(path))
     {
         SetFileState(kFileVersionKnown);
         return S_OK;
@@ -311,13 +321,33 @@ ORVRESULT LUpdateEngineInterface::SetFirmwareFile(const WString& path, const Ver
     return E_FAIL;
 }
 
+namespace
+{
+// The download's block size, with which a file is read and checked.
+constexpr std::uint16_t kFileCheckBlockSize = 2048;
+} // namespace
+
+bool LUpdateEngineInterface::CheckFirmwareFile(const WString& path)
+{
+    // The whole file is checked now, so that a damaged one is never offered for an update; the
+    // download reads and checks it again (the bytes sent are the bytes checked).
+    const Orv::RCPtr<LDfuSeFirmwareFile> file = LDfuSeFirmwareFile::Create();
+    if (SUCCEEDED(file->Open(path, kFileCheckBlockSize)))
+    {
+        return true;
+    }
+    RecordFailure("Firmware file refused: " + std::string(path.ToNarrow().GetBuffer()) + ": " +
+                  file->GetRefusal());
+    return false;
+}
+
 ORVRESULT LUpdateEngineInterface::SetFirmwarePath(const WString& path)
 {
     {
         ScopedLock<Orv::Mutex> guard(mDataLock);
         mFirmwarePath = path;
     }
-    if (path.IsEmpty() || !Orv::FileExists(path))
+    if (!CheckFirmwareFile(path))
     {
         SetFileState(kFileMissing);
         return E_FAIL;

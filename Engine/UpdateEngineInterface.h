@@ -162,6 +162,10 @@ public:
         return GetFileVersionText(text);
     }
     unsigned int GetFailureReason() const;
+    // Ends the wait for the selected device's reset after an update (the completion calls it when
+    // the device is back or the wait has run out), so that the device state tells how the device
+    // came back. Here: a device still being updated (state 8) becomes failed (state 4).
+    virtual void EndResetWait();
     // Whether the state changes, the device list change and the completion are posted as
     // notifications (on from the start; the main window switches it on when it is ready).
     void SetNotify(bool notify) { mNotificationsOn.store(notify); }
@@ -202,6 +206,9 @@ protected:
     // Only keeps it.
     void KeepFailureText(const std::string& text);
     void ClearLastFailure();
+    // Reads and checks the whole firmware file; false with the reader's refusal recorded as the
+    // last failure (and written to the debug output).
+    bool CheckFirmwareFile(const Orv::WString& path);
 
 private:
     ORVRESULT DoWork(const Orv::ConstRCPtr<Orv::LRefCountedObject>& parameter) override;

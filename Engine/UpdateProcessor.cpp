@@ -206,6 +206,11 @@ bool LUpdateProcessor::CheckDeviceIds(std::string& message) const
     {
         WString value;
         std::uint32_t id = 0;
+        // The vendor id counts only with a product id.
+        if (option == kDeviceVid && !HasOption(kDevicePid))
+        {
+            continue;
+        }
         if (GetOption(option, value) && !ParseDeviceId(value, id))
         {
             message = "The command line is refused: " +
@@ -239,8 +244,9 @@ bool LUpdateProcessor::GetOption(const wchar_t* option, WString& value) const
 
 bool LUpdateProcessor::NamesFileOrDevice() const
 {
-    for (const wchar_t* option : {kAbsoluteFirmwareFilePath, kFirmwareImageName, kDeviceVid,
-                                  kDevicePid, kDeviceBootloaderPid})
+    // -DEVICE_VID= is looked at only together with -DEVICE_PID=.
+    for (const wchar_t* option :
+         {kAbsoluteFirmwareFilePath, kFirmwareImageName, kDevicePid, kDeviceBootloaderPid})
     {
         if (HasOption(option))
         {
@@ -260,6 +266,12 @@ ORVRESULT LUpdateProcessor::Initialize(const WString& commandLine)
     }
     mCurrentCommandLine = commandLine;
 
+    if (HasOption(kDeviceVid) && !HasOption(kDevicePid))
+    {
+        Orv::GetDebugOutput().Narrow()
+            << "-DEVICE_VID= is not looked at without -DEVICE_PID=: the built-in devices are used"
+            << std::endl;
+    }
     std::string refusal;
     if (!CheckDeviceIds(refusal))
     {
@@ -284,12 +296,18 @@ ORVRESULT LUpdateProcessor::Initialize(const WString& commandLine)
     const ORVRESULT initialized = ORV_REQUIRE_SUCCESS(mEngine->Initialize(commandLine));
     mEngine->GetUpdateResult(true);
     const bool returnStatus = HasOption(kReturnUpdateModeStatus);
+    const bool silent = HasOption(kSilent);
     if (mEngine->GetDeviceState() == LUpdateEngineInterface::kDeviceFailed)
     {
         if (returnStatus)
         {
             SetExitStatus(kStatusNotFoundOrFailed);
             return kQuietStop;
+        }
+        if (silent)
+        {
+            // A run without a window ends, whatever it finds.
+            return EndSilentWithoutUpdate();
         }
         return initialized;
     }
@@ -326,10 +344,9 @@ ORVRESULT LUpdateProcessor::Initialize(const WString& commandLine)
     if (state <= LUpdateEngineInterface::kDeviceFailed ||
         mEngine->GetFileState() != LUpdateEngineInterface::kFileVersionKnown)
     {
-        return S_OK;
+        return silent ? EndSilentWithoutUpdate() : S_OK;
     }
 
-    const bool silent = HasOption(kSilent);
     const bool wanted = mEngine->IsFileNewer() || mAlwaysUpdate;
     if (!wanted)
     {
@@ -354,6 +371,31 @@ ORVRESULT LUpdateProcessor::Initialize(const WString& commandLine)
         StartUpdate();
     }
     return S_OK;
+}
+
+ORVRESULT LUpdateProcessor::EndSilentWithoutUpdate()
+{
+    std::string why;
+    switch (mEngine->GetDeviceState())
+    {
+        case LUpdateEngineInterface::kDeviceNotDefined:
+        case LUpdateEngineInterface::kDeviceNotFound:
+            why = "no device to update was found";
+            break;
+        case LUpdateEngineInterface::kDeviceFailed:
+            why = "the device cannot be updated in its state (for example a device in DFU mode "
+                  "without the other part of the product, whose image cannot be told)";
+            break;
+        default:
+            why = "the firmware file is missing or invalid";
+            break;
+    }
+    const Orv::WString failure = mEngine->GetLastFailureText();
+    Orv::GetDebugOutput().Narrow()
+        << "-SILENT: nothing was updated: " << why << (failure.IsEmpty() ? "" : ": ")
+        << failure.ToNarrow().GetBuffer() << std::endl;
+    SetExitStatus(kStatusSilentUpdateFailed);
+    return kQuietStop;
 }
 
 ORVRESULT LUpdateProcessor::Reinitialize()

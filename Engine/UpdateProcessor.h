@@ -14,7 +14,8 @@
 //   -ABSOLUTE_FIRMWARE_FILE_PATH=   the firmware file
 //   -FIRMWARE_IMAGE_NAME=           a firmware file name in the default folder
 //   -DEVICE_VID=, -DEVICE_PID=, -DEVICE_BOOTLOADER_PID=   the device's ids: 1 to 65535, in
-//                                   decimal or in hexadecimal after "0x"
+//                                   decimal or in hexadecimal after "0x"; the vendor id is
+//                                   looked at only together with -DEVICE_PID=
 // A command line that names a file or device ids switches the two-image sequence off for the
 // run: the named file and device are used. A device id that is not such a number refuses the
 // whole command line: a message on the debug output, exit status 1 and a quiet end, with
@@ -24,7 +25,8 @@
 //   with -RETURN_UPDATE_MODE_STATUS: 1 device not found or failed (any state other than those
 //   below); 2 / 3 device in update mode, file not newer / newer; 4 / 5 device in normal mode,
 //   file not newer / newer;
-//   with -SILENT: 1 when the update failed;
+//   with -SILENT: 1 when the update failed, or nothing could be updated (no device, a failed
+//   device, a missing or invalid file);
 //   1 when the command line was refused.
 #pragma once
 
@@ -111,6 +113,9 @@ private:
     void ProcessDeviceOptions();
     // Runs the wanted update, and the update of the other image that it leads to, to the end.
     void RunSilentUpdate();
+    // The end of a -SILENT run that found nothing it could update: the reason on the debug
+    // output, exit status 1, a quiet end.
+    ORVRESULT EndSilentWithoutUpdate();
 
     void SetExitStatus(int status) { mExitStatus = status; }
 

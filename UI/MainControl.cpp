@@ -11,6 +11,7 @@
 #include "System/RootWindow.h"
 #include "UpdateEngine.h"
 #include "UpdateNotificationData.h"
+#include "Utilities/Debug/DebugOutput.h"
 #include "Version.h"
 #include "notification/NotificationCenterManager.h"
 
@@ -177,6 +178,10 @@ ORVRESULT LMainControl::Initialize()
         const int updateResult = engine->GetUpdateResult(false);
         const int fileState = engine->GetFileState();
         UpdateUI(updateResult, mLastDeviceState, fileState);
+        if (fileState == LUpdateEngineInterface::kFileMissing)
+        {
+            ShowStep(engine->GetLastFailureText());
+        }
         engine->SetNotify(true);
     }
     if (mUpdateProcessor)
@@ -265,18 +270,51 @@ void LMainControl::Refresh()
     }
     const int fileState = engine->GetFileState();
     const int deviceState = engine->GetDeviceState();
-    const int result = engine->GetUpdateResult(false);
+    int result = engine->GetUpdateResult(false);
+    // An update that completed after ABORT was clicked ended the sequence there: aborted.
+    if (mSequenceAborted && !mUpdateRunning && result == LUpdateEngineInterface::kUpdateCompleted)
+    {
+        result = LUpdateEngineInterface::kUpdateAborted;
+    }
     UpdateUI(result, deviceState, fileState);
 }
 
 void LMainControl::BeginDownload()
 {
+    const RCPtr<LUpdateEngineInterface> engine = GetEngine();
+    // An ABORT clicked while the device entered update mode ends the sequence before the write.
+    HandlePendingInput();
+    if (!engine)
+    {
+        return;
+    }
+    if (mSequenceAborted)
+    {
+        ShowStep(StepText(L"STATUS_ABORTED_BEFORE_WRITE", {GetUnitName()}));
+        return;
+    }
     mUpdateRunning = true;
     mProgressBar->SetValue(0.0);
     mProgressBar->SetTimeEstimation(false);
-    if (const RCPtr<LUpdateEngineInterface> engine = GetEngine())
+    WString index = L"1";
+    WString total = L"1";
+    const RCPtr<LDualUpdater> sequencer = LDualUpdater::GetInstance();
+    if (sequencer && sequencer->IsSequenceOn())
     {
-        engine->StartDownload();
+        const bool controller = sequencer->GetCurrentImage() == LDualUpdater::kController;
+        const LDualUpdater::Image other =
+            controller ? LDualUpdater::kWheelDisplay : LDualUpdater::kController;
+        const LDualUpdater::ProbeResult& probe = sequencer->GetProbeResult();
+        const bool otherDone = sequencer->IsDone(other);
+        const bool otherNeeded =
+            controller ? probe.wheelDisplayNeedsUpdate : probe.controllerNeedsUpdate;
+        index = otherDone ? L"2" : L"1";
+        total = otherDone || otherNeeded ? L"2" : L"1";
+    }
+    ShowStep(StepText(L"STATUS_WRITING_IMAGE", {GetUnitName(), index, total}));
+    if (FAILED(engine->StartDownload()))
+    {
+        mUpdateRunning = false;
     }
 }
 
@@ -284,7 +322,7 @@ void LMainControl::StartUpdate()
 {
     const RCPtr<LMainControl> self(this);
     const RCPtr<LUpdateEngineInterface> engine = GetEngine();
-    if (!engine)
+    if (!engine || mSequenceAborted)
     {
         return;
     }
@@ -292,6 +330,7 @@ void LMainControl::StartUpdate()
     {
         if (engine->GetDeviceState() == LUpdateEngineInterface::kDeviceNormalMode)
         {
+            ShowStep(StepText(L"STATUS_ENTERING_UPDATE_MODE", {GetUnitName()}));
             // The transition shows before the switch starts.
             const int ready = LUpdateEngineInterface::kUpdateReady;
             const int switching = LUpdateEngineInterface::kDeviceSwitching;
@@ -312,9 +351,15 @@ void LMainControl::StartUpdate()
                 }
             }
         }
+        ShowStep(mStepText);
         if (engine->GetDeviceState() == LUpdateEngineInterface::kDeviceUpdateMode)
         {
             BeginDownload();
+        }
+        else if (engine->GetDeviceState() == LUpdateEngineInterface::kDeviceFailed ||
+                 engine->GetDeviceState() == LUpdateEngineInterface::kDeviceNotFound)
+        {
+            ShowStep(engine->GetLastFailureText());
         }
     }
     Refresh();
@@ -382,6 +427,10 @@ void LMainControl::RefreshFromEngine()
 ORVRESULT LMainControl::SelectFirmwareFile(const RCPtr<LNotificationDistributor>&,
                                            const RCPtr<LNotification>&)
 {
+    if (mHandlingInput)
+    {
+        return 1;
+    }
     const WString title = GetApplicationString(L"SELECT_FIRMWARE_FILE_DIALOG_TITLE");
     const WString filter = GetApplicationString(L"SELECT_FIRMWARE_FILE_DIALOG_FILE_FILTER");
     const WString extension = GetApplicationString(L"SELECT_FIRMWARE_FILE_DEFAULT_FILE_EXTENSION");
@@ -525,6 +574,14 @@ LMainControl::OnFirmwareFileStateChangeNotification(const RCPtr<LNotificationDis
     {
         UpdateFileFirmwareVersionLabel();
     }
+    else if (data->GetNewState() == LUpdateEngineInterface::kFileMissing)
+    {
+        // The reader's refusal of the file, where the user sees it.
+        if (const RCPtr<LUpdateEngineInterface> engine = GetEngine())
+        {
+            ShowStep(engine->GetLastFailureText());
+        }
+    }
     Refresh();
     return 1;
 }
@@ -575,6 +632,11 @@ ORVRESULT LMainControl::OnExitClicked(const RCPtr<LNotificationDistributor>&,
 ORVRESULT LMainControl::OnUpdateFirmwareClicked(const RCPtr<LNotificationDistributor>&,
                                                 const RCPtr<LNotification>&)
 {
+    if (mHandlingInput)
+    {
+        return 1;
+    }
+    mSequenceAborted = false;
     StartUpdate();
     return 1;
 }
@@ -583,6 +645,12 @@ ORVRESULT LMainControl::OnReinitializeClicked(const RCPtr<LNotificationDistribut
                                               const RCPtr<LNotification>&)
 {
     const RCPtr<LMainControl> self(this);
+    if (mHandlingInput)
+    {
+        return 1;
+    }
+    mSequenceAborted = false;
+    ShowStep(WString());
     RefreshFromEngine();
     if (const RCPtr<LUpdateEngineInterface> engine = GetEngine())
     {
@@ -594,6 +662,10 @@ ORVRESULT LMainControl::OnReinitializeClicked(const RCPtr<LNotificationDistribut
 ORVRESULT LMainControl::OnScanForDeviceClicked(const RCPtr<LNotificationDistributor>&,
                                                const RCPtr<LNotification>&)
 {
+    if (mHandlingInput)
+    {
+        return 1;
+    }
     if (const RCPtr<LUpdateEngineInterface> engine = GetEngine())
     {
         engine->Rescan();
@@ -605,6 +677,10 @@ ORVRESULT LMainControl::OnManualDeviceReadyForUpdateClicked(const RCPtr<LNotific
                                                             const RCPtr<LNotification>&)
 {
     const RCPtr<LUpdateEngineInterface> engine = GetEngine();
+    if (mHandlingInput)
+    {
+        return 1;
+    }
     if (SUCCEEDED(RunWithWaitCursor()) && engine &&
         engine->GetDeviceState() == LUpdateEngineInterface::kDeviceUpdateMode)
     {
@@ -618,6 +694,10 @@ LMainControl::OnManualDeviceHasUpdatedRescanClicked(const RCPtr<LNotificationDis
                                                     const RCPtr<LNotification>&)
 {
     const RCPtr<LUpdateEngineInterface> engine = GetEngine();
+    if (mHandlingInput)
+    {
+        return 1;
+    }
     CAutoWaitCursor wait(GetWaitingText());
     if (SUCCEEDED(RunWithWaitCursor()) && engine &&
         engine->GetDeviceState() == LUpdateEngineInterface::kDeviceNormalMode)
@@ -633,6 +713,9 @@ ORVRESULT LMainControl::OnAbortClicked(const RCPtr<LNotificationDistributor>&,
 {
     if (const RCPtr<LUpdateEngineInterface> engine = GetEngine())
     {
+        // Wherever it falls (a write, the wait for the reset, between two images), an abort ends
+        // the whole sequence: no image starts after it.
+        mSequenceAborted = true;
         const int state = engine->GetDeviceState();
         if (state == LUpdateEngineInterface::kDeviceSwitching ||
             state == LUpdateEngineInterface::kDeviceUpdating)
@@ -646,6 +729,10 @@ ORVRESULT LMainControl::OnAbortClicked(const RCPtr<LNotificationDistributor>&,
 ORVRESULT LMainControl::OnAllowDowngradeMenu(const RCPtr<LNotificationDistributor>&,
                                              const RCPtr<LNotification>&)
 {
+    if (mHandlingInput)
+    {
+        return 1;
+    }
     if (mUpdateProcessor)
     {
         mUpdateProcessor->SetAlwaysUpdate(!mUpdateProcessor->GetAlwaysUpdate());
@@ -677,6 +764,69 @@ void LMainControl::Pause(DWORD ms)
     LApplication* application = GetUpdaterApplication();
     const RCPtr<LClock> clock = application != nullptr ? application->GetClock() : nullptr;
     (clock ? clock : GetSystemClock())->Sleep(ms);
+    HandlePendingInput();
+}
+
+void LMainControl::HandlePendingInput()
+{
+    if (mHandlingInput || !GetTreeRootWindow())
+    {
+        return;
+    }
+    const RCPtr<LMainControl> self(this);
+    mHandlingInput = true;
+    MSG message;
+    for (int i = 0; i < 1000 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++i)
+    {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    mHandlingInput = false;
+}
+
+void LMainControl::ShowStep(const WString& text)
+{
+    if (!text.IsEmpty() && text != mStepText)
+    {
+        GetDebugOutput().Narrow() << "Status: " << text.ToNarrow().GetBuffer() << std::endl;
+    }
+    mStepText = text;
+    LFrameworkApp* application = GetFrameworkApp();
+    if (application == nullptr)
+    {
+        return;
+    }
+    if (text.IsEmpty())
+    {
+        application->RestoreStatusText(true);
+        application->RestoreStatusText(false);
+        return;
+    }
+    // At once, and once more after any restore a busy cursor has queued.
+    application->SetStatusText(text, true);
+    application->SetStatusText(text, false);
+}
+
+WString LMainControl::GetUnitName() const
+{
+    const RCPtr<LDualUpdater> sequencer = LDualUpdater::GetInstance();
+    if (!sequencer || !sequencer->IsSequenceOn())
+    {
+        return GetApplicationString(L"STATUS_UNIT_DEVICE");
+    }
+    return GetApplicationString(sequencer->GetCurrentImage() == LDualUpdater::kController
+                                    ? L"STATUS_UNIT_CONTROLLER"
+                                    : L"STATUS_UNIT_WHEEL_DISPLAY");
+}
+
+WString LMainControl::StepText(const wchar_t* id, std::initializer_list<WString> values)
+{
+    WString text = GetApplicationString(id);
+    for (const WString& value : values)
+    {
+        text = SubstituteFirst(text, value);
+    }
+    return text;
 }
 
 WString LMainControl::GetApplicationString(const wchar_t* id)

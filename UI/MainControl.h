@@ -24,6 +24,8 @@
 #include "System/FileDialog.h"
 #include "UpdateProcessor.h"
 
+#include <initializer_list>
+
 namespace Orv
 {
 class LMainControl : public LControl, public IMainWindowLabels
@@ -139,6 +141,9 @@ public:
     const RCPtr<LUpdateProcessor>& GetUpdateProcessor() const { return mUpdateProcessor; }
     bool IsUpdateRunning() const { return mUpdateRunning; }
     bool IsDownloadPending() const { return mDownloadPending; }
+    bool IsSequenceAborted() const { return mSequenceAborted; }
+    // What the status bar was last told is happening.
+    const WString& GetStepText() const { return mStepText; }
     // The status text of the waits (the string "WAITING_FOR_DEVICE_TO_ENTER_UPDATE_MODE_CURSOR_
     // TITLE" of the application's table).
     WString GetWaitingText() const;
@@ -166,8 +171,24 @@ private:
     void UpdateIdleRequest();
     // Repaints the whole window now.
     void RedrawWindow();
-    // Lets ms of the application's clock pass.
+    // Lets ms of the application's clock pass, then handles the input that came meanwhile (so
+    // that an ABORT clicked during a wait is seen before the next step).
     void Pause(DWORD ms);
+    // Handles the window's pending input now. While it runs, only ABORT and EXIT act.
+    void HandlePendingInput();
+    // Shows the text in the status bar as what is happening now, and again after a busy cursor
+    // gives the bar back; an empty text gives the bar its default text.
+    void ShowStep(const WString& text);
+    // The current image's unit, as the status texts name it: "controller", "wheel display", or
+    // "device" when no image sequence runs.
+    WString GetUnitName() const;
+    // The step text of the application's table with its "%s" places filled in order.
+    static WString StepText(const wchar_t* id, std::initializer_list<WString> values);
+    // After a download that did not complete, or ended the sequence: the status text that says
+    // why (the engine's failure text, or which unit an abort left in what state).
+    void ShowOutcome(bool downloaded);
+    // Writes the texts the window's labels show to the debug output when they have changed.
+    void LogShownTexts();
     // The string of the application's table.
     static WString GetApplicationString(const wchar_t* id);
 
@@ -205,6 +226,15 @@ private:
     // The one idle request of the animation and the background scan is held.
     bool mHoldsIdle = false;
     WString mTransitioningText;
+    // ABORT was clicked since the user last started an update: no image starts until the user
+    // starts one again.
+    bool mSequenceAborted = false;
+    // A wait handles pending input (HandlePendingInput).
+    bool mHandlingInput = false;
+    // What the status bar says is happening (empty: its default text).
+    WString mStepText;
+    // The visible labels' texts as last written to the debug output.
+    WString mShownTexts;
     // The menu's commands are subscribed at the root window.
     bool mMenuCommandsSubscribed = false;
 };

@@ -35,19 +35,18 @@ LMainControl::OnFirmwareUpdateCompletedNotification(const RCPtr<LNotificationDis
     }
     mDownloadPending = false;
     const bool downloaded = data->GetSuccess();
-    bool back = false;
     if (ResetsItself(engine->GetUpdateModeSwitchMethod()))
     {
         if (downloaded)
         {
+            ShowStep(StepText(L"STATUS_WAITING_FOR_RESET", {GetUnitName()}));
             {
                 CAutoWaitCursor wait{WString(kResetWaitText)};
                 Refresh();
                 RedrawWindow();
                 if (!ResetsItself(engine->GetUpdateModeSwitchMethod()))
                 {
-                    back = SUCCEEDED(engine->RefreshDeviceState()) &&
-                           engine->GetDeviceState() == Engine::kDeviceNormalMode;
+                    engine->RefreshDeviceState();
                 }
                 else
                 {
@@ -66,45 +65,78 @@ LMainControl::OnFirmwareUpdateCompletedNotification(const RCPtr<LNotificationDis
                         }
                         if (engine->GetDeviceState() == Engine::kDeviceNormalMode)
                         {
-                            back = true;
                             break;
                         }
                     }
                 }
-                if (engine->GetDeviceState() == Engine::kDeviceUpdating)
-                {
-                    // It never came back: a failed device, not one still being written.
-                    engine->SetDeviceState(Engine::kDeviceFailed);
-                }
+                // How the device came back: in normal mode, still in update mode, or not at all.
+                engine->EndResetWait();
                 mUpdateRunning = false;
-                Refresh();
             }
         }
         else
         {
             mUpdateRunning = false;
-            Refresh();
         }
     }
     else
     {
-        Refresh();
         mUpdateRunning = false;
-        back = engine->GetDeviceState() == Engine::kDeviceNormalMode;
     }
-    // The update took only when the device came back in normal mode running the image.
-    const bool took = downloaded && back && UpdateCompletion::RunsFileVersion(engine);
-    if (downloaded && !took)
+    // An ABORT clicked during the wait is handled before the verdict goes to the sequencer.
+    HandlePendingInput();
+    // The update took only when the device came back in normal mode running the image; an abort
+    // anywhere in the sequence stops it whatever the verdict.
+    const UpdateCompletion::Verdict verdict = UpdateCompletion::Judge(engine, downloaded);
+    const bool took = verdict == UpdateCompletion::Verdict::Took;
+    const WString text = UpdateCompletion::Describe(engine, verdict);
+    if (!text.IsEmpty())
     {
-        GetDebugOutput().Narrow()
-            << (back ? "The device came back without the image's version"
-                     : "The device did not come back in normal mode after the update")
-            << std::endl;
+        GetDebugOutput().Narrow() << text.ToNarrow().GetBuffer() << std::endl;
     }
+    Refresh();
+    const WString before = mStepText;
     if (const RCPtr<IUpdateImageSequence>& images = engine->GetImageSequence())
     {
-        images->ProcessUpdateResult(*engine, took);
+        images->ProcessUpdateResult(*engine, took && !mSequenceAborted);
+    }
+    // Unless the sequencer went on with the next image, the status bar says how it ended.
+    if (!mUpdateRunning && mStepText == before)
+    {
+        ShowOutcome(downloaded);
     }
     return 1;
+}
+
+void LMainControl::ShowOutcome(bool downloaded)
+{
+    const RCPtr<Engine> engine = GetEngine();
+    if (!engine)
+    {
+        return;
+    }
+    const int result = engine->GetUpdateResult(false);
+    if (result == Engine::kUpdateAborted)
+    {
+        // The write was cut short: the unit keeps an incomplete image, in update mode.
+        ShowStep(StepText(engine->GetDeviceState() == Engine::kDeviceUpdateMode
+                              ? L"STATUS_ABORTED_INCOMPLETE_IMAGE"
+                              : L"STATUS_ABORTED_INCOMPLETE_IMAGE_NOT_ANSWERING",
+                          {GetUnitName()}));
+        return;
+    }
+    if (!downloaded)
+    {
+        ShowStep(engine->GetLastFailureText());
+        return;
+    }
+    const UpdateCompletion::Verdict verdict = UpdateCompletion::Judge(engine, true);
+    if (verdict != UpdateCompletion::Verdict::Took)
+    {
+        ShowStep(UpdateCompletion::Describe(engine, verdict));
+        return;
+    }
+    ShowStep(mSequenceAborted ? StepText(L"STATUS_ABORTED_AFTER_IMAGE", {GetUnitName()})
+                              : WString());
 }
 } // namespace Orv

@@ -4,6 +4,10 @@
 #include "DualUpdater.h"
 #include "LabelText.h"
 #include "MainControl.h"
+#include "UpdateCompletion.h"
+#include "Utilities/Debug/DebugOutput.h"
+
+#include <ostream>
 
 namespace Orv
 {
@@ -109,21 +113,31 @@ void LMainControl::GetUpdateStateLabel(int result, int deviceState)
             id = L"LABEL_UPDATE_ABORTED";
             break;
         case Engine::kUpdateCompleted:
-            if (deviceState == Engine::kDeviceNormalMode)
+            if (!mUpdateRunning)
             {
-                id = newer ? L"LABEL_UPDATE_SENT_BUT_NOT_SUCCESSFUL" : L"LABEL_UPDATE_SUCCEEDED";
+                // The verdict: written, back in normal mode, running the file's version.
+                switch (UpdateCompletion::Judge(engine, true))
+                {
+                    case UpdateCompletion::Verdict::Took:
+                        id = L"LABEL_UPDATE_SUCCEEDED";
+                        break;
+                    case UpdateCompletion::Verdict::OtherVersion:
+                    case UpdateCompletion::Verdict::StillInUpdateMode:
+                        id = L"LABEL_UPDATE_SENT_BUT_NOT_SUCCESSFUL";
+                        break;
+                    default:
+                        id = L"LABEL_UPDATE_SUCESS_UNKNOWN";
+                        break;
+                }
             }
-            else if (mUpdateRunning)
+            else
             {
+                // Still running: the device resets, and the verdict is not in yet.
                 const RCPtr<LStringTable> table = mLabelUpdateProcessInformation->GetStringTable();
                 WString unused;
                 id = table && table->Lookup(L"LABEL_UPDATE_TRANSITIONING_AFTER_UPDATE", unused)
                          ? L"LABEL_UPDATE_TRANSITIONING_AFTER_UPDATE"
                          : L"LABEL_UPDATE_IN_PROGRESS";
-            }
-            else
-            {
-                id = L"LABEL_UPDATE_SUCESS_UNKNOWN";
             }
             break;
         default:
@@ -162,7 +176,26 @@ void LMainControl::GetCannotUpdateLabel(int /*deviceState*/, bool updateWanted)
     }
     else
     {
-        id = reason == 1 ? L"LABEL_DRIVER_IS_TOO_OLD" : L"LABEL_UPDATE_NOT_NEEDED";
+        // A failure is never told as "up to date": a system, file or device failure keeps its
+        // own text whether or not the file is newer.
+        switch (reason)
+        {
+            case 1:
+                id = L"LABEL_DRIVER_IS_TOO_OLD";
+                break;
+            case 2:
+                id = L"LABEL_CANNOT_UPDATE_SYSTEM_FAILURE";
+                break;
+            case 3:
+                id = L"LABEL_CANNOT_UPDATE_FILE_ACCESS_FAILURE";
+                break;
+            case 4:
+                id = L"LABEL_DEVICE_DEVICE_ACCESS_FAILURE";
+                break;
+            default:
+                id = L"LABEL_UPDATE_NOT_NEEDED";
+                break;
+        }
     }
     SetTextFromTable(mLabelDeviceCannotUpdateError, id);
 }
@@ -204,7 +237,6 @@ void LMainControl::UpdateUI(const int& result, const int& deviceState, const int
     GetCannotUpdateLabel(d, wanted);
 
     const RCPtr<Engine> engine = GetEngine();
-    const bool newer = engine && engine->IsFileNewer();
     const auto asControl = [](const auto& pointer) { return RCPtr<LControl>(pointer.Get()); };
     Show(asControl(mButtonSelectFirmwareFile), f != Engine::kFileVersionKnown);
 
@@ -260,7 +292,8 @@ void LMainControl::UpdateUI(const int& result, const int& deviceState, const int
         bool ruleT = false;
         if (completed)
         {
-            ruleT = !mUpdateRunning && (d != Engine::kDeviceNormalMode || newer);
+            ruleT = !mUpdateRunning &&
+                    UpdateCompletion::Judge(engine, true) != UpdateCompletion::Verdict::Took;
         }
         else if (ready)
         {
@@ -299,7 +332,9 @@ void LMainControl::UpdateUI(const int& result, const int& deviceState, const int
              ready && d == Engine::kDeviceNotFound &&
                  (f == Engine::kFilePresent || f == Engine::kFileVersionKnown));
         Show(asControl(mButtonExit), ready ? d != Engine::kDeviceSwitching : !inProgress);
-        Show(asControl(mButtonAbort), ready || inProgress);
+        // ABORT also shows while the device resets after a write: an abort there ends the
+        // sequence before the next image.
+        Show(asControl(mButtonAbort), ready || inProgress || (completed && mUpdateRunning));
 
         const bool transitionIsBar =
             dynamic_cast<LProgressBar*>(mControlTransitioningToUpdateMode.Get()) != nullptr;
@@ -313,9 +348,40 @@ void LMainControl::UpdateUI(const int& result, const int& deviceState, const int
         {
             mAnimating = false;
         }
+        // A device being written is not one that cannot be updated.
+        if (ready && d == Engine::kDeviceUpdating)
+        {
+            Show(asControl(mLabelDeviceCannotUpdateError), false);
+        }
         UpdateIdleRequest();
     }
 
     LDualUpdater::UpdateLabels(*this, r, d, f);
+    LogShownTexts();
+}
+
+void LMainControl::LogShownTexts()
+{
+    WString shown;
+    for (const RCPtr<LLabel>* label :
+         {&mLabelDeviceFirmwareVersion, &mLabelFileFirmwareVersion, &mLabelDeviceInformation,
+          &mLabelFirmwareFileInformation, &mLabelUpdateProcessInformation,
+          &mLabelDeviceCannotUpdateError})
+    {
+        if (*label && (*label)->IsVisible(false) && !(*label)->GetText().IsEmpty())
+        {
+            if (!shown.IsEmpty())
+            {
+                shown += WString(L" | ");
+            }
+            shown += (*label)->GetText();
+        }
+    }
+    if (shown != mShownTexts)
+    {
+        mShownTexts = shown;
+        GetDebugOutput().Narrow() << "The window shows: " << shown.ToNarrow().GetBuffer()
+                                  << std::endl;
+    }
 }
 } // namespace Orv

@@ -91,12 +91,16 @@ TEST_F(DeviceResetTest, TheDevicesAnswerOrItsReturnDecides)
         {"the device vanishes at the leave request",
          Rule(SimulatedStep::LeaveRequest, SimulatedFault::Vanish), false, Verdict::DidNotComeBack,
          Engine::kDeviceFailed, ""},
+        // A device still on the bus is asked once more: it answers and manifests.
         {"the status request after it fails",
-         Rule(SimulatedStep::GetStatusRequest, SimulatedFault::Fail), true, Verdict::DidNotComeBack,
-         Engine::kDeviceUpdateMode, ""},
+         Rule(SimulatedStep::GetStatusRequest, SimulatedFault::Fail), true, Verdict::Took,
+         Engine::kDeviceNormalMode, ""},
+        // A stall is an answer: still in DFU mode, in dfuERROR.
         {"the status request after it stalls",
          Rule(SimulatedStep::GetStatusRequest, SimulatedFault::Stall), true,
-         Verdict::DidNotComeBack, Engine::kDeviceUpdateMode, ""},
+         Verdict::DownloadFailed, Engine::kDeviceFailed,
+         "GETSTATUS answered dfuERROR (bState 10), status errSTALLEDPKT (bStatus 0x0F): the "
+         "device did not leave DFU mode"},
         {"the device vanishes at the status request after it",
          Rule(SimulatedStep::GetStatusRequest, SimulatedFault::Vanish), true,
          Verdict::DidNotComeBack, Engine::kDeviceFailed, ""},
@@ -113,7 +117,8 @@ TEST_F(DeviceResetTest, TheDevicesAnswerOrItsReturnDecides)
          Verdict::DidNotComeBack, Engine::kDeviceFailed,
          "Device failure: the device has not come back from its reset after the update"},
         {"it comes back in DFU mode", Rule(SimulatedStep::ReturnToNormal, SimulatedFault::Fail),
-         false, Verdict::DidNotComeBack, Engine::kDeviceUpdateMode, ""},
+         false, Verdict::DidNotComeBack, Engine::kDeviceUpdateMode,
+         "after the update the device came back still in DFU mode"},
         {"it comes back running another version than the file's", std::nullopt, false,
          Verdict::DidNotComeBack, Engine::kDeviceNormalMode, "", 0x0043},
     };

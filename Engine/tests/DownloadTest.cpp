@@ -10,6 +10,7 @@
 #include <atomic>
 #include <fcntl.h>
 #include <iterator>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -101,7 +102,10 @@ TEST_F(DownloadTest, ImagesEndByteForByteInTheFlash)
 }
 
 // DfuSe addressing: block i goes out as i + 2 after the pointer is set at block 0; a short last
-// block gets a pointer of its own and goes out as 2. A whole last block needs none.
+// block gets a pointer of its own and goes out as 2. A whole last block needs none. The
+// bootloader leaves DFU mode by jumping to its pointer: after a short last block the pointer is
+// set back to the image's start before the leave request, so the device starts its new image
+// there and comes back running it.
 TEST_F(DownloadTest, BlocksAreNumberedFromTheirAddressPointer)
 {
     struct Case
@@ -110,8 +114,8 @@ TEST_F(DownloadTest, BlocksAreNumberedFromTheirAddressPointer)
         std::vector<std::string> writes;
     };
     const std::vector<Case> cases = {
-        {5000, {"A08008000", "D2:2048", "D3:2048", "A08009000", "D2:904"}},
-        {4098, {"A08008000", "D2:2048", "D3:2048", "A08009000", "D2:2"}},
+        {5000, {"A08008000", "D2:2048", "D3:2048", "A08009000", "D2:904", "A08008000"}},
+        {4098, {"A08008000", "D2:2048", "D3:2048", "A08009000", "D2:2", "A08008000"}},
         {6144, {"A08008000", "D2:2048", "D3:2048", "D4:2048"}},
         {2048, {"A08008000", "D2:2048"}},
         {1000, {"A08008000", "D2:1000"}},
@@ -141,6 +145,9 @@ TEST_F(DownloadTest, BlocksAreNumberedFromTheirAddressPointer)
                       return all;
                   }());
         EXPECT_EQ(unit->ReadFlash(kApplicationStart, c.size), data);
+        ASSERT_TRUE(unit->WaitForMode(SimulatedMode::Normal, Milliseconds(5000)));
+        EXPECT_EQ(unit->LastJumpAddress(), std::optional<std::uint32_t>(kApplicationStart));
+        EXPECT_EQ(unit->FirmwareVersion(), 0x0031);
     }
 }
 
@@ -676,9 +683,27 @@ TEST_F(DownloadTest, BadFilesAreRefusedBeforeAnythingIsErased)
         }
         // Each row's engine with its own sequence: the controller's sector table, or none (the
         // device's flash layout).
-        auto engine =
-            Ready(kControllerPid, file, {},
-                  c.controllerSequence ? Orv::RCPtr<IUpdateImageSequence>(controller) : nullptr);
+        Orv::RCPtr<RecordingEngine> engine(new RecordingEngine(
+            c.controllerSequence ? Orv::RCPtr<IUpdateImageSequence>(controller) : nullptr));
+        ASSERT_EQ(engine->Initialize(Orv::WString()), S_OK);
+        engine->SetDeviceDefinitions(Definitions({MakeDefinition(kControllerPid)}));
+        const bool accepted = SUCCEEDED(engine->SetFirmwareFile(file.WidePath(), {}));
+        ASSERT_EQ(engine->Rescan(), S_OK);
+        ASSERT_EQ(engine->GetDeviceState(), Engine::kDeviceUpdateMode);
+        if (!accepted)
+        {
+            // What the file itself gets wrong is refused as soon as the file is set: it is never
+            // offered for an update.
+            EXPECT_EQ(engine->GetFileState(), Engine::kFileMissing);
+            const std::string text = FailureText(*engine);
+            EXPECT_EQ(text.rfind("Firmware file refused: " + file.Path() + ": ", 0), 0u) << text;
+            EXPECT_NE(text.find(c.reason), std::string::npos) << text;
+            EXPECT_EQ(engine->StartDownload(), E_FAIL);
+            EXPECT_TRUE(unit->RequestLog().empty());
+            EXPECT_EQ(unit->ReadFlash(0x08000000, 0x100000), before);
+            continue;
+        }
+        engine->ClearRecords();
 
         ASSERT_EQ(engine->StartDownload(), S_OK);
         if (engine->WaitForTask(5000) != S_OK)

@@ -84,7 +84,7 @@ TEST_F(EngineStatesTest, RefusedOperationsChangeNothing)
 TEST_F(EngineStatesTest, FileStateAndVersion)
 {
     TempFile file("version.dfu");
-    file.Write({1, 2, 3});
+    file.Write(DfuSeFile(kApplicationStart, ImageData(0x0031, 4096)));
 
     // A missing file: state 1 and E_FAIL, path and version kept.
     EXPECT_EQ(engine->SetFirmwareFile(Orv::WString(L"/nonexistent/x.dfu"), Version(5, 0, L"00.50")),
@@ -111,7 +111,7 @@ TEST_F(EngineStatesTest, FileStateAndVersion)
     EXPECT_EQ(version.parts[3], 1u);
     EXPECT_TRUE(version.text == Orv::WString(L"00.31"));
     TempFile named("fw_V1_31.dfu");
-    named.Write({1});
+    named.Write(DfuSeFile(kApplicationStart, ImageData(0x0031, 4096)));
     EXPECT_EQ(engine->SetFirmwarePath(named.WidePath()), S_OK);
     EXPECT_EQ(engine->GetFileVersion(version), S_OK);
     EXPECT_EQ(version.parts[0], 1u);
@@ -148,7 +148,7 @@ TEST_F(EngineStatesTest, VersionFromFileName)
     {
         SCOPED_TRACE(c.name);
         TempFile file(c.name);
-        file.Write({1});
+        file.Write(DfuSeFile(kApplicationStart, ImageData(0x0031, 4096)));
         engine->SetFirmwareFile(file.WidePath(), Version(9, 9, L"9"));
         EXPECT_EQ(engine->VersionFromFileName(), c.found);
         Engine::VersionInfo version;
@@ -175,7 +175,7 @@ TEST_F(EngineStatesTest, IsFileNewer)
     SimulatedDevices::AddUnit(
         FastUnit(SimulatedUnitConfig::Controller(0x0030), SimulatedMode::Normal));
     TempFile file("newer.dfu");
-    file.Write({1});
+    file.Write(DfuSeFile(kApplicationStart, ImageData(0x0031, 4096)));
     EXPECT_FALSE(engine->IsFileNewer());
     engine->SetDeviceDefinitions(Definitions({MakeDefinition(0x8010)}));
     ASSERT_EQ(engine->Rescan(), S_OK);

@@ -223,3 +223,85 @@ TEST_F(FaultInjectionTest, EveryFaultAtEveryRequestAndOperation)
         EXPECT_NE(engine->GetDeviceState(), Engine::kDeviceUpdating);
     }
 }
+
+// After the leave request, a stalled status request or a stalled manifestation is an answer: the
+// device is still on the bus in DFU mode (dfuERROR, errSTALLEDPKT), so the update failed, and the
+// failure text gives its state and status. Only a device that has left the bus is resetting.
+TEST_F(FaultInjectionTest, AStallAfterTheLeaveRequestIsAFailedUpdateNotAReset)
+{
+    const auto data = ImageData(kImageVersion, 5000);
+    TempFile file("stall.dfu");
+    file.Write(DfuSeFile(kApplicationStart, data));
+    const auto version = DeviceVersion(kImageVersion);
+
+    // The status requests up to the leave request, in a download that meets no fault.
+    unsigned statusBeforeLeave = 0;
+    {
+        auto unit = AddBootloader(kControllerPid);
+        auto engine = Ready(kControllerPid, file, version);
+        ASSERT_EQ(Run(*engine), Engine::kUpdateCompleted);
+        for (const SimulatedControlRequest& request : unit->RequestLog())
+        {
+            if (StepOf(request) == SimulatedStep::LeaveRequest)
+            {
+                break;
+            }
+            statusBeforeLeave += StepOf(request) == SimulatedStep::GetStatusRequest ? 1 : 0;
+        }
+        ASSERT_TRUE(unit->WaitForMode(SimulatedMode::Normal, Milliseconds(5000)));
+    }
+    const Injection cells[] = {
+        {"the status request after the leave request stalled",
+         Rule(SimulatedStep::GetStatusRequest, SimulatedFault::Stall, statusBeforeLeave + 1),
+         false},
+        {"manifestation stalled", Rule(SimulatedStep::ManifestOperation, SimulatedFault::Stall, 1),
+         false},
+    };
+    for (const Injection& cell : cells)
+    {
+        SCOPED_TRACE(cell.name);
+        SimulatedDevices::Reset();
+        auto unit = AddBootloader(kControllerPid);
+        unit->AddFault(cell.rule);
+        auto engine = Ready(kControllerPid, file, version);
+        EXPECT_EQ(Run(*engine), Engine::kUpdateFailed);
+        EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceFailed);
+        EXPECT_EQ(FailureReason(*engine), Engine::kFailureDevice);
+        EXPECT_FALSE(engine->IsAwaitingReset());
+        const std::string text = FailureText(*engine);
+        EXPECT_NE(text.find("leaving DFU mode"), std::string::npos) << text;
+        EXPECT_NE(text.find("dfuERROR (bState 10)"), std::string::npos) << text;
+        EXPECT_NE(text.find("errSTALLEDPKT"), std::string::npos) << text;
+        EXPECT_FALSE(SUCCEEDED(completion.Complete(Orv::RCPtr<Engine>(engine.Get()), false)));
+        EXPECT_EQ(unit->Mode(), SimulatedMode::Bootloader);
+    }
+}
+
+// A device that comes back from its reset as the bootloader (its new firmware did not start) is
+// not back: the rescans of the wait keep the engine waiting, with the reason it would fail with,
+// and the end of the wait finds it still in update mode; the verdict is a failed update.
+TEST_F(FaultInjectionTest, TheBootloaderDuringTheResetWaitIsNotTheDevicesReturn)
+{
+    const auto data = ImageData(kImageVersion, 5000);
+    TempFile file("return.dfu");
+    file.Write(DfuSeFile(kApplicationStart, data));
+    auto unit = AddBootloader(kControllerPid);
+    unit->AddFault(Rule(SimulatedStep::ReturnToNormal, SimulatedFault::Fail, 1));
+    auto engine = Ready(kControllerPid, file, DeviceVersion(kImageVersion));
+    ASSERT_EQ(Run(*engine), Engine::kUpdateCompleted);
+    ASSERT_TRUE(engine->IsAwaitingReset());
+    ASSERT_TRUE(unit->WaitForMode(SimulatedMode::OffBus, Milliseconds(5000)));
+    ASSERT_TRUE(unit->WaitForMode(SimulatedMode::Bootloader, Milliseconds(5000)));
+
+    EXPECT_EQ(engine->RescanSelectedDevice(), E_FAIL);
+    EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceUpdating);
+    EXPECT_TRUE(engine->IsAwaitingReset());
+    EXPECT_NE(FailureText(*engine).find("still in DFU mode"), std::string::npos);
+
+    const Orv::RCPtr<Engine> asInterface(engine.Get());
+    EXPECT_FALSE(SUCCEEDED(completion.Complete(asInterface, true)));
+    EXPECT_EQ(engine->GetDeviceState(), Engine::kDeviceUpdateMode);
+    EXPECT_EQ(UpdateCompletion::Judge(asInterface, true),
+              UpdateCompletion::Verdict::StillInUpdateMode);
+    EXPECT_NE(FailureText(*engine).find("came back still in DFU mode"), std::string::npos);
+}

@@ -117,6 +117,7 @@ protected:
         ControllerInDfuMode,
         WheelDisplayInDfuMode,
         TwoInDfuMode,
+        OnlyBootloader,
     };
     enum class Written
     {
@@ -149,6 +150,10 @@ protected:
             case Units::WheelDisplayInDfuMode:
                 controller = AddController(kControllerTarget);
                 wheel = AddWheelDisplay(0x0040, SimulatedMode::Bootloader);
+                break;
+            case Units::OnlyBootloader:
+                // A bootloader alone: which part it is, and so its image, cannot be told.
+                controller = AddController(0x0030, SimulatedMode::Bootloader);
                 break;
             case Units::TwoInDfuMode:
                 controller = AddController(0x0030);
@@ -221,10 +226,13 @@ TEST_F(UpdateProcessorTest, CommandLinesInEachSituation)
         {"-SILENTLY", Units::BothOld, S_OK, 0, W::Nothing, W::Nothing},
         {"-SILENT", Units::WheelDisplayInDfuMode, kQuiet, 0, W::Nothing, W::Default},
         {"-SILENT", Units::ControllerInDfuMode, kQuiet, 0, W::Default, W::Nothing},
-        // Nothing to update: the window shows, whatever the options.
-        {"-SILENT", Units::None, S_OK, 0, W::Nothing, W::Nothing},
-        {"-SILENT", Units::OnlyWheelDisplay, S_OK, 0, W::Nothing, W::Nothing},
-        {"-SILENT", Units::TwoInDfuMode, S_OK, 0, W::Nothing, W::Nothing},
+        // Nothing it can update: the window shows; a run without one ends with exit status 1.
+        {"", Units::None, S_OK, 0, W::Nothing, W::Nothing},
+        {"", Units::OnlyBootloader, S_OK, 0, W::Nothing, W::Nothing},
+        {"-SILENT", Units::None, kQuiet, 1, W::Nothing, W::Nothing},
+        {"-SILENT", Units::OnlyWheelDisplay, kQuiet, 1, W::Nothing, W::Nothing},
+        {"-SILENT", Units::TwoInDfuMode, kQuiet, 1, W::Nothing, W::Nothing},
+        {"-SILENT", Units::OnlyBootloader, kQuiet, 1, W::Nothing, W::Nothing},
         // Forced: the current controller is written again; the wheel display needs nothing.
         {"-ALWAYS_UPDATE -SILENT", Units::BothCurrent, kQuiet, 0, W::Default, W::Nothing},
         // The exit status, before any update.
@@ -245,8 +253,15 @@ TEST_F(UpdateProcessorTest, CommandLinesInEachSituation)
         {"-SILENT -DEVICE_PID=45072", Units::BothOld, kQuiet, 0, W::Nothing, W::Default},
         {"-SILENT -DEVICE_VID=31326 -DEVICE_PID=32784", Units::BothOld, kQuiet, 0, W::Default,
          W::Nothing},
-        // A file that is not there: no update; the window tells.
-        {"-SILENT -FIRMWARE_IMAGE_NAME=missing.dfu", Units::BothOld, S_OK, 0, W::Nothing,
+        // A vendor id alone is not looked at: the built-in devices, both images.
+        {"-SILENT -DEVICE_VID=0x1234", Units::BothOld, kQuiet, 0, W::Default, W::Default},
+        {"-SILENT -DEVICE_VID=abc", Units::BothOld, kQuiet, 0, W::Default, W::Default},
+        // A vendor id with a product id: only that device, which is not there.
+        {"-SILENT -DEVICE_VID=0x1234 -DEVICE_PID=0x8010", Units::BothOld, kQuiet, 1, W::Nothing,
+         W::Nothing},
+        // A file that is not there: no update; the window tells, a run without one ends.
+        {"-FIRMWARE_IMAGE_NAME=missing.dfu", Units::BothOld, S_OK, 0, W::Nothing, W::Nothing},
+        {"-SILENT -FIRMWARE_IMAGE_NAME=missing.dfu", Units::BothOld, kQuiet, 1, W::Nothing,
          W::Nothing},
     };
     for (const Row& row : rows)
@@ -325,7 +340,8 @@ TEST_F(UpdateProcessorTest, AFailedDeviceIsReportedBeforeAnythingElse)
     EXPECT_EQ(processor->Initialize(WString(L"-RETURN_UPDATE_MODE_STATUS")),
               LUpdateProcessor::kQuietStop);
     EXPECT_EQ(processor->GetExitStatus(), 1);
-    EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), S_OK);
+    EXPECT_EQ(processor->Initialize(WString(L"-SILENT")), LUpdateProcessor::kQuietStop);
+    EXPECT_EQ(processor->GetExitStatus(), LUpdateProcessor::kStatusSilentUpdateFailed);
     EXPECT_EQ(engine->GetDeviceState(), LUpdateEngineInterface::kDeviceFailed);
     EXPECT_FALSE(WasTouched(*controller));
 }

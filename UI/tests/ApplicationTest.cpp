@@ -352,7 +352,7 @@ TEST(Startup, MainWindowShownAndCommandLineHandedOver)
 
     // The main window at the skin's size, on its background image.
     ASSERT_EQ(ShownApplication::width, 480);
-    ASSERT_EQ(ShownApplication::height, 320);
+    ASSERT_EQ(ShownApplication::height, 352);
     OrvTest::SavePng(ShownApplication::pixels.data(), ShownApplication::width,
                      ShownApplication::height,
                      std::string(ORV_TEST_ARTEFACTS) + "/main-window.png");

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -172,6 +173,11 @@ TEST(EndToEndExitStatus, SilentUpdateWritesTheImagesOrEndsWithOne)
          1,
          false,
          false},
+        // The two default files' contents swapped: the controller does not come back running
+        // its file's version, so the sequence stops there and the wheel display is untouched.
+        {"the default files swapped", "@c@w@swap", {"-SILENT"}, 1, false, false},
+        // A bootloader alone: which part it is cannot be told, so nothing is sent; the run ends.
+        {"only a bootloader on the bus", "@b", {"-SILENT"}, 1, false, false},
     };
     for (const Case& c : cases)
     {
@@ -179,7 +185,19 @@ TEST(EndToEndExitStatus, SilentUpdateWritesTheImagesOrEndsWithOne)
         UpdaterWorld world(ORV_UPDATER_PROGRAM, ::testing::TempDir(), 32 * 1024);
         ASSERT_TRUE(world.Ok()) << world.Error();
         std::string devices;
-        if (c.devices.find("@c!") != std::string::npos)
+        if (c.devices.find("@swap") != std::string::npos)
+        {
+            const std::string controllerFile = world.Path(UpdaterWorld::kControllerFile);
+            const std::string wheelFile = world.Path(UpdaterWorld::kWheelDisplayFile);
+            std::filesystem::rename(controllerFile, controllerFile + ".tmp");
+            std::filesystem::rename(wheelFile, controllerFile);
+            std::filesystem::rename(controllerFile + ".tmp", wheelFile);
+        }
+        if (c.devices.find("@b") != std::string::npos)
+        {
+            devices = world.DeviceLine(Unit::Controller, "00.30", kFast + " mode=bootloader");
+        }
+        else if (c.devices.find("@c!") != std::string::npos)
         {
             devices = world.DeviceLine(Unit::Controller, "00.30", kFast + " fault=program:fail:5");
         }
@@ -193,7 +211,21 @@ TEST(EndToEndExitStatus, SilentUpdateWritesTheImagesOrEndsWithOne)
         }
         ASSERT_TRUE(world.WriteDevices(devices));
         std::string errors;
+        const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(RunQuietly(world, c.arguments, errors), c.status) << errors;
+        if (c.devices.find("@b") != std::string::npos)
+        {
+            // Nothing to wait for: it ends at once, and says why.
+            EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
+            EXPECT_NE(errors.find("-SILENT: nothing was updated"), std::string::npos) << errors;
+            EXPECT_EQ(world.FlashVersion(Unit::Controller), ParseVersion("00.30"));
+            continue;
+        }
+        if (c.devices.find("@swap") != std::string::npos)
+        {
+            EXPECT_NE(errors.find("00.31"), std::string::npos) << errors;
+            EXPECT_EQ(world.FlashVersion(Unit::WheelDisplay), ParseVersion("00.49")) << errors;
+        }
         EXPECT_EQ(world.FlashHoldsImage(Unit::Controller), c.controllerWritten) << errors;
         if (c.devices.find("@w") != std::string::npos)
         {

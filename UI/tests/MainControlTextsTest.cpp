@@ -6,6 +6,7 @@
 #include "MainControlFixture.h"
 
 #include <map>
+#include <optional>
 #include <set>
 
 namespace
@@ -35,8 +36,18 @@ public:
         text = WString(L"00.31");
         return S_OK;
     }
+    // The device reports the file's version 0.0.3.1 when it runs the file, else 0.0.2.0.
+    int GetSelectedIndex() const override { return 0; }
+    ORVRESULT GetDeviceFirmwareVersion(unsigned int, VersionInfo& version) const override
+    {
+        version = VersionInfo();
+        version.parts[2] = runsFile ? 3 : 2;
+        version.parts[3] = runsFile ? 1 : 0;
+        return S_OK;
+    }
 
     bool newer = true;
+    bool runsFile = false;
     unsigned int reason = 0;
     ORVRESULT deviceVersionResult = S_OK;
 };
@@ -75,6 +86,8 @@ struct Row
     std::set<std::wstring> shown;
     // Expected texts by label; an id names the label's string of that id.
     std::map<std::wstring, const wchar_t*> texts;
+    // Whether the device runs the file's version; unset: when the file is not newer.
+    std::optional<bool> runsFile = std::nullopt;
 };
 
 class MainControlTextsTest : public MainControlFixture
@@ -84,6 +97,11 @@ protected:
     {
         fixed = new FixedAnswersEngine();
         OpenWindow(Orv::RCPtr<Engine>(fixed.Get()));
+        Engine::VersionInfo version;
+        version.parts[2] = 3;
+        version.parts[3] = 1;
+        version.text = WString(L"00.31");
+        fixed->SetFileVersion(version);
     }
 
     // Brings the window to the row's values and checks every control and text of the row.
@@ -91,6 +109,7 @@ protected:
     {
         SCOPED_TRACE(row.name);
         fixed->newer = row.newer;
+        fixed->runsFile = row.runsFile.value_or(!row.newer);
         fixed->reason = row.reason;
         application->GetUpdateProcessor()->SetAlwaysUpdate(row.alwaysUpdate);
         fixed->SetFileState(row.file);
@@ -293,6 +312,41 @@ TEST_F(MainControlTextsTest, TextsAndVisibilityFollowResultDeviceAndFile)
          {L"labelFileFirmwareVersion", L"labelDeviceFirmwareVersion", kProcess,
           L"buttonReinitialize", L"buttonExit"},
          {{kProcess, L"LABEL_UPDATE_SENT_BUT_NOT_SUCCESSFUL"}}},
+        // The verdict, not the comparison: a device back with another version than the file's
+        // (an older one, so the file is not newer) was not updated.
+        {"completed, back in normal mode with another version: not successful",
+         R4,
+         5,
+         3,
+         false,
+         false,
+         0,
+         false,
+         {L"labelFileFirmwareVersion", L"labelDeviceFirmwareVersion", kProcess,
+          L"buttonReinitialize", L"buttonExit"},
+         {{kProcess, L"LABEL_UPDATE_SENT_BUT_NOT_SUCCESSFUL"}},
+         false},
+        {"completed, back still in update mode: not successful",
+         R4,
+         7,
+         3,
+         true,
+         false,
+         4,
+         false,
+         {L"labelFileFirmwareVersion", kProcess, L"buttonReinitialize", L"buttonExit"},
+         {{kProcess, L"LABEL_UPDATE_SENT_BUT_NOT_SUCCESSFUL"}}},
+        {"failed, file refused, not newer: the failure, not 'up to date'",
+         R2,
+         4,
+         1,
+         false,
+         false,
+         3,
+         false,
+         {kFile, L"labelFileFirmwareVersion", kError, L"buttonReinitialize", L"buttonExit",
+          L"buttonSelectFirmwareFile"},
+         {{kError, L"LABEL_CANNOT_UPDATE_FILE_ACCESS_FAILURE"}}},
         {"completed, device not back: success unknown",
          R4,
          4,
@@ -426,3 +480,66 @@ TEST_F(MainControlTextsTest, TheMainMenuTogglesAllowDowngradeAndShowsItsCheckMar
     EXPECT_FALSE(processor->GetAlwaysUpdate());
 }
 } // namespace
+
+// Whatever the row of the visibility table (every update result, device state, file state,
+// newer or not, with or without always-update, every failure reason), no two controls that show
+// overlap in the real skin's layout.
+TEST_F(MainControlTextsTest, NoTwoVisibleControlsOverlapInAnyRow)
+{
+    std::map<std::wstring, Orv::RectT<double>> rects;
+    for (const wchar_t* control : kControls)
+    {
+        const Orv::RCPtr<Orv::LControl> child = Child(control);
+        ASSERT_TRUE(child) << Narrow(WString(control));
+        rects[control] = child->GetRect();
+    }
+    const auto overlap = [](const Orv::RectT<double>& a, const Orv::RectT<double>& b)
+    {
+        return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
+               b.y < a.y + a.height;
+    };
+    int rows = 0;
+    for (int result = Engine::kUpdateReady; result <= Engine::kUpdateCompleted; ++result)
+    {
+        for (int device = Engine::kDeviceNotDefined; device <= Engine::kDeviceUpdating; ++device)
+        {
+            for (int file = Engine::kFileNone; file <= Engine::kFileVersionKnown; ++file)
+            {
+                for (int flags = 0; flags < 8; ++flags)
+                {
+                    for (unsigned int reason : {0u, 3u, 4u})
+                    {
+                        fixed->newer = (flags & 1) != 0;
+                        fixed->runsFile = (flags & 4) != 0;
+                        fixed->reason = reason;
+                        application->GetUpdateProcessor()->SetAlwaysUpdate((flags & 2) != 0);
+                        fixed->SetFileState(file);
+                        fixed->SetDeviceState(device);
+                        mainControl->UpdateUI(result, device, file);
+                        ++rows;
+                        std::vector<const wchar_t*> shown;
+                        for (const wchar_t* control : kControls)
+                        {
+                            if (Shown(control))
+                            {
+                                shown.push_back(control);
+                            }
+                        }
+                        for (std::size_t i = 0; i < shown.size(); ++i)
+                        {
+                            for (std::size_t j = i + 1; j < shown.size(); ++j)
+                            {
+                                EXPECT_FALSE(overlap(rects[shown[i]], rects[shown[j]]))
+                                    << Narrow(WString(shown[i])) << " and "
+                                    << Narrow(WString(shown[j])) << " overlap with result "
+                                    << result << ", device " << device << ", file " << file
+                                    << ", flags " << flags << ", reason " << reason;
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(rows, 5 * 9 * 4 * 8 * 3);
+}

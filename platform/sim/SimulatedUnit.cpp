@@ -209,6 +209,13 @@ DfuStatus SimulatedUnitImpl::Status() const
     return mStatus;
 }
 
+std::optional<std::uint32_t> SimulatedUnitImpl::LastJumpAddress() const
+{
+    std::lock_guard lock(SimulatedWorld::Get().mutex);
+    const_cast<SimulatedUnitImpl*>(this)->AdvanceLocked(Clock::now());
+    return mJumpAddress;
+}
+
 std::vector<std::uint8_t> SimulatedUnitImpl::ReadFlash(std::uint32_t address,
                                                        std::uint32_t length) const
 {
@@ -1204,17 +1211,32 @@ void SimulatedUnitImpl::CompleteManifestationLocked()
         mStatus = mManifestStatus;
         return;
     }
-    const std::size_t offset = kSimulatedApplicationStart - kSimulatedFlashBase;
+    // Leaving DFU mode, the bootloader jumps to its address pointer.
+    const std::uint32_t jump = mPointer;
+    mJumpAddress = jump;
+    bool runsImage = true;
     std::uint16_t version = 0;
-    if (SimulatedFirmwareImage::ReadVersion(mFlash.data() + offset, mFlash.size() - offset,
-                                            version))
+    if (InFlash(jump, 1))
     {
-        mVersion = version;
+        const std::size_t offset = jump - kSimulatedFlashBase;
+        const bool intact = SimulatedFirmwareImage::ReadVersion(mFlash.data() + offset,
+                                                                mFlash.size() - offset, version);
+        if (intact)
+        {
+            mVersion = version;
+        }
+        // At the application start the unit's own start-up code runs whatever the image; a
+        // jump anywhere else runs something only where an image starts.
+        runsImage = intact || jump == kSimulatedApplicationStart;
+    }
+    else
+    {
+        runsImage = false;
     }
     const auto leftAt = mOperationEnd;
     mState = DfuState::dfuMANIFEST_WAIT_RESET;
     LeaveBusLocked();
-    mAttachMode = SimulatedMode::Normal;
+    mAttachMode = runsImage ? SimulatedMode::Normal : SimulatedMode::Bootloader;
     mAttachAt = leftAt + mConfig.resetDelay;
     if (const auto fault = TakeFaultLocked(SimulatedStep::ReturnToNormal))
     {

@@ -32,6 +32,7 @@ public:
     std::uint16_t FirmwareVersion() const override;
     DfuState State() const override;
     DfuStatus Status() const override;
+    std::optional<std::uint32_t> LastJumpAddress() const override;
     std::vector<std::uint8_t> ReadFlash(std::uint32_t address, std::uint32_t length) const override;
     std::vector<SimulatedControlRequest> RequestLog() const override;
     void ClearRequestLog() override;
@@ -168,6 +169,7 @@ private:
     std::optional<PendingBlock> mBackground;
     Clock::time_point mBackgroundEnd{};
     bool mManifestFails = false;
+    std::optional<std::uint32_t> mJumpAddress;
     DfuStatus mManifestStatus = DfuStatus::errFIRMWARE;
 };
 } // namespace OrvPlatform

@@ -13,9 +13,13 @@
 // makes it leave the bus; after its update-mode delay it comes back as the DfuSe bootloader
 // (0x0483:0xDF11, bcdDevice 0x2200). The bootloader follows the DFU 1.1 class specification with
 // the DfuSe extensions (see SimulatedUnit.cpp for the state machine). A zero-length download
-// manifests: the unit leaves the bus and, after its reset delay, comes back in normal mode with
-// the version recorded in the image its flash now holds (SimulatedFirmwareImage.h), or with its
-// old version when that image is incomplete or corrupt.
+// manifests: the unit leaves the bus and, as a DfuSe ROM bootloader does, starts the code at its
+// address pointer (LastJumpAddress records where). Started at the application start, it comes
+// back after its reset delay in normal mode with the version recorded in the image its flash now
+// holds (SimulatedFirmwareImage.h), or with its old version when that image is incomplete or
+// corrupt. Started anywhere else, it comes back in normal mode only when an intact image starts
+// right there (with that image's version); otherwise it runs no image and comes back as the
+// bootloader.
 //
 // Flash: 1 MB at 0x08000000 in sectors of 16, 16, 16, 16, 64 and 7 x 128 KB. The first two
 // sectors (0x08000000 to 0x08007FFF) hold the bootloader and cannot be erased or written; the
@@ -227,6 +231,8 @@ public:
     virtual std::uint16_t FirmwareVersion() const = 0;
     virtual DfuState State() const = 0;
     virtual DfuStatus Status() const = 0;
+    // Where the bootloader jumped the last time it left DFU mode; nullopt when it has not yet.
+    virtual std::optional<std::uint32_t> LastJumpAddress() const = 0;
     virtual std::vector<std::uint8_t> ReadFlash(std::uint32_t address,
                                                 std::uint32_t length) const = 0;
     // Every control request since the unit was made or the log was cleared.

@@ -64,7 +64,8 @@ protected:
     }
 
     // Erases the sectors of [address, address + size) and writes data at address in blocks of
-    // 2048 bytes; the state after the last block.
+    // 2048 bytes, then sets the address pointer back to address (where the bootloader jumps when
+    // it leaves DFU mode); the state after the last request.
     StatusAnswer Write(std::uint32_t address, const std::vector<std::uint8_t>& data)
     {
         for (const auto& sector : SimulatedFlashSectors())
@@ -79,6 +80,7 @@ protected:
             }
         }
         StatusAnswer s = host->Run(host->SetAddress(address));
+        bool moved = false;
         for (std::size_t offset = 0, block = 2;
              offset < data.size() && s.state == DfuState::dfuDNLOAD_IDLE; offset += 2048, ++block)
         {
@@ -88,10 +90,15 @@ protected:
                 // A short block is addressed by its own length: anchor the pointer at it.
                 s = host->Run(host->SetAddress(address + static_cast<std::uint32_t>(offset)));
                 block = 2;
+                moved = true;
             }
             s = host->Run(host->Download(
                 static_cast<std::uint16_t>(block),
                 std::vector<std::uint8_t>(data.begin() + offset, data.begin() + offset + n)));
+        }
+        if (moved && s.state == DfuState::dfuDNLOAD_IDLE)
+        {
+            s = host->Run(host->SetAddress(address));
         }
         return s;
     }
@@ -537,6 +544,37 @@ TEST_F(SimulatedBootloader, ReturnToNormalCanFailIntoTheBootloader)
     EXPECT_TRUE(unit->WaitForMode(SimulatedMode::Bootloader, Milliseconds(2000)));
     // The image was good: the version is the new one even so.
     EXPECT_EQ(unit->FirmwareVersion(), 0x0031);
+}
+
+// Leaving DFU mode, the bootloader jumps to its address pointer: at the start of the written
+// image the unit comes back running it; left at the image's short last block (where a host
+// anchored the pointer to write it), it runs no image and comes back as the bootloader.
+TEST_F(SimulatedBootloader, StartsTheCodeAtItsAddressPointer)
+{
+    const auto image = SimulatedFirmwareImage::Make(0x0031, 0x8000 + 904);
+    const std::uint32_t lastBlock = kApp + 0x8000;
+    struct Case
+    {
+        const char* what;
+        std::uint32_t pointer;
+        SimulatedMode comesBackIn;
+        std::uint16_t version;
+    };
+    for (const Case c : {Case{"at the last block", lastBlock, SimulatedMode::Bootloader, 0x0030},
+                         Case{"at the image's start", kApp, SimulatedMode::Normal, 0x0031}})
+    {
+        SCOPED_TRACE(c.what);
+        unit->Plug(SimulatedMode::Bootloader);
+        host = std::make_unique<DfuHost>(Open());
+        ASSERT_EQ(Write(kApp, image).state, DfuState::dfuDNLOAD_IDLE);
+        ASSERT_EQ(host->Run(host->SetAddress(c.pointer)).state, DfuState::dfuDNLOAD_IDLE);
+        ASSERT_EQ(host->Leave(), 0u);
+        EXPECT_EQ(host->GetStatus().state, DfuState::dfuMANIFEST);
+        ASSERT_TRUE(unit->WaitForMode(SimulatedMode::OffBus, Milliseconds(2000)));
+        EXPECT_EQ(unit->LastJumpAddress(), std::optional<std::uint32_t>(c.pointer));
+        ASSERT_TRUE(unit->WaitForMode(c.comesBackIn, Milliseconds(2000)));
+        EXPECT_EQ(unit->FirmwareVersion(), c.version);
+    }
 }
 
 TEST(SimulatedUnit, UpdateModeMessageSendsItIntoTheBootloader)

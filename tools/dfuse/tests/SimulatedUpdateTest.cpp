@@ -237,7 +237,10 @@ TEST(SimulatedUpdate, AnImageFromTheWriterUpdatesTheWheelDisplay)
     }
     EXPECT_EQ(unit->ReadFlash(address, size), image.data);
 
-    // 4. A zero-length download manifests; the device comes back with the new version.
+    // 4. The address pointer back at the image's start, where the bootloader jumps when it
+    //    leaves DFU mode; a zero-length download manifests; the device comes back with the new
+    //    version.
+    ASSERT_TRUE(dfu.Command(0x21, address));
     ASSERT_TRUE(dfu.Download(0, {}));
     EXPECT_EQ(dfu.Settle(), 7); // dfuMANIFEST
     EXPECT_TRUE(WinUsb_Free(usb));
