@@ -93,7 +93,8 @@ const std::string kNoWheelDisplayImage[] = {"Status: Entering update mode: the w
 // and the window says so and how to write it again; the wheel display is never touched.
 TEST_F(EndToEndVerdict, AbortDuringTheControllersWriteStartsNoFurtherImage)
 {
-    StartProgram(Devices());
+    // A slow write, so that the bar is seen mid-write however loaded the machine is.
+    StartProgram(Devices("program-ms-per-block=150"));
     ASSERT_FALSE(WaitForWindow("1-found", 10s,
                                [](const Screenshot& shot)
                                { return ButtonShows(shot, kUpdateButton); })
@@ -102,14 +103,15 @@ TEST_F(EndToEndVerdict, AbortDuringTheControllersWriteStartsNoFurtherImage)
     ASSERT_FALSE(wheelDisplay.empty());
     Click(kUpdateButton);
 
-    const int half = (kProgressBar.right - kProgressBar.left) / 2;
-    const Screenshot writing =
-        WaitForWindow("2-writing", 30s,
-                      [&](const Screenshot& shot)
-                      {
-                          const int width = ProgressWidth(shot);
-                          return width > 20 && width < half && ButtonShows(shot, kAbortButton);
-                      });
+    // The bar passes half at its first step (the erase); three quarters is still mid-write.
+    const int threeQuarters = (kProgressBar.right - kProgressBar.left) * 3 / 4;
+    const Screenshot writing = WaitForWindow("2-writing", 30s,
+                                             [&](const Screenshot& shot)
+                                             {
+                                                 const int width = ProgressWidth(shot);
+                                                 return width > 20 && width < threeQuarters &&
+                                                        ButtonShows(shot, kAbortButton);
+                                             });
     ASSERT_FALSE(writing.Empty());
     Click(kAbortButton);
 

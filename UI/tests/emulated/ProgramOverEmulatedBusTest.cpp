@@ -265,7 +265,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  false,
                                  true,
                                  1,
-                                 "waiting for the device to reset",
+                                 "came back still in DFU mode",
                                  true,
                                  SimulatedMode::Bootloader,
                                  UpdaterWorld::kControllerTarget},
