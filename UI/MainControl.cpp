@@ -270,13 +270,18 @@ void LMainControl::Refresh()
     }
     const int fileState = engine->GetFileState();
     const int deviceState = engine->GetDeviceState();
-    int result = engine->GetUpdateResult(false);
+    const int result = ShownResult(engine->GetUpdateResult(false));
+    UpdateUI(result, deviceState, fileState);
+}
+
+int LMainControl::ShownResult(int result) const
+{
     // An update that completed after ABORT was clicked ended the sequence there: aborted.
     if (mSequenceAborted && !mUpdateRunning && result == LUpdateEngineInterface::kUpdateCompleted)
     {
-        result = LUpdateEngineInterface::kUpdateAborted;
+        return LUpdateEngineInterface::kUpdateAborted;
     }
-    UpdateUI(result, deviceState, fileState);
+    return result;
 }
 
 void LMainControl::BeginDownload()
@@ -524,7 +529,7 @@ ORVRESULT LMainControl::OnDeviceStateChangeNotification(const RCPtr<LNotificatio
     }
     int state = data->GetNewState();
     GetDeviceStateLabel(state);
-    const int result = engine->GetUpdateResult(false);
+    const int result = ShownResult(engine->GetUpdateResult(false));
     const int fileState = engine->GetFileState();
     if (LRootWindow* root = dynamic_cast<LRootWindow*>(GetTreeRootWindow().Get()))
     {

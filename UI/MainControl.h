@@ -75,6 +75,9 @@ public:
     void UpdateUI(const int& result, const int& deviceState, const int& fileState);
     // Reads the engine's file state, device state and update result, then UpdateUI.
     void Refresh();
+    // The update result the window shows: a completed update after ABORT ended the sequence
+    // is shown as aborted.
+    int ShownResult(int result) const;
 
     // Waits in steps for the device to reach update mode: S_OK there, E_FAIL otherwise.
     ORVRESULT WaitForUpdateMode();
@@ -97,6 +100,9 @@ public:
     void GetCannotUpdateLabel(int deviceState, bool updateWanted);
     void UpdateDeviceFirmwareVersionLabel();
     void UpdateFileFirmwareVersionLabel();
+    // After the sequencer's texts: the selected unit's line of the device version label says
+    // what that unit reports now, not what it reported before the update.
+    void ShowReportedDeviceVersion(int deviceState);
     // The processor's always-update flag, or else whether the file is newer than the device.
     bool IsUpdateWanted() const;
 

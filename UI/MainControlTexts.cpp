@@ -357,7 +357,50 @@ void LMainControl::UpdateUI(const int& result, const int& deviceState, const int
     }
 
     LDualUpdater::UpdateLabels(*this, r, d, f);
+    ShowReportedDeviceVersion(d);
     LogShownTexts();
+}
+
+void LMainControl::ShowReportedDeviceVersion(int deviceState)
+{
+    const RCPtr<Engine> engine = GetEngine();
+    const RCPtr<LDualUpdater> sequencer = LDualUpdater::GetInstance();
+    if (!engine || !sequencer || !sequencer->IsSequenceOn() || !mLabelDeviceFirmwareVersion ||
+        deviceState != Engine::kDeviceNormalMode)
+    {
+        return;
+    }
+    const LDualUpdater::ProbeResult& probe = sequencer->GetProbeResult();
+    Orv::Array<Engine::DeviceDefinition> devices;
+    const int index = engine->GetSelectedIndex();
+    Engine::VersionInfo reported;
+    if (!probe.found || FAILED(engine->GetFoundDevices(devices)) || index < 0 ||
+        static_cast<unsigned int>(index) >= devices.GetCount() ||
+        FAILED(engine->GetDeviceFirmwareVersion(static_cast<unsigned int>(index), reported)))
+    {
+        return;
+    }
+    // The probe's versions are those from before the update; the unit the engine holds says
+    // what it runs now.
+    WString controller = probe.controllerVersion.text;
+    WString wheelDisplay = probe.wheelDisplayVersion.text;
+    const std::uint32_t productId =
+        devices.GetConstElementPointer(static_cast<unsigned int>(index)).productId;
+    if (productId == LDualUpdater::GetImageInfo(LDualUpdater::kController).productId)
+    {
+        controller = reported.text;
+    }
+    else if (productId == LDualUpdater::GetImageInfo(LDualUpdater::kWheelDisplay).productId)
+    {
+        wheelDisplay = reported.text;
+    }
+    else
+    {
+        return;
+    }
+    mLabelDeviceFirmwareVersion->SetText(
+        SubstituteFirst(mLabelDeviceFirmwareVersion->GetString(L"LABEL"), controller) +
+        wheelDisplay);
 }
 
 void LMainControl::LogShownTexts()

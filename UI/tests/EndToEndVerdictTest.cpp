@@ -43,6 +43,15 @@ class EndToEndVerdict : public EndToEndWindow
 protected:
     bool Said(const std::string& text) const { return Errors().find(text) != std::string::npos; }
 
+    // The texts of the window's labels as the program last reported them (they hold line
+    // breaks), with whatever the program said after them.
+    std::string LastShown() const
+    {
+        const std::string errors = Errors();
+        const auto at = errors.rfind("The window shows: ");
+        return at == std::string::npos ? std::string() : errors.substr(at);
+    }
+
     // Waits until the program has written the text to its debug output.
     void WaitUntilSaid(const std::string& text, std::chrono::milliseconds limit)
     {
@@ -187,6 +196,14 @@ TEST_F(EndToEndVerdict, AbortDuringTheResetWaitOrBetweenTheImagesStartsNoFurther
                           { return ProgressWidth(shot) < 0 && ButtonShows(shot, kExitButton); });
         ASSERT_FALSE(aborted.Empty());
         EXPECT_GT(StatusInk(aborted), 300);
+        // The result says the update was aborted, whatever the controller's image did; where
+        // the controller's version shows, it is the one it runs now.
+        const std::string shown = LastShown();
+        EXPECT_NE(shown.find("Update aborted."), std::string::npos) << shown;
+        EXPECT_EQ(shown.find("does not appear"), std::string::npos) << shown;
+        EXPECT_EQ(shown.find("successfully updated"), std::string::npos) << shown;
+        EXPECT_EQ(shown.find("Current Controller Firmware Version: 00.30"), std::string::npos)
+            << shown;
         ASSERT_NO_FATAL_FAILURE(ExitProgram(aborted));
         EXPECT_EQ(mWorld->FlashVersion(Unit::Controller), UpdaterWorld::kControllerTarget);
         EXPECT_EQ(mWorld->Flash(Unit::WheelDisplay), wheelDisplay);
@@ -286,6 +303,10 @@ TEST_F(EndToEndVerdict, SwappedImagesAreNeverShownAsASuccess)
     const std::string last = errors.substr(status, errors.find('\n', status) - status);
     EXPECT_NE(last.find("00.31"), std::string::npos) << last;
     EXPECT_NE(last.find("00.50"), std::string::npos) << last;
+    // The device's version is the one the controller reports since it came back.
+    const std::string shown = LastShown();
+    EXPECT_NE(shown.find("Current Controller Firmware Version: 00.50"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("Current Display Firmware Version: 00.49"), std::string::npos) << shown;
     EXPECT_EQ(mWorld->FlashVersion(Unit::Controller), UpdaterWorld::kWheelDisplayTarget);
     EXPECT_EQ(mWorld->Flash(Unit::WheelDisplay), wheelDisplay);
     EXPECT_FALSE(Said(kNoWheelDisplayImage[1])) << errors;
