@@ -276,6 +276,9 @@ bool XServerClient::PressKey(unsigned long id, const std::string& keyName) const
     {
         return false;
     }
+    // A loaded machine can hold this process between the press and the release for longer than
+    // the server's repeat delay: the server would then repeat the key by itself.
+    XAutoRepeatOff(display);
     XSetInputFocus(display, id, RevertToPointerRoot, CurrentTime);
     XSync(display, False);
     XTestFakeKeyEvent(display, code, True, 0);
