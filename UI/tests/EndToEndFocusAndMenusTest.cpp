@@ -2,6 +2,7 @@
 // program on an X server of the test's own, worked through the server (keys and clicks) and
 // looked at through it (screenshots, kept as artefacts).
 #include "ProgramUnderDisplay.h"
+#include "ScreenshotColours.h"
 #include "SkinPlaces.h"
 #include "UpdaterWorld.h"
 #include "VirtualDisplay.h"
@@ -59,22 +60,10 @@ std::string ReadText(const std::string& path)
     return text.str();
 }
 
-bool Is(std::uint32_t pixel, std::uint32_t colour)
-{
-    return (pixel & 0xFFFFFFu) == (colour & 0xFFFFFFu);
-}
-
+// Pixels of exactly the colour in the area.
 int Count(const Screenshot& shot, const OrvTest::Place& area, std::uint32_t colour)
 {
-    int count = 0;
-    for (int y = area.top; y < area.bottom && y < shot.height; ++y)
-    {
-        for (int x = area.left; x < area.right && x < shot.width; ++x)
-        {
-            count += Is(shot.At(x, y), colour) ? 1 : 0;
-        }
-    }
-    return count;
+    return OrvTest::CountNear(shot, area, colour, 0);
 }
 
 // Whether the button's place shows the focus ring all round: its outer two pixels on each side.
@@ -102,7 +91,7 @@ OrvTest::Place OpenMenu(const Screenshot& shot)
     {
         for (int x = 0; x < shot.width; ++x)
         {
-            if (Is(shot.At(x, y), kMenuBorder))
+            if (OrvTest::Near(shot.At(x, y), kMenuBorder, 0))
             {
                 box.left = std::min(box.left, x);
                 box.top = std::min(box.top, y);

@@ -5,6 +5,7 @@
 // was not done by it. The running window takes the command line while it writes nothing, and
 // leaves an update it writes undisturbed.
 #include "ProgramUnderDisplay.h"
+#include "ScreenshotColours.h"
 #include "SkinPlaces.h"
 #include "UpdaterWorld.h"
 #include "VirtualDisplay.h"
@@ -62,31 +63,10 @@ std::string ReadText(const std::string& path)
     return text.str();
 }
 
-bool Near(std::uint32_t a, std::uint32_t b)
-{
-    for (int shift = 0; shift < 24; shift += 8)
-    {
-        const int difference =
-            static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
-        if (difference > 8 || difference < -8)
-        {
-            return false;
-        }
-    }
-    return true;
-}
-
+// Pixels of the colour (within 8 a channel) in the area.
 int Count(const Screenshot& shot, const OrvTest::Place& area, std::uint32_t colour)
 {
-    int count = 0;
-    for (int y = area.top; y < area.bottom && y < shot.height; ++y)
-    {
-        for (int x = area.left; x < area.right && x < shot.width; ++x)
-        {
-            count += Near(shot.At(x, y), colour) ? 1 : 0;
-        }
-    }
-    return count;
+    return OrvTest::CountNear(shot, area, colour, 8);
 }
 
 bool UpdateOffered(const Screenshot& shot)

@@ -3,6 +3,7 @@
 // time left; the text "... Seconds Remaining" shows at the bar's right while the image is
 // written (screenshot kept as an artefact) and not before.
 #include "ProgramUnderDisplay.h"
+#include "ScreenshotColours.h"
 #include "SkinPlaces.h"
 #include "UpdaterWorld.h"
 #include "VirtualDisplay.h"
@@ -36,31 +37,9 @@ const std::string kSlowTimes =
     "update-delay-ms=300 reset-delay-ms=300 erase-ms-per-16k=2 program-ms-per-block=120 "
     "manifest-ms=10";
 
-bool Near(std::uint32_t a, std::uint32_t b, int tolerance)
-{
-    for (int shift = 0; shift < 24; shift += 8)
-    {
-        const int difference =
-            static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
-        if (difference > tolerance || difference < -tolerance)
-        {
-            return false;
-        }
-    }
-    return true;
-}
-
 int Count(const Screenshot& shot, const Place& area, std::uint32_t colour, int tolerance)
 {
-    int count = 0;
-    for (int y = area.top; y < area.bottom && y < shot.height; ++y)
-    {
-        for (int x = area.left; x < area.right && x < shot.width; ++x)
-        {
-            count += Near(shot.At(x, y), colour, tolerance) ? 1 : 0;
-        }
-    }
-    return count;
+    return OrvTest::CountNear(shot, area, colour, tolerance);
 }
 
 std::string ReadText(const std::string& path)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "ProgramUnderDisplay.h"
+#include "ScreenshotColours.h"
 #include "SkinPlaces.h"
 #include "UpdaterWorld.h"
 #include "VirtualDisplay.h"
@@ -64,32 +65,10 @@ inline const std::string kTimes =
     "update-delay-ms=300 reset-delay-ms=800 erase-ms-per-16k=2 program-ms-per-block=25 "
     "manifest-ms=10";
 
-inline bool Near(std::uint32_t a, std::uint32_t b, int tolerance)
-{
-    for (int shift = 0; shift < 24; shift += 8)
-    {
-        const int difference =
-            static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
-        if (difference > tolerance || difference < -tolerance)
-        {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Pixels of the colour (within a small tolerance) in the area.
 inline int Count(const Screenshot& shot, const Area& area, std::uint32_t colour, int tolerance = 24)
 {
-    int count = 0;
-    for (int y = area.top; y < area.bottom && y < shot.height; ++y)
-    {
-        for (int x = area.left; x < area.right && x < shot.width; ++x)
-        {
-            count += Near(shot.At(x, y), colour, tolerance) ? 1 : 0;
-        }
-    }
-    return count;
+    return OrvTest::CountNear(shot, area, colour, tolerance);
 }
 
 // How far the progress bar is filled, in pixels: the columns of the bar that hold the fill's
