@@ -150,52 +150,27 @@ void LMainControl::GetCannotUpdateLabel(int /*deviceState*/, bool updateWanted)
 {
     const RCPtr<Engine> engine = GetEngine();
     const unsigned int reason = engine ? engine->GetFailureReason() : Engine::kNoFailure;
-    const wchar_t* id = nullptr;
-    if (updateWanted)
+    // A failure is never told as "up to date": a system, file or device failure keeps its own
+    // text whether or not the file is newer; without one the text says why nothing is written.
+    const wchar_t* id = updateWanted
+                            ? (reason == 0 ? L"LABEL_DEVICE_CANNOT_BE_UPDATED_NO_REASON" : nullptr)
+                            : L"LABEL_UPDATE_NOT_NEEDED";
+    switch (reason)
     {
-        switch (reason)
-        {
-            case 0:
-                id = L"LABEL_DEVICE_CANNOT_BE_UPDATED_NO_REASON";
-                break;
-            case 1:
-                id = L"LABEL_DRIVER_IS_TOO_OLD";
-                break;
-            case 2:
-                id = L"LABEL_CANNOT_UPDATE_SYSTEM_FAILURE";
-                break;
-            case 3:
-                id = L"LABEL_CANNOT_UPDATE_FILE_ACCESS_FAILURE";
-                break;
-            case 4:
-                id = L"LABEL_DEVICE_DEVICE_ACCESS_FAILURE";
-                break;
-            default:
-                break;
-        }
-    }
-    else
-    {
-        // A failure is never told as "up to date": a system, file or device failure keeps its
-        // own text whether or not the file is newer.
-        switch (reason)
-        {
-            case 1:
-                id = L"LABEL_DRIVER_IS_TOO_OLD";
-                break;
-            case 2:
-                id = L"LABEL_CANNOT_UPDATE_SYSTEM_FAILURE";
-                break;
-            case 3:
-                id = L"LABEL_CANNOT_UPDATE_FILE_ACCESS_FAILURE";
-                break;
-            case 4:
-                id = L"LABEL_DEVICE_DEVICE_ACCESS_FAILURE";
-                break;
-            default:
-                id = L"LABEL_UPDATE_NOT_NEEDED";
-                break;
-        }
+        case 1:
+            id = L"LABEL_DRIVER_IS_TOO_OLD";
+            break;
+        case 2:
+            id = L"LABEL_CANNOT_UPDATE_SYSTEM_FAILURE";
+            break;
+        case 3:
+            id = L"LABEL_CANNOT_UPDATE_FILE_ACCESS_FAILURE";
+            break;
+        case 4:
+            id = L"LABEL_DEVICE_DEVICE_ACCESS_FAILURE";
+            break;
+        default:
+            break;
     }
     SetTextFromTable(mLabelDeviceCannotUpdateError, id);
 }
